@@ -1,0 +1,437 @@
+#include "stream/ComponentStream.h"
+
+#include "platform/CodePage.h"
+
+#include <QIODevice>
+#include <QtEndian>
+#include <limits>
+
+namespace stream {
+namespace {
+
+constexpr QByteArrayView kSignature = "TPF0";
+
+// Value-type bytes.
+enum : quint8 {
+    kInt8 = 0x02,
+    kInt16 = 0x03,
+    kInt32 = 0x04,
+    kString = 0x06,      // length byte, Windows-1252
+    kIdentifier = 0x07,
+    kFalse = 0x08,
+    kTrue = 0x09,
+    kSet = 0x0B,
+    kLongString = 0x0C,  // 4-byte length, Windows-1252
+    kWideString = 0x12,  // 4-byte length in UTF-16 units, UTF-16LE (read only)
+    kInt64 = 0x13,
+    kUtf8String = 0x14,  // 4-byte byte length, UTF-8
+};
+
+constexpr qint64 kMaxLength32 = std::numeric_limits<qint32>::max();
+
+QString hexByte(quint8 b)
+{
+    return QStringLiteral("0x%1").arg(QString::number(b, 16).toUpper().rightJustified(2, u'0'));
+}
+
+// ---- writing ----
+
+class Encoder {
+public:
+    QByteArray bytes;
+    QString error;
+
+    void byte(quint8 b) { bytes.append(char(b)); }
+
+    template <typename T>
+    void number(T v)
+    {
+        char le[sizeof(T)];
+        qToLittleEndian(v, le);
+        bytes.append(le, sizeof(T));
+    }
+
+    // A length byte, then the ASCII text.
+    bool shortName(const QByteArray& name, const QString& what)
+    {
+        if (name.size() > 255)
+            return fail(QStringLiteral("%1 is longer than 255 bytes").arg(what));
+        for (char c : name) {
+            if (uchar(c) >= 0x80)
+                return fail(QStringLiteral("%1 is not ASCII").arg(what));
+        }
+        byte(quint8(name.size()));
+        bytes.append(name);
+        return true;
+    }
+
+    bool value(const Value& v, const QString& where)
+    {
+        switch (v.kind) {
+        case Value::Kind::Integer:
+            integer(v.integer);
+            return true;
+        case Value::Kind::String:
+            return string(v.text, where);
+        case Value::Kind::Identifier:
+            byte(kIdentifier);
+            return shortName(v.identifier, QStringLiteral("the identifier of %1").arg(where));
+        case Value::Kind::Boolean:
+            byte(v.boolean ? kTrue : kFalse);
+            return true;
+        case Value::Kind::Set:
+            byte(kSet);
+            for (const QByteArray& id : v.set) {
+                // A zero length ends the set, so an empty element cannot be stored.
+                if (id.isEmpty())
+                    return fail(QStringLiteral("%1 has an empty set element").arg(where));
+                if (!shortName(id, QStringLiteral("a set element of %1").arg(where)))
+                    return false;
+            }
+            byte(0);
+            return true;
+        }
+        return fail(QStringLiteral("%1 has an unknown value kind").arg(where));
+    }
+
+    bool fail(const QString& message)
+    {
+        error = message;
+        return false;
+    }
+
+private:
+    void integer(qint64 v)
+    {
+        if (v >= std::numeric_limits<qint8>::min() && v <= std::numeric_limits<qint8>::max()) {
+            byte(kInt8);
+            number(qint8(v));
+        } else if (v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max()) {
+            byte(kInt16);
+            number(qint16(v));
+        } else if (v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max()) {
+            byte(kInt32);
+            number(qint32(v));
+        } else {
+            byte(kInt64);
+            number(v);
+        }
+    }
+
+    bool string(const QString& text, const QString& where)
+    {
+        bool lossless = false;
+        QByteArray encoded = CodePage::toWindows1252(text, &lossless);
+        quint8 type = encoded.size() <= 255 ? kString : kLongString;
+        if (!lossless) {
+            // Keep every character rather than write '?' for those Windows-1252 lacks.
+            encoded = text.toUtf8();
+            type = kUtf8String;
+        }
+        if (encoded.size() > kMaxLength32)
+            return fail(QStringLiteral("the string of %1 is too long").arg(where));
+        byte(type);
+        if (type == kString)
+            byte(quint8(encoded.size()));
+        else
+            number(qint32(encoded.size()));
+        bytes.append(encoded);
+        return true;
+    }
+};
+
+// ---- reading ----
+
+// Reads from the device and counts the bytes itself, so that offsets are right
+// on sequential devices too. Every failure sets the error with a byte offset.
+class Decoder {
+public:
+    Decoder(QIODevice* device, QString* error)
+        : m_device(device), m_error(error), m_pos(device->isSequential() ? 0 : device->pos())
+    {
+    }
+
+    qint64 pos() const { return m_pos; }
+
+    bool fail(const QString& message)
+    {
+        *m_error = message;
+        return false;
+    }
+
+    // n must be small or already checked against the bytes left.
+    bool take(qint64 n, QByteArray* out)
+    {
+        *out = m_device->read(n);
+        m_pos += out->size();
+        if (out->size() < n)
+            return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
+        return true;
+    }
+
+    bool signature()
+    {
+        const qint64 at = m_pos;
+        const QByteArray data = m_device->read(kSignature.size());
+        m_pos += data.size();
+        if (data.isEmpty())
+            return fail(QStringLiteral("no record at byte %1: the file ends there").arg(at));
+        if (!kSignature.startsWith(data))
+            return fail(QStringLiteral("wrong signature at byte %1").arg(at));
+        if (data.size() < kSignature.size())
+            return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
+        return true;
+    }
+
+    bool byte(quint8* b)
+    {
+        QByteArray data;
+        if (!take(1, &data))
+            return false;
+        *b = quint8(data[0]);
+        return true;
+    }
+
+    template <typename T>
+    bool number(T* v)
+    {
+        QByteArray data;
+        if (!take(sizeof(T), &data))
+            return false;
+        *v = qFromLittleEndian<T>(data.constData());
+        return true;
+    }
+
+    // A length (one byte or four), then that many units of unitSize bytes.
+    bool counted(int lengthSize, int unitSize, const char* what, QByteArray* out)
+    {
+        const qint64 at = m_pos;
+        qint64 length = 0;
+        if (lengthSize == 1) {
+            quint8 n = 0;
+            if (!byte(&n))
+                return false;
+            length = n;
+        } else {
+            quint32 n = 0;
+            if (!number(&n))
+                return false;
+            length = n;
+        }
+        const qint64 size = length * unitSize;
+        const qint64 left = m_device->bytesAvailable();
+        if (size > left) {
+            const QString bytesNote = unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
+            return fail(QStringLiteral("%1 length %2%3 at byte %4 exceeds the %5 bytes left")
+                            .arg(QLatin1StringView(what))
+                            .arg(length)
+                            .arg(bytesNote)
+                            .arg(at)
+                            .arg(left));
+        }
+        return take(size, out);
+    }
+
+    bool value(Value* v)
+    {
+        const qint64 at = m_pos;
+        quint8 type = 0;
+        if (!byte(&type))
+            return false;
+        QByteArray data;
+        switch (type) {
+        case kInt8: return integer<qint8>(v);
+        case kInt16: return integer<qint16>(v);
+        case kInt32: return integer<qint32>(v);
+        case kInt64: return integer<qint64>(v);
+        case kString:
+        case kLongString:
+            if (!counted(type == kString ? 1 : 4, 1, "string", &data))
+                return false;
+            *v = Value::fromString(CodePage::fromWindows1252(data));
+            return true;
+        case kUtf8String:
+            if (!counted(4, 1, "string", &data))
+                return false;
+            *v = Value::fromString(QString::fromUtf8(data));
+            return true;
+        case kWideString: {
+            if (!counted(4, 2, "wide string", &data))
+                return false;
+            QString text(data.size() / 2, Qt::Uninitialized);
+            for (qsizetype i = 0; i < text.size(); ++i)
+                text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + 2 * i));
+            *v = Value::fromString(text);
+            return true;
+        }
+        case kIdentifier:
+            if (!counted(1, 1, "identifier", &data))
+                return false;
+            *v = Value::fromIdentifier(data);
+            return true;
+        case kFalse:
+        case kTrue:
+            *v = Value::fromBoolean(type == kTrue);
+            return true;
+        case kSet: {
+            QList<QByteArray> ids;
+            for (;;) {
+                if (!counted(1, 1, "set element", &data))
+                    return false;
+                if (data.isEmpty())
+                    break;
+                ids.append(data);
+            }
+            *v = Value::fromSet(ids);
+            return true;
+        }
+        default:
+            return fail(QStringLiteral("unsupported value type %1 at byte %2").arg(hexByte(type)).arg(at));
+        }
+    }
+
+private:
+    template <typename T>
+    bool integer(Value* v)
+    {
+        T n = 0;
+        if (!number(&n))
+            return false;
+        *v = Value::fromInteger(n);
+        return true;
+    }
+
+    QIODevice* m_device;
+    QString* m_error;
+    qint64 m_pos;
+};
+
+} // namespace
+
+Value Value::fromInteger(qint64 v)
+{
+    Value r;
+    r.kind = Kind::Integer;
+    r.integer = v;
+    return r;
+}
+
+Value Value::fromString(const QString& s)
+{
+    Value r;
+    r.kind = Kind::String;
+    r.text = s;
+    return r;
+}
+
+Value Value::fromIdentifier(const QByteArray& id)
+{
+    Value r;
+    r.kind = Kind::Identifier;
+    r.identifier = id;
+    return r;
+}
+
+Value Value::fromBoolean(bool b)
+{
+    Value r;
+    r.kind = Kind::Boolean;
+    r.boolean = b;
+    return r;
+}
+
+Value Value::fromSet(const QList<QByteArray>& ids)
+{
+    Value r;
+    r.kind = Kind::Set;
+    r.set = ids;
+    return r;
+}
+
+RecordWriter::RecordWriter(QIODevice* device) : m_device(device) {}
+
+bool RecordWriter::write(const Record& record)
+{
+    m_error.clear();
+    if (!m_device || !m_device->isWritable()) {
+        m_error = QStringLiteral("the device is not open for writing");
+        return false;
+    }
+    Encoder out;
+    out.bytes.append(kSignature);
+    bool ok = out.shortName(record.className, QStringLiteral("the class name"))
+        && out.shortName(record.name, QStringLiteral("the element name"));
+    for (qsizetype i = 0; ok && i < record.properties.size(); ++i) {
+        const Property& p = record.properties[i];
+        const QString where = QStringLiteral("property %1 (%2)").arg(i).arg(QString::fromLatin1(p.name));
+        // A zero length ends the property list, so an empty name cannot be stored.
+        if (p.name.isEmpty())
+            ok = out.fail(QStringLiteral("property %1 has an empty name").arg(i));
+        else
+            ok = out.shortName(p.name, QStringLiteral("the name of %1").arg(where)) && out.value(p.value, where);
+    }
+    if (!ok) {
+        m_error = out.error;
+        return false;
+    }
+    out.byte(0); // end of properties
+    out.byte(0); // end of children
+    if (m_device->write(out.bytes) != out.bytes.size()) {
+        m_error = QStringLiteral("could not write the record: %1").arg(m_device->errorString());
+        return false;
+    }
+    return true;
+}
+
+QString RecordWriter::errorString() const
+{
+    return m_error;
+}
+
+RecordReader::RecordReader(QIODevice* device) : m_device(device) {}
+
+bool RecordReader::atEnd() const
+{
+    return !m_device || m_device->pos() >= m_device->size();
+}
+
+bool RecordReader::read(Record& record)
+{
+    m_error.clear();
+    if (!m_device || !m_device->isReadable()) {
+        m_error = QStringLiteral("the device is not open for reading");
+        return false;
+    }
+    Decoder in(m_device, &m_error);
+    Record r;
+    r.offset = in.pos();
+    if (!in.signature() || !in.counted(1, 1, "class name", &r.className)
+        || !in.counted(1, 1, "element name", &r.name))
+        return false;
+    for (;;) {
+        Property p;
+        p.offset = in.pos();
+        if (!in.counted(1, 1, "property name", &p.name))
+            return false;
+        if (p.name.isEmpty())
+            break; // end of properties
+        if (!in.value(&p.value))
+            return false;
+        r.properties.append(std::move(p));
+    }
+    const qint64 childrenAt = in.pos();
+    quint8 children = 0;
+    if (!in.byte(&children))
+        return false;
+    if (children != 0)
+        return in.fail(QStringLiteral("unexpected child element at byte %1").arg(childrenAt));
+    record = std::move(r);
+    return true;
+}
+
+QString RecordReader::errorString() const
+{
+    return m_error;
+}
+
+} // namespace stream
