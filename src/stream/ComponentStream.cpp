@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 #include <QtEndian>
+#include <algorithm>
 #include <limits>
 
 namespace stream {
@@ -40,6 +41,9 @@ class Encoder {
 public:
     QByteArray bytes;
     QString error;
+    // The property being written, for error messages; -1 before the properties.
+    qsizetype propertyIndex = -1;
+    QByteArray propertyName;
 
     void byte(quint8 b) { bytes.append(char(b)); }
 
@@ -52,30 +56,40 @@ public:
     }
 
     // A length byte, then the ASCII text.
-    bool shortName(const QByteArray& name, const QString& what)
+    bool shortName(const QByteArray& name, const char* what)
     {
         if (name.size() > 255)
-            return fail(QStringLiteral("%1 is longer than 255 bytes").arg(what));
+            return fail(QStringLiteral("%1 is longer than 255 bytes").arg(context(what)));
         for (char c : name) {
             if (uchar(c) >= 0x80)
-                return fail(QStringLiteral("%1 is not ASCII").arg(what));
+                return fail(QStringLiteral("%1 is not ASCII").arg(context(what)));
         }
         byte(quint8(name.size()));
         bytes.append(name);
         return true;
     }
 
-    bool value(const Value& v, const QString& where)
+    // Messages name the property only when something fails.
+    QString context(const char* what) const
+    {
+        const QString where = QStringLiteral("property %1 (%2)")
+                                  .arg(propertyIndex)
+                                  .arg(QString::fromLatin1(propertyName));
+        return propertyIndex < 0 ? QLatin1String(what)
+                                 : QStringLiteral("%1 of %2").arg(QLatin1String(what), where);
+    }
+
+    bool value(const Value& v)
     {
         switch (v.kind) {
         case Value::Kind::Integer:
             integer(v.integer);
             return true;
         case Value::Kind::String:
-            return string(v.text, where);
+            return string(v.text);
         case Value::Kind::Identifier:
             byte(kIdentifier);
-            return shortName(v.identifier, QStringLiteral("the identifier of %1").arg(where));
+            return shortName(v.identifier, "the identifier");
         case Value::Kind::Boolean:
             byte(v.boolean ? kTrue : kFalse);
             return true;
@@ -84,14 +98,14 @@ public:
             for (const QByteArray& id : v.set) {
                 // A zero length ends the set, so an empty element cannot be stored.
                 if (id.isEmpty())
-                    return fail(QStringLiteral("%1 has an empty set element").arg(where));
-                if (!shortName(id, QStringLiteral("a set element of %1").arg(where)))
+                    return fail(QStringLiteral("%1 has an empty set element").arg(context("the value")));
+                if (!shortName(id, "a set element"))
                     return false;
             }
             byte(0);
             return true;
         }
-        return fail(QStringLiteral("%1 has an unknown value kind").arg(where));
+        return fail(QStringLiteral("%1 has an unknown kind").arg(context("the value")));
     }
 
     bool fail(const QString& message)
@@ -118,7 +132,7 @@ private:
         }
     }
 
-    bool string(const QString& text, const QString& where)
+    bool string(const QString& text)
     {
         bool lossless = false;
         QByteArray encoded = CodePage::toWindows1252(text, &lossless);
@@ -129,7 +143,7 @@ private:
             type = kUtf8String;
         }
         if (encoded.size() > kMaxLength32)
-            return fail(QStringLiteral("the string of %1 is too long").arg(where));
+            return fail(QStringLiteral("%1 is too long").arg(context("the string")));
         byte(type);
         if (type == kString)
             byte(quint8(encoded.size()));
@@ -183,22 +197,29 @@ public:
         return true;
     }
 
+    // Bytes and numbers are read without a buffer of their own: a board file
+    // holds hundreds of thousands of them.
     bool byte(quint8* b)
     {
-        QByteArray data;
-        if (!take(1, &data))
-            return false;
-        *b = quint8(data[0]);
-        return true;
+        return raw(reinterpret_cast<char*>(b), 1);
     }
 
     template <typename T>
     bool number(T* v)
     {
-        QByteArray data;
-        if (!take(sizeof(T), &data))
+        char data[sizeof(T)];
+        if (!raw(data, sizeof(T)))
             return false;
-        *v = qFromLittleEndian<T>(data.constData());
+        *v = qFromLittleEndian<T>(data);
+        return true;
+    }
+
+    bool raw(char* out, qint64 n)
+    {
+        const qint64 got = std::max<qint64>(0, m_device->read(out, n));
+        m_pos += got;
+        if (got < n)
+            return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
         return true;
     }
 
@@ -359,16 +380,17 @@ bool RecordWriter::write(const Record& record)
     }
     Encoder out;
     out.bytes.append(kSignature);
-    bool ok = out.shortName(record.className, QStringLiteral("the class name"))
-        && out.shortName(record.name, QStringLiteral("the element name"));
+    bool ok = out.shortName(record.className, "the class name")
+        && out.shortName(record.name, "the element name");
     for (qsizetype i = 0; ok && i < record.properties.size(); ++i) {
         const Property& p = record.properties[i];
-        const QString where = QStringLiteral("property %1 (%2)").arg(i).arg(QString::fromLatin1(p.name));
+        out.propertyIndex = i;
+        out.propertyName = p.name;
         // A zero length ends the property list, so an empty name cannot be stored.
         if (p.name.isEmpty())
             ok = out.fail(QStringLiteral("property %1 has an empty name").arg(i));
         else
-            ok = out.shortName(p.name, QStringLiteral("the name of %1").arg(where)) && out.value(p.value, where);
+            ok = out.shortName(p.name, "the name") && out.value(p.value);
     }
     if (!ok) {
         m_error = out.error;
