@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+// Every message box, input box and chooser of the program goes through this
+// interface, so tests can answer them without a modal loop.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Information box with one OK button.
+    virtual void message(const QString& text) = 0;
+    // Error box with one OK button.
+    virtual void error(const QString& text) = 0;
+    // Question box with Yes and No; true for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // Input box with an empty title; nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& initial) = 0;
+    // Colour chooser; nullopt when cancelled.
+    virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+    // Folder chooser; empty when cancelled. initialFolder may be empty.
+    virtual QString chooseFolder(const QString& title, const QString& initialFolder) = 0;
+    // Open-picture chooser; empty when cancelled.
+    virtual QString choosePicture() = 0;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class Clock;
+class Desktop;
+class Dialogs;
+class Pointer;
+class Processes;
+class Shell;
+
+// The operating-system services the program relies on, chosen once at
+// start-up: the real ones in the program, doubles in tests.
+struct Platform {
+    Dialogs& dialogs;
+    Desktop& desktop;
+    Clock& clock;
+    Processes& processes;
+    Shell& shell;
+    Pointer& pointer;
+    // The folder of the program file, with a trailing separator.
+    QString programFolder;
+    // The program file name the single-instance rule compares with.
+    QString programFileName;
+};
+
+// Owns the real services.
+class SystemPlatform {
+public:
+    SystemPlatform();
+    ~SystemPlatform();
+    Platform& platform() { return *m_platform; }
+
+private:
+    struct Services;
+    std::unique_ptr<Services> m_services;
+    std::unique_ptr<Platform> m_platform;
+};

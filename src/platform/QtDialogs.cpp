@@ -1,0 +1,71 @@
+#include "platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* owner()
+{
+    return QApplication::activeWindow();
+}
+
+QString boxTitle()
+{
+    return QApplication::applicationDisplayName();
+}
+
+} // namespace
+
+void QtDialogs::message(const QString& text)
+{
+    QMessageBox::information(owner(), boxTitle(), text);
+}
+
+void QtDialogs::error(const QString& text)
+{
+    QMessageBox::critical(owner(), boxTitle(), text);
+}
+
+bool QtDialogs::confirm(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    owner());
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::input(const QString& prompt, const QString& initial)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner(), QString(), prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QColor> QtDialogs::chooseColor(const QColor& initial)
+{
+    const QColor color = QColorDialog::getColor(initial, owner());
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+QString QtDialogs::chooseFolder(const QString& title, const QString& initialFolder)
+{
+    const QString folder = QFileDialog::getExistingDirectory(owner(), title, initialFolder);
+    return folder.isEmpty() ? QString() : QDir::toNativeSeparators(QDir::cleanPath(folder));
+}
+
+QString QtDialogs::choosePicture()
+{
+    const QString filter = QApplication::translate(
+        "QtDialogs", "Bitmaps (*.bmp);;Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)");
+    const QString file = QFileDialog::getOpenFileName(owner(), QString(), QString(), filter);
+    return file.isEmpty() ? QString() : QDir::toNativeSeparators(file);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+// The real boxes and choosers, parented to the application's active window.
+class QtDialogs : public Dialogs {
+public:
+    void message(const QString& text) override;
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    std::optional<QString> input(const QString& prompt, const QString& initial) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
+    QString chooseFolder(const QString& title, const QString& initialFolder) override;
+    QString choosePicture() override;
+};

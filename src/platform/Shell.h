@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Opens a document or folder with the desktop's default program.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual bool open(const QString& path) = 0;
+};
+
+class DesktopShell : public Shell {
+public:
+    bool open(const QString& path) override;
+};

@@ -1,0 +1,77 @@
+#include "support/FakePlatform.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T> std::optional<T> takeFront(QList<std::optional<T>>& answers)
+{
+    return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+}
+
+} // namespace
+
+void TestDialogs::message(const QString& text)
+{
+    messages.append(text);
+}
+
+void TestDialogs::error(const QString& text)
+{
+    errors.append(text);
+}
+
+bool TestDialogs::confirm(const QString& text)
+{
+    questions.append(text);
+    if (confirmAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    return confirmAnswers.takeFirst();
+}
+
+std::optional<QString> TestDialogs::input(const QString& prompt, const QString& initial)
+{
+    prompts.append(prompt);
+    initialTexts.append(initial);
+    if (inputAnswers.isEmpty())
+        ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+    return takeFront(inputAnswers);
+}
+
+std::optional<QColor> TestDialogs::chooseColor(const QColor&)
+{
+    if (colorAnswers.isEmpty())
+        ADD_FAILURE() << "unexpected colour chooser";
+    return takeFront(colorAnswers);
+}
+
+QString TestDialogs::chooseFolder(const QString& title, const QString& initialFolder)
+{
+    folderTitles.append(title);
+    initialFolders.append(initialFolder);
+    if (folderAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected folder chooser: " << title.toStdString();
+        return {};
+    }
+    return folderAnswers.takeFirst();
+}
+
+QString TestDialogs::choosePicture()
+{
+    if (pictureAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected picture chooser";
+        return {};
+    }
+    return pictureAnswers.takeFirst();
+}
+
+FakePlatform::FakePlatform()
+    : platform{dialogs,   desktop,
+               clock,     processes,
+               shell,     pointer,
+               QDir::toNativeSeparators(programDir.path() + '/'), QStringLiteral("Vexorin")}
+{
+}

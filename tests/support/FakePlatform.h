@@ -1,0 +1,108 @@
+#pragma once
+
+#include "support/QtPrinters.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/Pointer.h"
+#include "platform/Processes.h"
+#include "platform/Shell.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <optional>
+
+// Answers boxes and choosers from queues and records what was shown. A box
+// asked for with no answer queued fails the test and is cancelled.
+class TestDialogs : public Dialogs {
+public:
+    void message(const QString& text) override;
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    std::optional<QString> input(const QString& prompt, const QString& initial) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
+    QString chooseFolder(const QString& title, const QString& initialFolder) override;
+    QString choosePicture() override;
+
+    // Everything shown, in order.
+    QStringList messages;
+    QStringList errors;
+    QStringList questions;
+    QStringList prompts;
+    QStringList initialTexts;
+    QStringList folderTitles;
+    QStringList initialFolders;
+
+    // Answers, taken from the front.
+    QList<bool> confirmAnswers;
+    QList<std::optional<QString>> inputAnswers;
+    QList<std::optional<QColor>> colorAnswers;
+    QStringList folderAnswers;
+    QStringList pictureAnswers;
+};
+
+class FakeDesktop : public Desktop {
+public:
+    QSize size() const override { return screen; }
+    int virtualHeight() const override { return screen.height(); }
+    int dotsPerInch() const override { return dpi; }
+    QSize screen{1920, 1080};
+    int dpi = 96;
+};
+
+class FakeClock : public Clock {
+public:
+    QDateTime now() const override { return current; }
+    qint64 elapsedMs() const override { return elapsed; }
+    QDateTime current{QDate(2026, 12, 8), QTime(9, 30, 0)};
+    qint64 elapsed = 0;
+};
+
+class FakeProcesses : public Processes {
+public:
+    int countRunning(const QString& programFileName) const override
+    {
+        asked = programFileName;
+        return running;
+    }
+    int running = 1;
+    mutable QString asked;
+};
+
+class FakeShell : public Shell {
+public:
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return result;
+    }
+    QStringList opened;
+    bool result = true;
+};
+
+class FakePointer : public Pointer {
+public:
+    QPoint pos() const override { return at; }
+    void setPos(const QPoint& p) override { at = p; }
+    void confine(const QRect& rect) override { confined = rect; }
+    void release() override { confined.reset(); }
+    std::optional<QRect> confinement() const override { return confined; }
+    QPoint at{500, 400};
+    std::optional<QRect> confined;
+};
+
+// All the doubles at once, with the program folder in a fresh temporary folder.
+struct FakePlatform {
+    FakePlatform();
+
+    QTemporaryDir programDir;
+    TestDialogs dialogs;
+    FakeDesktop desktop;
+    FakeClock clock;
+    FakeProcesses processes;
+    FakeShell shell;
+    FakePointer pointer;
+    Platform platform;
+};
