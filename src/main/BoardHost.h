@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+class Board;
+class ObjectLabel;
+class ObjectShape;
+
+// What the windows of notes, tables, shapes and alarms need of the main
+// window. The main window implements it; tests fake it.
+class BoardHost {
+public:
+    virtual ~BoardHost() = default;
+
+    virtual Board& board() = 0;
+    // A project form is open: the caption is not the idle caption.
+    virtual bool isProjectOpen() const = 0;
+    // The project folder, as the caption names it; empty while idle.
+    virtual QString projectFolder() const = 0;
+    virtual ObjectShape* currentShape() const = 0;
+    virtual ObjectLabel* currentLabel() const = 0;
+};
+
+// The main window's caption is the record of the open project.
+namespace Caption {
+
+// "Vexorin" with a blank and a double quote: no project form is open.
+inline const QString Idle = QStringLiteral("Vexorin \"");
+inline const QString FolderMarker = QStringLiteral("Arhive is located in: ");
+
+inline QString project(const QString& formName, const QString& folder)
+{
+    return QStringLiteral("Vexorin \" %1 \"").arg(formName) + QString(16, QLatin1Char(' ')) +
+           FolderMarker + folder;
+}
+
+// The text after the folder marker; empty when the caption has none.
+inline QString folder(const QString& caption)
+{
+    const qsizetype at = caption.indexOf(FolderMarker);
+    return at < 0 ? QString() : caption.mid(at + FolderMarker.size());
+}
+
+} // namespace Caption
+
+// Refusal of every operation that needs an open project.
+inline const QString DefineFormFirst = QStringLiteral(" Define form and archive location at first!");

@@ -1,0 +1,367 @@
+#include "main/Body.h"
+
+#include "main/Board.h"
+#include "main/BoardRecords.h"
+#include "main/ObjectLabel.h"
+#include "main/ObjectShape.h"
+#include "platform/ColorRef.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/Pointer.h"
+#include "platform/Shell.h"
+#include "platform/Clock.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QTimer>
+
+TForm1::TForm1(Platform& platform, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform), m_board(new Board(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    // A single fixed border with system menu and minimise buttons only.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setCentralWidget(m_board);
+    buildMenus();
+
+    const QString icon = m_platform.programFolder + QStringLiteral("tarnik.ico");
+    if (QFileInfo::exists(icon))
+        setWindowIcon(QIcon(icon));
+    setCaption(Caption::Idle);
+
+    // The outer size is the desktop less 100 pixels each way, centred.
+    const QSize desktop = m_platform.desktop.size();
+    const int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
+    setFixedSize(std::max(200, desktop.width() - 100 - 2), std::max(150, desktop.height() - 100 - frame));
+    move(50, 50);
+
+    connect(m_board, &Board::pressed, this, &TForm1::FormMouseDown);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(400);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(300);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    Timer1->start();
+    Timer2->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildMenus()
+{
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                             void (TForm1::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto menu = [this](const char* name, const QString& title) {
+        QMenu* m = menuBar()->addMenu(title);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    FILE1 = menu("FILE1", QStringLiteral("FILE"));
+    New1 = item(FILE1, "New1", QStringLiteral("New"), &TForm1::New1Click);
+    Open1 = item(FILE1, "Open1", QStringLiteral("Open"), &TForm1::Open1Click);
+
+    SETTINGS1 = menu("SETTINGS1", QStringLiteral("SETTINGS"));
+    Objesctmass1 = item(SETTINGS1, "Objesctmass1", QStringLiteral("Default object"),
+                        &TForm1::Objesctmass1Click);
+    Defaultobjecttable1 = item(SETTINGS1, "Defaultobjecttable1",
+                               QStringLiteral("Default object table"),
+                               &TForm1::Defaultobjecttable1Click);
+    Backgroundlayout1 = item(SETTINGS1, "Backgroundlayout1",
+                             QStringLiteral("Load background layot"),
+                             &TForm1::Backgroundlayout1Click);
+
+    ABOUT1 = menu("ABOUT1", QStringLiteral("HELP"));
+    Vexorinhelp1 = item(ABOUT1, "Vexorinhelp1", QStringLiteral("Vexorin help"),
+                        &TForm1::Vexorinhelp1Click);
+    About2 = item(ABOUT1, "About2", QStringLiteral("About"), &TForm1::About2Click);
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    New2 = item(PopupMenu2, "New2", QStringLiteral("New Object"), &TForm1::New2Click);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Edit1 = item(PopupMenu1, "Edit1", QStringLiteral("Edit"), &TForm1::Edit1Click);
+    Alarm1 = item(PopupMenu1, "Alarm1", QStringLiteral("Alarm"), &TForm1::Alarm1Click);
+    able1 = item(PopupMenu1, "able1", QStringLiteral("Table"), &TForm1::able1Click);
+    Folder1 = item(PopupMenu1, "Folder1", QStringLiteral("Folder"), &TForm1::Folder1Click);
+    Delete1 = item(PopupMenu1, "Delete1", QStringLiteral("Remove "), &TForm1::Delete1Click);
+}
+
+bool TForm1::isProjectOpen() const
+{
+    return windowTitle() != Caption::Idle;
+}
+
+QString TForm1::projectFolder() const
+{
+    return Caption::folder(windowTitle());
+}
+
+void TForm1::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
+
+bool TForm1::refuseWhileIdle()
+{
+    if (isProjectOpen())
+        return false;
+    m_platform.dialogs.message(DefineFormFirst);
+    return true;
+}
+
+// ---- Objects on the board ----
+
+int TForm1::NextObjectNumber() const
+{
+    return m_board->nextObjectNumber();
+}
+
+bool TForm1::SaveShapes()
+{
+    QString error;
+    if (BoardRecords::saveShapes(*m_board, projectFile(QStringLiteral("fStreamShape.txt")), &error))
+        return true;
+    m_platform.dialogs.error(error);
+    return false;
+}
+
+bool TForm1::SaveLabels()
+{
+    QString error;
+    if (BoardRecords::saveLabels(*m_board, projectFile(QStringLiteral("fStreamLabel.txt")),
+                                 m_platform.desktop.dotsPerInch(), &error))
+        return true;
+    m_platform.dialogs.error(error);
+    return false;
+}
+
+bool TForm1::LoadShapes()
+{
+    m_board->removeShapes();
+    QString error;
+    const bool loaded = BoardRecords::loadShapes(
+        *m_board, projectFile(QStringLiteral("fStreamShape.txt")),
+        [this](ObjectShape* shape) {
+            CurrentShape = shape;
+            attachMouseHandlers(shape);
+        },
+        &error);
+    if (!loaded)
+        m_platform.dialogs.error(error);
+    return loaded;
+}
+
+bool TForm1::LoadLabels()
+{
+    m_board->removeLabels();
+    QString error;
+    const bool loaded = BoardRecords::loadLabels(
+        *m_board, projectFile(QStringLiteral("fStreamLabel.txt")),
+        m_platform.desktop.dotsPerInch(), [this](ObjectLabel* label) { CurrentLabel = label; },
+        &error);
+    if (!loaded)
+        m_platform.dialogs.error(error);
+    return loaded;
+}
+
+void TForm1::attachMouseHandlers(ObjectShape* shape)
+{
+    connect(shape, &ObjectShape::mousePressed, this, &TForm1::ShapeMouseDown);
+    connect(shape, &ObjectShape::mouseMoved, this, &TForm1::ShapeMouseMove);
+    connect(shape, &ObjectShape::mouseReleased, this, &TForm1::ShapeMouseUp);
+}
+
+void TForm1::BlinkAlarmObject()
+{
+    const QList<ObjectLabel*> labels = m_board->labels();
+    const bool oddSecond = m_platform.clock.now().time().second() % 2 == 1;
+    for (auto it = labels.crbegin(); it != labels.crend(); ++it) {
+        if ((*it)->caption() != AlarmObjectName)
+            continue;
+        // A caption without its shape has nothing to flash.
+        if (ObjectShape* shape = m_board->shapeOf(*it))
+            shape->setBrushStyle(oddSecond ? BrushStyle::BDiagonal : BrushStyle::Solid);
+    }
+}
+
+void TForm1::ClearAlarmBlink()
+{
+    for (ObjectLabel* label : m_board->labels()) {
+        if (label->caption() != AlarmObjectName)
+            continue;
+        ObjectShape* shape = m_board->shapeOf(label);
+        if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
+            shape->setBrushStyle(BrushStyle::Solid);
+    }
+}
+
+// ---- Mouse ----
+
+void TForm1::FormMouseDown(Qt::MouseButton button)
+{
+    if (button != Qt::RightButton)
+        return;
+    const QPoint at = m_platform.pointer.pos();
+    DragOffsetX = at.x();
+    DragOffsetY = at.y();
+    PopupMenu2->popup(at);
+}
+
+QRect TForm1::confinementRect() const
+{
+    // Below the title and menu bars, 10 pixels inside the other edges.
+    const QRect outer = frameGeometry();
+    return QRect(QPoint(outer.left() + 10, outer.top() + 75),
+                 QPoint(outer.right() - 10, outer.bottom() - 10));
+}
+
+void TForm1::ShapeMouseDown(ObjectShape* shape, Qt::MouseButton, Qt::MouseButtons buttons)
+{
+    m_platform.pointer.confine(confinementRect());
+    CurrentShape = shape;
+    CurrentLabel = m_board->labelOf(shape);
+    const QPoint at = m_platform.pointer.pos();
+    if (buttons & Qt::RightButton) {
+        m_platform.pointer.release();
+        PopupMenu1->popup(at);
+        return;
+    }
+    if (buttons & Qt::LeftButton) {
+        DragOffsetX = shape->x() - at.x();
+        DragOffsetY = shape->y() - at.y();
+        LabelGap = CurrentLabel ? shape->y() - CurrentLabel->y() : 0;
+        if (RecentRelease)
+            OpenNoteWindow();
+    }
+}
+
+void TForm1::ShapeMouseMove(ObjectShape*, Qt::MouseButtons buttons)
+{
+    if (!(buttons & Qt::LeftButton) || !CurrentShape)
+        return;
+    const QPoint at = m_platform.pointer.pos();
+    CurrentShape->move(at.x() + DragOffsetX, at.y() + DragOffsetY);
+    if (CurrentLabel)
+        CurrentLabel->move(at.x() + DragOffsetX, at.y() + DragOffsetY - LabelGap);
+}
+
+void TForm1::ShapeMouseUp(ObjectShape*, Qt::MouseButton)
+{
+    m_platform.pointer.release();
+    RecentRelease = true;
+    // Enabling the timer while it runs does not restart its period.
+    if (!Timer2->isActive())
+        Timer2->start();
+}
+
+void TForm1::Timer2Timer()
+{
+    RecentRelease = false;
+    Timer2->stop();
+}
+
+// ---- Object pop-up menu ----
+
+void TForm1::Folder1Click()
+{
+    if (!CurrentLabel)
+        return;
+    const QString folder = projectFolder() + QDir::separator() + CurrentLabel->caption();
+    if (QFileInfo(folder).isDir())
+        OpenFolderInShell(folder);
+    else
+        m_platform.dialogs.message(QStringLiteral("Can not open ") + folder +
+                                   QStringLiteral(".  File folder does not exist!"));
+}
+
+void TForm1::OpenFolderInShell(const QString& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_platform.shell.open(path);
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::Delete1Click()
+{
+    if (!CurrentShape)
+        return;
+    if (!m_platform.dialogs.confirm(QStringLiteral("Do You realy want do delate object?")))
+        return;
+    delete CurrentShape.data();
+    delete CurrentLabel.data();
+    CurrentShape = nullptr;
+    CurrentLabel = nullptr;
+}
+
+// ---- Help ----
+
+void TForm1::Vexorinhelp1Click()
+{
+    m_platform.shell.open(m_platform.programFolder + QStringLiteral("zatHelp.chm"));
+}
+
+void TForm1::About2Click()
+{
+    m_platform.dialogs.message(
+        QStringLiteral("Vexorin %1\n").arg(QStringLiteral(VEXORIN_VERSION)) +
+        QStringLiteral("Copyright (c) 2026 the Vexorin developers.\n"
+                       "All rights reserved."));
+}
+
+// ---- Start-up and close ----
+
+void TForm1::Timer1Timer()
+{
+    Timer1->stop();
+    ReadLastProjectPath();
+    // A remembered folder that is gone leaves the board idle.
+    if (ProjectFolder.isEmpty() || !QFileInfo(ProjectFolder).isDir())
+        return;
+    LoadProject();
+}
+
+bool TForm1::FormCloseQuery()
+{
+    CloseNoteWindow();
+    StopAlarmTimer();
+    if (!SaveAlarms())
+        return false;
+    return CloseQueryTableWindows();
+}
+
+bool TForm1::FormClose()
+{
+    if (!isProjectOpen())
+        return true;
+    return SaveProject();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery() && FormClose())
+        event->accept();
+    else
+        event->ignore();
+}

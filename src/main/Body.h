@@ -1,0 +1,137 @@
+#pragma once
+
+#include "main/BoardHost.h"
+#include "main/ObjectLabel.h"
+#include "main/ObjectShape.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class QTimer;
+struct Platform;
+
+// The main window: the board of the open project form, its menus, the project
+// files and the objects on the board.
+class TForm1 : public QMainWindow, public BoardHost {
+    Q_OBJECT
+public:
+    explicit TForm1(Platform& platform, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // BoardHost
+    Board& board() override { return *m_board; }
+    bool isProjectOpen() const override;
+    QString projectFolder() const override;
+    ObjectShape* currentShape() const override { return CurrentShape; }
+    ObjectLabel* currentLabel() const override { return CurrentLabel; }
+
+    // The state other windows and the project files read.
+    QString ProjectFolder;
+    QString FormName;
+    QString BitmapFile;
+    bool ClearBackgroundOnce = false;
+    QPointer<ObjectShape> CurrentShape;
+    QPointer<ObjectLabel> CurrentLabel;
+    int DragOffsetX = 0;
+    int DragOffsetY = 0;
+    int LabelGap = 0;
+    bool RecentRelease = false;
+    QString AlarmObjectName;
+
+    // Menus and timers, by the names the program has always used.
+    QMenu* FILE1;
+    QAction* New1;
+    QAction* Open1;
+    QMenu* SETTINGS1;
+    QAction* Objesctmass1;
+    QAction* Defaultobjecttable1;
+    QAction* Backgroundlayout1;
+    QMenu* ABOUT1;
+    QAction* Vexorinhelp1;
+    QAction* About2;
+    QMenu* PopupMenu2;
+    QAction* New2;
+    QMenu* PopupMenu1;
+    QAction* Edit1;
+    QAction* Alarm1;
+    QAction* able1;
+    QAction* Folder1;
+    QAction* Delete1;
+    QTimer* Timer1;
+    QTimer* Timer2;
+
+    // Objects on the board.
+    int NextObjectNumber() const;
+    bool SaveShapes();
+    bool SaveLabels();
+    bool LoadShapes();
+    bool LoadLabels();
+    void BlinkAlarmObject();
+    void ClearAlarmBlink();
+
+    // Project files. Each returns false when it ended on an error it showed.
+    bool SaveProject();
+    bool LoadProject();
+    bool WriteLastProjectPath();
+    void ReadLastProjectPath();
+    bool WriteFormSettings();
+    bool ReadFormSettings();
+    void LoadBackground();
+    bool CountRunningInstances();
+
+    // The settings file beside the program that remembers the last project.
+    QString lastProjectFile() const;
+    // True once a second running copy was found and the program is ending.
+    bool isTerminating() const { return m_terminating; }
+
+    // Menu and event handlers.
+    void New1Click();
+    void Open1Click();
+    void Objesctmass1Click();
+    void Defaultobjecttable1Click();
+    void Backgroundlayout1Click();
+    void Vexorinhelp1Click();
+    void About2Click();
+    void New2Click();
+    void Edit1Click();
+    void Alarm1Click();
+    void able1Click();
+    void Folder1Click();
+    void Delete1Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void FormMouseDown(Qt::MouseButton button);
+    void ShapeMouseDown(ObjectShape* shape, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void ShapeMouseMove(ObjectShape* shape, Qt::MouseButtons buttons);
+    void ShapeMouseUp(ObjectShape* shape, Qt::MouseButton button);
+    // The close query and close of the main window; false keeps it open.
+    bool FormCloseQuery();
+    bool FormClose();
+
+    void OpenNoteWindow();
+    void OpenFolderInShell(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void attachMouseHandlers(ObjectShape* shape);
+    bool refuseWhileIdle();
+    QString projectFile(const QString& name) const;
+    QRect confinementRect() const;
+    void setCaption(const QString& caption);
+
+    // Calls into the note, table and alarm windows at project switches and close.
+    void CloseNoteWindow();
+    bool CloseQueryTableWindows();
+    void StopAlarmTimer();
+    bool SaveAlarms();
+    void LoadAlarms();
+
+    Platform& m_platform;
+    Board* m_board;
+    bool m_terminating = false;
+};

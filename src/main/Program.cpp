@@ -1,0 +1,11 @@
+#include "main/Program.h"
+
+Program::Program(Platform& platform)
+    : form1(platform),
+      form5(form1, platform),
+      alarmSettings(form1, platform),
+      addEditAlarm(form1, platform),
+      shapeEdit(form1, platform),
+      shapeName(form1, platform)
+{
+}

@@ -1,0 +1,47 @@
+// The main window's calls into the note, table, shape and alarm windows.
+#include "main/Body.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+void TForm1::Objesctmass1Click()
+{
+    if (refuseWhileIdle())
+        return;
+}
+
+void TForm1::Defaultobjecttable1Click()
+{
+    if (refuseWhileIdle())
+        return;
+}
+
+void TForm1::New2Click()
+{
+    if (refuseWhileIdle())
+        return;
+}
+
+void TForm1::Edit1Click() {}
+
+void TForm1::Alarm1Click() {}
+
+void TForm1::able1Click() {}
+
+void TForm1::OpenNoteWindow() {}
+
+void TForm1::CloseNoteWindow() {}
+
+bool TForm1::CloseQueryTableWindows()
+{
+    return true;
+}
+
+void TForm1::StopAlarmTimer() {}
+
+bool TForm1::SaveAlarms()
+{
+    return true;
+}
+
+void TForm1::LoadAlarms() {}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "main/Board.h"
+#include "main/Body.h"
+#include "main/ObjectLabel.h"
+#include "main/ObjectShape.h"
+#include "support/FakePlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A main window on the platform doubles with an open project in a
+// temporary folder.
+class BoardFixture : public ::testing::Test {
+protected:
+    BoardFixture()
+    {
+        form = std::make_unique<TForm1>(fake.platform);
+        form->Timer1->stop();
+    }
+
+    void openProject(const QString& formName = QStringLiteral("Work"))
+    {
+        form->FormName = formName;
+        form->ProjectFolder = QDir::toNativeSeparators(projectDir.path());
+        form->setWindowTitle(Caption::project(formName, form->ProjectFolder));
+    }
+
+    QString projectFile(const QString& name) const { return projectDir.filePath(name); }
+
+    // Places a named object the way New Object leaves it.
+    ObjectShape* addObject(int n, const QString& name)
+    {
+        auto* shape = new ObjectShape(&form->board());
+        shape->setObjectName(QStringLiteral("Shape%1").arg(n));
+        shape->setTag(n);
+        shape->setHint(QStringLiteral("Shape%1").arg(n));
+        shape->setGeometry(10 * n, 20 * n, 30, 40);
+        shape->setBrushColor(0x008000);
+        auto* label = new ObjectLabel(&form->board());
+        label->setObjectName(QStringLiteral("Label%1").arg(n));
+        label->setTag(n);
+        label->setHint(QStringLiteral("Label%1").arg(n));
+        label->move(10 * n, 20 * n - 13);
+        label->setCaption(name);
+        shape->show();
+        label->show();
+        return shape;
+    }
+
+    static QByteArray readAll(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static void writeAll(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    FakePlatform fake;
+    QTemporaryDir projectDir;
+    std::unique_ptr<TForm1> form;
+};

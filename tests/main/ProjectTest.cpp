@@ -1,0 +1,253 @@
+#include "BoardFixture.h"
+
+#include "platform/Ini.h"
+
+#include <QImage>
+
+namespace {
+
+void saveBitmap(const QString& path, int width = 8, int height = 6)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(path, "BMP"));
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+using ProjectFixture = BoardFixture;
+
+TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
+{
+    openProject();
+    writeAll(form->lastProjectFile(), "[form1]\r\nPathforini=/old\r\nother=1\r\n");
+    ASSERT_TRUE(form->SaveProject());
+    EXPECT_EQ(readAll(form->lastProjectFile()),
+              "[Form1]\r\nPathforini=" + form->ProjectFolder.toUtf8() + "\r\n");
+
+    const QString settings = QString::fromUtf8(readAll(projectFile("iniformsettings.ini")));
+    EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" +
+                            form->windowTitle().toUtf8() +
+                            "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
+    EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
+    EXPECT_TRUE(QFile::exists(projectFile("fStreamLabel.txt")));
+}
+
+TEST_F(ProjectFixture, NewWhileIdleSavesNothingAndShowsAnEmptyBoard)
+{
+    QTemporaryDir folder;
+    fake.dialogs.inputAnswers = {QStringLiteral("Depot")};
+    fake.dialogs.folderAnswers = {folder.path()};
+    form->New1Click();
+
+    EXPECT_EQ(fake.dialogs.prompts, QStringList{"New project form name."});
+    EXPECT_EQ(fake.dialogs.folderTitles, QStringList{"New project form archive location"});
+    EXPECT_EQ(fake.dialogs.initialFolders, QStringList{QDir::homePath()});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"New project archive is located in:" + folder.path()});
+    EXPECT_EQ(form->windowTitle(), "Vexorin \" Depot \"                Arhive is located in: " +
+                                       folder.path());
+    EXPECT_EQ(form->FormName, "Depot");
+    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_TRUE(filesIn(folder.path()).isEmpty());
+    EXPECT_TRUE(filesIn(fake.programDir.path()).isEmpty());
+}
+
+TEST_F(ProjectFixture, CancellingNewKeepsOnlyTheTypedFormName)
+{
+    fake.dialogs.inputAnswers = {std::nullopt};
+    form->New1Click();
+    EXPECT_EQ(form->windowTitle(), Caption::Idle);
+
+    fake.dialogs.inputAnswers = {QStringLiteral("Kept")};
+    fake.dialogs.folderAnswers = {QString()};
+    form->New1Click();
+    EXPECT_EQ(form->FormName, "Kept");
+    EXPECT_EQ(form->windowTitle(), Caption::Idle);
+}
+
+TEST_F(ProjectFixture, NewWhileAProjectIsOpenSavesItFirstAndClearsTheBackground)
+{
+    openProject();
+    addObject(1, QStringLiteral("Plans"));
+    saveBitmap(projectFile("plan.bmp"));
+    form->BitmapFile = projectFile("plan.bmp");
+    form->LoadBackground();
+    ASSERT_TRUE(form->board().hasBackground());
+
+    QTemporaryDir next;
+    fake.dialogs.inputAnswers = {QStringLiteral("Next")};
+    fake.dialogs.folderAnswers = {next.path()};
+    form->New1Click();
+
+    ASSERT_EQ(fake.dialogs.messages.size(), 2);
+    EXPECT_EQ(fake.dialogs.messages[0], "IF form1.caption <> Vexorin \"  then" + next.path());
+    EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
+    EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("plan.bmp"));
+    EXPECT_EQ(form->projectFolder(), next.path());
+    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_FALSE(form->board().hasBackground());
+    EXPECT_TRUE(form->BitmapFile.isEmpty());
+}
+
+TEST_F(ProjectFixture, FormNameHoldingTheFolderMarkerIsRefused)
+{
+    fake.dialogs.inputAnswers = {QStringLiteral("A Arhive is located in: B")};
+    form->New1Click();
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(fake.dialogs.messages[0].contains("can not contain"));
+    EXPECT_TRUE(fake.dialogs.folderTitles.isEmpty());
+    EXPECT_EQ(form->windowTitle(), Caption::Idle);
+}
+
+TEST_F(ProjectFixture, StartUpReopensTheRememberedProject)
+{
+    openProject(QStringLiteral("Plant"));
+    addObject(1, QStringLiteral("Pump"));
+    addObject(2, QStringLiteral("Valve"));
+    saveBitmap(projectFile("plan.bmp"));
+    form->BitmapFile = projectFile("plan.bmp");
+    ASSERT_TRUE(form->SaveProject());
+    const QString caption = form->windowTitle();
+    form.reset();
+
+    TForm1 again(fake.platform);
+    again.Timer1Timer();
+    EXPECT_EQ(again.windowTitle(), caption);
+    EXPECT_EQ(again.FormName, "Plant");
+    EXPECT_TRUE(again.board().hasBackground());
+    ASSERT_EQ(again.board().labels().size(), 2);
+    EXPECT_EQ(again.board().labels()[1]->caption(), "Valve");
+    EXPECT_EQ(fake.processes.asked, "Vexorin");
+}
+
+TEST_F(ProjectFixture, ACopiedProjectIsSavedIntoItsOwnFolder)
+{
+    openProject(QStringLiteral("Plant"));
+    addObject(1, QStringLiteral("Pump"));
+    ASSERT_TRUE(form->SaveProject());
+    const QByteArray originalShapes = readAll(projectFile("fStreamShape.txt"));
+    const QByteArray originalSettings = readAll(projectFile("iniformsettings.ini"));
+
+    QTemporaryDir copy;
+    for (const QString& name : {"iniformsettings.ini", "fStreamShape.txt", "fStreamLabel.txt"})
+        ASSERT_TRUE(QFile::copy(projectFile(name), copy.filePath(name)));
+
+    fake.dialogs.folderAnswers = {copy.path()};
+    form->Open1Click();
+    EXPECT_EQ(form->projectFolder(), copy.path());
+    EXPECT_TRUE(form->windowTitle().startsWith("Vexorin \" Plant \""));
+    addObject(2, QStringLiteral("Valve"));
+    ASSERT_TRUE(form->close());
+
+    EXPECT_EQ(readAll(projectFile("fStreamShape.txt")), originalShapes);
+    EXPECT_EQ(readAll(projectFile("iniformsettings.ini")), originalSettings);
+    EXPECT_TRUE(readAll(copy.filePath("fStreamLabel.txt")).contains("Valve"));
+    EXPECT_TRUE(readAll(copy.filePath("iniformsettings.ini")).contains(copy.path().toUtf8()));
+}
+
+TEST_F(ProjectFixture, OpeningAPlainFolderMakesANewProjectThere)
+{
+    QTemporaryDir plain;
+    form->FormName = QStringLiteral("Yard");
+    fake.dialogs.folderAnswers = {plain.path()};
+    form->Open1Click();
+    EXPECT_EQ(fake.dialogs.folderTitles, QStringList{"Open project:"});
+    EXPECT_TRUE(form->isProjectOpen());
+    EXPECT_EQ(form->windowTitle(), Caption::project("Yard", plain.path()));
+    ASSERT_TRUE(form->close());
+    EXPECT_TRUE(QFile::exists(plain.filePath("iniformsettings.ini")));
+}
+
+TEST_F(ProjectFixture, ASecondRunningCopyEndsAfterLoadingAProject)
+{
+    openProject(QStringLiteral("Plant"));
+    ASSERT_TRUE(form->SaveProject());
+    fake.processes.running = 2;
+    EXPECT_FALSE(form->LoadProject());
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"You Can Not run two instances of Application Plant!"});
+    EXPECT_TRUE(form->isTerminating());
+}
+
+TEST_F(ProjectFixture, DamagedSettingsFilesGiveTheDefaults)
+{
+    openProject(QStringLiteral("Plant"));
+    const QString caption = form->windowTitle();
+    const QByteArray junk[] = {
+        QByteArray(),
+        QByteArray("\x00\xff\x13[Form1\r\n=\r\n[[]]\x00", 16),
+        "[ FORMNAME ]\n  FormName  =  Spaced  ",
+        "[formname]\r\nformname=Last\r\n[_GLOBAL_]\r\nBITMAPFILE=/no/such.bmp",
+    };
+    const char* formNames[] = {"Plant", "Plant", "Spaced", "Last"};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        writeAll(projectFile("iniformsettings.ini"), junk[i]);
+        form->FormName = QStringLiteral("Plant");
+        EXPECT_TRUE(form->ReadFormSettings());
+        EXPECT_EQ(form->FormName, formNames[i]);
+        EXPECT_EQ(form->projectFolder(), form->ProjectFolder);
+        EXPECT_FALSE(form->board().hasBackground());
+    }
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
+    EXPECT_TRUE(caption.startsWith("Vexorin"));
+}
+
+TEST_F(ProjectFixture, BackgroundTakesBitmapsOnlyAndKeepsTheOldOneOtherwise)
+{
+    openProject();
+    saveBitmap(projectFile("plan.bmp"), 40, 30);
+    QImage("://nothing").save(projectFile("x.png"));
+    QImage png(4, 4, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    ASSERT_TRUE(png.save(projectFile("photo.jpg"), "JPG"));
+    writeAll(projectFile("fake.bmp"), "not a picture at all");
+
+    fake.dialogs.pictureAnswers = {projectFile("plan.bmp")};
+    form->Backgroundlayout1Click();
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(fake.dialogs.messages[0],
+              "Backgroun picture has to have \"bmp\" file extension.\n"
+              "You can change file extension from \"jpg\" to \"bmp\" with Windows Paint "
+              "software.\nJust by saving it as \"bmp\" file. ");
+    ASSERT_TRUE(form->board().hasBackground());
+    EXPECT_EQ(form->board().background().size(), QSize(40, 30));
+
+    for (const char* other : {"photo.jpg", "fake.bmp", "missing.bmp"}) {
+        SCOPED_TRACE(other);
+        fake.dialogs.pictureAnswers = {projectFile(other)};
+        form->Backgroundlayout1Click();
+        EXPECT_EQ(form->board().background().size(), QSize(40, 30));
+    }
+    // A cancelled chooser still reloads the current picture.
+    fake.dialogs.pictureAnswers = {QString()};
+    form->Backgroundlayout1Click();
+    EXPECT_EQ(form->BitmapFile, projectFile("missing.bmp"));
+}
+
+TEST_F(ProjectFixture, AVanishedProjectFolderAtSaveShowsAnErrorAndKeepsTheBoard)
+{
+    QTemporaryDir doomed;
+    form->ProjectFolder = doomed.path();
+    form->setWindowTitle(Caption::project("Gone", doomed.path()));
+    addObject(1, QStringLiteral("Pump"));
+    ASSERT_TRUE(doomed.remove());
+
+    form->show();
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(doomed.path())) << fake.dialogs.errors[0].toStdString();
+    EXPECT_EQ(form->board().shapes().size(), 1);
+
+    // Once the folder is back, the close saves everything.
+    ASSERT_TRUE(QDir().mkpath(doomed.path()));
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(QFile::exists(doomed.path() + "/fStreamShape.txt"));
+    QDir(doomed.path()).removeRecursively();
+}
