@@ -1,0 +1,524 @@
+// RTF writer: the form the Windows rich-edit control writes, which WordPad,
+// Word and LibreOffice open alike. Windows-1252 text with \'hh for its upper
+// half and \uN? for everything else, a font table and a colour table of what
+// the document uses, one \par at the end of every paragraph (the last one
+// included, as the rich-edit control does), CR LF line ends.
+
+#include "platform/RtfCodec.h"
+
+#include "platform/CodePage.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
+
+#include <cmath>
+
+namespace RichText::Rtf {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0; // 96 pixels an inch
+constexpr int kWrapColumn = 200;        // a line is broken at the next token after this
+constexpr int kHexPerLine = 128;
+
+struct CharState {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int vertical = 0; // 0 normal, 1 superscript, 2 subscript
+    int font = -1;
+    int halfPoints = -1;
+    int foreground = 0;
+    int background = 0;
+    bool operator==(const CharState&) const = default;
+};
+
+struct ParaState {
+    int align = 0; // 0 left, 1 centre, 2 right, 3 justify
+    bool rightToLeft = false;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int lineSpacing = 0;
+    bool lineMultiple = false;
+    int background = 0;
+    bool operator==(const ParaState&) const = default;
+};
+
+int twips(double pixels)
+{
+    return int(std::lround(qBound(-1.0e6, pixels, 1.0e6) * kTwipsPerPixel));
+}
+
+bool isImageChar(QChar c, const QTextCharFormat& format)
+{
+    return c == QChar::ObjectReplacementCharacter && format.isImageFormat();
+}
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument* document) : m_document(document) {}
+
+    QByteArray run();
+
+private:
+    void collectTables();
+    int fontIndex(const QTextCharFormat& format) const;
+    QString familyOf(const QTextCharFormat& format) const;
+    int colorIndex(const QBrush& brush) const;
+    void addColor(const QBrush& brush);
+
+    CharState charState(const QTextCharFormat& format) const;
+    ParaState paraState(const QTextBlockFormat& format) const;
+    void switchTo(const CharState& state);
+    void writePara(const ParaState& state);
+    void writeText(const QString& text);
+    void writeImage(const QTextImageFormat& format);
+
+    // Output primitives.
+    void word(const char* name);
+    void word(const char* name, int value);
+    void symbol(const char* text); // a control symbol or escape, no delimiter after it
+    void plain(char c);            // a character that stands for itself
+    void raw(const QByteArray& bytes);
+    void newline();
+    void wrapIfLong();
+
+    const QTextDocument* m_document;
+    QByteArray m_out;
+    int m_column = 0;
+    bool m_needDelimiter = false;
+
+    QStringList m_fonts;
+    QList<QRgb> m_colors;
+    CharState m_state;
+};
+
+QString Writer::familyOf(const QTextCharFormat& format) const
+{
+    const QStringList families = format.fontFamilies().toStringList();
+    QString family = families.value(0);
+    if (family.isEmpty())
+        family = m_document->defaultFont().family();
+    family.remove(QLatin1Char(';'));
+    family.remove(QLatin1Char('{'));
+    family.remove(QLatin1Char('}'));
+    family.remove(QLatin1Char('\\'));
+    return family.trimmed().isEmpty() ? QStringLiteral("Arial") : family.trimmed();
+}
+
+int Writer::fontIndex(const QTextCharFormat& format) const
+{
+    return qMax(0, int(m_fonts.indexOf(familyOf(format))));
+}
+
+void Writer::addColor(const QBrush& brush)
+{
+    if (brush.style() == Qt::NoBrush || !brush.color().isValid())
+        return;
+    const QRgb rgb = brush.color().rgb();
+    if (!m_colors.contains(rgb))
+        m_colors.append(rgb);
+}
+
+int Writer::colorIndex(const QBrush& brush) const
+{
+    if (brush.style() == Qt::NoBrush || !brush.color().isValid())
+        return 0;
+    return int(m_colors.indexOf(brush.color().rgb())) + 1;
+}
+
+void Writer::collectTables()
+{
+    m_fonts.append(familyOf(QTextCharFormat()));
+    auto addFont = [this](const QTextCharFormat& format) {
+        const QString family = familyOf(format);
+        if (!m_fonts.contains(family))
+            m_fonts.append(family);
+    };
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        addColor(block.blockFormat().background());
+        if (block.begin().atEnd()) {
+            addFont(block.charFormat());
+            addColor(block.charFormat().foreground());
+            addColor(block.charFormat().background());
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            addFont(format);
+            addColor(format.foreground());
+            addColor(format.background());
+        }
+    }
+}
+
+CharState Writer::charState(const QTextCharFormat& format) const
+{
+    CharState s;
+    s.bold = format.fontWeight() >= QFont::DemiBold;
+    s.italic = format.fontItalic();
+    s.underline = format.fontUnderline()
+                  || format.underlineStyle() != QTextCharFormat::NoUnderline;
+    s.strike = format.fontStrikeOut();
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        s.vertical = 1;
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        s.vertical = 2;
+    s.font = fontIndex(format);
+    double points = format.fontPointSize();
+    if (points <= 0)
+        points = m_document->defaultFont().pointSizeF();
+    if (points <= 0)
+        points = 12;
+    s.halfPoints = qBound(1, int(std::lround(points * 2)), 3276);
+    s.foreground = colorIndex(format.foreground());
+    s.background = colorIndex(format.background());
+    return s;
+}
+
+ParaState Writer::paraState(const QTextBlockFormat& format) const
+{
+    ParaState s;
+    const Qt::Alignment h = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignHCenter)
+        s.align = 1;
+    else if (h & Qt::AlignJustify)
+        s.align = 3;
+    else if (h & Qt::AlignRight)
+        s.align = 2;
+    s.rightToLeft = format.layoutDirection() == Qt::RightToLeft;
+    s.leftIndent = twips(format.leftMargin() + format.indent() * m_document->indentWidth());
+    s.rightIndent = twips(format.rightMargin());
+    s.firstIndent = twips(format.textIndent());
+    s.spaceBefore = qMax(0, twips(format.topMargin()));
+    s.spaceAfter = qMax(0, twips(format.bottomMargin()));
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (format.lineHeight() != 100) {
+            s.lineSpacing = int(std::lround(format.lineHeight() * 240 / 100));
+            s.lineMultiple = true;
+        }
+        break;
+    case QTextBlockFormat::FixedHeight:
+        s.lineSpacing = -qAbs(twips(format.lineHeight()));
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        s.lineSpacing = qAbs(twips(format.lineHeight()));
+        break;
+    default:
+        break;
+    }
+    s.background = colorIndex(format.background());
+    return s;
+}
+
+void Writer::word(const char* name)
+{
+    wrapIfLong();
+    m_out += '\\';
+    m_out += name;
+    m_column += 1 + int(qstrlen(name));
+    m_needDelimiter = true;
+}
+
+void Writer::word(const char* name, int value)
+{
+    wrapIfLong();
+    m_out += '\\';
+    m_out += name;
+    const QByteArray number = QByteArray::number(value);
+    m_out += number;
+    m_column += 1 + int(qstrlen(name)) + int(number.size());
+    m_needDelimiter = true;
+}
+
+void Writer::symbol(const char* text)
+{
+    wrapIfLong();
+    m_out += text;
+    m_column += int(qstrlen(text));
+    m_needDelimiter = false;
+}
+
+void Writer::plain(char c)
+{
+    wrapIfLong();
+    if (m_needDelimiter) {
+        m_out += ' ';
+        ++m_column;
+        m_needDelimiter = false;
+    }
+    m_out += c;
+    ++m_column;
+}
+
+void Writer::raw(const QByteArray& bytes)
+{
+    m_out += bytes;
+    m_column += int(bytes.size());
+    m_needDelimiter = false;
+}
+
+void Writer::newline()
+{
+    // CR ends a control word as a space would; readers ignore CR and LF.
+    m_needDelimiter = false;
+    m_out += "\r\n";
+    m_column = 0;
+}
+
+void Writer::wrapIfLong()
+{
+    if (m_column >= kWrapColumn)
+        newline();
+}
+
+void Writer::switchTo(const CharState& s)
+{
+    CharState& c = m_state;
+    if (s.font != c.font)
+        word("f", s.font);
+    if (s.halfPoints != c.halfPoints)
+        word("fs", s.halfPoints);
+    if (s.foreground != c.foreground)
+        word("cf", s.foreground);
+    if (s.background != c.background) {
+        // \highlight for the rich-edit control, WordPad and LibreOffice,
+        // \chcbpat for Word, whose highlight has only sixteen colours.
+        word("highlight", s.background);
+        word("chcbpat", s.background);
+    }
+    if (s.bold != c.bold)
+        s.bold ? word("b") : word("b", 0);
+    if (s.italic != c.italic)
+        s.italic ? word("i") : word("i", 0);
+    if (s.underline != c.underline)
+        s.underline ? word("ul") : word("ulnone");
+    if (s.strike != c.strike)
+        s.strike ? word("strike") : word("strike", 0);
+    if (s.vertical != c.vertical)
+        word(s.vertical == 1 ? "super" : s.vertical == 2 ? "sub" : "nosupersub");
+    c = s;
+}
+
+void Writer::writePara(const ParaState& p)
+{
+    word("pard");
+    if (p.rightToLeft)
+        word("rtlpar");
+    if (p.align == 1)
+        word("qc");
+    else if (p.align == 2)
+        word("qr");
+    else if (p.align == 3)
+        word("qj");
+    if (p.leftIndent)
+        word("li", p.leftIndent);
+    if (p.rightIndent)
+        word("ri", p.rightIndent);
+    if (p.firstIndent)
+        word("fi", p.firstIndent);
+    if (p.spaceBefore)
+        word("sb", p.spaceBefore);
+    if (p.spaceAfter)
+        word("sa", p.spaceAfter);
+    if (p.lineSpacing) {
+        word("sl", p.lineSpacing);
+        word("slmult", p.lineMultiple ? 1 : 0);
+    }
+    if (p.background)
+        word("cbpat", p.background);
+}
+
+void Writer::writeText(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u < 0x7F) {
+            if (u == '\\')
+                symbol("\\\\");
+            else if (u == '{')
+                symbol("\\{");
+            else if (u == '}')
+                symbol("\\}");
+            else
+                plain(char(u));
+            continue;
+        }
+        switch (u) {
+        case u'\t':
+            word("tab");
+            continue;
+        case QChar::LineSeparator:
+            word("line");
+            continue;
+        case 0x00A0:
+            symbol("\\~");
+            continue;
+        case 0x00AD:
+            symbol("\\-");
+            continue;
+        case 0x2011:
+            symbol("\\_");
+            continue;
+        case QChar::ParagraphSeparator:
+        case QChar::ObjectReplacementCharacter:
+        case 0xFDD0: // frame markers of QTextDocument
+        case 0xFDD1:
+            continue;
+        default:
+            break;
+        }
+        if (u < 0x20 || u == 0x7F)
+            continue;
+
+        QString character(c);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            character += text.at(++i);
+        bool lossless = false;
+        const QByteArray bytes = CodePage::toWindows1252(character, &lossless);
+        if (lossless && bytes.size() == 1) {
+            char escape[5];
+            qsnprintf(escape, sizeof escape, "\\'%02x", uchar(bytes.at(0)));
+            symbol(escape);
+            continue;
+        }
+        for (const QChar unit : character) {
+            // \uN takes a signed 16-bit number; \uc1 in the header, '?' stands in.
+            word("u", int(qint16(unit.unicode())));
+            symbol("?");
+        }
+    }
+}
+
+void Writer::writeImage(const QTextImageFormat& format)
+{
+    const QVariant resource = m_document->resource(QTextDocument::ImageResource, QUrl(format.name()));
+    QImage image;
+    if (resource.userType() == QMetaType::QImage)
+        image = resource.value<QImage>();
+    else if (resource.userType() == QMetaType::QPixmap)
+        image = resource.value<QPixmap>().toImage();
+    else if (resource.userType() == QMetaType::QByteArray)
+        image.loadFromData(resource.toByteArray());
+    if (image.isNull())
+        return;
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return;
+
+    double width = format.width();
+    double height = format.height();
+    if (width <= 0 && height <= 0) {
+        width = image.width();
+        height = image.height();
+    } else if (width <= 0) {
+        width = height * image.width() / image.height();
+    } else if (height <= 0) {
+        height = width * image.height() / image.width();
+    }
+
+    symbol("{");
+    word("pict");
+    word("pngblip");
+    word("picw", image.width());
+    word("pich", image.height());
+    word("picwgoal", twips(width));
+    word("pichgoal", twips(height));
+    newline();
+    const QByteArray hex = png.toHex();
+    for (qsizetype at = 0; at < hex.size(); at += kHexPerLine) {
+        raw(hex.mid(at, kHexPerLine));
+        newline();
+    }
+    symbol("}");
+}
+
+QByteArray Writer::run()
+{
+    collectTables();
+
+    raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl");
+    for (qsizetype i = 0; i < m_fonts.size(); ++i) {
+        symbol("{");
+        word("f", int(i));
+        word("fnil");
+        word("fcharset", 0);
+        writeText(m_fonts.at(i));
+        symbol(";}");
+    }
+    symbol("}");
+    newline();
+    raw("{\\colortbl ;");
+    for (const QRgb rgb : m_colors) {
+        word("red", qRed(rgb));
+        word("green", qGreen(rgb));
+        word("blue", qBlue(rgb));
+        symbol(";");
+    }
+    symbol("}");
+    newline();
+    word("viewkind", 4);
+    word("uc", 1);
+    newline();
+
+    bool first = true;
+    ParaState para;
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        const ParaState p = paraState(block.blockFormat());
+        if (first || !(p == para))
+            writePara(p);
+        para = p;
+        first = false;
+
+        if (block.begin().atEnd())
+            switchTo(charState(block.charFormat()));
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            switchTo(charState(format));
+            const QString text = fragment.text();
+            if (!format.isImageFormat()) {
+                writeText(text);
+                continue;
+            }
+            for (const QChar c : text) {
+                if (isImageChar(c, format))
+                    writeImage(format.toImageFormat());
+                else
+                    writeText(QString(c));
+            }
+        }
+        word("par");
+        newline();
+    }
+    symbol("}");
+    newline();
+    return m_out;
+}
+
+} // namespace
+
+QByteArray generate(const QTextDocument* document)
+{
+    return Writer(document).run();
+}
+
+} // namespace RichText::Rtf
