@@ -3,6 +3,7 @@
 #include <QString>
 
 class Board;
+class QWidget;
 class ObjectLabel;
 class ObjectShape;
 
@@ -19,6 +20,12 @@ public:
     virtual QString projectFolder() const = 0;
     virtual ObjectShape* currentShape() const = 0;
     virtual ObjectLabel* currentLabel() const = 0;
+    // The flashing of an alarm's object: hatched on odd seconds of the clock,
+    // solid on even ones; and back to solid.
+    virtual void blinkAlarmObject(const QString& objectName) = 0;
+    virtual void clearAlarmBlink(const QString& objectName) = 0;
+    // The main window, for placing and owning the subsystem windows.
+    virtual QWidget* mainWindow() = 0;
 };
 
 // The main window's caption is the record of the open project.

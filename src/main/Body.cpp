@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
@@ -160,30 +161,47 @@ bool TForm1::SaveLabels()
 bool TForm1::LoadShapes()
 {
     m_board->removeShapes();
+    const QString path = projectFile(QStringLiteral("fStreamShape.txt"));
     QString error;
     const bool loaded = BoardRecords::loadShapes(
-        *m_board, projectFile(QStringLiteral("fStreamShape.txt")),
+        *m_board, path,
         [this](ObjectShape* shape) {
             CurrentShape = shape;
             attachMouseHandlers(shape);
         },
         &error);
     if (!loaded)
-        m_platform.dialogs.error(error);
+        reportDamagedBoardFile(path, error);
     return loaded;
 }
 
 bool TForm1::LoadLabels()
 {
     m_board->removeLabels();
+    const QString path = projectFile(QStringLiteral("fStreamLabel.txt"));
     QString error;
     const bool loaded = BoardRecords::loadLabels(
-        *m_board, projectFile(QStringLiteral("fStreamLabel.txt")),
-        m_platform.desktop.dotsPerInch(), [this](ObjectLabel* label) { CurrentLabel = label; },
-        &error);
+        *m_board, path, m_platform.desktop.dotsPerInch(),
+        [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
     if (!loaded)
-        m_platform.dialogs.error(error);
+        reportDamagedBoardFile(path, error);
     return loaded;
+}
+
+void TForm1::reportDamagedBoardFile(const QString& path, const QString& error)
+{
+    // The next save writes only what was read; a copy keeps the elements after
+    // the damage for whoever can mend the file.
+    QString copy;
+    if (QFileInfo(path).isFile()) {
+        for (int n = 1; copy.isEmpty() || QFileInfo::exists(copy); ++n)
+            copy = path + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged%1").arg(n));
+        if (!QFile::copy(path, copy))
+            copy.clear();
+    }
+    m_platform.dialogs.error(copy.isEmpty() ? error
+                                            : error + QStringLiteral("\nA copy of the file is kept as ") +
+                                                  QDir::toNativeSeparators(copy) + QLatin1Char('.'));
 }
 
 void TForm1::attachMouseHandlers(ObjectShape* shape)
@@ -204,6 +222,18 @@ void TForm1::BlinkAlarmObject()
         if (ObjectShape* shape = m_board->shapeOf(*it))
             shape->setBrushStyle(oddSecond ? BrushStyle::BDiagonal : BrushStyle::Solid);
     }
+}
+
+void TForm1::blinkAlarmObject(const QString& objectName)
+{
+    AlarmObjectName = objectName;
+    BlinkAlarmObject();
+}
+
+void TForm1::clearAlarmBlink(const QString& objectName)
+{
+    AlarmObjectName = objectName;
+    ClearAlarmBlink();
 }
 
 void TForm1::ClearAlarmBlink()

@@ -26,6 +26,9 @@ public:
     QString projectFolder() const override;
     ObjectShape* currentShape() const override { return CurrentShape; }
     ObjectLabel* currentLabel() const override { return CurrentLabel; }
+    void blinkAlarmObject(const QString& objectName) override;
+    void clearAlarmBlink(const QString& objectName) override;
+    QWidget* mainWindow() override { return this; }
 
     // The state other windows and the project files read.
     QString ProjectFolder;
@@ -119,6 +122,7 @@ protected:
 private:
     void buildMenus();
     void attachMouseHandlers(ObjectShape* shape);
+    void reportDamagedBoardFile(const QString& path, const QString& error);
     bool refuseWhileIdle();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;

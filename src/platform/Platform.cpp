@@ -6,10 +6,25 @@
 #include "platform/Processes.h"
 #include "platform/QtDialogs.h"
 #include "platform/Shell.h"
+#include "platform/Sound.h"
+
+#include <QApplication>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
+
+namespace {
+
+// Stands in until the audio output arrives: beeps, and waits out a tone.
+class DesktopSound : public Sound {
+public:
+    void tone(int, int durationMs) override { QThread::msleep(std::max(0, durationMs)); }
+    void beep() override { QApplication::beep(); }
+};
+
+} // namespace
 
 struct SystemPlatform::Services {
     QtDialogs dialogs;
@@ -18,6 +33,7 @@ struct SystemPlatform::Services {
     SystemProcesses processes;
     DesktopShell shell;
     CursorPointer pointer;
+    DesktopSound sound;
 };
 
 SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
@@ -25,6 +41,7 @@ SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
     const QFileInfo program(QCoreApplication::applicationFilePath());
     m_platform.reset(new Platform{m_services->dialogs, m_services->desktop, m_services->clock,
                                   m_services->processes, m_services->shell, m_services->pointer,
+                                  m_services->sound,
                                   QDir::toNativeSeparators(program.absolutePath() + '/'),
                                   program.fileName()});
 }

@@ -9,6 +9,7 @@ class Dialogs;
 class Pointer;
 class Processes;
 class Shell;
+class Sound;
 
 // The operating-system services the program relies on, chosen once at
 // start-up: the real ones in the program, doubles in tests.
@@ -19,6 +20,7 @@ struct Platform {
     Processes& processes;
     Shell& shell;
     Pointer& pointer;
+    Sound& sound;
     // The folder of the program file, with a trailing separator.
     QString programFolder;
     // The program file name the single-instance rule compares with.

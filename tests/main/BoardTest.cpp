@@ -195,6 +195,10 @@ TEST_F(BoardFixture, DamagedBoardFileStopsWithItsPlaceAndKeepsWhatWasRead)
         const int kept = std::string(c.what) == "unknown property" ? 0 : 2;
         EXPECT_EQ(form->board().shapes().size(), kept);
         EXPECT_EQ(readAll(projectFile("fStreamShape.txt")), c.bytes) << "the file stays as it was";
+        // The next save writes only what was read, so the damaged file is kept beside.
+        EXPECT_EQ(readAll(projectFile("fStreamShape.txt.damaged")), c.bytes);
+        EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt.damaged"));
+        QFile::remove(projectFile("fStreamShape.txt.damaged"));
     }
 }
 

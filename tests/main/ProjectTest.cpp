@@ -134,7 +134,7 @@ TEST_F(ProjectFixture, ACopiedProjectIsSavedIntoItsOwnFolder)
     const QByteArray originalSettings = readAll(projectFile("iniformsettings.ini"));
 
     QTemporaryDir copy;
-    for (const QString& name : {"iniformsettings.ini", "fStreamShape.txt", "fStreamLabel.txt"})
+    for (const char* name : {"iniformsettings.ini", "fStreamShape.txt", "fStreamLabel.txt"})
         ASSERT_TRUE(QFile::copy(projectFile(name), copy.filePath(name)));
 
     fake.dialogs.folderAnswers = {copy.path()};

@@ -72,6 +72,7 @@ FakePlatform::FakePlatform()
     : platform{dialogs,   desktop,
                clock,     processes,
                shell,     pointer,
+               sound,
                QDir::toNativeSeparators(programDir.path() + '/'), QStringLiteral("Vexorin")}
 {
 }

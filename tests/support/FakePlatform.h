@@ -8,6 +8,7 @@
 #include "platform/Pointer.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
+#include "platform/Sound.h"
 
 #include <QList>
 #include <QStringList>
@@ -93,6 +94,14 @@ public:
     std::optional<QRect> confined;
 };
 
+class FakeSound : public Sound {
+public:
+    void tone(int frequencyHz, int durationMs) override { tones.append({frequencyHz, durationMs}); }
+    void beep() override { ++beeps; }
+    QList<QPair<int, int>> tones;
+    int beeps = 0;
+};
+
 // All the doubles at once, with the program folder in a fresh temporary folder.
 struct FakePlatform {
     FakePlatform();
@@ -104,5 +113,6 @@ struct FakePlatform {
     FakeProcesses processes;
     FakeShell shell;
     FakePointer pointer;
+    FakeSound sound;
     Platform platform;
 };
