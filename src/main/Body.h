@@ -8,6 +8,10 @@
 #include <QPointer>
 
 class QAction;
+class TForm5;
+class TShapeEdit;
+class TShapeNameF;
+class TfAlarmSettings;
 class QMenu;
 class QTimer;
 struct Platform;
@@ -19,6 +23,15 @@ class TForm1 : public QMainWindow, public BoardHost {
 public:
     explicit TForm1(Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // The long-lived windows the menus open, created after the main window.
+    struct Windows {
+        TForm5* defaultObject = nullptr;
+        TShapeNameF* shapeName = nullptr;
+        TShapeEdit* shapeEdit = nullptr;
+        TfAlarmSettings* alarmSettings = nullptr;
+    };
+    void attachWindows(const Windows& windows) { m_windows = windows; }
 
     // BoardHost
     Board& board() override { return *m_board; }
@@ -114,6 +127,8 @@ public:
     bool FormClose();
 
     void OpenNoteWindow();
+    // Creates an empty file unless one exists; false after showing an error box.
+    bool CreateEmptyFile(const QString& path);
     void OpenFolderInShell(const QString& path);
 
 protected:
@@ -137,5 +152,6 @@ private:
 
     Platform& m_platform;
     Board* m_board;
+    Windows m_windows;
     bool m_terminating = false;
 };

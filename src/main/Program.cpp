@@ -8,4 +8,5 @@ Program::Program(Platform& platform)
       shapeEdit(form1, platform),
       shapeName(form1, platform)
 {
+    form1.attachWindows({&form5, &shapeName, &shapeEdit, &alarmSettings});
 }

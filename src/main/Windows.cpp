@@ -3,20 +3,18 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "shapes/ShapeCustom.h"
 
 void TForm1::Objesctmass1Click()
 {
-    if (refuseWhileIdle())
+    if (refuseWhileIdle() || !m_windows.defaultObject)
         return;
+    m_windows.defaultObject->show();
+    m_windows.defaultObject->raise();
+    m_windows.defaultObject->activateWindow();
 }
 
 void TForm1::Defaultobjecttable1Click()
-{
-    if (refuseWhileIdle())
-        return;
-}
-
-void TForm1::New2Click()
 {
     if (refuseWhileIdle())
         return;

@@ -1,0 +1,162 @@
+// New Object: the only way an object comes into being.
+#include "main/Body.h"
+
+#include "main/Board.h"
+#include "main/LabelOffset.h"
+#include "platform/ColorRef.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "shapes/ShapeCustom.h"
+#include "shapes/ShapeNameU.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+// An object name is a folder name and part of two file names: refuse what
+// would reach outside the project folder or what the file system cannot hold.
+QString objectNameProblem(const QString& name)
+{
+    for (QChar c : name)
+        if (TShapeNameF::NameFilterChars.contains(c) || c.category() == QChar::Other_Control)
+            return QStringLiteral("An object name can not hold any of the characters "
+                                  "\" * / : < > ? \\ | or control characters.");
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("An object name can not be made of blanks only.");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("An object name can not be \".\" or \"..\".");
+    // The longest file of the object is name + "table.txt"; 255 bytes is the
+    // usual limit of a file name.
+    if ((name + QStringLiteral("table.txt")).toUtf8().size() > 255)
+        return QStringLiteral("The object name is too long for a folder name.");
+    return {};
+}
+
+} // namespace
+
+bool TForm1::CreateEmptyFile(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        return true;
+    m_platform.dialogs.error(QStringLiteral("during creating file an unexpected error have occured"));
+    return false;
+}
+
+void TForm1::New2Click()
+{
+    if (refuseWhileIdle())
+        return;
+    for (const ObjectLabel* label : m_board->labels()) {
+        if (label->caption() == QLatin1String("?")) {
+            m_platform.dialogs.message(QStringLiteral("You have one indefined obiect!"));
+            return;
+        }
+    }
+    const DefaultObjectSettings defaults =
+        m_windows.defaultObject ? m_windows.defaultObject->settings : DefaultObjectSettings();
+
+    auto* shape = new ObjectShape(m_board);
+    CurrentShape = shape;
+    shape->resize(defaults.WidthChosen ? defaults.DefaultWidth : 10,
+                  defaults.HeightChosen ? defaults.DefaultHeight : 10);
+    shape->setShapeKind(defaults.ShapeKindChosen ? defaults.DefaultShapeKind : ShapeKind::Rectangle);
+    const int n = NextObjectNumber();
+    shape->setTag(n);
+    shape->setBrushColor(ColorRef::White);
+    // The pop-up point is on the screen and the element on the board: the
+    // fixed offsets put the shape near the click while the window stands where
+    // it started.
+    shape->move(DragOffsetX - 55, DragOffsetY - 105);
+    shape->setObjectName(QStringLiteral("Shape%1").arg(n));
+    shape->setHint(QStringLiteral("Shape%1").arg(n));
+    attachMouseHandlers(shape);
+    shape->show();
+
+    auto* label = new ObjectLabel(m_board);
+    CurrentLabel = label;
+    label->resize(10, 10);
+    setRoundingMode(RoundingMode::Downward);
+    label->move(DragOffsetX - 55, DragOffsetY - 105 -
+                                      LabelOffset(defaults.DefaultFontSize, 1,
+                                                  m_platform.desktop.virtualHeight()));
+    label->setTag(n);
+    label->setHint(QStringLiteral("Label%1").arg(n));
+    label->setObjectName(QStringLiteral("Label%1").arg(n));
+    label->setCaption(QStringLiteral("?"));
+    label->setVisible(defaults.DefaultVisible);
+    label->setFontColor(defaults.DefaultColor);
+    label->setBold(defaults.DefaultBold);
+    label->setFontSize(defaults.DefaultFontSize);
+    LabelGap = shape->y() - label->y();
+
+    if (!m_windows.shapeName) {
+        m_windows.shapeName = new TShapeNameF(*this, m_platform, this);
+        m_windows.shapeName->setWindowFlag(Qt::Window);
+    }
+    m_windows.shapeName->exec();
+    const QString name = m_windows.shapeName->Edit1->text();
+
+    const auto abandon = [&] {
+        delete shape;
+        delete label;
+        CurrentShape = nullptr;
+        CurrentLabel = nullptr;
+    };
+    if (name.isEmpty()) {
+        abandon();
+        return;
+    }
+    for (const ObjectLabel* other : m_board->labels()) {
+        if (other->caption() == name) {
+            m_platform.dialogs.message(QStringLiteral(" Object with same name olarady exist!"));
+            if (CurrentShape && CurrentShape->brushColor() == ColorRef::White)
+                abandon();
+            return;
+        }
+    }
+    if (!CurrentLabel || CurrentLabel->caption() != QLatin1String("?")) {
+        m_platform.dialogs.message(
+            QStringLiteral("You can not rename existing obiect!\nDelete it and make now one."));
+        return;
+    }
+    if (const QString problem = objectNameProblem(name); !problem.isEmpty()) {
+        m_platform.dialogs.message(problem);
+        abandon();
+        return;
+    }
+
+    // The folder and note file come first, so that a folder that cannot be
+    // made leaves no named object behind.
+    const QString folder = projectFolder() + QDir::separator() + name;
+    const bool folderExisted = QFileInfo(folder).isDir();
+    if (!folderExisted && !QDir().mkdir(folder)) {
+        m_platform.dialogs.error(QStringLiteral("Can not create the folder ") +
+                                 QDir::toNativeSeparators(folder) + QStringLiteral("."));
+        abandon();
+        return;
+    }
+    if (!CreateEmptyFile(folder + QDir::separator() + name + QStringLiteral(".rtf"))) {
+        if (!folderExisted)
+            QDir().rmdir(folder);
+        abandon();
+        return;
+    }
+
+    CurrentLabel->setCaption(name);
+    CurrentLabel->setVisible(defaults.DefaultVisible);
+    CurrentShape->setBrushColor(ColorRef::Green);
+
+    const QString defaultTable = projectFolder() + QDir::separator() + QStringLiteral("defaulttable.txt");
+    if (QFileInfo::exists(defaultTable)) {
+        const QString table = folder + QDir::separator() + name + QStringLiteral("table.txt");
+        QFile::remove(table);
+        QFile::copy(defaultTable, table);
+    }
+}

@@ -1,0 +1,136 @@
+#include "ProgramFixture.h"
+
+#include "main/LabelOffset.h"
+
+class Mouse : public ProgramFixture {
+protected:
+    void SetUp() override
+    {
+        openProject();
+        newObject(QStringLiteral("Pump"));
+        newObject(QStringLiteral("Valve"), QPoint(700, 500));
+        setRoundingMode(RoundingMode::NearestEven);
+        pump = board().shapeNamed("Shape1");
+        valve = board().shapeNamed("Shape2");
+    }
+    ObjectShape* pump = nullptr;
+    ObjectShape* valve = nullptr;
+};
+
+TEST_F(Mouse, DraggingMovesShapeAndCaptionTogetherWithThePointerConfined)
+{
+    const QPoint labelBefore = board().labelNamed("Label1")->pos();
+    const QPoint shapeBefore = pump->pos();
+    fake.pointer.at = QPoint(600, 600);
+    form().ShapeMouseDown(pump, Qt::LeftButton, Qt::LeftButton);
+    ASSERT_TRUE(fake.pointer.confined.has_value());
+    const QRect outer = form().frameGeometry();
+    EXPECT_EQ(*fake.pointer.confined,
+              QRect(QPoint(outer.left() + 10, outer.top() + 75),
+                    QPoint(outer.right() - 10, outer.bottom() - 10)));
+
+    fake.pointer.at = QPoint(650, 580);
+    // The element under the pointer does not matter: the current object moves.
+    form().ShapeMouseMove(valve, Qt::LeftButton);
+    EXPECT_EQ(pump->pos(), shapeBefore + QPoint(50, -20));
+    EXPECT_EQ(board().labelNamed("Label1")->pos(), labelBefore + QPoint(50, -20));
+    EXPECT_EQ(valve->pos(), QPoint(645, 395));
+
+    form().ShapeMouseUp(pump, Qt::LeftButton);
+    EXPECT_FALSE(fake.pointer.confined.has_value());
+
+    // Moves without the left button move nothing.
+    fake.pointer.at = QPoint(0, 0);
+    form().ShapeMouseMove(pump, Qt::NoButton);
+    EXPECT_EQ(pump->pos(), shapeBefore + QPoint(50, -20));
+}
+
+TEST_F(Mouse, APressWithinOneTimerPeriodOfAReleaseIsADoublePress)
+{
+    form().Timer2Timer();
+    EXPECT_FALSE(form().RecentRelease);
+    form().ShapeMouseUp(pump, Qt::LeftButton);
+    EXPECT_TRUE(form().RecentRelease);
+    EXPECT_TRUE(form().Timer2->isActive());
+    EXPECT_EQ(form().Timer2->interval(), 300);
+    // Before the timer ticks (a press 200 ms later) the press is a double press;
+    // after it (400 ms later) it is not.
+    EXPECT_TRUE(form().RecentRelease);
+    form().Timer2Timer();
+    EXPECT_FALSE(form().RecentRelease);
+    EXPECT_FALSE(form().Timer2->isActive());
+}
+
+TEST_F(Mouse, RightPressMakesTheObjectCurrentAndOpensItsMenu)
+{
+    form().CurrentShape = valve;
+    fake.pointer.at = QPoint(300, 300);
+    form().ShapeMouseDown(pump, Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(form().CurrentShape, pump);
+    EXPECT_EQ(form().CurrentLabel, board().labelNamed("Label1"));
+    EXPECT_TRUE(form().PopupMenu1->isVisible());
+    EXPECT_FALSE(fake.pointer.confined.has_value());
+    form().PopupMenu1->hide();
+
+    // A middle press confines the pointer and changes nothing else.
+    const QPoint before = pump->pos();
+    form().ShapeMouseDown(valve, Qt::MiddleButton, Qt::MiddleButton);
+    EXPECT_TRUE(fake.pointer.confined.has_value());
+    EXPECT_EQ(pump->pos(), before);
+}
+
+TEST_F(Mouse, FolderOpensTheObjectsFolderOrSaysItIsMissing)
+{
+    form().ShapeMouseDown(pump, Qt::RightButton, Qt::RightButton);
+    form().PopupMenu1->hide();
+    form().Folder1Click();
+    EXPECT_EQ(fake.shell.opened, QStringList{projectFile("Pump")});
+
+    QDir(projectFile("Pump")).removeRecursively();
+    form().Folder1Click();
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"Can not open " + projectFile("Pump") + ".  File folder does not exist!"});
+}
+
+TEST_F(Mouse, RemoveAsksAndLeavesEveryFileSoANewObjectFindsItsNoteAgain)
+{
+    QFile note(projectFile("Pump/Pump.rtf"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("{\\rtf1 kept}");
+    note.close();
+
+    form().ShapeMouseDown(pump, Qt::RightButton, Qt::RightButton);
+    form().PopupMenu1->hide();
+    fake.dialogs.confirmAnswers = {false, true};
+    form().Delete1Click();
+    EXPECT_EQ(board().shapes().size(), 2);
+    form().Delete1Click();
+    EXPECT_EQ(fake.dialogs.questions, QStringList(2, "Do You realy want do delate object?"));
+    EXPECT_EQ(board().shapes().size(), 1);
+    EXPECT_EQ(board().labelWithCaption("Pump"), nullptr);
+    EXPECT_EQ(form().CurrentShape, nullptr);
+
+    newObject(QStringLiteral("Pump"));
+    EXPECT_EQ(board().labelWithCaption("Pump")->objectName(), "Label1");
+    EXPECT_EQ(readAll(projectFile("Pump/Pump.rtf")), "{\\rtf1 kept}");
+}
+
+TEST_F(Mouse, TheBoardComesBackAsLeftAfterARestart)
+{
+    fake.pointer.at = QPoint(600, 600);
+    form().ShapeMouseDown(valve, Qt::LeftButton, Qt::LeftButton);
+    fake.pointer.at = QPoint(420, 510);
+    form().ShapeMouseMove(valve, Qt::LeftButton);
+    form().ShapeMouseUp(valve, Qt::LeftButton);
+    const QRect valveAt = valve->geometry();
+    const QRect captionAt = board().labelNamed("Label2")->geometry();
+    ASSERT_TRUE(form().close());
+
+    program.reset();
+    start();
+    form().Timer1Timer();
+    ASSERT_EQ(board().shapes().size(), 2);
+    EXPECT_EQ(board().shapeNamed("Shape2")->geometry(), valveAt);
+    EXPECT_EQ(board().labelNamed("Label2")->geometry(), captionAt);
+    EXPECT_EQ(board().labelNamed("Label2")->caption(), "Valve");
+}
