@@ -89,8 +89,11 @@ TEST_F(NewObject, ANameTypedBeforeCancelIsUsed)
 
 TEST_F(NewObject, NamesThatCannotBeAFolderOfTheProjectAreRefusedBeforeAnythingIsMade)
 {
-    openProject();
-    const QStringList outsideBefore = QDir(projectDir.path() + "/..").entryList();
+    // The project lies in a folder of its own, so nothing can appear beside it unseen.
+    QTemporaryDir outside;
+    const QString project = outside.filePath("project");
+    ASSERT_TRUE(QDir().mkdir(project));
+    openProject(QStringLiteral("Work"), project);
     const QString refused[] = {"../Escape", "a/b", "a\\b", "..", ".", "   ", "tab\tname",
                                QString(250, QLatin1Char('n'))};
     for (const QString& name : refused) {
@@ -102,8 +105,9 @@ TEST_F(NewObject, NamesThatCannotBeAFolderOfTheProjectAreRefusedBeforeAnythingIs
         EXPECT_TRUE(board().shapes().isEmpty());
         EXPECT_TRUE(board().labels().isEmpty());
     }
-    EXPECT_TRUE(QDir(projectDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-    EXPECT_EQ(QDir(projectDir.path() + "/..").entryList(), outsideBefore);
+    EXPECT_TRUE(QDir(project).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"project"});
 }
 
 TEST_F(NewObject, AFolderThatCannotBeMadeLeavesNoObject)

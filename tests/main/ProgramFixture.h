@@ -32,10 +32,12 @@ protected:
     TForm1& form() { return program->form1; }
     Board& board() { return program->form1.board(); }
 
-    void openProject(const QString& formName = QStringLiteral("Work"))
+    void openProject(const QString& formName = QStringLiteral("Work"), QString folder = {})
     {
+        if (folder.isEmpty())
+            folder = projectDir.path();
         form().FormName = formName;
-        form().ProjectFolder = QDir::toNativeSeparators(projectDir.path());
+        form().ProjectFolder = QDir::toNativeSeparators(folder);
         form().setWindowTitle(Caption::project(formName, form().ProjectFolder));
     }
 
