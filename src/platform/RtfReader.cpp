@@ -52,23 +52,10 @@ struct CharProps {
     bool operator==(const CharProps&) const = default;
 };
 
-struct ParaProps {
-    quint8 align = 0; // 0 left, 1 centre, 2 right, 3 justify
-    bool rightToLeft = false;
-    int leftIndent = 0; // twips
-    int rightIndent = 0;
-    int firstIndent = 0;
-    int spaceBefore = 0;
-    int spaceAfter = 0;
-    int lineSpacing = 0;
-    bool lineMultiple = false;
-    int background = 0;
-    bool operator==(const ParaProps&) const = default;
-};
 
 struct Group {
     CharProps chars;
-    ParaProps para;
+    Paragraph para;
     Dest dest = Dest::Text;
     int unicodeSkip = 1;    // \ucN
     bool canResume = false; // skipped, but \result (\object) or \ud (\upr) resumes
@@ -354,7 +341,7 @@ private:
     void finishPicture();
     void finishDocument();
     QTextCharFormat charFormat(const CharProps& props) const;
-    QTextBlockFormat blockFormat(const ParaProps& props) const;
+    QTextBlockFormat blockFormat(const Paragraph& props) const;
     QColor color(int index) const;
 
     // Tables.
@@ -390,7 +377,7 @@ private:
     CharProps m_runProps;
     bool m_pendingBreak = false; // a \par whose paragraph starts with the next content
     bool m_blockHasContent = false;
-    ParaProps m_lastPara;
+    Paragraph m_lastPara;
     int m_imageCount = 0;
 };
 
@@ -709,7 +696,7 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     }
 
     CharProps& ch = g.chars;
-    ParaProps& pa = g.para;
+    Paragraph& pa = g.para;
     const bool on = !hasParam || param != 0;
     switch (info.word) {
     case Word::FontTable:
@@ -731,7 +718,7 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     case Word::Tab:
     case Word::Cell: appendText(QStringLiteral("\t")); break;
     case Word::Character: appendText(QString(QChar(info.character))); break;
-    case Word::Pard: pa = ParaProps(); break;
+    case Word::Pard: pa = Paragraph(); break;
     case Word::Plain: ch = CharProps(); break;
     case Word::Bold: ch.bold = on; break;
     case Word::Italic: ch.italic = on; break;
@@ -983,7 +970,7 @@ QTextCharFormat Reader::charFormat(const CharProps& p) const
     return f;
 }
 
-QTextBlockFormat Reader::blockFormat(const ParaProps& p) const
+QTextBlockFormat Reader::blockFormat(const Paragraph& p) const
 {
     QTextBlockFormat f;
     switch (p.align) {

@@ -44,19 +44,6 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
-struct ParaState {
-    int align = 0; // 0 left, 1 centre, 2 right, 3 justify
-    bool rightToLeft = false;
-    int leftIndent = 0;
-    int rightIndent = 0;
-    int firstIndent = 0;
-    int spaceBefore = 0;
-    int spaceAfter = 0;
-    int lineSpacing = 0;
-    bool lineMultiple = false;
-    int background = 0;
-    bool operator==(const ParaState&) const = default;
-};
 
 int twips(double pixels)
 {
@@ -82,9 +69,9 @@ private:
     void addColor(const QBrush& brush);
 
     CharState charState(const QTextCharFormat& format) const;
-    ParaState paraState(const QTextBlockFormat& format) const;
+    Paragraph paraState(const QTextBlockFormat& format) const;
     void switchTo(const CharState& state);
-    void writePara(const ParaState& state);
+    void writePara(const Paragraph& state);
     void writeText(const QString& text);
     void writeImage(const QTextImageFormat& format);
 
@@ -189,9 +176,9 @@ CharState Writer::charState(const QTextCharFormat& format) const
     return s;
 }
 
-ParaState Writer::paraState(const QTextBlockFormat& format) const
+Paragraph Writer::paraState(const QTextBlockFormat& format) const
 {
-    ParaState s;
+    Paragraph s;
     const Qt::Alignment h = format.alignment() & Qt::AlignHorizontal_Mask;
     if (h & Qt::AlignHCenter)
         s.align = 1;
@@ -314,7 +301,7 @@ void Writer::switchTo(const CharState& s)
     c = s;
 }
 
-void Writer::writePara(const ParaState& p)
+void Writer::writePara(const Paragraph& p)
 {
     word("pard");
     if (p.rightToLeft)
@@ -480,9 +467,9 @@ QByteArray Writer::run()
     newline();
 
     bool first = true;
-    ParaState para;
+    Paragraph para;
     for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
-        const ParaState p = paraState(block.blockFormat());
+        const Paragraph p = paraState(block.blockFormat());
         if (first || !(p == para))
             writePara(p);
         para = p;
