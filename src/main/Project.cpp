@@ -27,7 +27,7 @@ QString TForm1::projectFile(const QString& name) const
 
 QString TForm1::lastProjectFile() const
 {
-    return m_platform.programFolder + QStringLiteral("pathforini.ini");
+    return m_platform.settingsFolder + QStringLiteral("pathforini.ini");
 }
 
 // ---- The two sequences every switch and the close run ----

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace {
@@ -39,11 +40,17 @@ struct SystemPlatform::Services {
 SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QString programFolder = QDir::toNativeSeparators(program.absolutePath() + '/');
+    QString settingsFolder = programFolder;
+    if (!QFileInfo(program.absolutePath()).isWritable()) {
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QDir().mkpath(config);
+        settingsFolder = QDir::toNativeSeparators(config + '/');
+    }
     m_platform.reset(new Platform{m_services->dialogs, m_services->desktop, m_services->clock,
                                   m_services->processes, m_services->shell, m_services->pointer,
-                                  m_services->sound,
-                                  QDir::toNativeSeparators(program.absolutePath() + '/'),
-                                  program.fileName()});
+                                  m_services->sound, programFolder, program.fileName(),
+                                  settingsFolder});
 }
 
 SystemPlatform::~SystemPlatform() = default;

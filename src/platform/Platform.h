@@ -25,6 +25,10 @@ struct Platform {
     QString programFolder;
     // The program file name the single-instance rule compares with.
     QString programFileName;
+    // Where the program keeps its own settings file, with a trailing separator:
+    // the program folder, or the user's configuration folder when the program
+    // folder cannot be written (an installed program).
+    QString settingsFolder;
 };
 
 // Owns the real services.

@@ -73,6 +73,7 @@ FakePlatform::FakePlatform()
                clock,     processes,
                shell,     pointer,
                sound,
-               QDir::toNativeSeparators(programDir.path() + '/'), QStringLiteral("Vexorin")}
+               QDir::toNativeSeparators(programDir.path() + '/'), QStringLiteral("Vexorin"),
+               QDir::toNativeSeparators(programDir.path() + '/')}
 {
 }
