@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
+#include "shapes/ShaprEditU.h"
 
 void TForm1::Objesctmass1Click()
 {
@@ -20,7 +21,11 @@ void TForm1::Defaultobjecttable1Click()
         return;
 }
 
-void TForm1::Edit1Click() {}
+void TForm1::Edit1Click()
+{
+    if (m_windows.shapeEdit)
+        m_windows.shapeEdit->LoadShapeEdit();
+}
 
 void TForm1::Alarm1Click() {}
 
