@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test bench deps configure build clean
+.PHONY: run test bench fuzz deps configure build clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -24,5 +24,10 @@ bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
 
+# Each fuzz target runs FUZZ_SECONDS (not part of `make test` or CI).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@./scripts/fuzz.sh $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-fuzz
