@@ -1,0 +1,483 @@
+#include "notes/Obiect.h"
+
+#include "main/BoardHost.h"
+#include "main/ObjectLabel.h"
+#include "main/ObjectShape.h"
+#include "notes/StatusButtons.h"
+#include "platform/ColorRef.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/RichText.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QWindow>
+
+namespace {
+
+const QString UnnamedMarker = QStringLiteral("?");
+
+QPointer<TForm2>& noteWindowRef()
+{
+    static QPointer<TForm2> window;
+    return window;
+}
+
+// How the two "does not exist" messages name a note: by the object name only.
+QString noteFileText(const QString& name)
+{
+    return name + QLatin1Char('\\') + name + QStringLiteral(".rtf");
+}
+
+QString cannotReadMessage(const QString& name)
+{
+    return QStringLiteral("Can not read from") + noteFileText(name) + QStringLiteral("  File does not exist!");
+}
+
+QString cannotWriteMessage(const QString& name)
+{
+    return QStringLiteral("Can not write to ") + noteFileText(name) + QStringLiteral("  File does not exist!");
+}
+
+QString fileError(const QString& what, const QString& path, const QString& reason)
+{
+    return what + QLatin1Char('"') + path + QStringLiteral("\". ") + reason;
+}
+
+void setRole(QWidget* widget, QPalette::ColorRole role, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(geometry);
+    panel->setAutoFillBackground(true);
+    setRole(panel, QPalette::Window, ColorRef::toQColor(ColorRef::BtnFace));
+    return panel;
+}
+
+// The caret's character offset within its displayed line.
+int caretColumn(const QTextEdit* editor)
+{
+    const QTextCursor cursor = editor->textCursor();
+    const QTextBlock block = cursor.block();
+    const int inBlock = cursor.positionInBlock();
+    editor->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+    const QTextLayout* layout = block.layout();
+    if (layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(inBlock);
+        if (line.isValid())
+            return inBlock - line.textStart();
+    }
+    return inBlock;
+}
+
+} // namespace
+
+// ---- The window ----
+
+TForm2::TForm2(BoardHost& host, Platform& platform)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_host(host),
+      m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    buildLayout();
+    buildEditCommands();
+    setColor(ColorRef::BtnFace);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::buildLayout()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    setRole(bar, QPalette::Window, ColorRef::toQColor(ColorRef::BtnFace));
+    New1 = bar->addAction(QStringLiteral("New status"));
+    New1->setObjectName(QStringLiteral("New1"));
+    connect(New1, &QAction::triggered, this, &TForm2::Status1Click);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    client->setFixedSize(720, 433);
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Panel2 = makePanel(client, "Panel2", QRect(0, 6, 723, 429));
+    Panel1 = makePanel(Panel2, "Panel1", QRect(6, 6, 178, 417));
+
+    RichEdit1 = new QTextEdit(Panel2);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setGeometry(190, 6, 520, 417);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setAcceptRichText(true);
+    setRole(RichEdit1, QPalette::Base, Qt::white);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Delete1 = PopupMenu1->addAction(QStringLiteral("Remove"));
+    Delete1->setObjectName(QStringLiteral("Delete1"));
+    connect(Delete1, &QAction::triggered, this, &TForm2::Delete1Click);
+}
+
+void TForm2::buildEditCommands()
+{
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    const auto command = [this](QAction*& action, const char* name, const QString& text, const QKeySequence& key,
+                                bool inMenu) {
+        action = inMenu ? PopupMenu2->addAction(text) : new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        RichEdit1->addAction(action);
+    };
+    command(Cut1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X), true);
+    command(Copy1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), true);
+    command(Paste1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), true);
+    command(Delete2, "Delete2", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete), true);
+    command(Undo1, "Undo1", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    command(SelectAll1, "SelectAll1", QStringLiteral("Select all"), QKeySequence(Qt::CTRL | Qt::Key_A), false);
+
+    connect(Cut1, &QAction::triggered, RichEdit1, &QTextEdit::cut);
+    connect(Copy1, &QAction::triggered, RichEdit1, &QTextEdit::copy);
+    connect(Paste1, &QAction::triggered, RichEdit1, &QTextEdit::paste);
+    connect(Delete2, &QAction::triggered, RichEdit1, [this] {
+        QTextCursor cursor = RichEdit1->textCursor();
+        cursor.removeSelectedText();
+        RichEdit1->setTextCursor(cursor);
+    });
+    connect(Undo1, &QAction::triggered, RichEdit1, &QTextEdit::undo);
+    connect(SelectAll1, &QAction::triggered, RichEdit1, &QTextEdit::selectAll);
+
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, &TForm2::RichEdit1ContextPopup);
+    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TForm2::UpdateEditCommands);
+    connect(RichEdit1, &QTextEdit::textChanged, this, &TForm2::UpdateEditCommands);
+    connect(RichEdit1, &QTextEdit::undoAvailable, this, &TForm2::UpdateEditCommands);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TForm2::UpdateEditCommands);
+    UpdateEditCommands();
+}
+
+void TForm2::UpdateEditCommands()
+{
+    const bool selected = RichEdit1->textCursor().hasSelection();
+    Cut1->setEnabled(selected);
+    Copy1->setEnabled(selected);
+    Delete2->setEnabled(selected);
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    Paste1->setEnabled(clipboard && clipboard->hasText());
+    Undo1->setEnabled(RichEdit1->document()->isUndoAvailable());
+    SelectAll1->setEnabled(!RichEdit1->document()->isEmpty());
+}
+
+void TForm2::RichEdit1ContextPopup(const QPoint& pos)
+{
+    UpdateEditCommands();
+    PopupMenu2->popup(RichEdit1->viewport()->mapToGlobal(pos));
+}
+
+void TForm2::setColor(quint32 colorRef)
+{
+    m_color = colorRef;
+    setRole(this, QPalette::Window, ColorRef::toQColor(colorRef));
+}
+
+QString TForm2::notePathFor(const QString& folder, const QString& objectName) const
+{
+    const QChar separator = QDir::separator();
+    return folder + separator + objectName + separator + objectName + QStringLiteral(".rtf");
+}
+
+QString TForm2::notePath() const
+{
+    return notePathFor(m_projectFolder, windowTitle());
+}
+
+QString TForm2::statusFilePath() const
+{
+    return m_projectFolder + QDir::separator() + StatusFile::FileName;
+}
+
+// ---- Opening, becoming active, closing ----
+
+void TForm2::ShowFor(const QString& objectName, quint32 fillColor)
+{
+    bool switchObject = true;
+    if (objectName != windowTitle()) {
+        // The edits of the note shown so far go to its file before the window
+        // turns to another object; if they cannot, it stays on that note.
+        const Pending pending = SavePendingEdits();
+        if (pending == Pending::FileMissing)
+            m_platform.dialogs.message(cannotWriteMessage(m_noteName));
+        switchObject = pending != Pending::FileMissing && pending != Pending::WriteFailed;
+    }
+    if (switchObject) {
+        setWindowTitle(objectName);
+        setColor(fillColor);
+    }
+    if (!isVisible()) {
+        adjustSize();
+        const QSize desktop = m_platform.desktop.size();
+        move((desktop.width() - width()) / 2, (desktop.height() - height()) / 2);
+        show();
+    }
+    raise();
+    activateWindow();
+    // The focus may already be here, or may arrive later: this window counts as
+    // active from now on, and the arrival is not counted a second time.
+    m_previousFocus = {true, true, false};
+    if (switchObject)
+        FormActivate();
+}
+
+void TForm2::FocusWindowChanged(QWindow* window)
+{
+    if (!window)
+        return; // the focus left the application
+    if (window->type() == Qt::Popup || window->type() == Qt::ToolTip)
+        return; // menus and hints come and go over whatever is active
+    const FocusRecord previous = m_previousFocus;
+    const bool ours = window == windowHandle();
+    m_previousFocus = {true, ours, window->modality() != Qt::NonModal};
+    if (!ours || previous.ours || previous.modal)
+        return;
+    // After the focus change has settled, not inside its notification.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isVisible())
+                FormActivate();
+        },
+        Qt::QueuedConnection);
+}
+
+TForm2::Pending TForm2::SavePendingEdits()
+{
+    QTextDocument* note = RichEdit1->document();
+    if (!note->isModified())
+        return Pending::None;
+    if (m_notePath.isEmpty()) {
+        // Typed after the note could not be read: it belongs to the titled object.
+        if (m_projectFolder.isEmpty() || windowTitle().isEmpty())
+            return Pending::None;
+        m_notePath = notePath();
+        m_noteName = windowTitle();
+    }
+    if (!QFileInfo::exists(m_notePath))
+        return Pending::FileMissing;
+    return SaveNote(m_notePath) ? Pending::Saved : Pending::WriteFailed;
+}
+
+void TForm2::FormActivate()
+{
+    const Pending pending = SavePendingEdits();
+    m_projectFolder = m_host.projectFolder();
+    const QString title = windowTitle();
+    const QString path = notePath();
+    bool load = pending != Pending::WriteFailed;
+    if (pending == Pending::FileMissing && path != m_notePath) {
+        // Unsaved text of another note whose file is gone: shown, not replaced.
+        m_platform.dialogs.message(cannotWriteMessage(m_noteName));
+        load = false;
+    }
+    if (load) {
+        if (!m_notePath.isEmpty() && path != m_notePath)
+            clearEditor(); // never show one object's note under another's name
+        if (QFileInfo::exists(path)) {
+            if (!LoadNote(path))
+                return;
+        } else {
+            m_platform.dialogs.message(cannotReadMessage(title));
+        }
+    }
+    ReadStatusButtons();
+}
+
+void TForm2::clearEditor()
+{
+    RichEdit1->clear();
+    RichEdit1->document()->setModified(false);
+    RichEdit1->document()->clearUndoRedoStacks();
+    m_notePath.clear();
+    m_noteName.clear();
+}
+
+bool TForm2::LoadNote(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
+        return false;
+    }
+    QString error;
+    // Read into a document of its own: filling the editor's document would lay
+    // the note out again after every piece of text.
+    QPointer<QTextDocument> previous = RichEdit1->document();
+    auto* note = new QTextDocument(RichEdit1);
+    note->setDefaultFont(previous->defaultFont());
+    note->setDocumentMargin(previous->documentMargin());
+    if (!RichText::read(&file, note, &error)) {
+        delete note;
+        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path,
+                                           file.error() != QFileDevice::NoError ? file.errorString() : error));
+        return false;
+    }
+    RichEdit1->setDocument(note);
+    if (previous && previous->parent() == RichEdit1)
+        delete previous.data(); // the editor deletes only the document it started with
+    m_notePath = path;
+    m_noteName = windowTitle();
+
+    // The end of the note in view, the caret after it.
+    QTextCursor cursor = RichEdit1->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+    RichEdit1->setTextCursor(cursor);
+    RichEdit1->ensureCursorVisible();
+    cursor.movePosition(QTextCursor::End);
+    RichEdit1->setTextCursor(cursor);
+    RichEdit1->setFocus();
+    MoveRTCaretEnd(RichEdit1);
+    // What the file holds is not an edit, nor is the line the caret was given.
+    note->setModified(false);
+    note->clearUndoRedoStacks();
+    UpdateEditCommands();
+    return true;
+}
+
+bool TForm2::SaveNote(const QString& path)
+{
+    QSaveFile file(path);
+    QString error;
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok && !RichText::write(RichEdit1->document(), &file, &error)) {
+        file.cancelWriting();
+        ok = false;
+    }
+    ok = ok && file.commit();
+    if (!ok) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : error;
+        m_platform.dialogs.error(fileError(QStringLiteral("Cannot create file "), path, reason));
+        return false;
+    }
+    RichEdit1->document()->setModified(false);
+    return true;
+}
+
+bool TForm2::FormClose()
+{
+    const QString path = notePath();
+    if (!QFileInfo::exists(path)) {
+        m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
+    } else if (path == m_notePath || (m_notePath.isEmpty() && RichEdit1->document()->isModified())) {
+        // A note that could not be read and was not typed into is left as it is.
+        if (!SaveNote(path))
+            return false;
+    }
+    return WriteStatusButtons();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
+    if (noteWindowRef() == this)
+        noteWindowRef() = nullptr;
+    event->accept();
+}
+
+// ---- The editor ----
+
+void MoveRTCaretEnd(QTextEdit* editor)
+{
+    QTextCursor cursor = editor->textCursor();
+    cursor.clearSelection();
+    cursor.movePosition(QTextCursor::End);
+    editor->setTextCursor(cursor);
+    if (caretColumn(editor) > 1) {
+        cursor.insertBlock();
+        cursor.movePosition(QTextCursor::End);
+        editor->setTextCursor(cursor);
+    }
+}
+
+QTextCursor AppendLine(QTextEdit* editor, const QString& text)
+{
+    QTextCursor cursor(editor->document());
+    cursor.movePosition(QTextCursor::End);
+    const bool lastLineEmpty = cursor.block().length() <= 1;
+    if (!lastLineEmpty)
+        cursor.insertBlock();
+    const int start = cursor.position();
+    cursor.insertText(text);
+    const int end = cursor.position();
+    if (lastLineEmpty)
+        cursor.insertBlock();
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+// ---- The one note window ----
+
+TForm2* NoteWindow()
+{
+    return noteWindowRef();
+}
+
+void OpenNoteWindow(BoardHost& host, Platform& platform)
+{
+    const ObjectLabel* label = host.currentLabel();
+    if (!label)
+        return;
+    const QString name = label->caption();
+    if (name == UnnamedMarker) {
+        platform.dialogs.message(QStringLiteral("Give name to object at first!"));
+        return;
+    }
+    TForm2* window = noteWindowRef();
+    if (!window) {
+        window = new TForm2(host, platform);
+        noteWindowRef() = window;
+    }
+    const ObjectShape* shape = host.currentShape();
+    window->ShowFor(name, shape ? shape->brushColor() : window->color());
+}
+
+bool CloseNoteWindow()
+{
+    TForm2* window = noteWindowRef();
+    return !window || window->close();
+}

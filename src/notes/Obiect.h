@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTextCursor>
+
+class BoardHost;
+class QAction;
+class QFrame;
+class QMenu;
+class QTextEdit;
+class QWindow;
+class TStatusButton;
+struct Platform;
+
+// The note window: the rich-text note of one board object, named by the
+// window title, with the project's status buttons in the strip on its left.
+// There is at most one; it serves every object in turn.
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm2(BoardHost& host, Platform& platform);
+    ~TForm2() override;
+
+    // Controls, by the names the program has always used.
+    QAction* New1;         // menu bar: "New status"
+    QFrame* Panel2;
+    QFrame* Panel1;        // the status strip
+    QTextEdit* RichEdit1;  // the note
+    QMenu* PopupMenu2;     // the editor's context menu
+    QAction* Cut1;
+    QAction* Copy1;
+    QAction* Paste1;
+    QAction* Delete2;
+    QAction* Undo1;
+    QAction* SelectAll1;   // Ctrl+A, not in the menu
+    QMenu* PopupMenu1;     // a status button's pop-up menu
+    QAction* Delete1;      // "Remove"
+
+    // The background colour (0x00BBGGRR), shown in the band above the panels.
+    quint32 color() const { return m_color; }
+    void setColor(quint32 colorRef);
+
+    // The project folder taken when the window last became active.
+    QString keptProjectFolder() const { return m_projectFolder; }
+    // The note file of the object named in the title, in the kept folder.
+    QString notePath() const;
+    QString statusFilePath() const;
+
+    // Status buttons in creation order, and the one last pressed.
+    QList<TStatusButton*> statusButtons() const;
+    TStatusButton* currentStatusButton() const;
+    // The colour the colour dialog holds: black at first, then the last chosen.
+    QColor dialogColor() const { return m_dialogColor; }
+
+    // Shows the window for the object name with the shape's fill colour and
+    // makes it the active window (the opener's part of OpenNoteWindow).
+    void ShowFor(const QString& objectName, quint32 fillColor);
+
+    // Handlers.
+    void FormActivate();
+    bool FormClose();
+    void Status1Click();
+    void SbMouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons, bool doubleClick);
+    void Delete1Click();
+    void StatusStamp(TStatusButton* button);
+    void RichEdit1ContextPopup(const QPoint& pos);
+    void UpdateEditCommands();
+    // Runs FormActivate when the application's focus moves to this window from
+    // another of its windows; not on the return from a box opened over it,
+    // nor from another program.
+    void FocusWindowChanged(QWindow* window);
+
+    // The status file, read at every activation and written at close.
+    void ReadStatusButtons();
+    bool WriteStatusButtons();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class Pending { None, Saved, FileMissing, WriteFailed };
+
+    void buildLayout();
+    void buildEditCommands();
+    QString notePathFor(const QString& folder, const QString& objectName) const;
+    // Writes edits not yet in a file to the note they belong to.
+    Pending SavePendingEdits();
+    bool LoadNote(const QString& path);
+    bool SaveNote(const QString& path);
+    void clearEditor();
+    TStatusButton* createStatusButton(const QString& name, int number);
+
+    BoardHost& m_host;
+    Platform& m_platform;
+    quint32 m_color = 0;
+    QString m_projectFolder;
+    // The note the editor holds: its file and object; empty until one loads.
+    QString m_notePath;
+    QString m_noteName;
+    QPointer<TStatusButton> m_currentButton;
+    QColor m_dialogColor = Qt::black;
+    // What the application's focus window was before the present one.
+    struct FocusRecord {
+        bool any = false;
+        bool ours = false;
+        bool modal = false;
+    } m_previousFocus;
+};
+
+// The caret to the end of the note, on a line of its own unless the last line
+// holds at most one character.
+void MoveRTCaretEnd(QTextEdit* editor);
+
+// Appends a line to the editor as the Windows editor's line list did: an
+// empty last line takes the text and a new empty line follows it; otherwise the
+// text becomes a new last line. Returns a cursor selecting the text.
+QTextCursor AppendLine(QTextEdit* editor, const QString& text);
+
+// The note window, or null while none exists.
+TForm2* NoteWindow();
+
+// The double press on a shape: opens the note window on the current object,
+// or turns the open one to it.
+void OpenNoteWindow(BoardHost& host, Platform& platform);
+
+// Closes the note window if one exists, writing its note and the status file.
+// Returns false when it had to stay open (an error it showed).
+bool CloseNoteWindow();

@@ -1,0 +1,228 @@
+// The status buttons of the note window: New status, Remove, the status stamp
+// and the status file.
+#include "notes/StatusButtons.h"
+
+#include "main/BoardHost.h"
+#include "main/ObjectShape.h"
+#include "notes/Obiect.h"
+#include "platform/Clock.h"
+#include "platform/ColorRef.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/Pointer.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+namespace {
+
+const QString ButtonPrefix = QStringLiteral("SpeedButton");
+constexpr int RowHeight = 28;
+constexpr int ButtonHeight = 23;
+
+// A long time format without its time-zone field ("t" in Qt's formats).
+QString timeFormatWithoutZone(const QString& format)
+{
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't') {
+            result += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+        if (result.endsWith(u' '))
+            result.chop(1);
+        else
+            while (i + 1 < format.size() && format[i + 1] == u' ')
+                ++i;
+    }
+    return result.trimmed();
+}
+
+} // namespace
+
+// ---- The button ----
+
+TStatusButton::TStatusButton(QWidget* strip) : QPushButton(strip)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TStatusButton::setColor(quint32 colorRef)
+{
+    m_color = colorRef;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::ButtonText, ColorRef::toQColor(colorRef));
+    setPalette(palette);
+}
+
+void TStatusButton::mousePressEvent(QMouseEvent* event)
+{
+    // A double-click's second press arrives here too, as a double-click event.
+    emit mouseDown(this, event->button(), event->buttons(), event->type() == QEvent::MouseButtonDblClick);
+    QPushButton::mousePressEvent(event);
+}
+
+QString StatusStampText(const QDateTime& when, const QLocale& locale)
+{
+    QString text = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time() != QTime(0, 0))
+        text += QLatin1Char(' ') + locale.toString(when.time(), timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return text;
+}
+
+// ---- The window's status handlers ----
+
+QList<TStatusButton*> TForm2::statusButtons() const
+{
+    return Panel1->findChildren<TStatusButton*>(Qt::FindDirectChildrenOnly);
+}
+
+TStatusButton* TForm2::currentStatusButton() const
+{
+    return m_currentButton;
+}
+
+TStatusButton* TForm2::createStatusButton(const QString& name, int number)
+{
+    auto* button = new TStatusButton(Panel1);
+    button->setObjectName(name);
+    button->setTag(number);
+    connect(button, &TStatusButton::mouseDown, this, &TForm2::SbMouseDown);
+    button->show();
+    return button;
+}
+
+void TForm2::Status1Click()
+{
+    const std::optional<QString> name = m_platform.dialogs.input(QStringLiteral("Define status"), QString());
+    if (!name || name->isEmpty())
+        return;
+    for (const TStatusButton* button : statusButtons()) {
+        if (button->text() == *name) {
+            m_platform.dialogs.message(QStringLiteral("\"Status\" with same name aredy exists!"));
+            return;
+        }
+    }
+    int number = 1;
+    while (findChild<QObject*>(ButtonPrefix + QString::number(number)))
+        ++number;
+    TStatusButton* button = createStatusButton(ButtonPrefix + QString::number(number), number);
+    button->setGeometry(5, RowHeight * int(statusButtons().size()), Panel1->width() - 10, ButtonHeight);
+    button->setText(*name);
+
+    m_platform.dialogs.message(QStringLiteral("Define color               "));
+    // Cancel leaves the colour the dialog held.
+    if (const std::optional<QColor> chosen = m_platform.dialogs.chooseColor(m_dialogColor))
+        m_dialogColor = *chosen;
+    button->setColor(ColorRef::fromQColor(m_dialogColor));
+}
+
+void TForm2::SbMouseDown(TStatusButton* button, Qt::MouseButton, Qt::MouseButtons buttons, bool doubleClick)
+{
+    m_currentButton = button;
+    if (buttons & Qt::RightButton) {
+        PopupMenu1->popup(m_platform.pointer.pos());
+        return;
+    }
+    if (doubleClick)
+        StatusStamp(button);
+}
+
+void TForm2::Delete1Click()
+{
+    if (!m_currentButton)
+        return;
+    if (!m_platform.dialogs.confirm(QStringLiteral("   ")))
+        return;
+    const int top = m_currentButton->y();
+    delete m_currentButton.data();
+    m_currentButton = nullptr;
+    for (TStatusButton* button : statusButtons()) {
+        if (button->y() > top)
+            button->move(button->x(), button->y() - RowHeight);
+    }
+}
+
+void TForm2::StatusStamp(TStatusButton* button)
+{
+    const quint32 color = button->color();
+    QTextCursor edit(RichEdit1->document());
+    edit.beginEditBlock();
+    AppendLine(RichEdit1, QStringLiteral("   "));
+    QTextCursor stamp = AppendLine(RichEdit1, StatusStampText(m_platform.clock.now(), QLocale::system()));
+    QTextCharFormat inColor;
+    inColor.setForeground(ColorRef::toQColor(color));
+    stamp.mergeCharFormat(inColor);
+    edit.endEditBlock();
+
+    QPalette palette = RichEdit1->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    RichEdit1->setPalette(palette);
+
+    if (ObjectShape* shape = m_host.currentShape()) {
+        shape->setBrushColor(color);
+        setColor(shape->brushColor());
+    }
+
+    RichEdit1->ensureCursorVisible();
+    QTextCursor caret = RichEdit1->textCursor();
+    caret.movePosition(QTextCursor::End);
+    RichEdit1->setTextCursor(caret);
+    RichEdit1->setFocus();
+    MoveRTCaretEnd(RichEdit1);
+    RichEdit1->setTextColor(Qt::black);
+}
+
+// ---- The status file ----
+
+void TForm2::ReadStatusButtons()
+{
+    if (m_projectFolder.isEmpty())
+        return;
+    const Ini::Document file = Ini::Document::load(statusFilePath());
+    for (const StatusFile::Section& section : StatusFile::read(file)) {
+        const QString name = ButtonPrefix + QString::number(section.tag);
+        TStatusButton* button = findChild<TStatusButton*>(name);
+        if (!button) {
+            button = createStatusButton(name, section.tag);
+            button->setGeometry(0, 0, 23, 22);
+            button->setColor(ColorRef::WindowText);
+        }
+        if (section.caption)
+            button->setText(*section.caption);
+        button->setGeometry(section.left.value_or(button->x()), section.top.value_or(button->y()),
+                            section.width.value_or(button->width()), section.height.value_or(button->height()));
+        if (section.color)
+            button->setColor(*section.color);
+    }
+}
+
+bool TForm2::WriteStatusButtons()
+{
+    if (m_projectFolder.isEmpty())
+        return true; // never became active: no project to write into
+    const QString path = statusFilePath();
+    QList<StatusFile::Button> buttons;
+    for (const TStatusButton* button : statusButtons())
+        buttons.append({button->tag(), button->text(), button->width(), button->height(), button->y(), button->x(),
+                        button->color()});
+    Ini::Document file;
+    bool ok = StatusFile::write(buttons, &file);
+    if (ok && file.toBytes().isEmpty())
+        ok = !QFile::exists(path) || QFile::remove(path);
+    else if (ok)
+        ok = file.save(path);
+    if (!ok)
+        m_platform.dialogs.error(QStringLiteral("Unable to write to %1").arg(path));
+    return ok;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "notes/StatusFile.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QPushButton>
+
+// A status button in the strip of the note window: named "SpeedButton" + its
+// number, showing the status name in the status colour.
+class TStatusButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit TStatusButton(QWidget* strip);
+
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+    // The caption colour, 0x00BBGGRR.
+    quint32 color() const { return m_color; }
+    void setColor(quint32 colorRef);
+
+signals:
+    // Every press with any mouse button; doubleClick for the second press of a
+    // double-click.
+    void mouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons, bool doubleClick);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int m_tag = 0;
+    quint32 m_color = 0;
+};
+
+// The date and time a status stamp writes: the short date, one blank and the
+// long time of the locale, the time left out at exactly midnight. The long
+// time is shown without a time zone, as the Windows clock formats have none.
+QString StatusStampText(const QDateTime& when, const QLocale& locale);
