@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QMainWindow>
+#include <QPoint>
+#include <QString>
+
+class BoardHost;
+class QAction;
+class QMenu;
+class QMenuBar;
+class QPainter;
+class QScrollArea;
+class StringGrid;
+struct Platform;
+
+// The table window of one table file: an object's table, or the project's
+// default table ("Default", without menu bar). Closing it saves the table and
+// hides the window; it lives until the program ends, so that OpenTableWindow
+// finds it again.
+class TObjectTable : public QMainWindow {
+    Q_OBJECT
+public:
+    // Object tables get the menu bar with "Reset to default" and "Clerar".
+    TObjectTable(Platform& platform, const QString& tableFile, bool withMenuBar);
+    ~TObjectTable() override;
+
+    const QString& tableFile() const { return m_tableFile; }
+
+    // The client area scrolls when the fitted grid is larger than the desktop.
+    QScrollArea* ClientArea;
+    StringGrid* StringGrid1;
+    QMenuBar* MainMenu1 = nullptr;
+    QAction* Resettodefoult1 = nullptr;
+    QAction* Clerar1 = nullptr;
+    // Column header menu.
+    QMenu* PopupMenu1;
+    QAction* Inputtext3;
+    QAction* Insertcolumn2;
+    QAction* Deletecolumn2;
+    // Row header menu.
+    QMenu* PopupMenu2;
+    QAction* Inputtext2;
+    QAction* Insertrow2;
+    QAction* Deleterow2;
+    // Corner menu.
+    QMenu* PopupMenu3;
+    QAction* Inputtext1;
+    QAction* Insertrow1;
+    QAction* Deleterow1;
+    QAction* Insertcolumn1;
+    QAction* Deletecolumn1;
+
+    // The cell under the last mouse press on the grid, as (column, row);
+    // (-1, -1) when the press hit no cell.
+    QPoint clickedCell() const { return {m_clickedCol, m_clickedRow}; }
+    QColor markColor() const { return m_markColor; }
+    QColor markTextColor() const { return m_markTextColor; }
+
+    void FormShow();
+    // Saves the table; on failure shows the error and returns false.
+    bool FormCloseQuery();
+    void StringGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& pos);
+    void StringGrid1DrawCell(QPainter* painter, int col, int row, const QRect& rect, bool selected);
+    void Inputtext1Click();
+    void Insertrow1Click();
+    void Deleterow1Click();
+    void Insertcolumn1Click();
+    void Deletecolumn1Click();
+    void Clerar1Click();
+    void Resettodefoult1Click();
+
+    // Reads the table file into the grid. On failure shows the error, keeps a
+    // copy of the damaged file beside it and returns false.
+    bool LoadTable();
+    // Writes the grid to the table file; on failure returns false with the
+    // error in *error.
+    bool SaveTable(QString* error);
+    // Column widths to their texts, grid and client area to the columns and rows.
+    void FitToContent();
+
+    // The default table file of the project this window's table belongs to.
+    QString defaultTableFile() const;
+
+    // Every table window, visible or hidden, oldest first.
+    static QList<TObjectTable*> windows();
+    static TObjectTable* find(const QString& tableFile);
+    // Runs the close query of every table window, visible or hidden; stops
+    // with false at the first one that fails (its error has been shown).
+    static bool closeQueryAll();
+    // Deletes every table window, at the end of the program.
+    static void destroyAll();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QMenu* makeMenu(const char* name);
+    QAction* addItem(QMenu* menu, const char* name, const QString& text, void (TObjectTable::*handler)());
+    void openMenu(QMenu* menu, const QColor& mark, const QPoint& globalPos);
+    bool clickedIsCell() const;
+    void resetMarkColors();
+    void showCurrentCell();
+
+    Platform& m_platform;
+    QString m_tableFile;
+    int m_clickedCol = -1;
+    int m_clickedRow = -1;
+    QColor m_markColor;
+    QColor m_markTextColor;
+};
+
+// The table files of a project.
+QString DefaultTableFile(const QString& projectFolder);
+QString ObjectTableFile(const QString& projectFolder, const QString& objectName);
+
+// Shows the window of a table file, creating it near the pointer when there
+// is none, with the menu bar unless the caption is "Default".
+TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption);
+// "Table" on the object pop-up menu: the current object's table, refused
+// while the project has no default table.
+void OpenObjectTable(BoardHost& host, Platform& platform);
+// "SETTINGS" > "Default object table".
+void OpenDefaultTable(BoardHost& host, Platform& platform);
+// For New Object: copies the project's default table, when there is one, to
+// the table file of the newly named object, replacing a file that is there.
+bool CopyDefaultTable(const QString& projectFolder, const QString& objectName);
