@@ -4,6 +4,7 @@
 #include "main/BoardRecords.h"
 #include "main/ObjectLabel.h"
 #include "main/ObjectShape.h"
+#include "notes/Obiect.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -60,7 +61,11 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     Timer2->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The note window refers to this window; it must not outlive it.
+    delete NoteWindow();
+}
 
 void TForm1::buildMenus()
 {
@@ -374,7 +379,8 @@ void TForm1::Timer1Timer()
 
 bool TForm1::FormCloseQuery()
 {
-    CloseNoteWindow();
+    if (!CloseNoteWindow())
+        return false;
     StopAlarmTimer();
     if (!SaveAlarms())
         return false;

@@ -144,7 +144,8 @@ private:
     void setCaption(const QString& caption);
 
     // Calls into the note, table and alarm windows at project switches and close.
-    void CloseNoteWindow();
+    // False when the note window had to stay open (its files could not be written).
+    bool CloseNoteWindow();
     bool CloseQueryTableWindows();
     void StopAlarmTimer();
     bool SaveAlarms();

@@ -1,5 +1,6 @@
 #include "main/Program.h"
 #include "platform/Platform.h"
+#include "tables/ObjectTableU.h"
 
 #include <QApplication>
 
@@ -12,5 +13,7 @@ int main(int argc, char** argv)
     SystemPlatform system;
     Program program(system.platform());
     program.form1.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    TObjectTable::destroyAll();
+    return exitCode;
 }

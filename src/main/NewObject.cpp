@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
 #include "shapes/ShapeNameU.h"
+#include "tables/ObjectTableU.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,10 +154,5 @@ void TForm1::New2Click()
     CurrentLabel->setVisible(defaults.DefaultVisible);
     CurrentShape->setBrushColor(ColorRef::Green);
 
-    const QString defaultTable = projectFolder() + QDir::separator() + QStringLiteral("defaulttable.txt");
-    if (QFileInfo::exists(defaultTable)) {
-        const QString table = folder + QDir::separator() + name + QStringLiteral("table.txt");
-        QFile::remove(table);
-        QFile::copy(defaultTable, table);
-    }
+    CopyDefaultTable(projectFolder(), name);
 }

@@ -128,7 +128,8 @@ void TForm1::LoadBackground()
 
 void TForm1::New1Click()
 {
-    CloseNoteWindow();
+    if (!CloseNoteWindow())
+        return;
     const std::optional<QString> name =
         m_platform.dialogs.input(QStringLiteral("New project form name."), FormName);
     if (!name)
@@ -164,7 +165,8 @@ void TForm1::New1Click()
 
 void TForm1::Open1Click()
 {
-    CloseNoteWindow();
+    if (!CloseNoteWindow())
+        return;
     const QString folder = m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
     if (folder.isEmpty())
         return;

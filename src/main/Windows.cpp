@@ -1,10 +1,12 @@
 // The main window's calls into the note, table, shape and alarm windows.
 #include "main/Body.h"
 
+#include "notes/Obiect.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
 #include "shapes/ShaprEditU.h"
+#include "tables/ObjectTableU.h"
 
 void TForm1::Objesctmass1Click()
 {
@@ -17,8 +19,7 @@ void TForm1::Objesctmass1Click()
 
 void TForm1::Defaultobjecttable1Click()
 {
-    if (refuseWhileIdle())
-        return;
+    OpenDefaultTable(*this, m_platform);
 }
 
 void TForm1::Edit1Click()
@@ -29,15 +30,24 @@ void TForm1::Edit1Click()
 
 void TForm1::Alarm1Click() {}
 
-void TForm1::able1Click() {}
+void TForm1::able1Click()
+{
+    OpenObjectTable(*this, m_platform);
+}
 
-void TForm1::OpenNoteWindow() {}
+void TForm1::OpenNoteWindow()
+{
+    ::OpenNoteWindow(*this, m_platform);
+}
 
-void TForm1::CloseNoteWindow() {}
+bool TForm1::CloseNoteWindow()
+{
+    return ::CloseNoteWindow();
+}
 
 bool TForm1::CloseQueryTableWindows()
 {
-    return true;
+    return TObjectTable::closeQueryAll();
 }
 
 void TForm1::StopAlarmTimer() {}
