@@ -1,6 +1,7 @@
 #include "ProgramFixture.h"
 
 #include "main/LabelOffset.h"
+#include "notes/Obiect.h"
 
 class Mouse : public ProgramFixture {
 protected:
@@ -43,6 +44,27 @@ TEST_F(Mouse, DraggingMovesShapeAndCaptionTogetherWithThePointerConfined)
     fake.pointer.at = QPoint(0, 0);
     form().ShapeMouseMove(pump, Qt::NoButton);
     EXPECT_EQ(pump->pos(), shapeBefore + QPoint(50, -20));
+}
+
+TEST_F(Mouse, ADoublePressOpensTheObjectsNote)
+{
+    form().Timer2Timer();
+    form().ShapeMouseDown(pump, Qt::LeftButton, Qt::LeftButton);
+    form().ShapeMouseUp(pump, Qt::LeftButton);
+    EXPECT_EQ(NoteWindow(), nullptr) << "a single press opens nothing";
+
+    // The second press comes before the timer ticks: 200 ms after the release.
+    form().ShapeMouseDown(pump, Qt::LeftButton, Qt::LeftButton);
+    form().ShapeMouseUp(pump, Qt::LeftButton);
+    ASSERT_NE(NoteWindow(), nullptr);
+    EXPECT_EQ(NoteWindow()->windowTitle(), "Pump");
+    ASSERT_TRUE(CloseNoteWindow());
+
+    // The second press comes after the timer ticked: 400 ms after the release.
+    form().Timer2Timer();
+    form().ShapeMouseDown(valve, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(NoteWindow(), nullptr);
+    form().ShapeMouseUp(valve, Qt::LeftButton);
 }
 
 TEST_F(Mouse, APressWithinOneTimerPeriodOfAReleaseIsADoublePress)
