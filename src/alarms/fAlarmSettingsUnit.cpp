@@ -1,7 +1,513 @@
 #include "alarms/fAlarmSettingsUnit.h"
 
+#include "alarms/AlarmPeriod.h"
+#include "alarms/ThreadTimer.h"
+#include "alarms/fAddEditAlarmUnit.h"
+#include "main/BoardHost.h"
+#include "main/ObjectLabel.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/Sound.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const QString True = QStringLiteral("True");
+const QString False = QStringLiteral("False");
+const QString SoundOn = QStringLiteral("On");
+const QString SelectAnItem = QStringLiteral("Please select an item!");
+
+constexpr int ToneFrequency = 700;
+constexpr int ToneDuration = 500;
+constexpr int CheckInterval = 1000;
+constexpr int StartUpLoadDelay = 500;
+
+// Distances of the list's right and bottom edges, and of the buttons' right
+// edges, from the client area's edges at the designed size 1143 by 348.
+constexpr int ListRightGap = 480;
+constexpr int ListBottomGap = 99;
+constexpr int ButtonRightGap = 300;
+
+// The list, whose rows choose their own text colour each time they are drawn.
+class AlarmListView : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<QColor(QTreeWidgetItem*)> rowColor;
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem colored(option);
+        if (QTreeWidgetItem* item = itemFromIndex(index); item && rowColor)
+            colored.palette.setColor(QPalette::Text, rowColor(item));
+        QTreeWidget::drawRow(painter, colored, index);
+    }
+};
+
+// The system's long time format without the time zone Qt adds to it.
+QString longTimeFormat()
+{
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && c == u't')
+            continue;
+        result += c;
+    }
+    return result.trimmed();
+}
+
+} // namespace
+
 TfAlarmSettings::TfAlarmSettings(BoardHost& host, Platform& platform, QWidget* parent)
     : QDialog(parent), m_host(host), m_platform(platform)
 {
     setObjectName(QStringLiteral("fAlarmSettings"));
+    runDialog = [](TfAddEditAlarm& dialog) { return dialog.exec(); };
+    build();
+    FormCreate();
+}
+
+TfAlarmSettings::~TfAlarmSettings()
+{
+    FormDestroy();
+}
+
+void TfAlarmSettings::build()
+{
+    setWindowTitle(QStringLiteral("Alarm settings"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setSizeGripEnabled(true);
+
+    auto* list = new AlarmListView(this);
+    list->rowColor = [this](QTreeWidgetItem* item) { return lwAlarmAdvancedCustomDrawItem(item); };
+    lwAlarm = list;
+    lwAlarm->setObjectName(QStringLiteral("lwAlarm"));
+    lwAlarm->setColumnCount(ColumnCount);
+    lwAlarm->setHeaderLabels({QString(), QStringLiteral("Name"), QStringLiteral("Time"),
+                              QStringLiteral("Duration"), QStringLiteral("Unit"),
+                              QStringLiteral("Sound"), QStringLiteral("Active")});
+    const int widths[ColumnCount] = {23, 220, 153, 76, 54, 54, 54};
+    // The style's least section width may exceed the check box column's.
+    lwAlarm->header()->setMinimumSectionSize(
+        std::min(widths[CheckColumn], lwAlarm->header()->minimumSectionSize()));
+    for (int column = 0; column < ColumnCount; ++column)
+        lwAlarm->setColumnWidth(column, widths[column]);
+    lwAlarm->header()->setStretchLastSection(false);
+    lwAlarm->header()->setSectionsMovable(false);
+    lwAlarm->setRootIsDecorated(false);
+    lwAlarm->setItemsExpandable(false);
+    lwAlarm->setUniformRowHeights(true);
+    lwAlarm->setAllColumnsShowFocus(true);
+    lwAlarm->setSelectionMode(QAbstractItemView::SingleSelection);
+    lwAlarm->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lwAlarm->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lwAlarm->setSortingEnabled(false);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    QFont clockFont(QStringLiteral("Tahoma"));
+    clockFont.setPixelSize(15);
+    Edit1->setFont(clockFont);
+
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    Add = button("Add", QStringLiteral("Add"));
+    bEdit = button("bEdit", QStringLiteral("Edit"));
+    Delete = button("Delete", QStringLiteral("Remove"));
+    connect(Add, &QPushButton::clicked, this, &TfAlarmSettings::AddClick);
+    connect(bEdit, &QPushButton::clicked, this, &TfAlarmSettings::bEditClick);
+    connect(Delete, &QPushButton::clicked, this, &TfAlarmSettings::DeleteClick);
+
+    setTabOrder(lwAlarm, Add);
+    setTabOrder(Add, bEdit);
+    setTabOrder(bEdit, Delete);
+    setTabOrder(Delete, Edit1);
+
+    resize(1143, 348);
+    placeControls();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(StartUpLoadDelay);
+    connect(Timer1, &QTimer::timeout, this, &TfAlarmSettings::Timer1Timer);
+    Timer1->start();
+}
+
+void TfAlarmSettings::placeControls()
+{
+    const int w = width();
+    const int h = height();
+    lwAlarm->setGeometry(8, 8, std::max(0, w - 8 - ListRightGap), std::max(0, h - 8 - ListBottomGap));
+    Edit1->setGeometry(691, 6, 150, 26);
+    Add->setGeometry(w - ButtonRightGap - 150, 44, 150, 26);
+    bEdit->setGeometry(w - ButtonRightGap - 150, 76, 150, 26);
+    Delete->setGeometry(w - ButtonRightGap - 153, 108, 153, 25);
+}
+
+void TfAlarmSettings::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
+}
+
+void TfAlarmSettings::showEvent(QShowEvent* event)
+{
+    const QSize desktop = m_platform.desktop.size();
+    const QRect frame = frameGeometry();
+    move((desktop.width() - frame.width()) / 2, (desktop.height() - frame.height()) / 2);
+    QDialog::showEvent(event);
+}
+
+// ---- Thread timer ----
+
+void TfAlarmSettings::FormCreate()
+{
+    ThreadTimer = std::make_unique<TThreadTimer>(m_platform.clock, [this] { CheckAlarms(); });
+    ThreadTimer->setInterval(CheckInterval);
+    ThreadTimer->start();
+}
+
+void TfAlarmSettings::FormDestroy()
+{
+    StopThreadTimer();
+    ThreadTimer.reset();
+}
+
+void TfAlarmSettings::StopThreadTimer()
+{
+    if (ThreadTimer)
+        ThreadTimer->stop();
+}
+
+// ---- Rows ----
+
+void TfAlarmSettings::fillItem(QTreeWidgetItem* item, const AlarmRow& row)
+{
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
+                   Qt::ItemNeverHasChildren);
+    item->setCheckState(CheckColumn, row.enabled ? Qt::Checked : Qt::Unchecked);
+    item->setText(NameColumn, row.name);
+    item->setText(TimeColumn, row.time);
+    item->setText(DurationColumn, row.duration);
+    item->setText(UnitColumn, row.unit);
+    item->setText(SoundColumn, row.sound);
+    item->setText(ActiveColumn, row.active);
+}
+
+int TfAlarmSettings::rowCount() const
+{
+    return lwAlarm->topLevelItemCount();
+}
+
+AlarmRow TfAlarmSettings::row(int index) const
+{
+    const QTreeWidgetItem* item = lwAlarm->topLevelItem(index);
+    if (!item)
+        return {};
+    return {item->checkState(CheckColumn) == Qt::Checked,
+            item->text(NameColumn),
+            item->text(TimeColumn),
+            item->text(DurationColumn),
+            item->text(UnitColumn),
+            item->text(SoundColumn),
+            item->text(ActiveColumn)};
+}
+
+QList<AlarmRow> TfAlarmSettings::rows() const
+{
+    QList<AlarmRow> all;
+    all.reserve(rowCount());
+    for (int i = 0; i < rowCount(); ++i)
+        all.append(row(i));
+    return all;
+}
+
+void TfAlarmSettings::appendRow(const AlarmRow& row)
+{
+    auto* item = new QTreeWidgetItem;
+    fillItem(item, row);
+    lwAlarm->addTopLevelItem(item);
+}
+
+int TfAlarmSettings::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = lwAlarm->selectedItems();
+    return selected.isEmpty() ? -1 : lwAlarm->indexOfTopLevelItem(selected.front());
+}
+
+// ---- The alarm file ----
+
+void TfAlarmSettings::DeriveAlarmFolder()
+{
+    AlarmFolder = m_host.isProjectOpen() ? m_host.projectFolder() : QString();
+}
+
+QString TfAlarmSettings::alarmFile() const
+{
+    return QDir::toNativeSeparators(QDir(AlarmFolder).filePath(QStringLiteral("Alarm.dat")));
+}
+
+int TfAlarmSettings::lwAlarmCompare(const std::optional<qint64>& startA,
+                                    const std::optional<qint64>& startB)
+{
+    if (startA && startB)
+        return *startA < *startB ? -1 : (*startB < *startA ? 1 : 0);
+    return int(!startA) - int(!startB);
+}
+
+bool TfAlarmSettings::LoadAlarms()
+{
+    AlarmFile file;
+    if (!file.load(alarmFile()) && !file.isCorrupted()) {
+        m_platform.dialogs.error(file.errorString());
+        return false;
+    }
+    lwAlarm->clear();
+    if (file.isCorrupted())
+        m_platform.dialogs.message(QStringLiteral("Your Alarm data file is corrupted!"));
+
+    const QList<AlarmRow>& loaded = file.rows();
+    std::vector<std::optional<qint64>> starts;
+    starts.reserve(loaded.size());
+    for (const AlarmRow& row : loaded)
+        starts.push_back(Alarm::readTime(row.time));
+    std::vector<qsizetype> order(loaded.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&starts](qsizetype a, qsizetype b) {
+        return lwAlarmCompare(starts[a], starts[b]) < 0;
+    });
+
+    QList<QTreeWidgetItem*> items;
+    items.reserve(loaded.size());
+    for (const qsizetype index : order) {
+        auto* item = new QTreeWidgetItem;
+        fillItem(item, loaded[index]);
+        items.append(item);
+    }
+    lwAlarm->addTopLevelItems(items);
+    return true;
+}
+
+bool TfAlarmSettings::SaveAlarms()
+{
+    const QList<AlarmRow> all = rows();
+    DeriveAlarmFolder();
+    if (AlarmFolder.isEmpty())
+        return true;
+    AlarmFile file;
+    if (!file.save(alarmFile(), all)) {
+        m_platform.dialogs.error(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool TfAlarmSettings::LoadProjectAlarms()
+{
+    DeriveAlarmFolder();
+    if (AlarmFolder.isEmpty())
+        return true;
+    if (!QFileInfo::exists(alarmFile())) {
+        // The rows belong to the project they were loaded from.
+        lwAlarm->clear();
+        return true;
+    }
+    return LoadAlarms();
+}
+
+void TfAlarmSettings::Timer1Timer()
+{
+    Timer1->stop();
+    DeriveAlarmFolder();
+    if (!AlarmFolder.isEmpty() && QFileInfo::exists(alarmFile()))
+        LoadAlarms();
+}
+
+// ---- The window ----
+
+void TfAlarmSettings::OpenForCurrentObject()
+{
+    const ObjectLabel* label = m_host.currentLabel();
+    NewAlarmName = label ? label->caption() : QString();
+    exec();
+}
+
+QColor TfAlarmSettings::lwAlarmAdvancedCustomDrawItem(QTreeWidgetItem* item)
+{
+    if (item->checkState(CheckColumn) != Qt::Checked) {
+        m_host.clearAlarmBlink(item->text(NameColumn));
+        return QColor(0x80, 0x80, 0x80);
+    }
+    return item->text(ActiveColumn) == False ? QColor(0, 0, 0) : QColor(0xFF, 0, 0);
+}
+
+void TfAlarmSettings::AddClick()
+{
+    TfAddEditAlarm dialog(m_host, m_platform, this);
+    const ObjectLabel* label = m_host.currentLabel();
+    dialog.setWindowTitle(QStringLiteral("New alarm for ") + (label ? label->caption() : QString()));
+    const QDateTime now = m_platform.clock.now();
+    dialog.dtpStartTime->setTime(now.time());
+    dialog.dtpStartDate->setDate(now.date());
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+
+    lwAlarm->setUpdatesEnabled(false);
+    appendRow({false, NewAlarmName, dialog.timeText(), QString::number(dialog.duration()),
+               dialog.unitText(), dialog.soundText(), False});
+    QTreeWidgetItem* last = lwAlarm->topLevelItem(rowCount() - 1);
+    lwAlarm->setCurrentItem(last);
+    if (dialog.cbEnabled->isChecked())
+        last->setCheckState(CheckColumn, Qt::Checked);
+    lwAlarm->setUpdatesEnabled(true);
+}
+
+void TfAlarmSettings::bEditClick()
+{
+    const int index = selectedRow();
+    if (index < 0) {
+        m_platform.dialogs.message(SelectAnItem);
+        return;
+    }
+    QTreeWidgetItem* item = lwAlarm->topLevelItem(index);
+    const AlarmRow current = row(index);
+
+    TfAddEditAlarm dialog(m_host, m_platform, this);
+    dialog.setWindowTitle(QStringLiteral("Edit alarm for ") + current.name);
+    dialog.cbEnabled->setChecked(current.enabled);
+    QDate date;
+    QTime time;
+    if (!Alarm::readTime(current.time, &date, &time)) {
+        m_platform.dialogs.error(
+            QStringLiteral("\"%1\" is not a valid date and time.").arg(current.time));
+        return;
+    }
+    dialog.dtpStartTime->setTime(time);
+    dialog.dtpStartDate->setDate(date);
+    const std::optional<qint64> duration = Alarm::readWholeNumber(current.duration);
+    if (!duration) {
+        m_platform.dialogs.error(
+            QStringLiteral("\"%1\" is not a valid whole number.").arg(current.duration));
+        return;
+    }
+    dialog.spDuration->setValue(int(std::clamp<qint64>(*duration, dialog.spDuration->minimum(),
+                                                       dialog.spDuration->maximum())));
+    const QStringList units = {QStringLiteral("Days"), QStringLiteral("Hours"),
+                               QStringLiteral("Minutes"), QStringLiteral("Seconds")};
+    if (const qsizetype unit = units.indexOf(current.unit); unit >= 0)
+        dialog.UnitCB->setCurrentIndex(int(unit));
+    if (const qsizetype sound = QStringList{QStringLiteral("Off"), SoundOn}.indexOf(current.sound);
+        sound >= 0)
+        dialog.SoundCB->setCurrentIndex(int(sound));
+
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+
+    lwAlarm->setUpdatesEnabled(false);
+    item->setCheckState(CheckColumn, dialog.cbEnabled->isChecked() ? Qt::Checked : Qt::Unchecked);
+    item->setText(TimeColumn, dialog.timeText());
+    item->setText(DurationColumn, QString::number(dialog.duration()));
+    item->setText(UnitColumn, dialog.unitText());
+    item->setText(SoundColumn, dialog.soundText());
+    lwAlarm->setUpdatesEnabled(true);
+}
+
+void TfAlarmSettings::DeleteClick()
+{
+    const int index = selectedRow();
+    if (index < 0) {
+        m_platform.dialogs.message(SelectAnItem);
+        return;
+    }
+    const AlarmRow current = row(index);
+    if (!m_platform.dialogs.confirm(QStringLiteral("Delete alram ") + current.name +
+                                    QStringLiteral(" - ") + current.time + u'?'))
+        return;
+    m_host.clearAlarmBlink(current.name);
+
+    lwAlarm->setUpdatesEnabled(false);
+    delete lwAlarm->takeTopLevelItem(index);
+    lwAlarm->clearSelection();
+    const int count = rowCount();
+    if (count > 0) {
+        QTreeWidgetItem* next = lwAlarm->topLevelItem(std::min(index, count - 1));
+        lwAlarm->setCurrentItem(next);
+        next->setSelected(true);
+    }
+    lwAlarm->setUpdatesEnabled(true);
+}
+
+// ---- The check ----
+
+QString TfAlarmSettings::clockText(const QDateTime& now) const
+{
+    const QLocale system = QLocale::system();
+    QString text = system.toString(now.date(), QLocale::ShortFormat);
+    if (now.time() != QTime(0, 0))
+        text += u' ' + system.toString(now.time(), longTimeFormat());
+    return text;
+}
+
+void TfAlarmSettings::CheckAlarms()
+{
+    const QDateTime nowTime = m_platform.clock.now();
+    const Alarm::Millis now = Alarm::wallClock(nowTime);
+    // Whether the clock's second has turned since now is told by the monotonic
+    // counter: reading the wall clock once per row would cost a time-zone
+    // look-up each time.
+    const qint64 secondTurnsAt = m_platform.clock.elapsedMs() + (1000 - nowTime.time().msec());
+    Edit1->setText(clockText(nowTime));
+
+    const int count = rowCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = lwAlarm->topLevelItem(i);
+        if (item->checkState(CheckColumn) != Qt::Checked)
+            continue;
+        const qint64 duration = Alarm::readWholeNumber(item->text(DurationColumn)).value_or(0);
+        const std::optional<Alarm::Millis> start = Alarm::readTime(item->text(TimeColumn));
+        const QString name = item->text(NameColumn);
+        // A start that cannot be read has no period.
+        const bool active =
+            start && Alarm::period(*start, duration, item->text(UnitColumn)).contains(now);
+        if (active) {
+            if (item->text(ActiveColumn) != True)
+                item->setText(ActiveColumn, True);
+            m_host.blinkAlarmObject(name);
+            if (item->text(SoundColumn) == SoundOn)
+                m_platform.sound.tone(ToneFrequency, ToneDuration);
+        } else {
+            if (item->text(ActiveColumn) != False)
+                item->setText(ActiveColumn, False);
+            // A new second begun during the pass leaves this object as it is.
+            if (m_platform.clock.elapsedMs() < secondTurnsAt)
+                m_host.clearAlarmBlink(name);
+        }
+    }
+    lwAlarm->viewport()->update();
 }

@@ -1,17 +1,104 @@
 #pragma once
 
+#include "alarms/AlarmFile.h"
+
+#include <QColor>
 #include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class BoardHost;
 struct Platform;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TfAddEditAlarm;
+class TThreadTimer;
 
-// The alarm list of the open project.
+// The alarm list of the open project: every alarm as one row of lwAlarm, the
+// store of the rows between loads and saves of the alarm file. Created once at
+// start-up; its creation starts the thread timer that runs CheckAlarms once a
+// second.
 class TfAlarmSettings : public QDialog {
     Q_OBJECT
 public:
     TfAlarmSettings(BoardHost& host, Platform& platform, QWidget* parent = nullptr);
+    ~TfAlarmSettings() override;
+
+    // ---- Called by the main window ----
+    // The "Alarm" item of an object's pop-up menu: Add will create alarms for
+    // the current object; shows the window modally until the user closes it.
+    void OpenForCurrentObject();
+    // Writes the rows to the project's alarm file; nothing while idle. False
+    // when the file could not be written (the error was shown).
+    bool SaveAlarms();
+    // After a project switch: loads the project's alarm file, or empties the
+    // list when the project has none. False when the file could not be read.
+    bool LoadProjectAlarms();
+    // At the main window's close query: no check runs after this returns.
+    void StopThreadTimer();
+
+    // ---- Operations ----
+    // Derives AlarmFolder from the main window's caption; empty while idle.
+    void DeriveAlarmFolder();
+    QString alarmFile() const;
+    // Replaces all rows by the alarm file's rows, sorted by start. False when
+    // the file could not be read (the error was shown, the rows are unchanged).
+    bool LoadAlarms();
+    // One pass of the alarm check over the enabled rows.
+    void CheckAlarms();
+
+    // ---- Handlers ----
+    void AddClick();
+    void bEditClick();
+    void DeleteClick();
+    void Timer1Timer();
+    void FormCreate();
+    void FormDestroy();
+    // Ordering by start: negative when a comes first. Unreadable starts come
+    // after all readable ones.
+    static int lwAlarmCompare(const std::optional<qint64>& startA,
+                              const std::optional<qint64>& startB);
+    // The text colour of a row; a disabled row also returns its object to solid.
+    QColor lwAlarmAdvancedCustomDrawItem(QTreeWidgetItem* item);
+
+    // ---- The rows ----
+    int rowCount() const;
+    AlarmRow row(int index) const;
+    QList<AlarmRow> rows() const;
+    void appendRow(const AlarmRow& row);
+    int selectedRow() const; // -1: none
+
+    // Shows an add/edit dialog modally and returns its result; tests replace it.
+    std::function<int(TfAddEditAlarm&)> runDialog;
+
+    QTreeWidget* lwAlarm;
+    QLineEdit* Edit1;
+    QPushButton* Add;
+    QPushButton* bEdit;
+    QPushButton* Delete;
+    QTimer* Timer1;
+
+    QString NewAlarmName;
+    QString AlarmFolder;
+    std::unique_ptr<TThreadTimer> ThreadTimer;
+
+    enum Column { CheckColumn, NameColumn, TimeColumn, DurationColumn, UnitColumn, SoundColumn,
+                  ActiveColumn, ColumnCount };
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void build();
+    void placeControls();
+    void fillItem(QTreeWidgetItem* item, const AlarmRow& row);
+    QString clockText(const QDateTime& now) const;
+
     BoardHost& m_host;
     Platform& m_platform;
 };

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+class QIODevice;
+
+// One alarm as the alarm list shows it: every value is the text of its cell.
+struct AlarmRow {
+    bool enabled = false;
+    QString name;
+    QString time;     // "dd.mm.yyyy hh:nn:ss"
+    QString duration;
+    QString unit;
+    QString sound;
+    QString active;
+
+    bool operator==(const AlarmRow&) const = default;
+};
+
+// The alarm file "Alarm.dat": one line per row, in list order, Windows-1252,
+// every line ended by CR LF. A line holds seven fields each followed by "-":
+// the check box ("1" or "0"), the name with its blanks written as "+", the Time
+// text without the blank between date and time, Duration, Unit, Sound, Active.
+//
+// A field holding "-", a character with a code from 1 to 32 or a leading double
+// quote, and a name holding "+", is written between double quotes (doubling the
+// quotes inside), so it reads back unchanged; a quoted name keeps its blanks and
+// "+" as they stand. Files without such values are written exactly as the
+// Windows version wrote them.
+class AlarmFile {
+public:
+    // Reads lines until the end or the first line that does not split into
+    // exactly eight fields. Returns false when the device cannot be read or such
+    // a line was met (isCorrupted()); rows() then holds the rows before it and
+    // errorString() names the line.
+    bool read(QIODevice& device);
+    bool load(const QString& path);
+
+    // Writes the rows. Returns false and sets errorString() when the device or
+    // file cannot be written; save() replaces the file whole or not at all.
+    bool write(QIODevice& device, const QList<AlarmRow>& rows);
+    bool save(const QString& path, const QList<AlarmRow>& rows);
+
+    const QList<AlarmRow>& rows() const { return m_rows; }
+    bool isCorrupted() const { return m_corrupted; }
+    QString errorString() const { return m_error; }
+
+    // The fields of one line: separated by "-", by runs of characters with codes
+    // 1 to 32, or by both together; such characters at the start are skipped; a
+    // "-" ending the line yields one more, empty, field; a field that begins
+    // with a double quote runs to its closing quote (or the end of the line),
+    // two double quotes inside standing for one.
+    struct Field {
+        QString text;
+        bool quoted = false;
+    };
+    static QList<Field> splitFields(QStringView line);
+
+    // One line of the file with its CR LF, in Windows-1252.
+    static QByteArray lineOf(const AlarmRow& row);
+    static QByteArray toBytes(const QList<AlarmRow>& rows);
+
+private:
+    bool takeLine(QStringView line, qint64 lineNumber);
+
+    QList<AlarmRow> m_rows;
+    bool m_corrupted = false;
+    QString m_error;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// The times of alarms and the arithmetic of their periods. Times are counted on
+// the wall clock of the local calendar, in milliseconds from the start of Julian
+// day 0: the alarm texts carry no time zone, and a period of days keeps its time
+// of day across daylight-saving changes.
+namespace Alarm {
+
+using Millis = qint64;
+
+// The Time text of a row: "dd.mm.yyyy hh:nn:ss", e.g. "07.12.2026 14:30:00".
+QString timeText(const QDate& date, const QTime& time);
+
+// Reads a Time text. Day, month, hour, minute and second may have one or two
+// digits, the year has four; nothing else may stand around them.
+std::optional<Millis> readTime(QStringView text);
+// The same, split into its date and its time of day.
+bool readTime(QStringView text, QDate* date, QTime* time);
+
+// The wall-clock reading of a date and time.
+Millis wallClock(const QDateTime& dateTime);
+
+// A whole number: an optional sign and decimal digits, nothing else. Numbers
+// beyond 64 bits are held at the nearest 64-bit limit.
+std::optional<qint64> readWholeNumber(QStringView text);
+
+// The alarm's period, from start to end, both excluded.
+struct Period {
+    Millis start = 0;
+    // No end: the end lies beyond the last day the calendar holds (31.12.9999),
+    // so the period runs on from its start.
+    std::optional<Millis> end;
+
+    bool contains(Millis now) const { return now > start && (!end || *end > now); }
+};
+
+// start plus duration in unit: "Years" (12 calendar months each), "Months"
+// (calendar months, the day cut to the month's last day), "Days", "Hours",
+// "Minutes"; any other text counts as seconds. Unit names are case-sensitive.
+// A duration of 0 or less gives an empty period.
+Period period(Millis start, qint64 duration, QStringView unit);
+
+} // namespace Alarm
