@@ -1,6 +1,7 @@
 // The main window's calls into the note, table, shape and alarm windows.
 #include "main/Body.h"
 
+#include "alarms/fAlarmSettingsUnit.h"
 #include "notes/Obiect.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -28,7 +29,11 @@ void TForm1::Edit1Click()
         m_windows.shapeEdit->LoadShapeEdit();
 }
 
-void TForm1::Alarm1Click() {}
+void TForm1::Alarm1Click()
+{
+    if (m_windows.alarmSettings)
+        m_windows.alarmSettings->OpenForCurrentObject();
+}
 
 void TForm1::able1Click()
 {
@@ -50,11 +55,20 @@ bool TForm1::CloseQueryTableWindows()
     return TObjectTable::closeQueryAll();
 }
 
-void TForm1::StopAlarmTimer() {}
+void TForm1::StopAlarmTimer()
+{
+    if (m_windows.alarmSettings)
+        m_windows.alarmSettings->StopThreadTimer();
+}
 
 bool TForm1::SaveAlarms()
 {
-    return true;
+    return !m_windows.alarmSettings || m_windows.alarmSettings->SaveAlarms();
 }
 
-void TForm1::LoadAlarms() {}
+void TForm1::LoadAlarms()
+{
+    // A project without an alarm file starts with an empty list.
+    if (m_windows.alarmSettings)
+        m_windows.alarmSettings->LoadProjectAlarms();
+}

@@ -1,31 +1,17 @@
 #include "platform/Platform.h"
 
+#include "platform/AlsaSound.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Pointer.h"
 #include "platform/Processes.h"
 #include "platform/QtDialogs.h"
 #include "platform/Shell.h"
-#include "platform/Sound.h"
-
-#include <QApplication>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QThread>
-
-namespace {
-
-// Stands in until the audio output arrives: beeps, and waits out a tone.
-class DesktopSound : public Sound {
-public:
-    void tone(int, int durationMs) override { QThread::msleep(std::max(0, durationMs)); }
-    void beep() override { QApplication::beep(); }
-};
-
-} // namespace
 
 struct SystemPlatform::Services {
     QtDialogs dialogs;
@@ -34,7 +20,7 @@ struct SystemPlatform::Services {
     SystemProcesses processes;
     DesktopShell shell;
     CursorPointer pointer;
-    DesktopSound sound;
+    AlsaSound sound;
 };
 
 SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
