@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <ctime>
@@ -157,10 +159,5 @@ BENCHMARK(BM_IdleWithTheAlarmWorkerRunning)->Iterations(1)->Unit(benchmark::kSec
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

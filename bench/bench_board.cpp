@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -106,11 +108,7 @@ BENCHMARK(BM_RemoveAllElements)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    instance.reset();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        instance.reset();
+    });
 }

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -84,12 +86,8 @@ BENCHMARK(BM_SaveTable)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TObjectTable::destroyAll();
-    instance.reset();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        TObjectTable::destroyAll();
+        instance.reset();
+    });
 }

@@ -295,12 +295,12 @@ TEST_F(TableWindow, InputTextAsksForTheClickedCellAndRefusesAnEmptyText)
 
     press(table, 0, 0);
     EXPECT_EQ(table->clickedCell(), QPoint(0, 0));
-    fake.dialogs.inputAnswers = {QStringLiteral("Spare parts of the pump")};
+    fake.dialogs.inputAnswers = {QStringLiteral("Spares of the pump")};
     table->Inputtext1Click();
     EXPECT_EQ(fake.dialogs.prompts, QStringList{"Input for Col 0,Row 0:"});
     EXPECT_EQ(fake.dialogs.initialTexts, QStringList{""});
-    EXPECT_EQ(grid->cell(0, 0), "Spare parts of the pump");
-    EXPECT_EQ(grid->colWidth(0), fitted(grid, {"Spare parts of the pump"}));
+    EXPECT_EQ(grid->cell(0, 0), "Spares of the pump");
+    EXPECT_EQ(grid->colWidth(0), fitted(grid, {"Spares of the pump"}));
     EXPECT_EQ(grid->width(), grid->colWidth(0) + 6 * 25 + 7 + 4);
 
     press(table, 3, 0);
