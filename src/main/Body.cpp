@@ -352,9 +352,25 @@ void TForm1::Delete1Click()
 
 // ---- Help ----
 
+QString TForm1::helpDocument() const
+{
+    const QString compiledHelp = m_platform.programFolder + QStringLiteral("zatHelp.chm");
+#ifndef Q_OS_WIN
+    // Without a viewer for compiled help, the HTML help beside the program
+    // (build tree) or in the installed data folder.
+    for (const QString& html : {QStringLiteral("help/index.html"),
+                                QStringLiteral("../share/vexorin/help/index.html")}) {
+        const QString path = QDir::cleanPath(m_platform.programFolder + html);
+        if (QFileInfo::exists(path))
+            return QDir::toNativeSeparators(path);
+    }
+#endif
+    return compiledHelp;
+}
+
 void TForm1::Vexorinhelp1Click()
 {
-    m_platform.shell.open(m_platform.programFolder + QStringLiteral("zatHelp.chm"));
+    m_platform.shell.open(helpDocument());
 }
 
 void TForm1::About2Click()

@@ -97,6 +97,8 @@ public:
     void LoadBackground();
     bool CountRunningInstances();
 
+    // The help document "Vexorin help" opens.
+    QString helpDocument() const;
     // The settings file beside the program that remembers the last project.
     QString lastProjectFile() const;
     // True once a second running copy was found and the program is ending.

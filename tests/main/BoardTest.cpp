@@ -359,6 +359,11 @@ TEST_F(BoardFixture, HelpOpensTheHelpBesideTheProgramAndAboutNamesTheVersion)
 {
     form->Vexorinhelp1Click();
     EXPECT_EQ(fake.shell.opened, QStringList{fake.platform.programFolder + "zatHelp.chm"});
+    // The HTML help beside the program is opened where there is one.
+    QDir(fake.programDir.path()).mkdir("help");
+    writeAll(fake.programDir.filePath("help/index.html"), "<html></html>");
+    form->Vexorinhelp1Click();
+    EXPECT_EQ(fake.shell.opened.last(), fake.programDir.filePath("help/index.html"));
     form->About2Click();
     ASSERT_EQ(fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(fake.dialogs.messages[0].contains(VEXORIN_VERSION));
