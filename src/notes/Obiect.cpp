@@ -98,8 +98,9 @@ int caretColumn(const QTextEdit* editor)
 
 // ---- The window ----
 
+// Owned by the main window, so that it stays in front of the board.
 TForm2::TForm2(BoardHost& host, Platform& platform)
-    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    : QMainWindow(host.mainWindow(), Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_host(host),
       m_platform(platform)
