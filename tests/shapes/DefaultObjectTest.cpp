@@ -37,6 +37,12 @@ TEST_F(DefaultObject, StartsWithTheBuiltInDefaults)
     EXPECT_EQ(dialog.GroupBox4->title(), "Object  name");
     EXPECT_EQ(dialog.GroupBox1->title(), "Widith:");
     EXPECT_EQ(dialog.Label1->caption(), "Name");
+
+    // Showing the dialog changes no setting.
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.GroupBox1->title(), "Widith:");
+    EXPECT_FALSE(settings().WidthChosen || settings().ShapeKindChosen);
 }
 
 TEST_F(DefaultObject, EllipseRightAfterStartChoosesWidthButNotHeight)
