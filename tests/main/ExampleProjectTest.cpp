@@ -1,0 +1,52 @@
+#include "ProgramFixture.h"
+
+#include "alarms/fAlarmSettingsUnit.h"
+
+#include <QDirIterator>
+
+namespace {
+
+// Copies a folder tree; the sample must be opened from a copy, as a user would.
+void copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(source, target);
+    }
+}
+
+} // namespace
+
+using ExampleProject = ProgramFixture;
+
+TEST_F(ExampleProject, TheSampleOpensWithItsObjectsInTheirStatuses)
+{
+    copyTree(QStringLiteral(VEXORIN_EXAMPLES "/Plant"), projectDir.path());
+    form().FormName = QStringLiteral("Other");
+    fake.dialogs.folderAnswers = {projectDir.path()};
+    form().Open1Click();
+
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(form().projectFolder(), projectDir.path());
+    QStringList names;
+    for (const ObjectLabel* label : board().labels())
+        names << label->caption();
+    EXPECT_EQ(names, (QStringList{"Boiler", "Pump 1", "Pump 2", "Tank A", "Gate"}));
+    QSet<quint32> colours;
+    for (const ObjectShape* shape : board().shapes())
+        colours.insert(shape->brushColor());
+    EXPECT_GE(colours.size(), 4) << "objects stand in several statuses";
+    EXPECT_EQ(board().shapeNamed("Shape2")->shapeKind(), ShapeKind::Circle);
+
+    // Its alarms came with it, and closing saves it back into its own folder.
+    EXPECT_TRUE(program->alarmSettings.SaveAlarms());
+    ASSERT_TRUE(form().close());
+    EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains(projectDir.path().toUtf8()));
+    EXPECT_FALSE(readAll(projectFile("Alarm.dat")).isEmpty());
+}
