@@ -483,6 +483,8 @@ void TfAlarmSettings::CheckAlarms()
     // look-up each time.
     const qint64 secondTurnsAt = m_platform.clock.elapsedMs() + (1000 - nowTime.time().msec());
     Edit1->setText(clockText(nowTime));
+    // A text longer than the box shows its beginning, not its end.
+    Edit1->setCursorPosition(0);
 
     const int count = rowCount();
     for (int i = 0; i < count; ++i) {
