@@ -1,4 +1,5 @@
 #include "alarms/AlarmFile.h"
+#include "platform/SaveFile.h"
 
 #include "platform/CodePage.h"
 
@@ -251,7 +252,7 @@ bool AlarmFile::save(const QString& path, const QList<AlarmRow>& rows)
     }
     if (!write(file, rows))
         return false;
-    if (!file.commit()) {
+    if (!commitWhole(file)) {
         m_error = QDir::toNativeSeparators(path) + QStringLiteral(" could not be written: ") +
                   file.errorString();
         return false;

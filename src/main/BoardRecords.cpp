@@ -1,4 +1,5 @@
 #include "main/BoardRecords.h"
+#include "platform/SaveFile.h"
 
 #include "main/Board.h"
 #include "main/ObjectLabel.h"
@@ -331,7 +332,7 @@ bool writeFile(const QString& path, const QList<Element*>& elements, MakeRecord 
             return false;
         }
     }
-    if (!file.commit()) {
+    if (!commitWhole(file)) {
         *error = QStringLiteral("Cannot write %1: %2")
                      .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;

@@ -1,4 +1,5 @@
 #include "notes/Obiect.h"
+#include "platform/SaveFile.h"
 
 #include "main/BoardHost.h"
 #include "main/ObjectLabel.h"
@@ -384,7 +385,7 @@ bool TForm2::SaveNote(const QString& path)
         file.cancelWriting();
         ok = false;
     }
-    ok = ok && file.commit();
+    ok = ok && commitWhole(file);
     if (!ok) {
         const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : error;
         m_platform.dialogs.error(fileError(QStringLiteral("Cannot create file "), path, reason));

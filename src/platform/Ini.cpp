@@ -1,4 +1,5 @@
 #include "platform/Ini.h"
+#include "platform/SaveFile.h"
 
 #include "platform/CodePage.h"
 
@@ -295,7 +296,7 @@ bool Document::save(const QString& filePath, QString* error) const
 {
     QSaveFile file(filePath);
     const QByteArray bytes = toBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !commitWhole(file)) {
         if (error)
             *error = QStringLiteral("Cannot write the settings file \"%1\": %2").arg(filePath, file.errorString());
         return false;

@@ -1,4 +1,5 @@
 #include "platform/RichText.h"
+#include "platform/SaveFile.h"
 
 #include "platform/CodePage.h"
 #include "platform/RtfCodec.h"
@@ -107,7 +108,7 @@ bool writeFile(const QTextDocument* document, const QString& path, QString* erro
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
+    if (!commitWhole(file)) {
         setError(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
         return false;
     }

@@ -1,4 +1,5 @@
 #include "tables/TableFile.h"
+#include "platform/SaveFile.h"
 
 #include "platform/CodePage.h"
 
@@ -62,7 +63,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
                          .arg(QDir::toNativeSeparators(path));
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (file.write(bytes) != bytes.size() || !commitWhole(file)) {
         if (error)
             *error = file.errorString() + QStringLiteral("\nThe table file %1 could not be written whole; it is left as it was.")
                                               .arg(QDir::toNativeSeparators(path));
