@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WholeNumber.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
@@ -25,9 +27,6 @@ bool readTime(QStringView text, QDate* date, QTime* time);
 // The wall-clock reading of a date and time.
 Millis wallClock(const QDateTime& dateTime);
 
-// A whole number: an optional sign and decimal digits, nothing else. Numbers
-// beyond 64 bits are held at the nearest 64-bit limit.
-std::optional<qint64> readWholeNumber(QStringView text);
 
 // The alarm's period, from start to end, both excluded.
 struct Period {

@@ -66,7 +66,7 @@ void TDurationEdit::fixup(QString& text) const
 
 int TDurationEdit::valueFromText(const QString& text) const
 {
-    const std::optional<qint64> number = Alarm::readWholeNumber(text.trimmed());
+    const std::optional<qint64> number = readWholeNumber(text.trimmed());
     if (!number)
         return MinimumDuration;
     return int(std::clamp<qint64>(*number, MinimumDuration, MaximumDuration));

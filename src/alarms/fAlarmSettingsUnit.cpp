@@ -410,7 +410,7 @@ void TfAlarmSettings::bEditClick()
     }
     dialog.dtpStartTime->setTime(time);
     dialog.dtpStartDate->setDate(date);
-    const std::optional<qint64> duration = Alarm::readWholeNumber(current.duration);
+    const std::optional<qint64> duration = readWholeNumber(current.duration);
     if (!duration) {
         m_platform.dialogs.error(
             QStringLiteral("\"%1\" is not a valid whole number.").arg(current.duration));
@@ -491,7 +491,7 @@ void TfAlarmSettings::CheckAlarms()
         QTreeWidgetItem* item = lwAlarm->topLevelItem(i);
         if (item->checkState(CheckColumn) != Qt::Checked)
             continue;
-        const qint64 duration = Alarm::readWholeNumber(item->text(DurationColumn)).value_or(0);
+        const qint64 duration = readWholeNumber(item->text(DurationColumn)).value_or(0);
         const std::optional<Alarm::Millis> start = Alarm::readTime(item->text(TimeColumn));
         const QString name = item->text(NameColumn);
         // A start that cannot be read has no period.

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/Sound.h"
+#include "platform/WholeNumber.h"
 #include "shapes/SpinEdit.h"
 
 #include <QApplication>
@@ -49,28 +50,11 @@ const QString Rectangle = QStringLiteral("Rectangle");
 // within the range of a 32-bit integer.
 std::optional<int> decimalInteger(const QString& text)
 {
-    qsizetype at = 0;
-    bool negative = false;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
-        negative = text[at] == u'-';
-        ++at;
-    }
-    if (at == text.size())
+    const std::optional<qint64> number = readWholeNumber(text);
+    if (!number || *number < std::numeric_limits<int>::min() ||
+        *number > std::numeric_limits<int>::max())
         return std::nullopt;
-    qint64 value = 0;
-    for (; at < text.size(); ++at) {
-        const char16_t c = text[at].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c - u'0');
-        if (value > qint64(std::numeric_limits<int>::max()) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
+    return int(*number);
 }
 
 // Equal when they differ at most in the case of the letters A to Z.

@@ -5,6 +5,7 @@
 #include "main/ObjectLabel.h"
 #include "main/ObjectShape.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,17 +53,6 @@ protected:
         return shape;
     }
 
-    static QByteArray readAll(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void writeAll(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
 
     FakePlatform fake;
     QTemporaryDir projectDir;

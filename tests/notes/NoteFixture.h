@@ -6,6 +6,7 @@
 #include "platform/RichText.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,17 +50,6 @@ protected:
         ASSERT_TRUE(RichText::writeFile(&document, notePath(name)));
     }
 
-    static QByteArray readAll(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void writeAll(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     // The plain text of a note file.
     static QString noteText(const QString& path)
     {

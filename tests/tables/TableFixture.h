@@ -2,6 +2,7 @@
 
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
 #include "tables/TableFile.h"
@@ -37,13 +38,6 @@ public:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
-    static void writeAll(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
     }
 
     static QByteArray fixture(const char* name)
