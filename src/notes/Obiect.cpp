@@ -398,9 +398,15 @@ bool TForm2::SaveNote(const QString& path)
 bool TForm2::FormClose()
 {
     const QString path = notePath();
-    if (!QFileInfo::exists(path)) {
+    const bool typed = RichEdit1->document()->isModified();
+    if (typed) {
+        // Typed text is never thrown away: it goes to the note it belongs to,
+        // which is made again if its file was deleted meanwhile.
+        if (!SaveNote(m_notePath.isEmpty() ? path : m_notePath))
+            return false;
+    } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
-    } else if (path == m_notePath || (m_notePath.isEmpty() && RichEdit1->document()->isModified())) {
+    } else if (path == m_notePath) {
         // A note that could not be read and was not typed into is left as it is.
         if (!SaveNote(path))
             return false;
