@@ -205,6 +205,12 @@ void TfAlarmSettings::StopThreadTimer()
         ThreadTimer->stop();
 }
 
+void TfAlarmSettings::RestartThreadTimer()
+{
+    if (ThreadTimer && ThreadTimer->isFinished())
+        FormCreate();
+}
+
 // ---- Rows ----
 
 void TfAlarmSettings::fillItem(QTreeWidgetItem* item, const AlarmRow& row)

@@ -40,6 +40,8 @@ public:
     bool LoadProjectAlarms();
     // At the main window's close query: no check runs after this returns.
     void StopThreadTimer();
+    // When that close was refused: the checks go on as before it.
+    void RestartThreadTimer();
 
     // ---- Operations ----
     // Derives AlarmFolder from the main window's caption; empty while idle.

@@ -412,8 +412,11 @@ bool TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery() && FormClose())
+    if (FormCloseQuery() && FormClose()) {
         event->accept();
-    else
+    } else {
+        // The program goes on: so do the alarms the close query stopped.
+        RestartAlarmTimer();
         event->ignore();
+    }
 }

@@ -150,6 +150,7 @@ private:
     bool CloseNoteWindow();
     bool CloseQueryTableWindows();
     void StopAlarmTimer();
+    void RestartAlarmTimer();
     bool SaveAlarms();
     void LoadAlarms();
 

@@ -61,6 +61,12 @@ void TForm1::StopAlarmTimer()
         m_windows.alarmSettings->StopThreadTimer();
 }
 
+void TForm1::RestartAlarmTimer()
+{
+    if (m_windows.alarmSettings)
+        m_windows.alarmSettings->RestartThreadTimer();
+}
+
 bool TForm1::SaveAlarms()
 {
     return !m_windows.alarmSettings || m_windows.alarmSettings->SaveAlarms();
