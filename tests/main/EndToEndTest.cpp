@@ -1,42 +1,18 @@
-#include "ProgramFixture.h"
+#include "WindowsFixture.h"
 
-#include "alarms/fAddEditAlarmUnit.h"
-#include "alarms/fAlarmSettingsUnit.h"
-#include "main/LabelOffset.h"
-#include "notes/Obiect.h"
 #include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
 #include "shapes/ShapeCustom.h"
 #include "shapes/SpinEdit.h"
-#include "tables/ObjectTableU.h"
-#include "tables/StringGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDirIterator>
-#include <QMap>
-#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimeEdit>
 
 namespace {
-
-// Every file under a folder, by its path relative to the folder.
-QMap<QString, QByteArray> filesUnder(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        files.insert(QDir(folder).relativeFilePath(path),
-                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
-    }
-    return files;
-}
 
 // Everything the board shows of one object.
 struct ObjectSeen {
@@ -117,114 +93,9 @@ static void PrintTo(const AlarmRow& row, std::ostream* out)
          << row.active.toStdString();
 }
 
-// The whole program on the platform doubles, driven through its own windows
-// from a first start without settings to a second start that must find
+// From a first start without settings to a second start that must find
 // everything as it was left.
-class EndToEnd : public ProgramFixture {
-protected:
-    ~EndToEnd() override
-    {
-        program.reset();
-        TObjectTable::destroyAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        setRoundingMode(RoundingMode::NearestEven);
-    }
-
-    // The program ends as its main() ends it, and starts again on the same
-    // platform: the main window's and the alarm window's start-up ticks.
-    void restart()
-    {
-        program.reset();
-        TObjectTable::destroyAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        start();
-        form().Timer1Timer();
-        program->alarmSettings.Timer1Timer();
-        // The alarm worker's first check, handed over at once.
-        QCoreApplication::processEvents();
-    }
-
-    ObjectShape* shapeOf(const QString& caption)
-    {
-        ObjectLabel* label = board().labelWithCaption(caption);
-        return label ? board().shapeOf(label) : nullptr;
-    }
-
-    // A left press and release on the object, and another before the main
-    // window's 300 ms tick: the double press that opens the note.
-    TForm2* doublePress(const QString& caption)
-    {
-        ObjectShape* shape = shapeOf(caption);
-        if (!shape)
-            return nullptr;
-        form().Timer2Timer();
-        for (int i = 0; i < 2; ++i) {
-            QTest::mousePress(shape, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-            QTest::mouseRelease(shape, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-        }
-        form().Timer2Timer();
-        return NoteWindow();
-    }
-
-    // A right press on the object: it becomes current and its pop-up opens.
-    void rightPress(const QString& caption)
-    {
-        ObjectShape* shape = shapeOf(caption);
-        ASSERT_NE(shape, nullptr) << caption.toStdString();
-        QTest::mousePress(shape, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
-        QTest::mouseRelease(shape, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
-        ASSERT_TRUE(form().PopupMenu1->isVisible());
-        form().PopupMenu1->hide();
-        form().Timer2Timer();
-        ASSERT_EQ(form().CurrentLabel->caption(), caption);
-    }
-
-    static void pressCell(TObjectTable* table, int col, int row)
-    {
-        const QRect cell = table->StringGrid1->cellRect(col, row);
-        QTest::mousePress(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QTest::mouseRelease(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    }
-
-    void inputCell(TObjectTable* table, int col, int row, const QString& text)
-    {
-        pressCell(table, col, row);
-        fake.dialogs.inputAnswers = {text};
-        table->Inputtext1Click();
-    }
-
-    void newStatus(TForm2* note, const QString& name, const QColor& colour)
-    {
-        fake.dialogs.inputAnswers = {name};
-        fake.dialogs.colorAnswers = {colour};
-        note->New1->trigger();
-    }
-
-    // "Alarm" on the object's pop-up menu, and Add in the alarm window with
-    // the dialog set by fill; the user then closes the alarm window.
-    void addAlarm(const QString& caption, std::function<void(TfAddEditAlarm&)> fill)
-    {
-        rightPress(caption);
-        TfAlarmSettings& alarms = program->alarmSettings;
-        bool added = false;
-        QTimer::singleShot(0, [&] {
-            if (QApplication::activeModalWidget() != &alarms)
-                return;
-            alarms.runDialog = [&](TfAddEditAlarm& dialog) {
-                fill(dialog);
-                return int(QDialog::Accepted);
-            };
-            alarms.Add->click();
-            added = true;
-            alarms.close();
-        });
-        form().Alarm1->trigger();
-        EXPECT_TRUE(added) << "the alarm window did not open for " << caption.toStdString();
-        EXPECT_FALSE(alarms.isVisible());
-    }
-
-    void setClock(QTime time) { fake.clock.current = QDateTime(QDate(2026, 12, 8), time); }
-};
+using EndToEnd = WindowsFixture;
 
 TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewritesTheSameBytes)
 {

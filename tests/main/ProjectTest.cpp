@@ -2,7 +2,9 @@
 
 #include "platform/Ini.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QTimer>
 
 namespace {
 
@@ -172,6 +174,12 @@ TEST_F(ProjectFixture, ASecondRunningCopyEndsAfterLoadingAProject)
     EXPECT_EQ(fake.dialogs.messages,
               QStringList{"You Can Not run two instances of Application Plant!"});
     EXPECT_TRUE(form->isTerminating());
+
+    // The program asked the application to end; outside its event loop Qt
+    // keeps that request and ends every later loop (a modal dialog's) at once.
+    // One short run of the application's loop takes it back.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
 }
 
 TEST_F(ProjectFixture, DamagedSettingsFilesGiveTheDefaults)

@@ -1,0 +1,246 @@
+#include "WindowsFixture.h"
+
+#include "alarms/ThreadTimer.h"
+
+#include <QProcess>
+#include <QTextEdit>
+
+// Every place the program saves, against every way the file system can refuse:
+// the save shows an error naming the folder, the window that saves stays open
+// with the change in memory, the files on disk stay the old ones, whole; once
+// the fault is gone the same close writes the change.
+
+enum class SavePoint { Board, Note, Table, Alarms };
+enum class Fault { FullDisk, ReadOnlyFolder, VanishedFolder };
+
+namespace {
+
+const char* nameOf(SavePoint point)
+{
+    switch (point) {
+    case SavePoint::Board: return "Board";
+    case SavePoint::Note: return "Note";
+    case SavePoint::Table: return "Table";
+    case SavePoint::Alarms: return "Alarms";
+    }
+    return "?";
+}
+
+const char* nameOf(Fault fault)
+{
+    switch (fault) {
+    case Fault::FullDisk: return "FullDisk";
+    case Fault::ReadOnlyFolder: return "ReadOnlyFolder";
+    case Fault::VanishedFolder: return "VanishedFolder";
+    }
+    return "?";
+}
+
+} // namespace
+
+class SaveFault : public WindowsFixture,
+                  public ::testing::WithParamInterface<std::tuple<SavePoint, Fault>> {
+protected:
+    SavePoint point() const { return std::get<0>(GetParam()); }
+    Fault fault() const { return std::get<1>(GetParam()); }
+
+    void SetUp() override
+    {
+        // A full or read-only disk is a small file system of the test's own,
+        // which needs root to mount; elsewhere those cases are skipped.
+        disk = base.filePath("disk");
+        QDir().mkdir(disk);
+        if (fault() != Fault::VanishedFolder) {
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=256k", "tmpfs", disk}) != 0)
+                GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+            mounted = true;
+        }
+        project = disk + "/project";
+        QDir().mkdir(project);
+        openProject(QStringLiteral("Work"), project);
+        setClock(QTime(9, 0, 0));
+
+        // One object with a note, a table and an alarm, closed and started
+        // again: the old files on disk are the program's own.
+        form().Defaultobjecttable1->trigger();
+        ASSERT_EQ(TObjectTable::windows().size(), 1);
+        ASSERT_TRUE(TObjectTable::windows().first()->close());
+        newObject(QStringLiteral("Pump"));
+        TForm2* note = doublePress(QStringLiteral("Pump"));
+        ASSERT_NE(note, nullptr);
+        QTest::keyClicks(note->RichEdit1, QStringLiteral("Seal checked"));
+        ASSERT_TRUE(note->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TObjectTable* table = openTable();
+        ASSERT_NE(table, nullptr);
+        inputCell(table, 1, 1, QStringLiteral("12"));
+        ASSERT_TRUE(table->close());
+        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(1); });
+        ASSERT_TRUE(form().close());
+        restart();
+        ASSERT_NE(shapeOf(QStringLiteral("Pump")), nullptr);
+        before = filesUnder(project);
+        ASSERT_TRUE(before.contains("Pump/Pump.rtf") && before.contains("Alarm.dat"));
+    }
+
+    void TearDown() override
+    {
+        program.reset();
+        TObjectTable::destroyAll();
+        if (mounted)
+            QProcess::execute("umount", {disk});
+    }
+
+    TObjectTable* openTable()
+    {
+        rightPress(QStringLiteral("Pump"));
+        form().able1->trigger();
+        return TObjectTable::find(ObjectTableFile(form().projectFolder(), "Pump"));
+    }
+
+    // The folder the save point writes into.
+    QString folder() const
+    {
+        return point() == SavePoint::Note || point() == SavePoint::Table ? project + "/Pump" : project;
+    }
+
+    void breakDisk()
+    {
+        switch (fault()) {
+        case Fault::FullDisk: {
+            QFile filler(disk + "/filler");
+            ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+            break;
+        }
+        case Fault::ReadOnlyFolder:
+            ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", disk}), 0);
+            break;
+        case Fault::VanishedFolder:
+            ASSERT_TRUE(QDir(folder()).removeRecursively());
+            break;
+        }
+    }
+
+    void mendDisk()
+    {
+        switch (fault()) {
+        case Fault::FullDisk: ASSERT_TRUE(QFile::remove(disk + "/filler")); break;
+        case Fault::ReadOnlyFolder:
+            ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,rw", disk}), 0);
+            break;
+        case Fault::VanishedFolder: ASSERT_TRUE(QDir().mkpath(folder())); break;
+        }
+    }
+
+    QTemporaryDir base;
+    QString disk;
+    QString project;
+    bool mounted = false;
+    QMap<QString, QByteArray> before;
+};
+
+TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsBack)
+{
+    // The change, made before the disk fails.
+    TForm2* note = nullptr;
+    TObjectTable* table = nullptr;
+    switch (point()) {
+    case SavePoint::Board:
+        shapeOf(QStringLiteral("Pump"))->move(123, 321);
+        break;
+    case SavePoint::Note:
+        note = doublePress(QStringLiteral("Pump"));
+        ASSERT_NE(note, nullptr);
+        note->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(note->RichEdit1, QStringLiteral(" and greased"));
+        break;
+    case SavePoint::Table:
+        table = openTable();
+        ASSERT_NE(table, nullptr);
+        inputCell(table, 2, 1, QStringLiteral("0,35"));
+        break;
+    case SavePoint::Alarms:
+        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
+        break;
+    }
+    auto changeIsKept = [&] {
+        switch (point()) {
+        case SavePoint::Board:
+            EXPECT_EQ(shapeOf(QStringLiteral("Pump"))->pos(), QPoint(123, 321));
+            break;
+        case SavePoint::Note:
+            ASSERT_EQ(NoteWindow(), note);
+            EXPECT_TRUE(note->isVisible());
+            EXPECT_TRUE(note->RichEdit1->toPlainText().endsWith(" and greased"));
+            break;
+        case SavePoint::Table:
+            ASSERT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
+            EXPECT_TRUE(table->isVisible());
+            EXPECT_EQ(table->StringGrid1->cell(2, 1), "0,35");
+            break;
+        case SavePoint::Alarms:
+            ASSERT_EQ(program->alarmSettings.rowCount(), 2);
+            EXPECT_EQ(program->alarmSettings.row(1).duration, "7");
+            break;
+        }
+    };
+
+    breakDisk();
+    bool saved = true;
+    switch (point()) {
+    case SavePoint::Board: saved = form().SaveProject(); break;
+    case SavePoint::Note: saved = note->close(); break;
+    case SavePoint::Table: saved = table->close(); break;
+    case SavePoint::Alarms: saved = form().close(); break;
+    }
+    EXPECT_FALSE(saved);
+    ASSERT_FALSE(fake.dialogs.errors.isEmpty());
+    EXPECT_TRUE(fake.dialogs.errors.last().contains(folder())) << fake.dialogs.errors.last().toStdString();
+    changeIsKept();
+
+    // Closing the program is refused too, and the alarms go on being checked.
+    EXPECT_FALSE(form().close());
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(program->alarmSettings.ThreadTimer->isRunning());
+    changeIsKept();
+    if (fault() != Fault::VanishedFolder) {
+        const QMap<QString, QByteArray> after = filesUnder(project);
+        EXPECT_EQ(after.keys(), before.keys());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString() << " is not the old file";
+    }
+
+    mendDisk();
+    ASSERT_TRUE(form().close()) << fake.dialogs.errors.last().toStdString();
+    restart();
+    switch (point()) {
+    case SavePoint::Board:
+        EXPECT_EQ(shapeOf(QStringLiteral("Pump"))->pos(), QPoint(123, 321));
+        break;
+    case SavePoint::Note:
+        note = doublePress(QStringLiteral("Pump"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->RichEdit1->toPlainText().contains(" and greased"));
+        break;
+    case SavePoint::Table:
+        table = openTable();
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->StringGrid1->cell(2, 1), "0,35");
+        break;
+    case SavePoint::Alarms:
+        ASSERT_EQ(program->alarmSettings.rowCount(), 2);
+        EXPECT_EQ(program->alarmSettings.row(1).duration, "7");
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySavePoint, SaveFault,
+    ::testing::Combine(::testing::Values(SavePoint::Board, SavePoint::Note, SavePoint::Table, SavePoint::Alarms),
+                       ::testing::Values(Fault::FullDisk, Fault::ReadOnlyFolder, Fault::VanishedFolder)),
+    [](const auto& info) {
+        return std::string(nameOf(std::get<0>(info.param))) + "On" + nameOf(std::get<1>(info.param));
+    });
