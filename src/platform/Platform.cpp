@@ -13,6 +13,15 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+QString settingsFolderFor(const QString& programFolder)
+{
+    if (QFileInfo(programFolder).isWritable())
+        return programFolder;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return QDir::toNativeSeparators(config + '/');
+}
+
 struct SystemPlatform::Services {
     QtDialogs dialogs;
     ScreenDesktop desktop;
@@ -27,16 +36,10 @@ SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
     const QString programFolder = QDir::toNativeSeparators(program.absolutePath() + '/');
-    QString settingsFolder = programFolder;
-    if (!QFileInfo(program.absolutePath()).isWritable()) {
-        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        QDir().mkpath(config);
-        settingsFolder = QDir::toNativeSeparators(config + '/');
-    }
     m_platform.reset(new Platform{m_services->dialogs, m_services->desktop, m_services->clock,
                                   m_services->processes, m_services->shell, m_services->pointer,
                                   m_services->sound, programFolder, program.fileName(),
-                                  settingsFolder});
+                                  settingsFolderFor(programFolder)});
 }
 
 SystemPlatform::~SystemPlatform() = default;

@@ -31,6 +31,11 @@ struct Platform {
     QString settingsFolder;
 };
 
+// The settings folder for a program in programFolder (with a trailing
+// separator): that folder when it can be written, else the user's
+// configuration folder for the application, made if missing.
+QString settingsFolderFor(const QString& programFolder);
+
 // Owns the real services.
 class SystemPlatform {
 public:
