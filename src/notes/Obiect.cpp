@@ -407,7 +407,7 @@ bool TForm2::FormClose()
     } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
     } else if (path == m_notePath) {
-        // A note that could not be read and was not typed into is left as it is.
+        // Rewritten as read; a note that could not be read is left as it is.
         if (!SaveNote(path))
             return false;
     }
