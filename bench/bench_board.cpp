@@ -1,5 +1,5 @@
 // Saving, loading and clearing a board of 10,000 objects in the real window.
-#include "main/Board.h"
+#include "board/Board.h"
 #include "main/Body.h"
 #include "support/FakePlatform.h"
 

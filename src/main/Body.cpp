@@ -1,9 +1,9 @@
 #include "main/Body.h"
 
-#include "main/Board.h"
-#include "main/BoardRecords.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/Board.h"
+#include "board/BoardRecords.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "notes/Obiect.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
@@ -34,6 +34,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setCentralWidget(m_board);
+    m_board->enableZoomAndPan();
     buildMenus();
 
     const QString icon = m_platform.programFolder + QStringLiteral("tarnik.ico");
@@ -144,29 +145,56 @@ int TForm1::NextObjectNumber() const
     return m_board->nextObjectNumber();
 }
 
-bool TForm1::SaveShapes()
+namespace {
+
+const QString ShapeFile = QStringLiteral("fStreamShape.txt");
+const QString LabelFile = QStringLiteral("fStreamLabel.txt");
+
+} // namespace
+
+bool TForm1::saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
+                           const QString& encodeError, const std::optional<QByteArray>& asLoaded)
 {
-    QString error;
-    if (BoardRecords::saveShapes(*m_board, projectFile(QStringLiteral("fStreamShape.txt")), &error))
+    // A file that failed to load keeps what it holds until the board differs
+    // from what could be read of it: writing the same elements again would
+    // throw away the ones after the damage.
+    if (encoded && asLoaded && bytes == *asLoaded)
+        return true;
+    QString error = encodeError;
+    if (encoded && BoardRecords::saveFile(projectFile(name), bytes, &error))
         return true;
     m_platform.dialogs.error(error);
     return false;
 }
 
+bool TForm1::SaveShapes()
+{
+    QByteArray bytes;
+    QString error;
+    const bool encoded = BoardRecords::shapeFileBytes(*m_board, &bytes, &error);
+    if (!saveBoardFile(ShapeFile, encoded, bytes, error, m_shapesFromDamagedFile))
+        return false;
+    m_shapesFromDamagedFile.reset();
+    return true;
+}
+
 bool TForm1::SaveLabels()
 {
+    QByteArray bytes;
     QString error;
-    if (BoardRecords::saveLabels(*m_board, projectFile(QStringLiteral("fStreamLabel.txt")),
-                                 m_platform.desktop.dotsPerInch(), &error))
-        return true;
-    m_platform.dialogs.error(error);
-    return false;
+    const bool encoded =
+        BoardRecords::labelFileBytes(*m_board, m_platform.desktop.dotsPerInch(), &bytes, &error);
+    if (!saveBoardFile(LabelFile, encoded, bytes, error, m_labelsFromDamagedFile))
+        return false;
+    m_labelsFromDamagedFile.reset();
+    return true;
 }
 
 bool TForm1::LoadShapes()
 {
     m_board->removeShapes();
-    const QString path = projectFile(QStringLiteral("fStreamShape.txt"));
+    m_shapesFromDamagedFile.reset();
+    const QString path = projectFile(ShapeFile);
     QString error;
     const bool loaded = BoardRecords::loadShapes(
         *m_board, path,
@@ -175,21 +203,37 @@ bool TForm1::LoadShapes()
             attachMouseHandlers(shape);
         },
         &error);
-    if (!loaded)
+    if (!loaded) {
+        QByteArray asLoaded;
+        QString unused;
+        if (BoardRecords::shapeFileBytes(*m_board, &asLoaded, &unused))
+            m_shapesFromDamagedFile = asLoaded;
         reportDamagedBoardFile(path, error);
+    }
     return loaded;
 }
 
 bool TForm1::LoadLabels()
 {
     m_board->removeLabels();
-    const QString path = projectFile(QStringLiteral("fStreamLabel.txt"));
+    m_labelsFromDamagedFile.reset();
+    const QString path = projectFile(LabelFile);
     QString error;
+    const int dotsPerInch = m_platform.desktop.dotsPerInch();
     const bool loaded = BoardRecords::loadLabels(
-        *m_board, path, m_platform.desktop.dotsPerInch(),
-        [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
-    if (!loaded)
+        *m_board, path, dotsPerInch,
+        [this](ObjectLabel* label) {
+            CurrentLabel = label;
+            attachMouseHandlers(label);
+        },
+        &error);
+    if (!loaded) {
+        QByteArray asLoaded;
+        QString unused;
+        if (BoardRecords::labelFileBytes(*m_board, dotsPerInch, &asLoaded, &unused))
+            m_labelsFromDamagedFile = asLoaded;
         reportDamagedBoardFile(path, error);
+    }
     return loaded;
 }
 
@@ -216,13 +260,16 @@ void TForm1::attachMouseHandlers(ObjectShape* shape)
     connect(shape, &ObjectShape::mouseReleased, this, &TForm1::ShapeMouseUp);
 }
 
+void TForm1::attachMouseHandlers(ObjectLabel* label)
+{
+    connect(label, &ObjectLabel::mousePressed, this, &TForm1::LabelMouseDown);
+}
+
 void TForm1::BlinkAlarmObject()
 {
-    const QList<ObjectLabel*> labels = m_board->labels();
+    const QList<ObjectLabel*> labels = m_board->labelsWithCaption(AlarmObjectName);
     const bool oddSecond = m_platform.clock.now().time().second() % 2 == 1;
     for (auto it = labels.crbegin(); it != labels.crend(); ++it) {
-        if ((*it)->caption() != AlarmObjectName)
-            continue;
         // A caption without its shape has nothing to flash.
         if (ObjectShape* shape = m_board->shapeOf(*it))
             shape->setBrushStyle(oddSecond ? BrushStyle::BDiagonal : BrushStyle::Solid);
@@ -243,9 +290,7 @@ void TForm1::clearAlarmBlink(const QString& objectName)
 
 void TForm1::ClearAlarmBlink()
 {
-    for (ObjectLabel* label : m_board->labels()) {
-        if (label->caption() != AlarmObjectName)
-            continue;
+    for (ObjectLabel* label : m_board->labelsWithCaption(AlarmObjectName)) {
         ObjectShape* shape = m_board->shapeOf(label);
         if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
             shape->setBrushStyle(BrushStyle::Solid);
@@ -284,8 +329,12 @@ void TForm1::ShapeMouseDown(ObjectShape* shape, Qt::MouseButton, Qt::MouseButton
         return;
     }
     if (buttons & Qt::LeftButton) {
-        DragOffsetX = shape->x() - at.x();
-        DragOffsetY = shape->y() - at.y();
+        // The offsets are in board pixels, so that a drag follows the pointer
+        // at any zoom; at the default view they differ from screen offsets
+        // only by the client area's place on the screen.
+        const QPoint onBoard = m_board->boardPoint(at);
+        DragOffsetX = shape->x() - onBoard.x();
+        DragOffsetY = shape->y() - onBoard.y();
         LabelGap = CurrentLabel ? shape->y() - CurrentLabel->y() : 0;
         if (RecentRelease)
             OpenNoteWindow();
@@ -296,10 +345,23 @@ void TForm1::ShapeMouseMove(ObjectShape*, Qt::MouseButtons buttons)
 {
     if (!(buttons & Qt::LeftButton) || !CurrentShape)
         return;
-    const QPoint at = m_platform.pointer.pos();
+    const QPoint at = m_board->boardPoint(m_platform.pointer.pos());
     CurrentShape->move(at.x() + DragOffsetX, at.y() + DragOffsetY);
     if (CurrentLabel)
         CurrentLabel->move(at.x() + DragOffsetX, at.y() + DragOffsetY - LabelGap);
+}
+
+void TForm1::LabelMouseDown(ObjectLabel* label, Qt::MouseButton button)
+{
+    // A caption takes its presses itself. One whose shape element is missing
+    // (a damaged board file) is the only handle on its object: it becomes
+    // current, and a right press offers the object menu, so it can be removed.
+    if (m_board->shapeOf(label))
+        return;
+    CurrentShape = nullptr;
+    CurrentLabel = label;
+    if (button == Qt::RightButton)
+        PopupMenu1->popup(m_platform.pointer.pos());
 }
 
 void TForm1::ShapeMouseUp(ObjectShape*, Qt::MouseButton)
@@ -340,7 +402,7 @@ void TForm1::OpenFolderInShell(const QString& path)
 
 void TForm1::Delete1Click()
 {
-    if (!CurrentShape)
+    if (!CurrentShape && !CurrentLabel)
         return;
     if (!m_platform.dialogs.confirm(QStringLiteral("Do You realy want do delate object?")))
         return;

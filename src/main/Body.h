@@ -1,11 +1,12 @@
 #pragma once
 
-#include "main/BoardHost.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/BoardHost.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <optional>
 
 class QAction;
 class TForm5;
@@ -124,6 +125,7 @@ public:
     void ShapeMouseDown(ObjectShape* shape, Qt::MouseButton button, Qt::MouseButtons buttons);
     void ShapeMouseMove(ObjectShape* shape, Qt::MouseButtons buttons);
     void ShapeMouseUp(ObjectShape* shape, Qt::MouseButton button);
+    void LabelMouseDown(ObjectLabel* label, Qt::MouseButton button);
     // The close query and close of the main window; false keeps it open.
     bool FormCloseQuery();
     bool FormClose();
@@ -139,7 +141,10 @@ protected:
 private:
     void buildMenus();
     void attachMouseHandlers(ObjectShape* shape);
+    void attachMouseHandlers(ObjectLabel* label);
     void reportDamagedBoardFile(const QString& path, const QString& error);
+    bool saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
+                       const QString& encodeError, const std::optional<QByteArray>& asLoaded);
     bool refuseWhileIdle();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;
@@ -158,4 +163,8 @@ private:
     Board* m_board;
     Windows m_windows;
     bool m_terminating = false;
+    // What could be read of a board file that failed to load, as it would be
+    // written again; none when the file loaded whole.
+    std::optional<QByteArray> m_shapesFromDamagedFile;
+    std::optional<QByteArray> m_labelsFromDamagedFile;
 };

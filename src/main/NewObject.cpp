@@ -1,8 +1,8 @@
 // New Object: the only way an object comes into being.
 #include "main/Body.h"
 
-#include "main/Board.h"
-#include "main/LabelOffset.h"
+#include "board/Board.h"
+#include "board/LabelOffset.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -54,11 +54,9 @@ void TForm1::New2Click()
 {
     if (refuseWhileIdle())
         return;
-    for (const ObjectLabel* label : m_board->labels()) {
-        if (label->caption() == QLatin1String("?")) {
-            m_platform.dialogs.message(QStringLiteral("You have one indefined obiect!"));
-            return;
-        }
+    if (m_board->labelWithCaption(QStringLiteral("?"))) {
+        m_platform.dialogs.message(QStringLiteral("You have one indefined obiect!"));
+        return;
     }
     const DefaultObjectSettings defaults =
         m_windows.defaultObject ? m_windows.defaultObject->settings : DefaultObjectSettings();
@@ -73,8 +71,10 @@ void TForm1::New2Click()
     shape->setBrushColor(ColorRef::White);
     // The pop-up point is on the screen and the element on the board: the
     // fixed offsets put the shape near the click while the window stands where
-    // it started.
-    shape->move(DragOffsetX - 55, DragOffsetY - 105);
+    // it started. A zoomed or scrolled view shifts it to where the same place
+    // of the board lies, so the object lands under the pointer at any zoom.
+    const QPoint shift = m_board->shiftFromDefaultView(QPoint(DragOffsetX, DragOffsetY));
+    shape->move(DragOffsetX - 55 + shift.x(), DragOffsetY - 105 + shift.y());
     shape->setObjectName(QStringLiteral("Shape%1").arg(n));
     shape->setHint(QStringLiteral("Shape%1").arg(n));
     attachMouseHandlers(shape);
@@ -84,9 +84,9 @@ void TForm1::New2Click()
     CurrentLabel = label;
     label->resize(10, 10);
     setRoundingMode(RoundingMode::Downward);
-    label->move(DragOffsetX - 55, DragOffsetY - 105 -
-                                      LabelOffset(defaults.DefaultFontSize, 1,
-                                                  m_platform.desktop.virtualHeight()));
+    label->move(shape->x(), shape->y() - LabelOffset(defaults.DefaultFontSize, 1,
+                                                     m_platform.desktop.virtualHeight()));
+    attachMouseHandlers(label);
     label->setTag(n);
     label->setHint(QStringLiteral("Label%1").arg(n));
     label->setObjectName(QStringLiteral("Label%1").arg(n));
@@ -114,13 +114,11 @@ void TForm1::New2Click()
         abandon();
         return;
     }
-    for (const ObjectLabel* other : m_board->labels()) {
-        if (other->caption() == name) {
-            m_platform.dialogs.message(QStringLiteral(" Object with same name olarady exist!"));
-            if (CurrentShape && CurrentShape->brushColor() == ColorRef::White)
-                abandon();
-            return;
-        }
+    if (m_board->labelWithCaption(name)) {
+        m_platform.dialogs.message(QStringLiteral(" Object with same name olarady exist!"));
+        if (CurrentShape && CurrentShape->brushColor() == ColorRef::White)
+            abandon();
+        return;
     }
     if (!CurrentLabel || CurrentLabel->caption() != QLatin1String("?")) {
         m_platform.dialogs.message(

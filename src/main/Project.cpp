@@ -2,7 +2,7 @@
 // background picture and the save and load sequences of a project.
 #include "main/Body.h"
 
-#include "main/Board.h"
+#include "board/Board.h"
 #include "platform/Dialogs.h"
 #include "platform/Ini.h"
 #include "platform/Platform.h"
@@ -39,11 +39,18 @@ bool TForm1::SaveProject()
 
 bool TForm1::LoadProject()
 {
-    // One hide and show of the board for both files: showing the board posts
-    // an event to every element, and deleting elements with events pending is
-    // slow.
-    Board::BulkChange change(*m_board);
-    return ReadFormSettings() && LoadShapes() && LoadLabels();
+    // Nothing of the previous project stays on the board, whatever the new
+    // project's files hold.
+    m_board->clear();
+    CurrentShape = nullptr;
+    CurrentLabel = nullptr;
+    if (!ReadFormSettings())
+        return false;
+    // Each board file loads on its own: a damaged one costs nothing of the
+    // other, and the project goes on loading (its alarms) after the message.
+    LoadShapes();
+    LoadLabels();
+    return true;
 }
 
 bool TForm1::WriteLastProjectPath()

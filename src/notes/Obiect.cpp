@@ -1,9 +1,9 @@
 #include "notes/Obiect.h"
 #include "platform/SaveFile.h"
 
-#include "main/BoardHost.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/BoardHost.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"

@@ -2,8 +2,8 @@
 // and the status file.
 #include "notes/StatusButtons.h"
 
-#include "main/BoardHost.h"
-#include "main/ObjectShape.h"
+#include "board/BoardHost.h"
+#include "board/ObjectShape.h"
 #include "notes/Obiect.h"
 #include "platform/Clock.h"
 #include "platform/ColorRef.h"

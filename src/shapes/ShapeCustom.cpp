@@ -1,8 +1,9 @@
 #include "shapes/ShapeCustom.h"
 
-#include "main/BoardHost.h"
-#include "main/LabelOffset.h"
-#include "main/ObjectLabel.h"
+#include "board/BoardHost.h"
+#include "board/Board.h"
+#include "board/LabelOffset.h"
+#include "board/ObjectLabel.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -80,10 +81,14 @@ TForm5::TForm5(BoardHost& host, Platform& platform, QWidget* parent)
     RectangleComboBox1->setInsertPolicy(QComboBox::NoInsert);
     RectangleComboBox1->addItems({"Rectangle", "Ellipse", "Circle"});
 
-    Shape1 = new ObjectShape(GroupBox5);
-    named(Shape1, "Shape1")->setGeometry(16, 200, 8, 8);
-    Label1 = new ObjectLabel(GroupBox5);
-    named(Label1, "Label1");
+    auto* preview = new Board(GroupBox5);
+    named(preview, "Preview");
+    preview->makePreview();
+    Shape1 = new ObjectShape(preview);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(16, 200, 8, 8);
+    Label1 = new ObjectLabel(preview);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
     Label1->setCaption(QStringLiteral("Name"));
 

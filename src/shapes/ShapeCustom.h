@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/ObjectShape.h"
+#include "board/ObjectShape.h"
 
 #include <QColor>
 #include <QDialog>

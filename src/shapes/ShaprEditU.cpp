@@ -1,10 +1,10 @@
 #include "shapes/ShaprEditU.h"
 
-#include "main/Board.h"
-#include "main/BoardHost.h"
-#include "main/LabelOffset.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/Board.h"
+#include "board/BoardHost.h"
+#include "board/LabelOffset.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -149,9 +149,11 @@ TShapeEdit::TShapeEdit(BoardHost& host, Platform& platform, QWidget* parent)
 
     // The preview, at the lower left: the caption stands above the shape.
     // Created before the buttons, so that a large shape stays under them.
-    Shape1 = named(new ObjectShape(GroupBox5), "Shape1");
+    auto* preview = named(new Board(GroupBox5), "Preview");
+    preview->makePreview();
+    Shape1 = named(new ObjectShape(preview), "Shape1");
     Shape1->setGeometry(16, 206, 8, 8);
-    NameLabel = named(new ObjectLabel(GroupBox5), "NameLabel");
+    NameLabel = named(new ObjectLabel(preview), "NameLabel");
     NameLabel->setFont(QFont(QStringLiteral("Tahoma"), 8));
     NameLabel->setCaption(QStringLiteral("NameLabel"));
     NameLabel->move(16, 188);
@@ -188,8 +190,6 @@ void TShapeEdit::FormCreate()
 {
     ShapeHintChanged = false;
     LabelHintChanged = false;
-    NameLabel->setAttribute(Qt::WA_TranslucentBackground);
-    NameLabel->setAutoFillBackground(false);
 }
 
 int TShapeEdit::desktopHeight() const
@@ -471,13 +471,17 @@ void TShapeEdit::CheckShapeHint()
         shape->setHint(typed);
 }
 
-void TShapeEdit::ShowElementHint(QWidget* element)
+void TShapeEdit::ShowElementHint(BoardElement* element)
 {
     const QPoint at = element->mapToGlobal(QPoint(1, 1));
     m_platform.pointer.setPos(QPoint(at.x(), at.y() + 4));
 
-    // The hint of the control under the point, or of the nearest of its
-    // parents within the window that has one.
+    // The hint of the element under the point; else of the control under it,
+    // or of the nearest of its parents within the window that has one.
+    if (BoardElement* under = element->board()->elementAt(at); under && !under->hint().isEmpty()) {
+        QToolTip::showText(at, under->hint(), element->board());
+        return;
+    }
     QWidget* owner = QApplication::widgetAt(at);
     while (owner && owner->toolTip().isEmpty())
         owner = owner->isWindow() ? nullptr : owner->parentWidget();

@@ -6,6 +6,7 @@
 
 class BoardHost;
 class ObjectLabel;
+class BoardElement;
 class ObjectShape;
 class QComboBox;
 class QGroupBox;
@@ -75,7 +76,7 @@ public:
     void CheckShapeHint();
     // Moves the pointer onto the element and shows at once the hint of what
     // lies under its client point (1, 1).
-    void ShowElementHint(QWidget* element);
+    void ShowElementHint(BoardElement* element);
 
     // True when a colour was taken with "Color" since the last opening.
     bool colorPickedSinceOpening() const { return m_colorPicked; }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "main/Board.h"
+#include "board/Board.h"
 #include "main/Body.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "support/FakePlatform.h"
 #include "support/Files.h"
 

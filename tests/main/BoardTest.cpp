@@ -1,7 +1,7 @@
 #include "BoardFixture.h"
 
-#include "main/BoardRecords.h"
-#include "main/LabelOffset.h"
+#include "board/BoardRecords.h"
+#include "board/LabelOffset.h"
 
 #include <QBuffer>
 #include <QMenu>

@@ -1,6 +1,6 @@
 #include "ProgramFixture.h"
 
-#include "main/LabelOffset.h"
+#include "board/LabelOffset.h"
 #include "notes/Obiect.h"
 
 class Mouse : public ProgramFixture {

@@ -1,6 +1,6 @@
 #include "ProgramFixture.h"
 
-#include "main/LabelOffset.h"
+#include "board/LabelOffset.h"
 #include "shapes/ShapeCustom.h"
 #include "shapes/SpinEdit.h"
 

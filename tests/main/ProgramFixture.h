@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/Board.h"
+#include "board/Board.h"
 #include "main/Program.h"
 #include "shapes/ShapeNameU.h"
 #include "support/FakePlatform.h"

@@ -4,7 +4,8 @@
 
 #include "alarms/fAddEditAlarmUnit.h"
 #include "alarms/fAlarmSettingsUnit.h"
-#include "main/LabelOffset.h"
+#include "board/LabelOffset.h"
+#include "support/BoardInput.h"
 #include "notes/Obiect.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
@@ -70,8 +71,7 @@ protected:
             return nullptr;
         form().Timer2Timer();
         for (int i = 0; i < 2; ++i) {
-            QTest::mousePress(shape, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-            QTest::mouseRelease(shape, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+            BoardInput::click(shape, Qt::LeftButton);
         }
         form().Timer2Timer();
         return NoteWindow();
@@ -82,8 +82,7 @@ protected:
     {
         ObjectShape* shape = shapeOf(caption);
         ASSERT_NE(shape, nullptr) << caption.toStdString();
-        QTest::mousePress(shape, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
-        QTest::mouseRelease(shape, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
+        BoardInput::click(shape, Qt::RightButton);
         ASSERT_TRUE(form().PopupMenu1->isVisible());
         form().PopupMenu1->hide();
         form().Timer2Timer();

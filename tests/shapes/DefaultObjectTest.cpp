@@ -1,7 +1,7 @@
 #include "shapes/ShapeCustom.h"
 #include "shapes/ShapeNameU.h"
 #include "shapes/SpinEdit.h"
-#include "main/ObjectLabel.h"
+#include "board/ObjectLabel.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
 

@@ -1,5 +1,5 @@
 #include "main/Body.h"
-#include "main/Board.h"
+#include "board/Board.h"
 #include "shapes/ShaprEditU.h"
 #include "shapes/SpinEdit.h"
 #include "support/FakePlatform.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "main/Board.h"
-#include "main/BoardHost.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/Board.h"
+#include "board/BoardHost.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 
 #include <QPointer>
 #include <QStringList>

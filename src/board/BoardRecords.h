@@ -22,9 +22,12 @@ bool applyShapeRecord(const stream::Record& record, ObjectShape& shape, QString*
 bool applyLabelRecord(const stream::Record& record, ObjectLabel& label, int dotsPerInch,
                       QString* error);
 
-// Writes every element of one kind, whole or not at all.
-bool saveShapes(const Board& board, const QString& path, QString* error);
-bool saveLabels(const Board& board, const QString& path, int dotsPerInch, QString* error);
+// The bytes of each board file: every element of one kind, in creation order.
+// false and *error when an element cannot be encoded.
+bool shapeFileBytes(const Board& board, QByteArray* bytes, QString* error);
+bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QString* error);
+// Writes a board file whole or not at all.
+bool saveFile(const QString& path, const QByteArray& bytes, QString* error);
 
 // Appends the file's elements to the board, calling loaded() for each. A
 // missing file is an empty one. On a damaged record the elements read before

@@ -1,11 +1,11 @@
-#include "main/BoardRecords.h"
-#include "platform/SaveFile.h"
+#include "board/BoardRecords.h"
 
-#include "main/Board.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/Board.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "stream/Colors.h"
 #include "stream/FontHeight.h"
+#include "platform/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -34,7 +34,7 @@ void add(Record& record, const char* name, const Value& value)
     record.properties.append(Property{QByteArray::fromRawData(name, qstrlen(name)), value, -1});
 }
 
-void addGeometry(Record& record, const QWidget& element, int tag)
+void addGeometry(Record& record, const BoardElement& element, int tag)
 {
     add(record, "Tag", Value::fromInteger(tag));
     add(record, "Left", Value::fromInteger(element.x()));
@@ -129,8 +129,8 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
     } else if (name == "Left" || name == "Top" || name == "Width" || name == "Height") {
         if (!read.integer(p, &number))
             return false;
-        // Positions and sizes a widget cannot take are brought into its range.
-        constexpr int limit = QWIDGETSIZE_MAX;
+        // Positions and sizes are kept within a range every later sum can hold.
+        constexpr int limit = (1 << 24) - 1;
         number = std::clamp(number, -limit, limit);
         QRect geometry = element.geometry();
         if (name == "Left")
@@ -313,29 +313,21 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
 
 namespace {
 
-// Writes one record per element, each as soon as it is made.
+// The records of every element, one after the other.
 template <typename Element, typename MakeRecord>
-bool writeFile(const QString& path, const QList<Element*>& elements, MakeRecord makeRecord,
-               QString* error)
+bool recordBytes(const QList<Element*>& elements, MakeRecord makeRecord, QByteArray* bytes,
+                 QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot create %1: %2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    stream::RecordWriter writer(&file);
+    bytes->clear();
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    stream::RecordWriter writer(&buffer);
     for (const Element* element : elements) {
         if (!writer.write(makeRecord(*element))) {
-            *error = QStringLiteral("Cannot write %1: %2")
-                         .arg(QDir::toNativeSeparators(path), writer.errorString());
+            *error = QStringLiteral("Cannot write the element \"%1\": %2")
+                         .arg(element->objectName(), writer.errorString());
             return false;
         }
-    }
-    if (!commitWhole(file)) {
-        *error = QStringLiteral("Cannot write %1: %2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
     }
     return true;
 }
@@ -354,17 +346,12 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
                      .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
-    QSet<QString> names;
-    for (const QObject* child : board.children())
-        names.insert(child->objectName().toLower());
-
     // Read from memory: a file device asks the system for its size at every check.
     QByteArray bytes = file.readAll();
     file.close();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
-    Board::BulkChange change(board);
     const auto failure = [&](const QString& what) {
         *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);
         return false;
@@ -374,7 +361,7 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
         if (!reader.read(record))
             return failure(reader.errorString());
         const QString name = QString::fromLatin1(record.name);
-        if (!name.isEmpty() && names.contains(name.toLower()))
+        if (!name.isEmpty() && board.hasElementNamed(name))
             return failure(QStringLiteral("a second element named \"%1\" at byte %2")
                                .arg(name)
                                .arg(record.offset));
@@ -385,7 +372,6 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
             delete element;
             return failure(QStringLiteral("element \"%1\", %2").arg(name, what));
         }
-        names.insert(name.toLower());
         loaded(element);
     }
     return true;
@@ -393,16 +379,33 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
 
 } // namespace
 
-bool saveShapes(const Board& board, const QString& path, QString* error)
+bool shapeFileBytes(const Board& board, QByteArray* bytes, QString* error)
 {
-    return writeFile(path, board.shapes(), shapeRecord, error);
+    return recordBytes(board.shapes(), shapeRecord, bytes, error);
 }
 
-bool saveLabels(const Board& board, const QString& path, int dotsPerInch, QString* error)
+bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QString* error)
 {
-    return writeFile(
-        path, board.labels(),
-        [dotsPerInch](const ObjectLabel& label) { return labelRecord(label, dotsPerInch); }, error);
+    const auto record = [dotsPerInch](const ObjectLabel& label) {
+        return labelRecord(label, dotsPerInch);
+    };
+    return recordBytes(board.labels(), record, bytes, error);
+}
+
+bool saveFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Cannot create %1: %2")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    if (file.write(bytes) != bytes.size() || !commitWhole(file)) {
+        *error = QStringLiteral("Cannot write %1: %2")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool loadShapes(Board& board, const QString& path, const ShapeLoaded& loaded, QString* error)

@@ -1,4 +1,4 @@
-#include "main/LabelOffset.h"
+#include "board/LabelOffset.h"
 
 #include <cmath>
 

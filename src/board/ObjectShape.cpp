@@ -1,14 +1,11 @@
-#include "main/ObjectShape.h"
+#include "board/ObjectShape.h"
 
 #include "platform/ColorRef.h"
 
-#include <QMouseEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 
-ObjectShape::ObjectShape(QWidget* board) : QWidget(board)
-{
-    setAttribute(Qt::WA_NoSystemBackground);
-}
+ObjectShape::ObjectShape(Board* board) : BoardElement(board, Kind::Shape) {}
 
 void ObjectShape::setShapeKind(ShapeKind kind)
 {
@@ -47,16 +44,17 @@ Qt::BrushStyle qtBrushStyle(BrushStyle style)
 
 } // namespace
 
-void ObjectShape::paintEvent(QPaintEvent*)
+void ObjectShape::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing,
-                          m_kind == ShapeKind::Ellipse || m_kind == ShapeKind::Circle);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(QBrush(ColorRef::toQColor(m_brushColor), qtBrushStyle(m_brushStyle)));
+    if (width() <= 0 || height() <= 0)
+        return;
+    painter->setRenderHint(QPainter::Antialiasing,
+                           m_kind == ShapeKind::Ellipse || m_kind == ShapeKind::Circle);
+    painter->setPen(QPen(Qt::black, 1));
+    painter->setBrush(QBrush(ColorRef::toQColor(m_brushColor), qtBrushStyle(m_brushStyle)));
 
     // The outline stays inside the element; square kinds take the shorter side, centred.
-    QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QRectF area = boundingRect().adjusted(0.5, 0.5, -0.5, -0.5);
     const bool square = m_kind == ShapeKind::Square || m_kind == ShapeKind::RoundSquare ||
                         m_kind == ShapeKind::Circle;
     if (square) {
@@ -66,25 +64,28 @@ void ObjectShape::paintEvent(QPaintEvent*)
     const qreal corner = std::min(area.width(), area.height()) / 4;
     switch (m_kind) {
     case ShapeKind::Rectangle:
-    case ShapeKind::Square: painter.drawRect(area); break;
+    case ShapeKind::Square: painter->drawRect(area); break;
     case ShapeKind::RoundRect:
-    case ShapeKind::RoundSquare: painter.drawRoundedRect(area, corner, corner); break;
+    case ShapeKind::RoundSquare: painter->drawRoundedRect(area, corner, corner); break;
     case ShapeKind::Ellipse:
-    case ShapeKind::Circle: painter.drawEllipse(area); break;
+    case ShapeKind::Circle: painter->drawEllipse(area); break;
     }
 }
 
-void ObjectShape::mousePressEvent(QMouseEvent* event)
+// Accepting the press makes the shape the mouse grabber: the moves and the
+// release of a drag reach it wherever the pointer goes.
+void ObjectShape::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
+    event->accept();
     emit mousePressed(this, event->button(), event->buttons());
 }
 
-void ObjectShape::mouseMoveEvent(QMouseEvent* event)
+void ObjectShape::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     emit mouseMoved(this, event->buttons());
 }
 
-void ObjectShape::mouseReleaseEvent(QMouseEvent* event)
+void ObjectShape::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     emit mouseReleased(this, event->button());
 }

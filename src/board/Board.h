@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QGraphicsView>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <vector>
+
+class BoardElement;
+class ObjectLabel;
+class ObjectShape;
+
+// The board: the main window's client area, one view that draws every element
+// itself over the background picture stretched across the client area. At the
+// default view one board pixel is one screen pixel and the board's top-left
+// corner is the client area's, so stored positions are client positions; zoom
+// and pan change only the view. Elements are found through name indexes, never
+// by walking the board.
+class Board : public QGraphicsView {
+    Q_OBJECT
+public:
+    explicit Board(QWidget* parent = nullptr);
+    ~Board() override;
+
+    // Every shape or caption element, in creation order.
+    QList<ObjectShape*> shapes() const;
+    QList<ObjectLabel*> labels() const;
+    qsizetype shapeCount() const { return m_shapeCount; }
+    qsizetype labelCount() const { return m_labelCount; }
+
+    // Look-ups by element name ignore letter case, as the board files do.
+    ObjectShape* shapeNamed(const QString& name) const;
+    ObjectLabel* labelNamed(const QString& name) const;
+    // Whether any element bears the name, ignoring letter case.
+    bool hasElementNamed(const QString& name) const;
+    // The caption element "label" + the shape's number, and the reverse.
+    ObjectLabel* labelOf(const ObjectShape* shape) const;
+    ObjectShape* shapeOf(const ObjectLabel* label) const;
+    // The first caption element whose text is the object name (compared exactly).
+    ObjectLabel* labelWithCaption(const QString& name) const;
+    // Every caption element with that text, in creation order.
+    QList<ObjectLabel*> labelsWithCaption(const QString& name) const;
+
+    // The smallest object number no caption element uses.
+    int nextObjectNumber() const;
+
+    // Destroy every shape element, every caption element, or both.
+    void removeShapes();
+    void removeLabels();
+    void clear();
+
+    bool hasBackground() const { return !m_background.isNull(); }
+    const QImage& background() const { return m_background; }
+    void setBackground(const QImage& picture);
+
+    // The board point under a point of the screen, and the reverse.
+    QPoint boardPoint(const QPoint& global) const;
+    QPoint globalPoint(const QPoint& boardPoint) const;
+    // How far the board point under a screen point lies from where it would lie
+    // at the default view (100 %, not scrolled); nothing at the default view.
+    QPoint shiftFromDefaultView(const QPoint& global) const;
+    // The topmost visible element at a point of the screen, or none.
+    BoardElement* elementAt(const QPoint& global) const;
+
+    // Makes the board a see-through layer over the whole of its parent that
+    // takes no mouse input: the shape dialogs show their preview on one.
+    void makePreview();
+
+    // Zoom and pan: Ctrl + wheel zooms around the pointer, Ctrl+0 returns to
+    // the default view, the middle button drags the board on its empty part.
+    void enableZoomAndPan();
+    qreal zoom() const;
+    // Zooms to factor (kept within 25 % and 800 %) keeping the board point
+    // under the viewport point anchor where it is.
+    void setZoom(qreal factor, const QPoint& anchor);
+    void resetView();
+    static constexpr qreal MinimumZoom = 0.25;
+    static constexpr qreal MaximumZoom = 8.0;
+
+    // Called by the elements themselves.
+    void adopt(BoardElement* element);
+    void forget(BoardElement* element);
+    void renamed(BoardElement* element, const QString& before);
+    void captionChanged(ObjectLabel* label, const QString& before);
+    void forgetCaption(ObjectLabel* label);
+    quint64 nextSequence() { return ++m_lastSequence; }
+
+signals:
+    // A press on the board itself, not on one of its elements.
+    void pressed(Qt::MouseButton button);
+
+protected:
+    void drawBackground(QPainter* painter, const QRectF& rect) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    template <typename Element> QList<Element*> elements() const;
+    template <typename Element> Element* firstNamed(const QString& name) const;
+    void removeWhere(bool (*doomed)(const BoardElement*));
+    void compactElements();
+
+    QGraphicsScene* m_scene;
+    QImage m_background;
+    QPixmap m_backgroundPixmap;
+
+    // Every element in creation order; removed ones leave a null until the
+    // next compaction, so that removing one element costs no shifting.
+    std::vector<BoardElement*> m_elements;
+    qsizetype m_removedSlots = 0;
+    qsizetype m_shapeCount = 0;
+    qsizetype m_labelCount = 0;
+    bool m_clearing = false;
+    quint64 m_lastSequence = 0;
+    QMultiHash<QString, BoardElement*> m_byName;     // lower-case name
+    QMultiHash<QString, ObjectLabel*> m_byCaption;   // exact text
+
+    bool m_zoomAndPan = false;
+    bool m_panning = false;
+    QPoint m_panFrom;
+};

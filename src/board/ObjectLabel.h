@@ -1,0 +1,49 @@
+#pragma once
+
+#include "board/BoardElement.h"
+
+#include <QFont>
+
+// The caption element of a board object: the object's name, named "Label" + N,
+// standing above its shape. It sizes itself to its text and lets the board
+// show through around the letters. Its tooltip is the caption hint.
+class ObjectLabel : public BoardElement {
+    Q_OBJECT
+public:
+    explicit ObjectLabel(Board* board);
+    ~ObjectLabel() override;
+
+    QString caption() const { return m_text; }
+    QString text() const { return m_text; }
+    // Sets the text and sizes the element to it.
+    void setCaption(const QString& caption);
+    // Sets the text and leaves the size as it is.
+    void setText(const QString& text);
+    quint32 fontColor() const { return m_fontColor; }
+    void setFontColor(quint32 colorRef);
+    const QFont& font() const { return m_font; }
+    void setFont(const QFont& font);
+    // Text size in points.
+    int fontSize() const { return m_font.pointSize(); }
+    void setFontSize(int pointSize);
+    bool isBold() const { return m_font.bold(); }
+    void setBold(bool bold);
+    void setFontFamily(const QString& family);
+    void setFontFlags(bool italic, bool underline, bool strikeOut);
+    // Sizes the element to its text, keeping its top-left corner.
+    void fitToText();
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+signals:
+    void mousePressed(ObjectLabel* label, Qt::MouseButton button);
+
+protected:
+    // A press on a caption is a press on an element, never on the empty board.
+    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+
+private:
+    QString m_text;
+    QFont m_font;
+    quint32 m_fontColor = 0xFF000008;
+};
