@@ -4,34 +4,31 @@
 #include "board/ObjectShape.h"
 #include "platform/ColorRef.h"
 
-#include <QGraphicsScene>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSet>
 #include <QShortcut>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
-Board::Board(QWidget* parent) : QGraphicsView(parent), m_scene(new QGraphicsScene(this))
+Board::Board(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setObjectName(QStringLiteral("Board"));
-    setScene(m_scene);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
-    // The board's corner is the client area's corner, also when the board is
-    // zoomed out to less than the window.
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setTransformationAnchor(QGraphicsView::NoAnchor);
-    setResizeAnchor(QGraphicsView::NoAnchor);
-    setBackgroundBrush(ColorRef::toQColor(ColorRef::BtnFace));
-    // The stretched picture is drawn once per view change, not once per paint.
-    setCacheMode(QGraphicsView::CacheBackground);
-    // Every element sets the pen, brush and font it draws with.
-    setOptimizationFlag(QGraphicsView::DontSavePainterState);
+    viewport()->setFocusPolicy(Qt::NoFocus);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Window, ColorRef::toQColor(ColorRef::BtnFace));
+    viewport()->setPalette(pal);
+    viewport()->setBackgroundRole(QPalette::Window);
+    // Every paint covers what it exposes: the background first.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    m_scene->setSceneRect(0, 0, width(), height());
+    m_boardSize = size();
 }
 
 Board::~Board()
@@ -45,33 +42,28 @@ void Board::adopt(BoardElement* element)
 {
     if (m_removedSlots > 1024 && m_removedSlots > qsizetype(m_elements.size()) / 2)
         compactElements();
+    element->m_slot = m_elements.size();
     m_elements.push_back(element);
     (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) += 1;
-    m_scene->addItem(element);
-}
-
-void Board::forget(BoardElement* element)
-{
-    if (m_clearing)
-        return;
-    m_byName.remove(element->objectName().toLower(), element);
-    // Creation order is sequence order: the element's slot is found by halving.
-    const auto slot = std::lower_bound(m_elements.begin(), m_elements.end(), element->sequence(),
-                                       [](const BoardElement* e, quint64 sequence) {
-                                           // A removed slot keeps its place in the order.
-                                           return e == nullptr || e->sequence() < sequence;
-                                       });
-    if (slot != m_elements.end() && *slot == element) {
-        *slot = nullptr;
-        ++m_removedSlots;
-        (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) -= 1;
-    }
 }
 
 void Board::compactElements()
 {
     m_elements.erase(std::remove(m_elements.begin(), m_elements.end(), nullptr), m_elements.end());
+    for (std::size_t slot = 0; slot < m_elements.size(); ++slot)
+        m_elements[slot]->m_slot = slot;
     m_removedSlots = 0;
+}
+
+void Board::forget(BoardElement* element)
+{
+    if (m_pressedElement == element)
+        m_pressedElement = nullptr;
+    m_byName.remove(element->objectName().toLower(), element);
+    (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) -= 1;
+    updateArea(element->geometry());
+    m_elements[element->m_slot] = nullptr;
+    ++m_removedSlots;
 }
 
 void Board::renamed(BoardElement* element, const QString& before)
@@ -88,8 +80,17 @@ void Board::captionChanged(ObjectLabel* label, const QString& before)
 
 void Board::forgetCaption(ObjectLabel* label)
 {
-    if (!m_clearing)
-        m_byCaption.remove(label->caption(), label);
+    m_byCaption.remove(label->caption(), label);
+}
+
+QFont Board::sharedFont(const QFont& font)
+{
+    const QString key = font.key();
+    auto it = m_fonts.constFind(key);
+    if (it != m_fonts.constEnd())
+        return *it;
+    m_fonts.insert(key, font);
+    return font;
 }
 
 template <typename Element> QList<Element*> Board::elements() const
@@ -119,8 +120,8 @@ template <typename Element> Element* Board::firstNamed(const QString& name) cons
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
                                                           : BoardElement::Kind::Caption;
     BoardElement* first = nullptr;
-    for (auto it = m_byName.find(name.toLower()); it != m_byName.end() && it.key() == name.toLower();
-         ++it)
+    const auto [begin, end] = m_byName.equal_range(name.toLower());
+    for (auto it = begin; it != end; ++it)
         if ((*it)->kind() == kind && (!first || (*it)->sequence() < first->sequence()))
             first = *it;
     return static_cast<Element*>(first);
@@ -187,95 +188,169 @@ int Board::nextObjectNumber() const
     return n;
 }
 
-void Board::removeWhere(bool (*doomed)(const BoardElement*))
+void Board::removeAllOf(BoardElement::Kind kind)
 {
-    // The scene drops an item by searching its list from the front, so every
-    // element is taken out in creation order, the doomed deleted and the rest
-    // put back in the same order: linear however the kinds interleave.
-    const std::vector<BoardElement*> all = m_elements;
-    std::vector<BoardElement*> kept;
-    for (BoardElement* element : all) {
-        if (!element)
-            continue;
-        if (doomed(element)) {
+    BulkChange change(*this);
+    // One pass, then one compaction: linear however the kinds interleave.
+    for (BoardElement*& element : m_elements) {
+        if (element && element->kind() == kind)
             delete element;
-        } else {
-            m_scene->removeItem(element);
-            kept.push_back(element);
-        }
     }
-    m_elements = std::move(kept);
-    m_removedSlots = 0;
-    for (BoardElement* element : m_elements)
-        m_scene->addItem(element);
+    compactElements();
 }
 
 void Board::removeShapes()
 {
-    if (m_labelCount == 0)
-        return clear();
-    if (m_shapeCount > 0)
-        removeWhere([](const BoardElement* e) { return e->kind() == BoardElement::Kind::Shape; });
+    removeAllOf(BoardElement::Kind::Shape);
 }
 
 void Board::removeLabels()
 {
-    if (m_shapeCount == 0)
-        return clear();
-    if (m_labelCount > 0)
-        removeWhere([](const BoardElement* e) { return e->kind() == BoardElement::Kind::Caption; });
+    removeAllOf(BoardElement::Kind::Caption);
 }
 
 void Board::clear()
 {
-    m_clearing = true;
-    m_scene->clear();
-    m_clearing = false;
-    m_elements.clear();
-    m_removedSlots = 0;
-    m_shapeCount = 0;
-    m_labelCount = 0;
-    m_byName.clear();
-    m_byCaption.clear();
+    removeAllOf(BoardElement::Kind::Shape);
+    removeAllOf(BoardElement::Kind::Caption);
+    m_fonts.clear();
 }
 
-// ---- Background ----
+Board::BulkChange::BulkChange(Board& board) : m_board(board)
+{
+    ++m_board.m_bulkChanges;
+}
+
+Board::BulkChange::~BulkChange()
+{
+    if (--m_board.m_bulkChanges == 0)
+        m_board.viewport()->update();
+}
+
+void Board::updateArea(const QRect& boardRect)
+{
+    if (m_bulkChanges > 0 || !isVisible())
+        return;
+    // A pixel more each way: antialiased outlines reach past the element.
+    const QRectF view(boardRect.adjusted(-1, -1, 1, 1));
+    const QPoint offset = scrollOffset();
+    viewport()->update(QRectF(view.topLeft() * m_zoom - offset, view.size() * m_zoom)
+                           .toAlignedRect()
+                           .adjusted(-1, -1, 1, 1));
+}
+
+// ---- Painting ----
 
 void Board::setBackground(const QImage& picture)
 {
     m_background = picture;
-    m_backgroundPixmap = picture.isNull() ? QPixmap() : QPixmap::fromImage(picture);
-    resetCachedContent();
+    m_stretchedBackground = QPixmap();
     viewport()->update();
 }
 
-void Board::drawBackground(QPainter* painter, const QRectF& rect)
+void Board::paintBackground(QPainter& painter, const QRect& exposedBoard)
 {
-    painter->fillRect(rect, backgroundBrush());
-    // Stretched over the whole client area, whatever its aspect ratio.
-    if (!m_backgroundPixmap.isNull())
-        painter->drawPixmap(m_scene->sceneRect(), m_backgroundPixmap,
-                            QRectF(m_backgroundPixmap.rect()));
+    if (!m_transparent)
+        painter.fillRect(exposedBoard, viewport()->palette().color(QPalette::Window));
+    if (m_background.isNull() || m_boardSize.isEmpty())
+        return;
+    // Stretched over the whole client area, whatever its aspect ratio; made
+    // once per board size, not at every paint.
+    if (m_stretchedBackground.size() != m_boardSize)
+        m_stretchedBackground = QPixmap::fromImage(m_background.scaled(
+            m_boardSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const QRect part = exposedBoard & QRect(QPoint(0, 0), m_boardSize);
+    if (!part.isEmpty())
+        painter.drawPixmap(part, m_stretchedBackground, part);
+}
+
+void Board::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const QPoint offset = scrollOffset();
+    painter.translate(-offset);
+    painter.scale(m_zoom, m_zoom);
+    const QRect exposedBoard =
+        QRectF(QPointF(event->rect().topLeft() + offset) / m_zoom,
+               QSizeF(event->rect().size()) / m_zoom)
+            .toAlignedRect()
+            .adjusted(-1, -1, 1, 1);
+    paintBackground(painter, exposedBoard);
+    for (const BoardElement* element : m_elements)
+        if (element && element->isVisible() && element->geometry().intersects(exposedBoard))
+            element->paint(painter);
 }
 
 void Board::resizeEvent(QResizeEvent* event)
 {
-    // The board is the client area: the view's whole size, scroll bars or not.
-    m_scene->setSceneRect(0, 0, event->size().width(), event->size().height());
-    QGraphicsView::resizeEvent(event);
-    resetCachedContent();
+    // The board is the client area: the widget's whole size, scroll bars or not.
+    m_boardSize = event->size();
+    updateScrollRanges();
+    QAbstractScrollArea::resizeEvent(event);
+}
+
+void Board::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void Board::updateScrollRanges()
+{
+    const QSize content = (QSizeF(m_boardSize) * m_zoom).toSize();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
+    verticalScrollBar()->setRange(0, std::max(0, content.height() - view.height()));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setPageStep(view.height());
+}
+
+bool Board::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        updateScrollRanges();
+        break;
+    case QEvent::ToolTip: {
+        // The hint of the topmost element under the pointer.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const BoardElement* element = elementAt(help->globalPos());
+        if (element && !element->hint().isEmpty())
+            QToolTip::showText(help->globalPos(), element->hint(), viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    default: break;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 // ---- Points ----
 
+QPoint Board::scrollOffset() const
+{
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+QPointF Board::toBoard(const QPointF& viewPoint) const
+{
+    return (viewPoint + QPointF(scrollOffset())) / m_zoom;
+}
+
 QPoint Board::boardPoint(const QPoint& global) const
 {
-    return mapToScene(viewport()->mapFromGlobal(global)).toPoint();
+    const QPointF at = toBoard(QPointF(viewport()->mapFromGlobal(global)));
+    return QPoint(int(std::floor(at.x())), int(std::floor(at.y())));
+}
+
+QPoint Board::viewPoint(const QPoint& boardPoint) const
+{
+    return (QPointF(boardPoint) * m_zoom).toPoint() - scrollOffset();
 }
 
 QPoint Board::globalPoint(const QPoint& boardPoint) const
 {
-    return viewport()->mapToGlobal(mapFromScene(QPointF(boardPoint)));
+    return viewport()->mapToGlobal(viewPoint(boardPoint));
 }
 
 QPoint Board::shiftFromDefaultView(const QPoint& global) const
@@ -283,23 +358,36 @@ QPoint Board::shiftFromDefaultView(const QPoint& global) const
     return boardPoint(global) - viewport()->mapFromGlobal(global);
 }
 
+BoardElement* Board::elementAtBoardPoint(const QPoint& boardPoint) const
+{
+    for (auto it = m_elements.crbegin(); it != m_elements.crend(); ++it)
+        if (*it && (*it)->isVisible() && (*it)->geometry().contains(boardPoint))
+            return *it;
+    return nullptr;
+}
+
 BoardElement* Board::elementAt(const QPoint& global) const
 {
-    QGraphicsItem* item = itemAt(viewport()->mapFromGlobal(global));
-    return item ? qobject_cast<BoardElement*>(item->toGraphicsObject()) : nullptr;
+    return elementAtBoardPoint(boardPoint(global));
 }
 
 // ---- Mouse ----
 
 void Board::mousePressEvent(QMouseEvent* event)
 {
-    // A grab left over from a press whose release went elsewhere (a pop-up
-    // menu opened on it) must not take this press.
-    if (QGraphicsItem* grabber = m_scene->mouseGrabberItem();
-        grabber && event->buttons() == event->button())
-        grabber->ungrabMouse();
-    if (itemAt(event->position().toPoint())) {
-        QGraphicsView::mousePressEvent(event);
+    // The element pressed keeps every press until all buttons are up, as a
+    // widget under the pointer does. A press whose release went elsewhere (a
+    // pop-up menu opened on it) leaves nothing held.
+    if (m_pressedElement && event->buttons() == event->button())
+        m_pressedElement = nullptr;
+    if (!m_pressedElement)
+        m_pressedElement = elementAt(event->globalPosition().toPoint());
+    if (auto* shape = qobject_cast<ObjectShape*>(m_pressedElement.data())) {
+        emit shapeMousePressed(shape, event->button(), event->buttons());
+        return;
+    }
+    if (auto* label = qobject_cast<ObjectLabel*>(m_pressedElement.data())) {
+        emit labelMousePressed(label, event->button());
         return;
     }
     if (event->button() == Qt::MiddleButton && m_zoomAndPan) {
@@ -307,26 +395,23 @@ void Board::mousePressEvent(QMouseEvent* event)
         m_panFrom = event->position().toPoint();
         viewport()->setCursor(Qt::ClosedHandCursor);
     }
-    event->accept();
     emit pressed(event->button());
 }
 
 void Board::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // The second press of a double click is a press like any other; an element
-    // hands it on to its own press handler.
-    if (itemAt(event->position().toPoint()))
-        QGraphicsView::mouseDoubleClickEvent(event);
-    else
-        mousePressEvent(event);
+    // The second press of a double click is a press like any other.
+    mousePressEvent(event);
 }
 
 void Board::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_panning) {
-        QGraphicsView::mouseMoveEvent(event);
+    if (auto* shape = qobject_cast<ObjectShape*>(m_pressedElement.data())) {
+        emit shapeMouseMoved(shape, event->buttons());
         return;
     }
+    if (!m_panning)
+        return;
     const QPoint at = event->position().toPoint();
     const QPoint moved = at - m_panFrom;
     m_panFrom = at;
@@ -339,24 +424,25 @@ void Board::mouseReleaseEvent(QMouseEvent* event)
     if (m_panning && event->button() == Qt::MiddleButton) {
         m_panning = false;
         viewport()->unsetCursor();
-        return;
     }
-    QGraphicsView::mouseReleaseEvent(event);
+    QPointer<BoardElement> released = m_pressedElement;
+    if (event->buttons() == Qt::NoButton)
+        m_pressedElement = nullptr;
+    if (auto* shape = qobject_cast<ObjectShape*>(released.data()))
+        emit shapeMouseReleased(shape, event->button());
 }
+
+// ---- Preview, zoom and pan ----
 
 void Board::makePreview()
 {
+    m_transparent = true;
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setCacheMode(QGraphicsView::CacheNone);
-    setBackgroundBrush(Qt::NoBrush);
-    setStyleSheet(QStringLiteral("QGraphicsView { background: transparent; }"));
-    viewport()->setAutoFillBackground(false);
     setGeometry(parentWidget()->rect());
 }
-
-// ---- Zoom ----
 
 void Board::enableZoomAndPan()
 {
@@ -366,37 +452,36 @@ void Board::enableZoomAndPan()
     connect(reset, &QShortcut::activated, this, &Board::resetView);
 }
 
-qreal Board::zoom() const
-{
-    return transform().m11();
-}
-
 void Board::setZoom(qreal factor, const QPoint& anchor)
 {
     factor = std::clamp(factor, MinimumZoom, MaximumZoom);
-    const QPointF under = mapToScene(anchor);
-    setTransform(QTransform::fromScale(factor, factor));
+    const QPointF under = toBoard(QPointF(anchor));
+    m_zoom = factor;
+    updateScrollRanges();
     // Scroll so that the board point that was under the anchor is again.
-    const QPointF shift = mapFromScene(under) - QPointF(anchor);
-    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + qRound(shift.x()));
-    verticalScrollBar()->setValue(verticalScrollBar()->value() + qRound(shift.y()));
+    const QPointF scrolled = under * m_zoom - QPointF(anchor);
+    horizontalScrollBar()->setValue(qRound(scrolled.x()));
+    verticalScrollBar()->setValue(qRound(scrolled.y()));
+    viewport()->update();
 }
 
 void Board::resetView()
 {
-    setTransform(QTransform());
-    horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
-    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    m_zoom = 1.0;
+    updateScrollRanges();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
 }
 
 void Board::wheelEvent(QWheelEvent* event)
 {
     if (!m_zoomAndPan || !(event->modifiers() & Qt::ControlModifier)) {
-        QGraphicsView::wheelEvent(event);
+        QAbstractScrollArea::wheelEvent(event);
         return;
     }
     // One notch of the wheel zooms by a quarter.
     const qreal notches = event->angleDelta().y() / 120.0;
-    setZoom(zoom() * std::pow(1.25, notches), event->position().toPoint());
+    setZoom(m_zoom * std::pow(1.25, notches), event->position().toPoint());
     event->accept();
 }

@@ -1,22 +1,25 @@
 #pragma once
 
-#include <QGraphicsView>
+#include "board/BoardElement.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <vector>
 
-class BoardElement;
 class ObjectLabel;
 class ObjectShape;
 
-// The board: the main window's client area, one view that draws every element
-// itself over the background picture stretched across the client area. At the
-// default view one board pixel is one screen pixel and the board's top-left
-// corner is the client area's, so stored positions are client positions; zoom
-// and pan change only the view. Elements are found through name indexes, never
-// by walking the board.
-class Board : public QGraphicsView {
+// The board: the main window's client area, one widget that draws every
+// element itself over the background picture stretched across the client
+// area. At the default view one board pixel is one screen pixel and the
+// board's corner is the client area's, so stored positions are client
+// positions; zoom and pan change only the view. Elements are found through
+// name indexes, never by walking the board.
+class Board : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit Board(QWidget* parent = nullptr);
@@ -49,13 +52,26 @@ public:
     void removeLabels();
     void clear();
 
+    // While one lives, elements change without asking for a paint each; the
+    // whole board is painted once at its end.
+    class BulkChange {
+    public:
+        explicit BulkChange(Board& board);
+        ~BulkChange();
+
+    private:
+        Board& m_board;
+    };
+
     bool hasBackground() const { return !m_background.isNull(); }
     const QImage& background() const { return m_background; }
     void setBackground(const QImage& picture);
 
-    // The board point under a point of the screen, and the reverse.
+    // The board point under a point of the screen, and the reverse; and the
+    // point of the viewport where a board point is drawn.
     QPoint boardPoint(const QPoint& global) const;
     QPoint globalPoint(const QPoint& boardPoint) const;
+    QPoint viewPoint(const QPoint& boardPoint) const;
     // How far the board point under a screen point lies from where it would lie
     // at the default view (100 %, not scrolled); nothing at the default view.
     QPoint shiftFromDefaultView(const QPoint& global) const;
@@ -69,7 +85,7 @@ public:
     // Zoom and pan: Ctrl + wheel zooms around the pointer, Ctrl+0 returns to
     // the default view, the middle button drags the board on its empty part.
     void enableZoomAndPan();
-    qreal zoom() const;
+    qreal zoom() const { return m_zoom; }
     // Zooms to factor (kept within 25 % and 800 %) keeping the board point
     // under the viewport point anchor where it is.
     void setZoom(qreal factor, const QPoint& anchor);
@@ -83,15 +99,26 @@ public:
     void renamed(BoardElement* element, const QString& before);
     void captionChanged(ObjectLabel* label, const QString& before);
     void forgetCaption(ObjectLabel* label);
+    void updateArea(const QRect& boardRect);
     quint64 nextSequence() { return ++m_lastSequence; }
+    // The one copy of a font that equal fonts of captions share.
+    QFont sharedFont(const QFont& font);
 
 signals:
     // A press on the board itself, not on one of its elements.
     void pressed(Qt::MouseButton button);
+    // Presses, moves and releases on shape elements, and presses on captions.
+    // The element pressed keeps receiving until every button is released.
+    void shapeMousePressed(ObjectShape* shape, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void shapeMouseMoved(ObjectShape* shape, Qt::MouseButtons buttons);
+    void shapeMouseReleased(ObjectShape* shape, Qt::MouseButton button);
+    void labelMousePressed(ObjectLabel* label, Qt::MouseButton button);
 
 protected:
-    void drawBackground(QPainter* painter, const QRectF& rect) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -101,12 +128,18 @@ protected:
 private:
     template <typename Element> QList<Element*> elements() const;
     template <typename Element> Element* firstNamed(const QString& name) const;
-    void removeWhere(bool (*doomed)(const BoardElement*));
+    void removeAllOf(BoardElement::Kind kind);
     void compactElements();
+    BoardElement* elementAtBoardPoint(const QPoint& boardPoint) const;
+    QPointF toBoard(const QPointF& viewPoint) const;
+    QPoint scrollOffset() const;
+    void updateScrollRanges();
+    void paintBackground(QPainter& painter, const QRect& exposedBoard);
 
-    QGraphicsScene* m_scene;
     QImage m_background;
-    QPixmap m_backgroundPixmap;
+    QPixmap m_stretchedBackground; // the picture at the board's size
+    QSize m_boardSize;
+    qreal m_zoom = 1.0;
 
     // Every element in creation order; removed ones leave a null until the
     // next compaction, so that removing one element costs no shifting.
@@ -114,11 +147,14 @@ private:
     qsizetype m_removedSlots = 0;
     qsizetype m_shapeCount = 0;
     qsizetype m_labelCount = 0;
-    bool m_clearing = false;
     quint64 m_lastSequence = 0;
-    QMultiHash<QString, BoardElement*> m_byName;     // lower-case name
-    QMultiHash<QString, ObjectLabel*> m_byCaption;   // exact text
+    int m_bulkChanges = 0;
+    QMultiHash<QString, BoardElement*> m_byName; // lower-case name
+    QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
+    QHash<QString, QFont> m_fonts;
 
+    QPointer<BoardElement> m_pressedElement;
+    bool m_transparent = false;
     bool m_zoomAndPan = false;
     bool m_panning = false;
     QPoint m_panFrom;

@@ -17,26 +17,41 @@ BoardElement::~BoardElement()
 
 void BoardElement::setObjectName(const QString& name)
 {
-    const QString before = objectName();
-    if (name == before)
+    if (name == m_name)
         return;
-    QGraphicsObject::setObjectName(name);
+    const QString before = m_name;
+    m_name = name;
     m_board->renamed(this, before);
 }
 
 void BoardElement::resize(int width, int height)
 {
-    const QSize size(std::max(0, width), std::max(0, height));
-    if (size == m_size)
-        return;
-    prepareGeometryChange();
-    m_size = size;
+    setGeometry(QRect(m_geometry.topLeft(), QSize(std::max(0, width), std::max(0, height))));
 }
 
 void BoardElement::setGeometry(const QRect& geometry)
 {
-    move(geometry.topLeft());
-    resize(geometry.size());
+    if (geometry == m_geometry)
+        return;
+    // Both where it was and where it is now need drawing again.
+    update();
+    m_geometry = QRect(geometry.topLeft(),
+                       QSize(std::max(0, geometry.width()), std::max(0, geometry.height())));
+    update();
+}
+
+void BoardElement::setVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    m_board->updateArea(m_geometry);
+}
+
+void BoardElement::update() const
+{
+    if (m_visible)
+        m_board->updateArea(m_geometry);
 }
 
 QPoint BoardElement::mapToGlobal(const QPoint& point) const

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QGraphicsObject>
+#include <QObject>
 #include <QRect>
 
 class Board;
+class QPainter;
 
 // What the shape and caption elements of an object share: a name ("Shape" + N
 // or "Label" + N) the board finds them by, the object number N in their tag, a
-// hint shown as a tooltip, and a position and size in board pixels. The board
-// draws them itself; they are scene items, not widgets, but keep the widget
-// calls (move, resize, geometry, isHidden) the windows have always used.
-class BoardElement : public QGraphicsObject {
+// hint shown as a tooltip, a place and size in board pixels and a visibility.
+// They are plain data that the board draws itself, not widgets, but keep the
+// widget calls (move, resize, geometry, isHidden) the windows have always used.
+class BoardElement : public QObject {
     Q_OBJECT
 public:
     enum class Kind { Shape, Caption };
@@ -24,37 +25,54 @@ public:
     // Creation order on the board: a later element is drawn above an earlier one.
     quint64 sequence() const { return m_sequence; }
 
+    // The element's name, kept here rather than in QObject's name, so that the
+    // board's name index follows every rename. Elements are always named
+    // through this class.
+    const QString& objectName() const { return m_name; }
+    void setObjectName(const QString& name);
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
-    QString hint() const { return toolTip(); }
-    void setHint(const QString& hint) { setToolTip(hint); }
-    // Hides QObject::setObjectName so that the board's name index follows
-    // every rename; elements are always renamed through this class.
-    void setObjectName(const QString& name);
+    const QString& hint() const { return m_hint; }
+    void setHint(const QString& hint) { m_hint = hint; }
 
-    QPoint pos() const { return QGraphicsObject::pos().toPoint(); }
-    int x() const { return pos().x(); }
-    int y() const { return pos().y(); }
-    QSize size() const { return m_size; }
-    int width() const { return m_size.width(); }
-    int height() const { return m_size.height(); }
-    QRect geometry() const { return QRect(pos(), m_size); }
-    void move(int x, int y) { setPos(x, y); }
-    void move(const QPoint& at) { setPos(at); }
+    QPoint pos() const { return m_geometry.topLeft(); }
+    int x() const { return m_geometry.x(); }
+    int y() const { return m_geometry.y(); }
+    QSize size() const { return m_geometry.size(); }
+    int width() const { return m_geometry.width(); }
+    int height() const { return m_geometry.height(); }
+    const QRect& geometry() const { return m_geometry; }
+    void move(int x, int y) { setGeometry(QRect(QPoint(x, y), m_geometry.size())); }
+    void move(const QPoint& at) { move(at.x(), at.y()); }
     void resize(int width, int height);
     void resize(const QSize& size) { resize(size.width(), size.height()); }
     void setGeometry(const QRect& geometry);
     void setGeometry(int x, int y, int width, int height) { setGeometry(QRect(x, y, width, height)); }
-    bool isHidden() const { return !isVisible(); }
+    bool isVisible() const { return m_visible; }
+    bool isHidden() const { return !m_visible; }
+    void setVisible(bool visible);
+    void show() { setVisible(true); }
+    void hide() { setVisible(false); }
     // A point of the element, on the screen.
     QPoint mapToGlobal(const QPoint& point) const;
 
-    QRectF boundingRect() const override { return QRectF(QPointF(0, 0), QSizeF(m_size)); }
+    // Draws the element at its place; the painter maps board pixels.
+    virtual void paint(QPainter& painter) const = 0;
+
+protected:
+    // Asks the board to draw the element again.
+    void update() const;
 
 private:
+    friend class Board;
+    // Where the board keeps the element in its creation-order list.
+    std::size_t m_slot = 0;
     Board* m_board;
     Kind m_kind;
-    quint64 m_sequence;
+    bool m_visible = true;
     int m_tag = 0;
-    QSize m_size{0, 0};
+    quint64 m_sequence;
+    QRect m_geometry{0, 0, 0, 0};
+    QString m_name;
+    QString m_hint;
 };

@@ -352,6 +352,7 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
+    Board::BulkChange change(board);
     const auto failure = [&](const QString& what) {
         *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);
         return false;

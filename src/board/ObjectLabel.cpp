@@ -4,12 +4,11 @@
 #include "platform/ColorRef.h"
 
 #include <QFontMetrics>
-#include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 ObjectLabel::ObjectLabel(Board* board)
-    : BoardElement(board, Kind::Caption), m_font(QStringLiteral("Tahoma"), 8)
+    : BoardElement(board, Kind::Caption), m_font(board->sharedFont(board->font()))
 {
 }
 
@@ -42,34 +41,43 @@ void ObjectLabel::setFontColor(quint32 colorRef)
 
 void ObjectLabel::setFont(const QFont& font)
 {
-    m_font = font;
+    // Captions mostly share one font: one copy of it serves them all.
+    m_font = board()->sharedFont(font);
     update();
 }
 
 void ObjectLabel::setFontSize(int pointSize)
 {
+    QFont f = m_font;
     // Sizes far beyond any caption are brought into a range fonts can render.
-    m_font.setPointSize(std::clamp(pointSize, 1, 1000));
+    f.setPointSize(std::clamp(pointSize, 1, 1000));
+    setFont(f);
     fitToText();
 }
 
 void ObjectLabel::setBold(bool bold)
 {
-    m_font.setBold(bold);
+    QFont f = m_font;
+    f.setBold(bold);
+    setFont(f);
     fitToText();
 }
 
 void ObjectLabel::setFontFamily(const QString& family)
 {
-    m_font.setFamily(family);
+    QFont f = m_font;
+    f.setFamily(family);
+    setFont(f);
     fitToText();
 }
 
 void ObjectLabel::setFontFlags(bool italic, bool underline, bool strikeOut)
 {
-    m_font.setItalic(italic);
-    m_font.setUnderline(underline);
-    m_font.setStrikeOut(strikeOut);
+    QFont f = m_font;
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    f.setStrikeOut(strikeOut);
+    setFont(f);
     fitToText();
 }
 
@@ -77,18 +85,16 @@ void ObjectLabel::fitToText()
 {
     const QFontMetrics metrics(m_font);
     resize(std::max(1, metrics.horizontalAdvance(m_text)), metrics.height());
-    update();
 }
 
-void ObjectLabel::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ObjectLabel::paint(QPainter& painter) const
 {
-    painter->setFont(m_font);
-    painter->setPen(ColorRef::toQColor(m_fontColor));
-    painter->drawText(boundingRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
-}
-
-void ObjectLabel::mousePressEvent(QGraphicsSceneMouseEvent* event)
-{
-    event->accept();
-    emit mousePressed(this, event->button());
+    if (m_text.isEmpty())
+        return;
+    const QFontMetrics metrics(m_font);
+    // One line, at the left, centred in the element's height.
+    const qreal baseline = y() + (height() - metrics.height()) / 2.0 + metrics.ascent();
+    painter.setFont(m_font);
+    painter.setPen(ColorRef::toQColor(m_fontColor));
+    painter.drawText(QPointF(x(), baseline), m_text);
 }

@@ -13,8 +13,8 @@ public:
     explicit ObjectLabel(Board* board);
     ~ObjectLabel() override;
 
-    QString caption() const { return m_text; }
-    QString text() const { return m_text; }
+    const QString& caption() const { return m_text; }
+    const QString& text() const { return m_text; }
     // Sets the text and sizes the element to it.
     void setCaption(const QString& caption);
     // Sets the text and leaves the size as it is.
@@ -33,14 +33,7 @@ public:
     // Sizes the element to its text, keeping its top-left corner.
     void fitToText();
 
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-
-signals:
-    void mousePressed(ObjectLabel* label, Qt::MouseButton button);
-
-protected:
-    // A press on a caption is a press on an element, never on the empty board.
-    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    void paint(QPainter& painter) const override;
 
 private:
     QString m_text;

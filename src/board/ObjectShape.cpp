@@ -2,7 +2,6 @@
 
 #include "platform/ColorRef.h"
 
-#include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 
 ObjectShape::ObjectShape(Board* board) : BoardElement(board, Kind::Shape) {}
@@ -44,17 +43,17 @@ Qt::BrushStyle qtBrushStyle(BrushStyle style)
 
 } // namespace
 
-void ObjectShape::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ObjectShape::paint(QPainter& painter) const
 {
     if (width() <= 0 || height() <= 0)
         return;
-    painter->setRenderHint(QPainter::Antialiasing,
-                           m_kind == ShapeKind::Ellipse || m_kind == ShapeKind::Circle);
-    painter->setPen(QPen(Qt::black, 1));
-    painter->setBrush(QBrush(ColorRef::toQColor(m_brushColor), qtBrushStyle(m_brushStyle)));
+    painter.setRenderHint(QPainter::Antialiasing,
+                          m_kind == ShapeKind::Ellipse || m_kind == ShapeKind::Circle);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(QBrush(ColorRef::toQColor(m_brushColor), qtBrushStyle(m_brushStyle)));
 
     // The outline stays inside the element; square kinds take the shorter side, centred.
-    QRectF area = boundingRect().adjusted(0.5, 0.5, -0.5, -0.5);
+    QRectF area = QRectF(geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
     const bool square = m_kind == ShapeKind::Square || m_kind == ShapeKind::RoundSquare ||
                         m_kind == ShapeKind::Circle;
     if (square) {
@@ -64,28 +63,10 @@ void ObjectShape::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWid
     const qreal corner = std::min(area.width(), area.height()) / 4;
     switch (m_kind) {
     case ShapeKind::Rectangle:
-    case ShapeKind::Square: painter->drawRect(area); break;
+    case ShapeKind::Square: painter.drawRect(area); break;
     case ShapeKind::RoundRect:
-    case ShapeKind::RoundSquare: painter->drawRoundedRect(area, corner, corner); break;
+    case ShapeKind::RoundSquare: painter.drawRoundedRect(area, corner, corner); break;
     case ShapeKind::Ellipse:
-    case ShapeKind::Circle: painter->drawEllipse(area); break;
+    case ShapeKind::Circle: painter.drawEllipse(area); break;
     }
-}
-
-// Accepting the press makes the shape the mouse grabber: the moves and the
-// release of a drag reach it wherever the pointer goes.
-void ObjectShape::mousePressEvent(QGraphicsSceneMouseEvent* event)
-{
-    event->accept();
-    emit mousePressed(this, event->button(), event->buttons());
-}
-
-void ObjectShape::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
-{
-    emit mouseMoved(this, event->buttons());
-}
-
-void ObjectShape::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
-{
-    emit mouseReleased(this, event->button());
 }

@@ -6,8 +6,8 @@ enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circl
 enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
 
 // The shape element of a board object: a coloured figure named "Shape" + N.
-// Its tooltip is the object's shape hint. Presses, moves and releases on it
-// reach the main window through its three signals.
+// Its tooltip is the object's shape hint; presses on it reach the main window
+// through the board's shape signals.
 class ObjectShape : public BoardElement {
     Q_OBJECT
 public:
@@ -20,20 +20,10 @@ public:
     BrushStyle brushStyle() const { return m_brushStyle; }
     void setBrushStyle(BrushStyle style);
 
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-
-signals:
-    void mousePressed(ObjectShape* shape, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void mouseMoved(ObjectShape* shape, Qt::MouseButtons buttons);
-    void mouseReleased(ObjectShape* shape, Qt::MouseButton button);
-
-protected:
-    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
-    void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
-    void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
+    void paint(QPainter& painter) const override;
 
 private:
     ShapeKind m_kind = ShapeKind::Rectangle;
-    quint32 m_brushColor = 0xFFFFFF;
     BrushStyle m_brushStyle = BrushStyle::Solid;
+    quint32 m_brushColor = 0xFFFFFF;
 };

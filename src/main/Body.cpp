@@ -49,6 +49,10 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     move(50, 50);
 
     connect(m_board, &Board::pressed, this, &TForm1::FormMouseDown);
+    connect(m_board, &Board::shapeMousePressed, this, &TForm1::ShapeMouseDown);
+    connect(m_board, &Board::shapeMouseMoved, this, &TForm1::ShapeMouseMove);
+    connect(m_board, &Board::shapeMouseReleased, this, &TForm1::ShapeMouseUp);
+    connect(m_board, &Board::labelMousePressed, this, &TForm1::LabelMouseDown);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -198,10 +202,7 @@ bool TForm1::LoadShapes()
     QString error;
     const bool loaded = BoardRecords::loadShapes(
         *m_board, path,
-        [this](ObjectShape* shape) {
-            CurrentShape = shape;
-            attachMouseHandlers(shape);
-        },
+        [this](ObjectShape* shape) { CurrentShape = shape; },
         &error);
     if (!loaded) {
         QByteArray asLoaded;
@@ -222,10 +223,7 @@ bool TForm1::LoadLabels()
     const int dotsPerInch = m_platform.desktop.dotsPerInch();
     const bool loaded = BoardRecords::loadLabels(
         *m_board, path, dotsPerInch,
-        [this](ObjectLabel* label) {
-            CurrentLabel = label;
-            attachMouseHandlers(label);
-        },
+        [this](ObjectLabel* label) { CurrentLabel = label; },
         &error);
     if (!loaded) {
         QByteArray asLoaded;
@@ -251,18 +249,6 @@ void TForm1::reportDamagedBoardFile(const QString& path, const QString& error)
     m_platform.dialogs.error(copy.isEmpty() ? error
                                             : error + QStringLiteral("\nA copy of the file is kept as ") +
                                                   QDir::toNativeSeparators(copy) + QLatin1Char('.'));
-}
-
-void TForm1::attachMouseHandlers(ObjectShape* shape)
-{
-    connect(shape, &ObjectShape::mousePressed, this, &TForm1::ShapeMouseDown);
-    connect(shape, &ObjectShape::mouseMoved, this, &TForm1::ShapeMouseMove);
-    connect(shape, &ObjectShape::mouseReleased, this, &TForm1::ShapeMouseUp);
-}
-
-void TForm1::attachMouseHandlers(ObjectLabel* label)
-{
-    connect(label, &ObjectLabel::mousePressed, this, &TForm1::LabelMouseDown);
 }
 
 void TForm1::BlinkAlarmObject()

@@ -140,8 +140,6 @@ protected:
 
 private:
     void buildMenus();
-    void attachMouseHandlers(ObjectShape* shape);
-    void attachMouseHandlers(ObjectLabel* label);
     void reportDamagedBoardFile(const QString& path, const QString& error);
     bool saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
                        const QString& encodeError, const std::optional<QByteArray>& asLoaded);

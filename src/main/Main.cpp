@@ -1,3 +1,4 @@
+#include "main/PaintReport.h"
 #include "main/Program.h"
 #include "platform/Platform.h"
 #include "tables/ObjectTableU.h"
@@ -12,6 +13,10 @@ int main(int argc, char** argv)
 
     SystemPlatform system;
     Program program(system.platform());
+    // Set by the board benchmarks only (bench/board_window.sh).
+    if (const QByteArray report = qgetenv("VEXORIN_PAINT_REPORT"); !report.isEmpty())
+        new PaintReport(program.form1, report == "exit" ? PaintReport::Then::Exit
+                                                        : PaintReport::Then::KeepRunning);
     program.form1.show();
     const int exitCode = app.exec();
     TObjectTable::destroyAll();

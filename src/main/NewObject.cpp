@@ -77,7 +77,6 @@ void TForm1::New2Click()
     shape->move(DragOffsetX - 55 + shift.x(), DragOffsetY - 105 + shift.y());
     shape->setObjectName(QStringLiteral("Shape%1").arg(n));
     shape->setHint(QStringLiteral("Shape%1").arg(n));
-    attachMouseHandlers(shape);
     shape->show();
 
     auto* label = new ObjectLabel(m_board);
@@ -86,7 +85,6 @@ void TForm1::New2Click()
     setRoundingMode(RoundingMode::Downward);
     label->move(shape->x(), shape->y() - LabelOffset(defaults.DefaultFontSize, 1,
                                                      m_platform.desktop.virtualHeight()));
-    attachMouseHandlers(label);
     label->setTag(n);
     label->setHint(QStringLiteral("Label%1").arg(n));
     label->setObjectName(QStringLiteral("Label%1").arg(n));

@@ -2,9 +2,11 @@
 
 #include "platform/CodePage.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace stream {
@@ -163,6 +165,17 @@ public:
     Decoder(QIODevice* device, QString* error)
         : m_device(device), m_error(error), m_pos(device->isSequential() ? 0 : device->pos())
     {
+        // A whole file in memory is read in place: going through the device for
+        // every byte costs more than the decoding itself.
+        if (auto* buffer = qobject_cast<QBuffer*>(device))
+            m_memory = QByteArrayView(buffer->data());
+    }
+
+    // The device stands where the decoding stopped.
+    ~Decoder()
+    {
+        if (!m_memory.isNull())
+            m_device->seek(m_pos);
     }
 
     qint64 pos() const { return m_pos; }
@@ -176,7 +189,10 @@ public:
     // n must be small or already checked against the bytes left.
     bool take(qint64 n, QByteArray* out)
     {
-        *out = m_device->read(n);
+        if (!m_memory.isNull())
+            *out = m_memory.sliced(m_pos, std::min(n, bytesLeft())).toByteArray();
+        else
+            *out = m_device->read(n);
         m_pos += out->size();
         if (out->size() < n)
             return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
@@ -186,7 +202,11 @@ public:
     bool signature()
     {
         const qint64 at = m_pos;
-        const QByteArray data = m_device->read(kSignature.size());
+        QByteArray data;
+        if (!m_memory.isNull())
+            data = m_memory.sliced(m_pos, std::min<qint64>(kSignature.size(), bytesLeft())).toByteArray();
+        else
+            data = m_device->read(kSignature.size());
         m_pos += data.size();
         if (data.isEmpty())
             return fail(QStringLiteral("no record at byte %1: the file ends there").arg(at));
@@ -216,7 +236,13 @@ public:
 
     bool raw(char* out, qint64 n)
     {
-        const qint64 got = std::max<qint64>(0, m_device->read(out, n));
+        qint64 got = 0;
+        if (!m_memory.isNull()) {
+            got = std::min(n, bytesLeft());
+            std::memcpy(out, m_memory.data() + m_pos, size_t(got));
+        } else {
+            got = std::max<qint64>(0, m_device->read(out, n));
+        }
         m_pos += got;
         if (got < n)
             return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
@@ -240,7 +266,7 @@ public:
             length = n;
         }
         const qint64 size = length * unitSize;
-        const qint64 left = m_device->bytesAvailable();
+        const qint64 left = bytesLeft();
         if (size > left) {
             const QString bytesNote = unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
             return fail(QStringLiteral("%1 length %2%3 at byte %4 exceeds the %5 bytes left")
@@ -322,7 +348,13 @@ private:
         return true;
     }
 
+    qint64 bytesLeft() const
+    {
+        return m_memory.isNull() ? m_device->bytesAvailable() : m_memory.size() - m_pos;
+    }
+
     QIODevice* m_device;
+    QByteArrayView m_memory;
     QString* m_error;
     qint64 m_pos;
 };
@@ -426,6 +458,7 @@ bool RecordReader::read(Record& record)
     }
     Decoder in(m_device, &m_error);
     Record r;
+    r.properties.reserve(16);
     r.offset = in.pos();
     if (!in.signature() || !in.counted(1, 1, "class name", &r.className)
         || !in.counted(1, 1, "element name", &r.name))

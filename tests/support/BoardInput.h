@@ -12,7 +12,7 @@ namespace BoardInput {
 // The view point of a point of the element (its own pixels from its corner).
 inline QPoint viewPoint(const BoardElement* element, QPoint inside = QPoint(2, 2))
 {
-    return element->board()->mapFromScene(QPointF(element->pos() + inside));
+    return element->board()->viewPoint(element->pos() + inside);
 }
 
 inline void press(const BoardElement* element, Qt::MouseButton button, QPoint inside = QPoint(2, 2))
