@@ -400,8 +400,10 @@ void Board::mousePressEvent(QMouseEvent* event)
 
 void Board::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // The second press of a double click is a press like any other.
-    mousePressEvent(event);
+    // The second press of a double click has already come as a press: the
+    // double click itself is not another one. What makes two presses a double
+    // press is the main window's own timer.
+    event->accept();
 }
 
 void Board::mouseMoveEvent(QMouseEvent* event)

@@ -346,6 +346,14 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
                      .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
+    if (file.size() > MaximumFileSize) {
+        *error = QStringLiteral("%1 is not a board file: it holds %2 MB, more than any board "
+                                "needs (%3 MB).")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(file.size() / (1024 * 1024))
+                     .arg(MaximumFileSize / (1024 * 1024));
+        return false;
+    }
     // Read from memory: a file device asks the system for its size at every check.
     QByteArray bytes = file.readAll();
     file.close();

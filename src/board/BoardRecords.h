@@ -29,6 +29,10 @@ bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QStr
 // Writes a board file whole or not at all.
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error);
 
+// A board file larger than this is refused unread: a million objects with long
+// captions and hints stay far below it.
+constexpr qint64 MaximumFileSize = qint64(512) * 1024 * 1024;
+
 // Appends the file's elements to the board, calling loaded() for each. A
 // missing file is an empty one. On a damaged record the elements read before
 // it stay, and *error says what is wrong, in which file and at which byte.

@@ -240,7 +240,8 @@ void TForm1::reportDamagedBoardFile(const QString& path, const QString& error)
     // The next save writes only what was read; a copy keeps the elements after
     // the damage for whoever can mend the file.
     QString copy;
-    if (QFileInfo(path).isFile()) {
+    const QFileInfo file(path);
+    if (file.isFile() && file.size() <= BoardRecords::MaximumFileSize) {
         for (int n = 1; copy.isEmpty() || QFileInfo::exists(copy); ++n)
             copy = path + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged%1").arg(n));
         if (!QFile::copy(path, copy))

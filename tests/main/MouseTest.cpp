@@ -2,6 +2,7 @@
 
 #include "board/LabelOffset.h"
 #include "notes/Obiect.h"
+#include "support/BoardInput.h"
 
 class Mouse : public ProgramFixture {
 protected:
@@ -155,4 +156,94 @@ TEST_F(Mouse, TheBoardComesBackAsLeftAfterARestart)
     EXPECT_EQ(board().shapeNamed("Shape2")->geometry(), valveAt);
     EXPECT_EQ(board().labelNamed("Label2")->geometry(), captionAt);
     EXPECT_EQ(board().labelNamed("Label2")->caption(), "Valve");
+}
+
+// Presses given through the board's view, where a user gives them; the
+// pointer the handlers read is moved with them.
+class MouseThroughTheView : public Mouse {
+protected:
+    void pressAt(BoardElement* element, Qt::MouseButton button, QPoint inside = QPoint(2, 2))
+    {
+        fake.pointer.at = element->mapToGlobal(inside);
+        BoardInput::press(element, button, inside);
+    }
+    void moveTo(const QPoint& global)
+    {
+        fake.pointer.at = global;
+        QTest::mouseMove(board().viewport(), board().viewport()->mapFromGlobal(global));
+    }
+};
+
+TEST_F(MouseThroughTheView, ADragFollowsThePointerAtAnyZoom)
+{
+    ObjectLabel* caption = board().labelOf(pump);
+    const QPoint shapeBefore = pump->pos();
+    const QPoint captionBefore = caption->pos();
+    pressAt(pump, Qt::LeftButton);
+    moveTo(fake.pointer.at + QPoint(50, -20));
+    QTest::mouseRelease(board().viewport(), Qt::LeftButton);
+    EXPECT_EQ(pump->pos(), shapeBefore + QPoint(50, -20));
+    EXPECT_EQ(caption->pos(), captionBefore + QPoint(50, -20));
+
+    // At 200 % the same pointer way is half as long on the board.
+    board().setZoom(2.0, QPoint(0, 0));
+    pressAt(pump, Qt::LeftButton);
+    moveTo(fake.pointer.at + QPoint(50, -20));
+    QTest::mouseRelease(board().viewport(), Qt::LeftButton);
+    EXPECT_EQ(pump->pos(), shapeBefore + QPoint(75, -30));
+    EXPECT_EQ(caption->pos(), captionBefore + QPoint(75, -30));
+}
+
+TEST_F(MouseThroughTheView, ARightPressOnACaptionIsNoPressOnTheBoard)
+{
+    pressAt(board().labelOf(valve), Qt::RightButton);
+    QTest::mouseRelease(board().viewport(), Qt::RightButton);
+    EXPECT_FALSE(form().PopupMenu2->isVisible());
+    EXPECT_FALSE(form().PopupMenu1->isVisible());
+    EXPECT_EQ(form().CurrentShape, valve) << "the current object stays";
+}
+
+TEST_F(MouseThroughTheView, ACaptionWhoseShapeIsMissingCanStillBeRemoved)
+{
+    ObjectLabel* orphan = board().labelOf(valve);
+    delete valve;
+    pressAt(orphan, Qt::RightButton);
+    QTest::mouseRelease(board().viewport(), Qt::RightButton);
+    ASSERT_TRUE(form().PopupMenu1->isVisible());
+    form().PopupMenu1->hide();
+    EXPECT_EQ(form().CurrentLabel, orphan);
+    fake.dialogs.confirmAnswers = {true};
+    form().Delete1Click();
+    EXPECT_EQ(board().labelWithCaption("Valve"), nullptr);
+    EXPECT_EQ(board().labels().size(), 1);
+}
+
+TEST_F(MouseThroughTheView, ANewObjectLandsWhereTheSameClickLandsAtTheDefaultView)
+{
+    const QPoint click = board().viewport()->mapToGlobal(QPoint(600, 500));
+    const QPoint atDefault = board().boardPoint(click);
+    board().setZoom(2.0, QPoint(0, 0));
+    ASSERT_NE(board().boardPoint(click), atDefault);
+    newObject(QStringLiteral("Tank"), click);
+    ObjectShape* tank = board().shapeOf(board().labelWithCaption("Tank"));
+    ASSERT_NE(tank, nullptr);
+    // Relative to the board point under the click, the object stands where the
+    // default view puts it.
+    const QPoint atDefaultFromClick = click - QPoint(55, 105) - atDefault;
+    EXPECT_EQ(tank->pos() - board().boardPoint(click), atDefaultFromClick);
+}
+
+TEST_F(MouseThroughTheView, TheAlarmBlinkReachesItsObjectByName)
+{
+    fake.clock.current.setTime(QTime(9, 30, 1));
+    form().blinkAlarmObject(QStringLiteral("Valve"));
+    EXPECT_EQ(valve->brushStyle(), BrushStyle::BDiagonal);
+    EXPECT_EQ(pump->brushStyle(), BrushStyle::Solid);
+    fake.clock.current.setTime(QTime(9, 30, 2));
+    form().blinkAlarmObject(QStringLiteral("Valve"));
+    EXPECT_EQ(valve->brushStyle(), BrushStyle::Solid);
+    fake.clock.current.setTime(QTime(9, 30, 3));
+    form().blinkAlarmObject(QStringLiteral("Valve"));
+    form().clearAlarmBlink(QStringLiteral("Valve"));
+    EXPECT_EQ(valve->brushStyle(), BrushStyle::Solid);
 }

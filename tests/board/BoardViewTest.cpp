@@ -1,0 +1,200 @@
+#include "board/Board.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
+#include "support/BoardInput.h"
+
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A board in a window of its own, shown, at the default view.
+class BoardView : public ::testing::Test {
+protected:
+    BoardView()
+    {
+        qRegisterMetaType<ObjectShape*>();
+        qRegisterMetaType<ObjectLabel*>();
+        board.resize(400, 300);
+        board.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&board));
+    }
+
+    ObjectShape* shape(int n, const QRect& at, quint32 color = 0x008000)
+    {
+        auto* s = new ObjectShape(&board);
+        s->setObjectName(QStringLiteral("Shape%1").arg(n));
+        s->setTag(n);
+        s->setGeometry(at);
+        s->setBrushColor(color);
+        return s;
+    }
+
+    ObjectLabel* label(int n, const QString& caption, QPoint at)
+    {
+        auto* l = new ObjectLabel(&board);
+        l->setObjectName(QStringLiteral("Label%1").arg(n));
+        l->setTag(n);
+        l->move(at);
+        l->setCaption(caption);
+        return l;
+    }
+
+    QColor pixel(QPoint boardPoint)
+    {
+        return board.viewport()->grab().toImage().pixelColor(board.viewPoint(boardPoint));
+    }
+
+    Board board;
+};
+
+} // namespace
+
+TEST_F(BoardView, APressReachesTheUppermostVisibleElementUnderThePointer)
+{
+    ObjectShape* lower = shape(1, QRect(10, 10, 40, 40));
+    ObjectShape* upper = shape(2, QRect(30, 30, 40, 40));
+    ObjectLabel* caption = label(3, QStringLiteral("Over both"), QPoint(35, 35));
+    QSignalSpy shapePresses(&board, &Board::shapeMousePressed);
+    QSignalSpy labelPresses(&board, &Board::labelMousePressed);
+    QSignalSpy boardPresses(&board, &Board::pressed);
+
+    // Where the later shape covers the earlier one, the later one is pressed.
+    BoardInput::click(upper, Qt::LeftButton, QPoint(5, 25));
+    ASSERT_EQ(shapePresses.size(), 1);
+    EXPECT_EQ(shapePresses[0][0].value<ObjectShape*>(), upper);
+
+    // A caption is an element: a right press on it is not a press on the board.
+    BoardInput::click(caption, Qt::RightButton);
+    EXPECT_EQ(labelPresses.size(), 1);
+    EXPECT_TRUE(boardPresses.isEmpty());
+
+    // A hidden caption takes no press: the shape under it gets it.
+    caption->hide();
+    BoardInput::click(upper, Qt::RightButton, QPoint(7, 7));
+    EXPECT_EQ(labelPresses.size(), 1);
+    ASSERT_EQ(shapePresses.size(), 2);
+    EXPECT_EQ(shapePresses[1][0].value<ObjectShape*>(), upper);
+
+    // With the upper one gone, the lower one is pressed; beside both, the board.
+    delete upper;
+    BoardInput::click(lower, Qt::LeftButton, QPoint(25, 25));
+    ASSERT_EQ(shapePresses.size(), 3);
+    EXPECT_EQ(shapePresses[2][0].value<ObjectShape*>(), lower);
+    QTest::mouseClick(board.viewport(), Qt::RightButton, Qt::NoModifier, QPoint(300, 200));
+    ASSERT_EQ(boardPresses.size(), 1);
+    EXPECT_EQ(boardPresses[0][0].value<Qt::MouseButton>(), Qt::RightButton);
+}
+
+TEST_F(BoardView, ThePressedShapeReceivesTheMovesAndReleaseOfItsDrag)
+{
+    ObjectShape* dragged = shape(1, QRect(10, 10, 20, 20));
+    shape(2, QRect(100, 100, 20, 20));
+    QSignalSpy moves(&board, &Board::shapeMouseMoved);
+    QSignalSpy releases(&board, &Board::shapeMouseReleased);
+
+    BoardInput::press(dragged, Qt::LeftButton);
+    // Over the other shape and over the empty board: still the pressed one.
+    QTest::mouseMove(board.viewport(), board.viewPoint(QPoint(105, 105)));
+    QTest::mouseMove(board.viewport(), board.viewPoint(QPoint(300, 250)));
+    QTest::mouseRelease(board.viewport(), Qt::LeftButton, Qt::NoModifier,
+                        board.viewPoint(QPoint(300, 250)));
+    ASSERT_EQ(moves.size(), 2);
+    EXPECT_EQ(moves[1][0].value<ObjectShape*>(), dragged);
+    ASSERT_EQ(releases.size(), 1);
+    EXPECT_EQ(releases[0][0].value<ObjectShape*>(), dragged);
+}
+
+TEST_F(BoardView, ElementsAreDrawnInCreationOrderOverTheStretchedBackground)
+{
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.setPixelColor(0, 0, Qt::red);
+    picture.setPixelColor(1, 0, Qt::blue);
+    picture.setPixelColor(0, 1, Qt::yellow);
+    picture.setPixelColor(1, 1, Qt::cyan);
+    board.setBackground(picture);
+    shape(1, QRect(20, 20, 60, 60), 0x0000FF);    // red
+    shape(2, QRect(50, 50, 60, 60), 0xFF0000);    // blue, above the red one
+    label(3, QStringLiteral("Name"), QPoint(300, 20))->hide();
+
+    // The picture is stretched over the whole board, ignoring its aspect ratio.
+    EXPECT_EQ(pixel(QPoint(10, 10)), QColor(Qt::red));
+    EXPECT_EQ(pixel(QPoint(390, 10)), QColor(Qt::blue));
+    EXPECT_EQ(pixel(QPoint(10, 290)), QColor(Qt::yellow));
+    EXPECT_EQ(pixel(QPoint(390, 290)), QColor(Qt::cyan));
+    // The later element covers the earlier one.
+    EXPECT_EQ(pixel(QPoint(40, 40)), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(QPoint(60, 60)), QColor(0, 0, 255));
+    // A hidden caption leaves the picture as it is.
+    EXPECT_EQ(pixel(QPoint(305, 25)), QColor(Qt::blue));
+}
+
+TEST_F(BoardView, ZoomAndPanChangeTheViewNeverTheBoard)
+{
+    ObjectShape* s = shape(1, QRect(100, 80, 30, 20));
+    ObjectLabel* l = label(1, QStringLiteral("Pump"), QPoint(100, 67));
+    const QRect shapeAt = s->geometry();
+    const QRect labelAt = l->geometry();
+    const QPoint anchor(115, 90);
+    const QPoint underAnchor = board.boardPoint(board.viewport()->mapToGlobal(anchor));
+    EXPECT_EQ(board.shiftFromDefaultView(board.viewport()->mapToGlobal(anchor)), QPoint(0, 0));
+
+    board.setZoom(4.0, anchor);
+    EXPECT_EQ(board.zoom(), 4.0);
+    // The board point under the anchor stays there, and the shape is still
+    // found under its own drawing.
+    EXPECT_EQ(board.boardPoint(board.viewport()->mapToGlobal(anchor)), underAnchor);
+    EXPECT_EQ(board.elementAt(s->mapToGlobal(QPoint(29, 19))), s);
+    EXPECT_EQ(s->geometry(), shapeAt);
+    EXPECT_EQ(l->geometry(), labelAt);
+    EXPECT_NE(board.shiftFromDefaultView(board.viewport()->mapToGlobal(QPoint(0, 0))), QPoint(0, 0));
+
+    // The zoom stays within 25 % and 800 %.
+    board.setZoom(100.0, anchor);
+    EXPECT_EQ(board.zoom(), Board::MaximumZoom);
+    board.setZoom(0.01, anchor);
+    EXPECT_EQ(board.zoom(), Board::MinimumZoom);
+
+    board.resetView();
+    EXPECT_EQ(board.zoom(), 1.0);
+    EXPECT_EQ(board.viewPoint(QPoint(100, 80)), QPoint(100, 80));
+    EXPECT_EQ(s->geometry(), shapeAt);
+}
+
+TEST_F(BoardView, NamesAndCaptionsAreFoundThroughTheirIndexes)
+{
+    ObjectShape* s1 = shape(1, QRect(0, 0, 10, 10));
+    ObjectLabel* l1 = label(1, QStringLiteral("Pump"), QPoint(0, 0));
+    ObjectShape* s2 = shape(2, QRect(0, 0, 10, 10));
+    ObjectLabel* l2 = label(2, QStringLiteral("Valve"), QPoint(0, 0));
+
+    EXPECT_EQ(board.shapeNamed("shape1"), s1);
+    EXPECT_EQ(board.labelOf(s2), l2);
+    EXPECT_EQ(board.shapeOf(l1), s1);
+    EXPECT_EQ(board.labelWithCaption("Pump"), l1);
+    EXPECT_EQ(board.labelWithCaption("pump"), nullptr);
+
+    // A rename and a new caption move the entries; a removal drops them.
+    l2->setCaption(QStringLiteral("Pump"));
+    EXPECT_EQ(board.labelsWithCaption("Pump"), (QList<ObjectLabel*>{l1, l2}));
+    EXPECT_EQ(board.labelWithCaption("Valve"), nullptr);
+    l1->setObjectName(QStringLiteral("Label7"));
+    EXPECT_EQ(board.labelNamed("Label1"), nullptr);
+    EXPECT_EQ(board.labelNamed("LABEL7"), l1);
+    EXPECT_EQ(board.nextObjectNumber(), 1);
+    delete l1;
+    EXPECT_EQ(board.labelsWithCaption("Pump"), QList<ObjectLabel*>{l2});
+    EXPECT_FALSE(board.hasElementNamed("Label7"));
+
+    // Removing one kind keeps the other in its order.
+    ObjectShape* s3 = shape(3, QRect(0, 0, 10, 10));
+    board.removeLabels();
+    EXPECT_EQ(board.labels().size(), 0);
+    EXPECT_EQ(board.shapes(), (QList<ObjectShape*>{s1, s2, s3}));
+    EXPECT_EQ(board.labelWithCaption("Pump"), nullptr);
+    board.clear();
+    EXPECT_EQ(board.shapeCount(), 0);
+    EXPECT_EQ(board.shapeNamed("Shape1"), nullptr);
+}
