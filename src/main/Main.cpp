@@ -1,4 +1,6 @@
 #include "main/Program.h"
+#include "platform/CodePage.h"
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "tables/ObjectTableU.h"
 
@@ -11,6 +13,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VEXORIN_VERSION));
 
     SystemPlatform system;
+    // The code page of every file shared with the Windows version: the user's
+    // language's, or the one given with --codepage N.
+    QString problem;
+    CodePage::setSystem(CodePage::forProgram(QCoreApplication::arguments(), &problem));
+    if (!problem.isEmpty())
+        system.platform().dialogs.error(problem);
     Program program(system.platform());
     program.form1.show();
     const int exitCode = app.exec();
