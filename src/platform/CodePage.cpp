@@ -136,9 +136,9 @@ int byteOfUnassigned(char16_t c, int codePage)
 
 // Runs one conversion of the whole input through cd into out. onBadInput is
 // called at input the converter refuses; it writes one stand-in unit and says
-// how many input bytes it took.
+// how many input bytes it took, or 0 to give up: convert then returns false.
 template <typename Unit, typename OnBadInput>
-void convert(iconv_t cd, QByteArrayView input, std::basic_string<Unit>* out, OnBadInput onBadInput)
+bool convert(iconv_t cd, QByteArrayView input, std::basic_string<Unit>* out, OnBadInput onBadInput)
 {
     char* in = const_cast<char*>(input.data());
     size_t inLeft = size_t(input.size());
@@ -173,11 +173,14 @@ void convert(iconv_t cd, QByteArrayView input, std::basic_string<Unit>* out, OnB
         }
         used = size_t(outPos - reinterpret_cast<char*>(out->data()));
         const size_t taken = onBadInput(in, inLeft, reinterpret_cast<Unit*>(outPos));
+        if (taken == 0)
+            return false;
         used += sizeof(Unit);
         in += taken;
         inLeft -= taken;
     }
     out->resize(used / sizeof(Unit));
+    return true;
 }
 
 } // namespace
@@ -281,43 +284,32 @@ int forProgram(const QStringList& arguments, QString* problem)
     return forLocale(localeFromEnvironment());
 }
 
-QByteArray encode(QStringView text, bool* lossless, int codePage)
+std::optional<QByteArray> encode(QStringView text, int codePage)
 {
-    if (lossless)
-        *lossless = true;
     if (isAscii(text))
         return text.toLatin1();
     const iconv_t cd = converter(codePage, Direction::ToBytes);
-    bool allKept = true;
+    if (cd == Converters::invalid())
+        return std::nullopt;
     std::string out;
-    if (cd == Converters::invalid()) {
-        out.assign(size_t(text.size()), '?');
-        allKept = false;
-    } else {
-        const QByteArrayView input(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        convert(cd, input, &out, [&](const char* at, size_t left, char* stand) {
-            const char16_t c = qFromUnaligned<char16_t>(at);
-            const char byte = char(byteOfUnassigned(c, codePage));
-            // Only a byte that reads back as this character stands for it.
-            if (byteOfUnassigned(c, codePage) >= 0 && decode(QByteArrayView(&byte, 1), codePage) == QChar(c)) {
-                *stand = byte;
-                return size_t(2);
-            }
-            *stand = '?';
-            allKept = false;
-            // A surrogate pair is one character and one '?'.
-            const bool pair = QChar::isHighSurrogate(c) && left >= 4 &&
-                              QChar::isLowSurrogate(qFromUnaligned<char16_t>(at + 2));
-            return size_t(pair ? 4 : 2);
-        });
-    }
+    const QByteArrayView input(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const bool kept = convert(cd, input, &out, [&](const char* at, size_t, char* stand) {
+        const char16_t c = qFromUnaligned<char16_t>(at);
+        const int byte = byteOfUnassigned(c, codePage);
+        const char b = char(byte);
+        // Only a byte that reads back as this character stands for it.
+        if (byte < 0 || decode(QByteArrayView(&b, 1), codePage) != QChar(c))
+            return size_t(0);
+        *stand = b;
+        return size_t(2);
+    });
+    if (!kept)
+        return std::nullopt;
     QByteArray bytes(out.data(), qsizetype(out.size()));
-    // Some characters are written as a look-alike (Japanese "¥" as "\"); only
-    // bytes that read back as the same text count as kept.
-    if (allKept && decode(bytes, codePage) != text)
-        allKept = false;
-    if (lossless)
-        *lossless = allKept;
+    // Some characters are written as a look-alike (Japanese "¥" as ""); only
+    // bytes that read back as the same text count.
+    if (decode(bytes, codePage) != text)
+        return std::nullopt;
     return bytes;
 }
 
@@ -352,13 +344,11 @@ int ofTextFile(QByteArrayView bytes)
 
 QByteArray encodeTextFile(QStringView text, bool* complete)
 {
-    bool kept = false;
-    QByteArray bytes = encode(text, &kept);
     // Code page bytes that happen to be valid UTF-8 would be read back as UTF-8.
-    if (kept && (system() == Utf8 || ofTextFile(bytes) != Utf8)) {
+    if (std::optional<QByteArray> bytes = encode(text); bytes && (system() == Utf8 || ofTextFile(*bytes) != Utf8)) {
         if (complete)
             *complete = true;
-        return bytes;
+        return *bytes;
     }
     if (complete)
         *complete = text.isValidUtf16();

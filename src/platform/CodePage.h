@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
+
 // The system's 8-bit code page: the ANSI code page Windows picks for the
 // user's language, in which every file the program shares with the Windows
 // version is written byte for byte as that version wrote it. Conversions go
@@ -45,9 +47,9 @@ QString localeFromEnvironment();
 // message in *problem.
 int forProgram(const QStringList& arguments, QString* problem = nullptr);
 
-// Converts text to the code page. *lossless tells whether every character was
-// kept; one that was not is written as '?'.
-QByteArray encode(QStringView text, bool* lossless = nullptr, int codePage = system());
+// Converts text to the code page; nothing when it holds a character the code
+// page cannot keep (one that would come back as another).
+std::optional<QByteArray> encode(QStringView text, int codePage = system());
 
 // Converts bytes of the code page to text; never fails.
 QString decode(QByteArrayView bytes, int codePage = system());

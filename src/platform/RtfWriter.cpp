@@ -399,12 +399,10 @@ void Writer::writeText(const QString& text)
         QString character(c);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             character += text.at(++i);
-        bool lossless = false;
-        const QByteArray bytes = CodePage::encode(character, &lossless, m_codePage);
-        if (lossless) {
+        if (const std::optional<QByteArray> bytes = CodePage::encode(character, m_codePage)) {
             // A double-byte character is its lead and trail byte, each escaped.
             QByteArray escapes;
-            for (const char byte : bytes)
+            for (const char byte : *bytes)
                 escapes += "\\'" + QByteArray::number(uchar(byte), 16).rightJustified(2, '0');
             symbol(escapes.constData());
             continue;

@@ -134,16 +134,17 @@ private:
 
     bool string(const QString& text)
     {
-        bool lossless = false;
-        QByteArray encoded = CodePage::encode(text, &lossless);
-        quint8 type = encoded.size() <= 255 ? kString : kLongString;
-        if (!lossless) {
+        QByteArray encoded;
+        quint8 type = kUtf8String;
+        if (std::optional<QByteArray> inCodePage = CodePage::encode(text)) {
+            encoded = *inCodePage;
+            type = encoded.size() <= 255 ? kString : kLongString;
+        } else if (text.isValidUtf16()) {
             // Keep every character rather than write '?' for those the code page lacks.
-            if (!text.isValidUtf16())
-                return fail(QStringLiteral("%1 holds a damaged character that cannot be stored")
-                                .arg(context("the string")));
             encoded = text.toUtf8();
-            type = kUtf8String;
+        } else {
+            return fail(QStringLiteral("%1 holds a damaged character that cannot be stored")
+                            .arg(context("the string")));
         }
         if (encoded.size() > kMaxLength32)
             return fail(QStringLiteral("%1 is too long").arg(context("the string")));
