@@ -167,7 +167,7 @@ bool convert(iconv_t cd, QByteArrayView input, std::basic_string<Unit>* out, OnB
             break;
         // EILSEQ, or EINVAL for a sequence cut off at the end. A character the
         // converter holds back (to join an accent to it) comes first.
-        if (iconv(cd, nullptr, nullptr, &outPos, &outLeft) == size_t(-1)) {
+        if (iconv(cd, nullptr, nullptr, &outPos, &outLeft) == size_t(-1) && errno == E2BIG) {
             out->resize(out->size() * 2);
             continue;
         }
@@ -205,7 +205,8 @@ bool isSupported(int codePage)
 
 bool isKnown(int codePage)
 {
-    return converter(codePage, Direction::ToText) != Converters::invalid() &&
+    // Windows numbers code pages in 16 bits.
+    return codePage > 0 && codePage <= 0xFFFF && converter(codePage, Direction::ToText) != Converters::invalid() &&
            converter(codePage, Direction::ToBytes) != Converters::invalid();
 }
 

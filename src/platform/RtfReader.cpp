@@ -865,7 +865,7 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
         return text;
     }
     // A code page the converter does not know reads as Windows-1252.
-    return CodePage::decode(bytes, codePage > 0 && CodePage::isKnown(codePage) ? codePage : 1252);
+    return CodePage::decode(bytes, CodePage::isKnown(codePage) ? codePage : 1252);
 }
 
 void Reader::commitFont()
