@@ -148,44 +148,33 @@ bool AlarmFile::read(QIODevice& device)
     m_corrupted = false;
     m_error.clear();
 
-    QByteArray pending;
-    qsizetype scanFrom = 0; // pending holds no line end before this
-    qint64 lineNumber = 0;
-    bool atEnd = false;
+    // The file is in UTF-8 or in the code page as a whole: read it all first.
+    QByteArray bytes;
     char chunk[1 << 16];
-    while (!atEnd) {
+    for (;;) {
         const qint64 got = device.read(chunk, sizeof chunk);
         if (got < 0) {
             m_error = describeDevice(device) + QStringLiteral(" could not be read: ") +
                       device.errorString();
             return false;
         }
-        atEnd = got == 0;
-        pending.append(chunk, got);
+        if (got == 0)
+            break;
+        bytes.append(chunk, got);
+    }
+    const QString text = CodePage::decodeTextFile(bytes);
 
-        qsizetype start = 0;
-        qsizetype i = scanFrom;
-        for (; i < pending.size(); ++i) {
-            const char c = pending[i];
-            if (c != '\n' && c != '\r')
-                continue;
-            // A CR at the end of what has arrived may be the first half of a CR LF.
-            if (c == '\r' && i + 1 == pending.size() && !atEnd)
-                break;
-            const QString line =
-                CodePage::fromWindows1252(QByteArrayView(pending).sliced(start, i - start));
-            if (c == '\r' && i + 1 < pending.size() && pending[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-            if (!takeLine(line, ++lineNumber))
-                return false;
-        }
-        pending.remove(0, start);
-        scanFrom = i - start;
-        if (atEnd && !pending.isEmpty()) {
-            if (!takeLine(CodePage::fromWindows1252(pending), ++lineNumber))
-                return false;
-        }
+    qint64 lineNumber = 0;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        if (!takeLine(QStringView(text).sliced(start, end - start), ++lineNumber))
+            return false;
+        if (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
     }
     return true;
 }
@@ -207,33 +196,42 @@ bool AlarmFile::load(const QString& path)
     return false;
 }
 
-QByteArray AlarmFile::lineOf(const AlarmRow& row)
+QString AlarmFile::lineText(const AlarmRow& row)
 {
     QString time = withoutLineBreaks(row.time);
     if (time.size() > TimeBlank)
         time.remove(TimeBlank, 1);
-    const QString line = (row.enabled ? QStringLiteral("1") : QStringLiteral("0")) + u'-' +
-                         nameField(withoutLineBreaks(row.name)) + u'-' + fieldText(time) + u'-' +
-                         fieldText(withoutLineBreaks(row.duration)) + u'-' +
-                         fieldText(withoutLineBreaks(row.unit)) + u'-' +
-                         fieldText(withoutLineBreaks(row.sound)) + u'-' +
-                         fieldText(withoutLineBreaks(row.active)) + QStringLiteral("-\r\n");
-    return CodePage::toWindows1252(line);
+    return (row.enabled ? QStringLiteral("1") : QStringLiteral("0")) + u'-' +
+           nameField(withoutLineBreaks(row.name)) + u'-' + fieldText(time) + u'-' +
+           fieldText(withoutLineBreaks(row.duration)) + u'-' + fieldText(withoutLineBreaks(row.unit)) + u'-' +
+           fieldText(withoutLineBreaks(row.sound)) + u'-' + fieldText(withoutLineBreaks(row.active)) +
+           QStringLiteral("-\r\n");
 }
 
-QByteArray AlarmFile::toBytes(const QList<AlarmRow>& rows)
+QByteArray AlarmFile::lineOf(const AlarmRow& row)
 {
-    QByteArray bytes;
-    bytes.reserve(rows.size() * 64);
+    return toBytes({row});
+}
+
+QByteArray AlarmFile::toBytes(const QList<AlarmRow>& rows, bool* complete)
+{
+    QString text;
+    text.reserve(rows.size() * 64);
     for (const AlarmRow& row : rows)
-        bytes += lineOf(row);
-    return bytes;
+        text += lineText(row);
+    return CodePage::encodeTextFile(text, complete);
 }
 
 bool AlarmFile::write(QIODevice& device, const QList<AlarmRow>& rows)
 {
     m_error.clear();
-    const QByteArray bytes = toBytes(rows);
+    bool complete = false;
+    const QByteArray bytes = toBytes(rows, &complete);
+    if (!complete) {
+        m_error = describeDevice(device) + QStringLiteral(" was not written: an alarm holds damaged text "
+                                                          "(a broken character) that no encoding can store");
+        return false;
+    }
     if (device.write(bytes) != bytes.size()) {
         m_error = describeDevice(device) + QStringLiteral(" could not be written: ") +
                   device.errorString();

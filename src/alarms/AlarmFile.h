@@ -20,8 +20,9 @@ struct AlarmRow {
     bool operator==(const AlarmRow&) const = default;
 };
 
-// The alarm file "Alarm.dat": one line per row, in list order, Windows-1252,
-// every line ended by CR LF. A line holds seven fields each followed by "-":
+// The alarm file "Alarm.dat": one line per row, in list order, in the system
+// code page (or wholly in UTF-8 when a row holds a character the code page
+// lacks, see CodePage), every line ended by CR LF. A line holds seven fields each followed by "-":
 // the check box ("1" or "0"), the name with its blanks written as "+", the Time
 // text without the blank between date and time, Duration, Unit, Sound, Active.
 //
@@ -59,11 +60,14 @@ public:
     };
     static QList<Field> splitFields(QStringView line);
 
-    // One line of the file with its CR LF, in Windows-1252.
+    // One line of the file with its CR LF, as a file of that one row.
     static QByteArray lineOf(const AlarmRow& row);
-    static QByteArray toBytes(const QList<AlarmRow>& rows);
+    // *complete is false when a row holds damaged text that no encoding can
+    // store; write and save then refuse to write.
+    static QByteArray toBytes(const QList<AlarmRow>& rows, bool* complete = nullptr);
 
 private:
+    static QString lineText(const AlarmRow& row);
     bool takeLine(QStringView line, qint64 lineNumber);
 
     QList<AlarmRow> m_rows;

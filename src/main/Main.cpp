@@ -1,5 +1,7 @@
 #include "main/PaintReport.h"
 #include "main/Program.h"
+#include "platform/CodePage.h"
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "tables/ObjectTableU.h"
 
@@ -12,6 +14,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VEXORIN_VERSION));
 
     SystemPlatform system;
+    // The code page of every file shared with the Windows version: the user's
+    // language's, or the one given with --codepage N.
+    QString problem;
+    CodePage::setSystem(CodePage::forProgram(QCoreApplication::arguments(), &problem));
+    if (!problem.isEmpty())
+        system.platform().dialogs.error(problem);
     Program program(system.platform());
     // Set by the board benchmarks only (bench/board_window.sh).
     if (const QByteArray report = qgetenv("VEXORIN_PAINT_REPORT"); !report.isEmpty())

@@ -1,5 +1,7 @@
 #include "notes/StatusFile.h"
 
+#include "platform/CodePage.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <algorithm>
@@ -71,11 +73,12 @@ QList<std::pair<int, Ini::Document>> buttonSections(const QByteArray& bytes, int
 {
     QList<std::pair<int, Ini::Document>> sections;
     QSet<int> seen;
+    const int codePage = CodePage::ofTextFile(bytes);
     int open = 0; // number of the section being collected, 0 for none
     qsizetype openStart = 0;
     const auto finish = [&](qsizetype end) {
         if (open > 0)
-            sections.append({open, Ini::Document::fromBytes(QByteArrayView(bytes).sliced(openStart, end - openStart))});
+            sections.append({open, Ini::Document::fromBytes(QByteArrayView(bytes).sliced(openStart, end - openStart), codePage)});
         open = 0;
     };
     qsizetype start = 0;

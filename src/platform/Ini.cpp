@@ -46,18 +46,16 @@ bool sameName(QStringView a, QStringView b)
     return true;
 }
 
-// The Windows calls took C strings in the ANSI code page: text ended at a NUL and
-// characters outside the code page arrived as '?'. Doing the same here lets a name
-// written with such characters be found again by the same name.
-QString asAnsi(const QString& text)
+// The Windows calls took C strings: text ended at a NUL.
+QString upToNul(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return CodePage::fromWindows1252(CodePage::toWindows1252(nul < 0 ? text : text.left(nul)));
+    return nul < 0 ? text : text.left(nul);
 }
 
 QString normalizedName(const QString& name)
 {
-    return trimmedBlanks(asAnsi(name));
+    return trimmedBlanks(upToNul(name));
 }
 
 bool hasLineBreak(const QString& text)
@@ -94,7 +92,12 @@ Document::Line Document::makeLine(QString text, Ending ending)
 
 Document Document::fromBytes(QByteArrayView bytes)
 {
-    // Windows-1252 decoding maps every byte to one character and back, so the
+    return fromBytes(bytes, CodePage::ofTextFile(bytes));
+}
+
+Document Document::fromBytes(QByteArrayView bytes, int codePage)
+{
+    // Decoding gives every byte back when the text is encoded again, so the
     // lines can be held as text and still be written out byte for byte.
     Document doc;
     const qsizetype n = bytes.size();
@@ -119,7 +122,7 @@ Document Document::fromBytes(QByteArrayView bytes)
             ending = crLf ? Ending::CrLf : Ending::Cr;
             next = end + (crLf ? 2 : 1);
         }
-        doc.m_lines.push_back(makeLine(CodePage::fromWindows1252(bytes.sliced(start, end - start)), ending));
+        doc.m_lines.push_back(makeLine(CodePage::decode(bytes.sliced(start, end - start), codePage), ending));
         start = next;
     }
     return doc;
@@ -216,7 +219,7 @@ bool Document::writeString(const QString& section, const QString& key, const QSt
 {
     const QString sectionName = normalizedName(section);
     const QString keyName = normalizedName(key);
-    const QString text = asAnsi(value);
+    const QString text = upToNul(value);
     QString problem;
     if (sectionName.isEmpty())
         problem = QStringLiteral("empty section name");
@@ -277,25 +280,32 @@ bool Document::eraseSection(const QString& section)
     return removed;
 }
 
-QByteArray Document::toBytes() const
+QByteArray Document::toBytes(bool* complete) const
 {
-    QByteArray out;
+    QString text;
     for (const Line& line : m_lines) {
-        out += CodePage::toWindows1252(line.text);
+        text += line.text;
         switch (line.ending) {
-        case Ending::CrLf: out += "\r\n"; break;
-        case Ending::Lf: out += '\n'; break;
-        case Ending::Cr: out += '\r'; break;
+        case Ending::CrLf: text += u"\r\n"; break;
+        case Ending::Lf: text += u'\n'; break;
+        case Ending::Cr: text += u'\r'; break;
         case Ending::None: break;
         }
     }
-    return out;
+    return CodePage::encodeTextFile(text, complete);
 }
 
 bool Document::save(const QString& filePath, QString* error) const
 {
+    bool complete = false;
+    const QByteArray bytes = toBytes(&complete);
+    if (!complete) {
+        if (error)
+            *error = QStringLiteral("Cannot write the settings file \"%1\": it holds damaged text that no "
+                                    "encoding can store").arg(filePath);
+        return false;
+    }
     QSaveFile file(filePath);
-    const QByteArray bytes = toBytes();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !commitWhole(file)) {
         if (error)
             *error = QStringLiteral("Cannot write the settings file \"%1\": %2").arg(filePath, file.errorString());

@@ -17,7 +17,8 @@
 // - Lines end with CR LF, LF or CR; the last line may have no line end.
 // - Lines before the first section, comment lines (';') and lines without '='
 //   are never keys; all of them are kept byte for byte when the file is rewritten.
-// - Files are Windows-1252; every line written ends with CR LF.
+// - Files are in the system code page, or wholly in UTF-8 when they hold text
+//   the code page cannot (see CodePage); every line written ends with CR LF.
 // - The first section of a name is the one read and written.
 namespace Ini {
 
@@ -27,7 +28,10 @@ class Document {
 public:
     Document() = default;
 
+    // The file's bytes, in the code page CodePage::ofTextFile() finds for them
+    // or in the one given.
     static Document fromBytes(QByteArrayView bytes);
+    static Document fromBytes(QByteArrayView bytes, int codePage);
 
     // Reads filePath. A missing file gives an empty document with *ok = true.
     // A file that exists but cannot be read (or is not a plain file) gives an
@@ -53,7 +57,9 @@ public:
     // next section header. Returns whether anything was removed.
     bool eraseSection(const QString& section);
 
-    QByteArray toBytes() const;
+    // The whole file; *complete is false when it holds damaged text that no
+    // encoding can store.
+    QByteArray toBytes(bool* complete = nullptr) const;
 
     // Writes the whole file through QSaveFile: the file is replaced completely or
     // left as it was. Returns false and sets *error (naming the path) on failure.
@@ -64,7 +70,7 @@ private:
     enum class Ending { None, CrLf, Lf, Cr };
 
     struct Line {
-        QString text; // the line's bytes as Windows-1252, without the line end
+        QString text; // the line's text, without the line end
         Ending ending = Ending::CrLf;
         Kind kind = Kind::Other;
         QString name;        // section or key name, blanks removed

@@ -25,7 +25,7 @@ bool looksLikeRtf(const QByteArray& data)
 }
 
 // A note that is not RTF: UTF-8 when the bytes are valid UTF-8, otherwise
-// Windows-1252 as the Windows program kept plain text.
+// the system code page as the Windows program kept plain text.
 QString decodePlainText(QByteArray data)
 {
     if (data.startsWith("\xEF\xBB\xBF"))
@@ -33,7 +33,7 @@ QString decodePlainText(QByteArray data)
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(data);
     if (utf8.hasError())
-        text = CodePage::fromWindows1252(data);
+        text = CodePage::decode(data);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

@@ -14,12 +14,13 @@ namespace RichText {
 
 // Fills document from RTF, replacing what it held. A zero-byte input is an
 // empty note; an input that is not RTF (does not start with "{\rtf") is plain
-// text, decoded as UTF-8 when it is valid UTF-8, otherwise as Windows-1252.
+// text, decoded as UTF-8 when it is valid UTF-8, otherwise in the system code page.
 // Returns false and sets *error only for an input that cannot be read at all;
 // damaged RTF loads as much of its text as can be found.
 bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr);
 
-// Writes document as RTF (Windows-1252 with \u escapes, CR LF line ends).
+// Writes document as RTF (the system code page, named in \ansicpg, with \u
+// escapes for other characters, CR LF line ends).
 bool write(const QTextDocument* document, QIODevice* device, QString* error = nullptr);
 
 bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr);

@@ -14,7 +14,6 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QStringDecoder>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -370,7 +369,6 @@ private:
     ColorBuilder m_colorBuilder;
     Picture m_picture;
     bool m_inPicture = false;
-    std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
 
     QByteArray m_bytes; // \'hh and raw bytes not yet decoded
     QString m_run;      // decoded text not yet in the document
@@ -862,45 +860,12 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
     if (codePage == kSymbolCodePage) {
         // Symbol fonts hold glyphs, not characters; Windows-1252 keeps the
         // letters readable and the common bullet of rich-edit lists is mapped.
-        QString text = CodePage::fromWindows1252(bytes);
+        QString text = CodePage::decode(bytes, 1252);
         text.replace(QChar(0x00B7), QChar(0x2022));
         return text;
     }
-    if (codePage == 1252 || codePage <= 0)
-        return CodePage::fromWindows1252(bytes);
-    if (codePage == 65001)
-        return QString::fromUtf8(bytes);
-
-    auto it = m_decoders.find(codePage);
-    if (it == m_decoders.end()) {
-        std::unique_ptr<QStringDecoder> decoder;
-        QList<QByteArray> names;
-        switch (codePage) {
-        case 10000: names << "macintosh"; break;
-        case 20932:
-        case 51932: names << "EUC-JP"; break;
-        case 51949: names << "EUC-KR"; break;
-        case 54936: names << "GB18030"; break;
-        default:
-            if (codePage >= 28591 && codePage <= 28605)
-                names << "ISO-8859-" + QByteArray::number(codePage - 28590);
-            break;
-        }
-        const QByteArray number = QByteArray::number(codePage);
-        names << "windows-" + number << "CP" + number << "IBM" + number;
-        for (const QByteArray& name : names) {
-            auto candidate = std::make_unique<QStringDecoder>(name.constData(),
-                                                              QStringDecoder::Flag::Stateless);
-            if (candidate->isValid()) {
-                decoder = std::move(candidate);
-                break;
-            }
-        }
-        it = m_decoders.emplace(codePage, std::move(decoder)).first;
-    }
-    if (!it->second)
-        return CodePage::fromWindows1252(bytes);
-    return it->second->decode(bytes);
+    // A code page the converter does not know reads as Windows-1252.
+    return CodePage::decode(bytes, CodePage::isKnown(codePage) ? codePage : 1252);
 }
 
 void Reader::commitFont()

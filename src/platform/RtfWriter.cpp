@@ -1,7 +1,7 @@
 // RTF writer: the form the Windows rich-edit control writes, which WordPad,
-// Word and LibreOffice open alike. Windows-1252 text with \'hh for its upper
-// half and \uN? for everything else, a font table and a colour table of what
-// the document uses, one \par at the end of every paragraph (the last one
+// Word and LibreOffice open alike. Text in the system code page with \'hh for
+// each byte outside ASCII and \uN? for everything else, a font table and a
+// colour table of what the document uses, one \par at the end of every paragraph (the last one
 // included, as the rich-edit control does), CR LF line ends.
 
 #include "platform/RtfCodec.h"
@@ -30,6 +30,27 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // 96 pixels an inch
 constexpr int kWrapColumn = 200;        // a line is broken at the next token after this
 constexpr int kHexPerLine = 128;
+
+// The \fcharset Windows gives fonts in a document of the code page.
+int charsetFor(int codePage)
+{
+    switch (codePage) {
+    case 874: return 222;
+    case 932: return 128;
+    case 936: return 134;
+    case 949: return 129;
+    case 950: return 136;
+    case 1250: return 238;
+    case 1251: return 204;
+    case 1253: return 161;
+    case 1254: return 162;
+    case 1255: return 177;
+    case 1256: return 178;
+    case 1257: return 186;
+    case 1258: return 163;
+    default: return 0;
+    }
+}
 
 struct CharState {
     bool bold = false;
@@ -85,6 +106,8 @@ private:
     void wrapIfLong();
 
     const QTextDocument* m_document;
+    // The note's code page: the system's, as the rich-edit control writes it.
+    const int m_codePage = CodePage::system() == CodePage::Utf8 ? 1252 : CodePage::system();
     QByteArray m_out;
     int m_column = 0;
     bool m_needDelimiter = false;
@@ -376,12 +399,12 @@ void Writer::writeText(const QString& text)
         QString character(c);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             character += text.at(++i);
-        bool lossless = false;
-        const QByteArray bytes = CodePage::toWindows1252(character, &lossless);
-        if (lossless && bytes.size() == 1) {
-            char escape[5];
-            qsnprintf(escape, sizeof escape, "\\'%02x", uchar(bytes.at(0)));
-            symbol(escape);
+        if (const std::optional<QByteArray> bytes = CodePage::encode(character, m_codePage)) {
+            // A double-byte character is its lead and trail byte, each escaped.
+            QByteArray escapes;
+            for (const char byte : *bytes)
+                escapes += "\\'" + QByteArray::number(uchar(byte), 16).rightJustified(2, '0');
+            symbol(escapes.constData());
             continue;
         }
         for (const QChar unit : character) {
@@ -442,12 +465,12 @@ QByteArray Writer::run()
 {
     collectTables();
 
-    raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl");
+    raw("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(m_codePage) + "\\deff0\\nouicompat\\deflang1033{\\fonttbl");
     for (qsizetype i = 0; i < m_fonts.size(); ++i) {
         symbol("{");
         word("f", int(i));
         word("fnil");
-        word("fcharset", 0);
+        word("fcharset", charsetFor(m_codePage));
         writeText(m_fonts.at(i));
         symbol(";}");
     }

@@ -19,12 +19,12 @@ enum : quint8 {
     kInt8 = 0x02,
     kInt16 = 0x03,
     kInt32 = 0x04,
-    kString = 0x06,      // length byte, Windows-1252
+    kString = 0x06,      // length byte, the system code page
     kIdentifier = 0x07,
     kFalse = 0x08,
     kTrue = 0x09,
     kSet = 0x0B,
-    kLongString = 0x0C,  // 4-byte length, Windows-1252
+    kLongString = 0x0C,  // 4-byte length, the system code page
     kWideString = 0x12,  // 4-byte length in UTF-16 units, UTF-16LE (read only)
     kInt64 = 0x13,
     kUtf8String = 0x14,  // 4-byte byte length, UTF-8
@@ -136,13 +136,17 @@ private:
 
     bool string(const QString& text)
     {
-        bool lossless = false;
-        QByteArray encoded = CodePage::toWindows1252(text, &lossless);
-        quint8 type = encoded.size() <= 255 ? kString : kLongString;
-        if (!lossless) {
-            // Keep every character rather than write '?' for those Windows-1252 lacks.
+        QByteArray encoded;
+        quint8 type = kUtf8String;
+        if (std::optional<QByteArray> inCodePage = CodePage::encode(text)) {
+            encoded = *inCodePage;
+            type = encoded.size() <= 255 ? kString : kLongString;
+        } else if (text.isValidUtf16()) {
+            // Keep every character rather than write '?' for those the code page lacks.
             encoded = text.toUtf8();
-            type = kUtf8String;
+        } else {
+            return fail(QStringLiteral("%1 holds a damaged character that cannot be stored")
+                            .arg(context("the string")));
         }
         if (encoded.size() > kMaxLength32)
             return fail(QStringLiteral("%1 is too long").arg(context("the string")));
@@ -295,7 +299,7 @@ public:
         case kLongString:
             if (!counted(type == kString ? 1 : 4, 1, "string", &data))
                 return false;
-            *v = Value::fromString(CodePage::fromWindows1252(data));
+            *v = Value::fromString(CodePage::decode(data));
             return true;
         case kUtf8String:
             if (!counted(4, 1, "string", &data))

@@ -26,7 +26,7 @@ bool isBlank(char c)
 QString quoted(const QByteArray& bytes)
 {
     constexpr int Shown = 24;
-    QString text = CodePage::fromWindows1252(QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), Shown)));
+    QString text = CodePage::decode(QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), Shown)));
     if (bytes.size() > Shown)
         text += QStringLiteral("...");
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -71,6 +71,9 @@ bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
     }
     return true;
 }
+
+const QString DamagedText =
+    QStringLiteral("The table holds damaged text (a broken character) that no encoding can store.");
 
 } // namespace
 
@@ -234,18 +237,19 @@ bool Reader::readCells(int columns, int rows, Columns* cells)
 {
     columns = std::max(columns, 0);
     rows = std::max(rows, 0);
-    cells->clear();
-    cells->reserve(columns);
+    // The file is in UTF-8 or in the code page as a whole, so the lines are
+    // decoded once all of them are read.
+    QList<QByteArrayList> lines;
+    lines.reserve(columns);
     bool ended = false;
     bool failed = false;
     QByteArray line;
     for (int c = 0; c < columns; ++c) {
-        QStringList column;
-        column.reserve(rows);
+        QByteArrayList column;
         for (int r = 0; r < rows && !ended && !failed; ++r) {
             switch (nextLine(&line)) {
             case Line::Read:
-                column.append(line.isEmpty() ? QString() : CodePage::fromWindows1252(line));
+                column.append(line);
                 break;
             case Line::End:
                 ended = true;
@@ -255,45 +259,65 @@ bool Reader::readCells(int columns, int rows, Columns* cells)
                 break;
             }
         }
-        column.resize(rows);
-        cells->append(std::move(column));
+        lines.append(std::move(column));
+    }
+    QByteArrayList all;
+    for (const QByteArrayList& column : lines)
+        all += column;
+    const int codePage = CodePage::ofTextFile(all.join('\n'));
+
+    cells->clear();
+    cells->reserve(columns);
+    for (const QByteArrayList& column : lines) {
+        QStringList texts;
+        texts.reserve(rows);
+        for (const QByteArray& bytes : column)
+            texts.append(bytes.isEmpty() ? QString() : CodePage::decode(bytes, codePage));
+        texts.resize(rows);
+        cells->append(std::move(texts));
     }
     return !failed;
 }
 
-QByteArray toBytes(const Columns& columns, int rows)
+QByteArray toBytes(const Columns& columns, int rows, bool* complete)
 {
-    QByteArray out;
+    QString text;
     qsizetype size = 32;
     for (const QStringList& column : columns)
         for (int r = 0; r < rows && r < column.size(); ++r)
             size += column.at(r).size() + 2;
-    out.reserve(size + qsizetype(columns.size()) * rows * 2);
+    text.reserve(size + qsizetype(columns.size()) * rows * 2);
 
-    out += QByteArray::number(columns.size()) + "\r\n" + QByteArray::number(rows) + "\r\n";
+    text += QString::number(columns.size()) + QStringLiteral("\r\n") + QString::number(rows) + QStringLiteral("\r\n");
     for (const QStringList& column : columns) {
         for (int r = 0; r < rows; ++r) {
             if (r < column.size()) {
-                const QString& text = column.at(r);
-                if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-                    QString oneLine = text;
+                const QString& cell = column.at(r);
+                if (cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'))) {
+                    QString oneLine = cell;
                     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
                     oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
                     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-                    out += CodePage::toWindows1252(oneLine);
+                    text += oneLine;
                 } else {
-                    out += CodePage::toWindows1252(text);
+                    text += cell;
                 }
             }
-            out += "\r\n";
+            text += QStringLiteral("\r\n");
         }
     }
-    return out;
+    return CodePage::encodeTextFile(text, complete);
 }
 
 bool write(QIODevice& device, const Columns& columns, int rows, QString* error)
 {
-    const QByteArray bytes = toBytes(columns, rows);
+    bool complete = false;
+    const QByteArray bytes = toBytes(columns, rows, &complete);
+    if (!complete) {
+        if (error)
+            *error = DamagedText;
+        return false;
+    }
     if (device.write(bytes) != bytes.size()) {
         if (error)
             *error = QStringLiteral("The table could not be written: %1").arg(device.errorString());
@@ -304,7 +328,15 @@ bool write(QIODevice& device, const Columns& columns, int rows, QString* error)
 
 bool save(const QString& path, const Columns& columns, int rows, QString* error)
 {
-    return writeWhole(path, toBytes(columns, rows), error);
+    bool complete = false;
+    const QByteArray bytes = toBytes(columns, rows, &complete);
+    if (!complete) {
+        if (error)
+            *error = DamagedText + QStringLiteral("\nThe table file %1 is left as it was.")
+                                       .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return writeWhole(path, bytes, error);
 }
 
 bool copy(const QString& source, const QString& target, QString* error)

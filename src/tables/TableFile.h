@@ -7,7 +7,8 @@
 
 class QIODevice;
 
-// The table file: Windows-1252 text, every line ended by CR LF. Line 1 holds
+// The table file: text in the system code page, or wholly in UTF-8 when a cell
+// holds a character the code page lacks (see CodePage); every line ended by CR LF. Line 1 holds
 // the column count, line 2 the row count, then one line per cell, column by
 // column: the cells of column 0 from row 0 down, then those of column 1, and
 // so on. Header cells are stored like the others; an empty cell is an empty
@@ -67,7 +68,9 @@ private:
 // The bytes of a table file holding rows rows of each column. A line break
 // inside a cell text is written as a blank, so that every later cell keeps
 // its line.
-QByteArray toBytes(const Columns& columns, int rows);
+// *complete is false when a cell holds damaged text that no encoding can store;
+// write and save then refuse to write.
+QByteArray toBytes(const Columns& columns, int rows, bool* complete = nullptr);
 
 // Writes the table to an open device.
 bool write(QIODevice& device, const Columns& columns, int rows, QString* error);

@@ -1,5 +1,6 @@
 #include "alarms/AlarmFile.h"
 #include "support/QtPrinters.h"
+#include "support/SystemCodePage.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -280,4 +281,52 @@ TEST(AlarmFileTest, SaveReplacesTheWholeFileAndLoadNamesAMissingFile)
     EXPECT_TRUE(file.errorString().contains("missing")) << file.errorString().toStdString();
     EXPECT_FALSE(file.save(dir.filePath("missing/Alarm.dat"), {taxReturn()}));
     EXPECT_TRUE(file.errorString().contains("missing"));
+}
+
+TEST(AlarmFileTest, FilesTheWindowsVersionWroteIn1250And1251And932ReadAndWriteBackByteIdentical)
+{
+    const struct {
+        int codePage;
+        const char* name;
+        QStringList names;
+    } files[] = {
+        {1250, "alarm-1250.dat", {QStringLiteral("Łódź pompa")}},
+        {1251, "alarm-1251.dat", {QStringLiteral("Насос 1"), QStringLiteral("Цех")}},
+        {932, "alarm-932.dat", {QStringLiteral("ポンプ 1号")}},
+    };
+    for (const auto& f : files) {
+        const SystemCodePage codePage(f.codePage);
+        const QByteArray bytes = fixture(f.name);
+        bool ok = false;
+        const AlarmFile file = readBytes(bytes, &ok);
+        ASSERT_TRUE(ok) << f.name << ": " << file.errorString().toStdString();
+        QStringList names;
+        for (const AlarmRow& row : file.rows())
+            names.append(row.name);
+        EXPECT_EQ(names, f.names) << f.name;
+        EXPECT_EQ(AlarmFile::toBytes(file.rows()), bytes) << f.name;
+    }
+}
+
+TEST(AlarmFileTest, NamesBeyondTheCodePageAreKeptInAUtf8FileAndDamagedTextIsRefused)
+{
+    const SystemCodePage western(1252);
+    AlarmRow pump = taxReturn();
+    pump.name = QStringLiteral("Насос 1");
+    AlarmRow factory = taxReturn();
+    factory.name = QStringLiteral("工厂 Café");
+    const QByteArray bytes = AlarmFile::toBytes({pump, factory});
+    EXPECT_EQ(bytes, QStringLiteral("1-Насос+1-07.12.202614:30:00-3-Days-Off-False-\r\n"
+                                    "1-工厂+Café-07.12.202614:30:00-3-Days-Off-False-\r\n").toUtf8());
+    bool ok = false;
+    EXPECT_EQ(readBytes(bytes, &ok).rows(), (QList<AlarmRow>{pump, factory}));
+    EXPECT_TRUE(ok);
+
+    pump.name += QChar(0xD800);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    AlarmFile file;
+    EXPECT_FALSE(file.write(buffer, {pump}));
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("damaged"))) << file.errorString().toStdString();
+    EXPECT_TRUE(buffer.data().isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "notes/StatusFile.h"
 #include "support/QtPrinters.h"
+#include "support/SystemCodePage.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -171,4 +172,31 @@ TEST(StatusFileTest, MutatedFilesReadWithinBounds)
             EXPECT_LE(section.height.value_or(0), 32767);
         }
     }
+}
+
+TEST(StatusFileTest, StatusesTheWindowsVersionWroteInWindows1251ReadAndWriteBackByteIdentical)
+{
+    const SystemCodePage russian(1251);
+    const QByteArray russianFile = readFixture("statuses-1251.ini");
+    const QList<StatusFile::Section> sections = readBytes(russianFile);
+    ASSERT_EQ(sections.size(), 2);
+    EXPECT_EQ(sections[0].caption, "Готово");
+    EXPECT_EQ(sections[1].caption, "В ремонте №2");
+
+    const QList<StatusFile::Button> buttons = {
+        {1, sections[0].caption.value_or(QString()), 168, 23, 28, 5, 0x00FF00},
+        {2, sections[1].caption.value_or(QString()), 168, 23, 56, 5, 0x0000FF},
+    };
+    Ini::Document file;
+    ASSERT_TRUE(StatusFile::write(buttons, &file));
+    EXPECT_EQ(file.toBytes(), russianFile);
+
+    // A status the code page cannot hold turns the file to UTF-8, and each
+    // button reads back from it.
+    Ini::Document mixed;
+    ASSERT_TRUE(StatusFile::write({buttons[0], {2, QStringLiteral("完成"), 168, 23, 56, 5, 0}}, &mixed));
+    const QList<StatusFile::Section> reread = readBytes(mixed.toBytes());
+    ASSERT_EQ(reread.size(), 2);
+    EXPECT_EQ(reread[0].caption, "Готово");
+    EXPECT_EQ(reread[1].caption, "完成");
 }

@@ -1,4 +1,5 @@
 #include "platform/Ini.h"
+#include "support/SystemCodePage.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,14 +196,17 @@ TEST(IniWriteTest, RefusesNamesAndValuesTheFileCannotHold)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(IniWriteTest, TextEndsAtNulAndUnrepresentableCharactersBecomeQuestionMarks)
+TEST(IniWriteTest, TextEndsAtNulAndTextBeyondTheCodePageIsKeptInAUtf8File)
 {
+    const SystemCodePage western(1252);
     Ini::Document doc;
     ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("Статус"), QStringLiteral("Готово 😀")));
     ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("cut"), QStringLiteral("kept") + QChar(0) + "lost"));
-    EXPECT_EQ(doc.toBytes(), QByteArray("[s]\r\n??????" "=?????? ?\r\ncut=kept\r\n"));
-    // The same name finds the key again, as it did through the ANSI calls.
-    EXPECT_EQ(doc.readString(QStringLiteral("s"), QStringLiteral("Статус"), QString()), "?????? ?");
+    const QByteArray bytes = doc.toBytes();
+    EXPECT_EQ(bytes, QStringLiteral("[s]\r\nСтатус=Готово 😀\r\ncut=kept\r\n").toUtf8());
+    const Ini::Document again = Ini::Document::fromBytes(bytes);
+    EXPECT_EQ(again.readString(QStringLiteral("s"), QStringLiteral("Статус"), QString()), "Готово 😀");
+    EXPECT_EQ(again.toBytes(), bytes);
 }
 
 // ---------------------------------------------------------------- files
@@ -327,6 +331,45 @@ TEST(IniDamagedInputTest, RandomBytesParseWriteAndEraseConsistently)
         EXPECT_FALSE(doc.hasSection(QStringLiteral("s")));
         EXPECT_EQ(doc.readString(QStringLiteral("fuzz"), QStringLiteral("key"), QString()), "other");
     }
+}
+
+TEST(IniFileTest, AFileTheWindowsVersionWroteInWindows1250ReadsRightAndIsWrittenBackByteIdentical)
+{
+    const QByteArray polishFile = readFixture("iniformsettings-1250.ini");
+    ASSERT_FALSE(polishFile.isEmpty());
+    {
+        const SystemCodePage polish(1250);
+        Ini::Document doc = Ini::Document::fromBytes(polishFile);
+        EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()), "Łódź");
+        EXPECT_EQ(doc.readString(QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()),
+                  "C:\\Projekty\\Łódź\\tło.bmp");
+        ASSERT_TRUE(doc.writeString(QStringLiteral("formname"), QStringLiteral("formname"), QStringLiteral("Łódź")));
+        EXPECT_EQ(doc.toBytes(), polishFile);
+    }
+    // Read under a Western code page the letters differ, and the bytes still
+    // come back as they were.
+    const SystemCodePage western(1252);
+    const Ini::Document doc = Ini::Document::fromBytes(polishFile);
+    EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()), "£ódŸ");
+    EXPECT_EQ(doc.toBytes(), polishFile);
+}
+
+TEST(IniFileTest, DamagedTextThatNoEncodingHoldsIsRefusedAndTheFileLeftAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("pathforini.ini"));
+    ASSERT_TRUE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"), QStringLiteral("/home/user/Проекты/工厂")));
+    const QByteArray before = readBytes(path);
+    EXPECT_EQ(Ini::readString(path, QStringLiteral("Form1"), QStringLiteral("pathforini"), QString()),
+              "/home/user/Проекты/工厂");
+
+    QString error;
+    const QString broken = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("中");
+    EXPECT_FALSE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"), broken, &error));
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("damaged"))) << error.toStdString();
+    EXPECT_EQ(readBytes(path), before);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/RichText.h"
 
 #include "platform/CodePage.h"
+#include "support/SystemCodePage.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -287,8 +288,6 @@ TEST(RichTextReadTest, HexBytesUseTheDocumentAndFontCodePages)
 
 TEST(RichTextReadTest, DoubleByteCodePagesJoinLeadAndTrailBytes)
 {
-    if (!QStringDecoder("CP932").isValid())
-        GTEST_SKIP() << "this Qt has no Shift-JIS decoder";
     // 0x955C has a backslash as trail byte, escaped as \\ in RTF.
     EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}"
                         "\\f0 \\'82\\'a0\\'95\\\\}")
@@ -660,6 +659,31 @@ void expectSameFormat(const QTextCharFormat& a, const QTextCharFormat& b, const 
     }
     if (!family(a).isEmpty()) {
         EXPECT_EQ(family(a), family(b)) << where;
+    }
+}
+
+TEST(RichTextWriteTest, TheNoteIsWrittenInTheSystemCodePageAndReadsBack)
+{
+    const struct {
+        int codePage;
+        QString text;
+        QByteArray header;
+        QByteArray body;
+    } cases[] = {
+        {1252, QStringLiteral("Café Ж"), "\\ansicpg1252", "Caf\\'e9 \\u1046?"},
+        {1251, QStringLiteral("Насос é"), "\\ansicpg1251", "\\'cd\\'e0\\'f1\\'ee\\'f1 \\u233?"},
+        {932, QStringLiteral("日本 表"), "\\ansicpg932", "\\'93\\'fa\\'96\\'7b \\'95\\'5c"},
+    };
+    const char* charsets[] = {"\\fcharset0 ", "\\fcharset204 ", "\\fcharset128 "};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const SystemCodePage codePage(cases[i].codePage);
+        QTextDocument doc;
+        doc.setPlainText(cases[i].text);
+        const QByteArray rtf = writeBytes(doc);
+        EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi" + cases[i].header + "\\deff0")) << rtf.constData();
+        EXPECT_TRUE(rtf.contains(charsets[i])) << rtf.constData();
+        EXPECT_TRUE(rtf.contains(cases[i].body)) << rtf.constData();
+        EXPECT_EQ(readBytes(rtf)->toPlainText(), cases[i].text);
     }
 }
 

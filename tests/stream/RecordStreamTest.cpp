@@ -1,4 +1,5 @@
 #include "stream/ComponentStream.h"
+#include "support/SystemCodePage.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -137,6 +138,48 @@ TEST(RecordStream, BoardFilesReadWithOffsetsAndRewriteIdentically)
     }
     ASSERT_TRUE(readAll(fixture("caption_wide.bin"), &records, &error)) << error.toStdString();
     EXPECT_EQ(propertyOf(records.last(), "Caption"), "string '\u0160ah \u03a9'");
+}
+
+TEST(RecordStream, BoardFilesOfOtherCodePagesReadRightAndRewriteIdentically)
+{
+    const struct {
+        int codePage;
+        const char* name;
+        const char* hint;
+        const char* caption;
+    } files[] = {
+        {1250, "caption_1250.bin", "Łódź", "Żółw"},
+        {1251, "caption_1251.bin", "Цех №1", "Насос"},
+        {932, "caption_932.bin", "工場", "ポンプ"},
+    };
+    for (const auto& f : files) {
+        const SystemCodePage codePage(f.codePage);
+        const QByteArray bytes = fixture(f.name);
+        QList<Record> records;
+        QString error;
+        ASSERT_TRUE(readAll(bytes, &records, &error)) << f.name << error.toStdString();
+        ASSERT_EQ(records.size(), 1);
+        EXPECT_EQ(propertyOf(records[0], "Hint"), std::string("string '") + f.hint + "'") << f.name;
+        EXPECT_EQ(propertyOf(records[0], "Caption"), std::string("string '") + f.caption + "'") << f.name;
+        EXPECT_EQ(writeAll(records), bytes) << f.name;
+    }
+
+    // Under a Western code page the Cyrillic caption is kept as a UTF-8 string.
+    const SystemCodePage western(1252);
+    const Value caption = Value::fromString(QStringLiteral("Насос"));
+    const QByteArray written = writeAll({Record{"T", "X", {Property{"P", caption}}}});
+    EXPECT_EQ(written, wrapValue(QByteArray("\x14\x0a\x00\x00\x00", 5) + QStringLiteral("Насос").toUtf8()));
+    QList<Record> read;
+    QString error;
+    ASSERT_TRUE(readAll(written, &read, &error)) << error.toStdString();
+    EXPECT_EQ(propertyOf(read.value(0), "P"), describe(caption));
+
+    // Damaged text (a lone surrogate) cannot be stored at all: the write fails.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    RecordWriter writer(&buffer);
+    EXPECT_FALSE(writer.write(Record{"T", "X", {Property{"P", Value::fromString(QString(QChar(0xD800)) + "中")}}}));
+    EXPECT_TRUE(writer.errorString().contains(QStringLiteral("damaged"))) << writer.errorString().toStdString();
 }
 
 TEST(RecordStream, PropertiesInAnotherOrderComeBackInFileOrder)

@@ -1,4 +1,5 @@
 #include "tables/TableFile.h"
+#include "support/SystemCodePage.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -69,6 +70,7 @@ TEST(TableFile, EmptySevenByFiveTableIsThirtySevenLines)
 
 TEST(TableFile, CellTextsAreWindows1252BothWays)
 {
+    const SystemCodePage western(1252);
     const QByteArray bytes = fixture("windows1252.txt");
     const Read table = readTable(bytes);
     ASSERT_TRUE(table.cellsRead);
@@ -77,8 +79,55 @@ TEST(TableFile, CellTextsAreWindows1252BothWays)
     EXPECT_EQ(table.cells, expected);
     EXPECT_EQ(TableFile::toBytes(table.cells, 2), bytes);
 
-    // What the code page cannot hold is written as '?'.
-    EXPECT_EQ(TableFile::toBytes({{QStringLiteral("Ж1")}}, 1), QByteArray("1\r\n1\r\n?1\r\n"));
+    // What the code page cannot hold turns the whole file to UTF-8.
+    const TableFile::Columns mixed{{QStringLiteral("Größe"), QStringLiteral("Имя")}, {QStringLiteral("中文"), QString()}};
+    bool complete = false;
+    const QByteArray utf8 = TableFile::toBytes(mixed, 2, &complete);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(utf8, QStringLiteral("2\r\n2\r\nGröße\r\nИмя\r\n中文\r\n\r\n").toUtf8());
+    EXPECT_EQ(readTable(utf8).cells, mixed);
+}
+
+TEST(TableFile, TablesTheWindowsVersionWroteInWindows1251And932ReadAndWriteBackByteIdentical)
+{
+    {
+        const SystemCodePage russian(1251);
+        const QByteArray bytes = fixture("table-1251.txt");
+        const Read table = readTable(bytes);
+        ASSERT_TRUE(table.cellsRead) << table.error.toStdString();
+        const TableFile::Columns expected{{QStringLiteral("Имя"), QStringLiteral("Насос")},
+                                          {QStringLiteral("Кол-во"), QStringLiteral("12 шт.")}};
+        EXPECT_EQ(table.cells, expected);
+        EXPECT_EQ(TableFile::toBytes(table.cells, 2), bytes);
+    }
+    const SystemCodePage japanese(932);
+    const QByteArray bytes = fixture("table-932.txt");
+    const Read table = readTable(bytes);
+    ASSERT_TRUE(table.cellsRead) << table.error.toStdString();
+    // 表 ends in the byte of a backslash.
+    const TableFile::Columns expected{{QStringLiteral("品名"), QStringLiteral("ボルト"), QStringLiteral("表示")},
+                                      {QStringLiteral("数量"), QStringLiteral("１２"), QString()}};
+    EXPECT_EQ(table.cells, expected);
+    EXPECT_EQ(TableFile::toBytes(table.cells, 3), bytes);
+}
+
+TEST(TableFile, DamagedTextThatNoEncodingHoldsIsNotWrittenAndTheFileIsLeftAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Pumptable.txt"));
+    ASSERT_TRUE(TableFile::save(path, {{QStringLiteral("Имя")}}, 1, nullptr));
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+
+    QString error;
+    const TableFile::Columns broken{{QStringLiteral("中") + QChar(0xDC00)}};
+    EXPECT_FALSE(TableFile::save(path, broken, 1, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("damaged"))) << error.toStdString();
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
 }
 
 TEST(TableFile, LineBreakInsideACellIsWrittenAsABlankSoLaterCellsKeepTheirLines)
