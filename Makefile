@@ -23,6 +23,7 @@ test: build
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
+	@echo "== the board in a real window"; ./bench/board_window.sh $(BUILD)
 
 # Each fuzz target runs FUZZ_SECONDS (not part of `make test` or CI).
 FUZZ_SECONDS ?= 60
