@@ -43,7 +43,7 @@ QPointer<TForm2>& noteWindowRef()
 // How the two "does not exist" messages name a note: by the object name only.
 QString noteFileText(const QString& name)
 {
-    return name + QLatin1Char('\\') + name + QStringLiteral(".rtf");
+    return name + QDir::separator() + name + QStringLiteral(".rtf");
 }
 
 QString cannotReadMessage(const QString& name)

@@ -1,6 +1,7 @@
 #include "NoteFixture.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QDialog>
 #include <QFrame>
 #include <QMenu>
@@ -10,6 +11,12 @@
 #include <QTimer>
 
 namespace {
+
+// A message naming a note path, with the platform's separator.
+QString native(const char* message)
+{
+    return QDir::toNativeSeparators(QString::fromUtf8(message));
+}
 
 QStringList actionTexts(const QWidget* widget)
 {
@@ -186,7 +193,7 @@ TEST_F(NoteWindowTest, MissingNoteIsReportedByNameAndTheStatusesStillLoad)
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump"));
     writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
     TForm2* window = open(1, "Pump");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     ASSERT_EQ(window->statusButtons().size(), 1);
     EXPECT_EQ(window->statusButtons()[0]->text(), "Done");
 
@@ -208,10 +215,10 @@ TEST_F(NoteWindowTest, DeletedNoteFileIsReportedOnActivationAndOnClose)
     TForm2* window = open(1, "Pump");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
     window->FormActivate();
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "kept text\n");
     EXPECT_TRUE(CloseNoteWindow());
-    EXPECT_EQ(fake.dialogs.messages.last(), "Can not write to Pump\\Pump.rtf  File does not exist!");
+    EXPECT_EQ(fake.dialogs.messages.last(), native("Can not write to Pump/Pump.rtf  File does not exist!"));
     EXPECT_FALSE(QFile::exists(notePath("Pump")));
 }
 
@@ -366,7 +373,7 @@ TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
 
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not write to Pump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not write to Pump/Pump.rtf  File does not exist!")});
     EXPECT_EQ(window->windowTitle(), "Pump");
     EXPECT_EQ(editorText(window), "pump\ntyped");
 
@@ -383,7 +390,7 @@ TEST_F(NoteWindowTest, SwitchToAnObjectWithoutANoteDoesNotShowTheFirstNoteUnderI
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Valve"));
     TForm2* window = open(1, "Pump");
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromValve\\Valve.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromValve/Valve.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "");
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(noteText(notePath("Pump")), "pump");
@@ -460,7 +467,7 @@ TEST_F(NoteWindowTest, OpeningCountsAsBecomingActiveOnceWhenTheFocusArrives)
     TForm2* window = open(1, "Pump");
     letFocusArrive();
     EXPECT_EQ(QGuiApplication::focusWindow(), window->windowHandle());
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
 
     // Pressed again while the window is open: brought to the front and read again.
     OpenNoteWindow(host, fake.platform);
