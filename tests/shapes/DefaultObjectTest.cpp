@@ -2,6 +2,7 @@
 #include "shapes/ShapeNameU.h"
 #include "shapes/SpinEdit.h"
 #include "board/ObjectLabel.h"
+#include "platform/Dialogs.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
 
@@ -198,6 +199,8 @@ protected:
 TEST_F(ObjectNameDialog, TypedRefusedCharactersAreSwallowedButPastedOnesPass)
 {
     dialog.show();
+    // No title: a blank, as Qt would show the program's name for an empty one.
+    EXPECT_EQ(dialog.windowTitle(), NoTitle);
     QTest::keyClicks(dialog.Edit1, "Box:1\\A");
     EXPECT_EQ(dialog.Edit1->text(), "Box1A");
     dialog.Edit1->insert("a/b");
