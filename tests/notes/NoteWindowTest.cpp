@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -50,6 +51,10 @@ TEST_F(NoteWindowTest, LayoutMenuAndContextMenu)
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    // Window managers keep an owned dialog window above its owner, the board.
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    ASSERT_TRUE(window->windowHandle());
+    EXPECT_EQ(window->windowHandle()->transientParent(), host.mainWindow()->windowHandle());
     EXPECT_EQ(window->font().family(), "Tahoma");
     EXPECT_EQ(window->font().pointSize(), 8);
     EXPECT_EQ(window->pos(), QPoint((1920 - window->width()) / 2, (1080 - window->height()) / 2));
