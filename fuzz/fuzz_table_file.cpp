@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TableFile::Reader reader(buffer);
     int columns = 0;
     int rows = 0;
-    if (!reader.readCounts(&columns, &rows))
+    if (!reader.readColumnCount(&columns) || !reader.readRowCount(columns, &rows))
         return 0;
     TableFile::Columns cells;
     reader.readCells(std::max(1, columns), std::max(1, rows), &cells);

@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
@@ -130,6 +131,7 @@ void TfAlarmSettings::build()
     QFont clockFont(QStringLiteral("Tahoma"));
     clockFont.setPixelSize(15);
     Edit1->setFont(clockFont);
+    m_clockBoxWidth = clockBoxWidth();
 
     auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -164,7 +166,7 @@ void TfAlarmSettings::placeControls()
     const int w = width();
     const int h = height();
     lwAlarm->setGeometry(8, 8, std::max(0, w - 8 - ListRightGap), std::max(0, h - 8 - ListBottomGap));
-    Edit1->setGeometry(691, 6, 150, 26);
+    Edit1->setGeometry(691, 6, m_clockBoxWidth, 26);
     Add->setGeometry(w - ButtonRightGap - 150, 44, 150, 26);
     bEdit->setGeometry(w - ButtonRightGap - 150, 76, 150, 26);
     Delete->setGeometry(w - ButtonRightGap - 153, 108, 153, 25);
@@ -453,7 +455,8 @@ void TfAlarmSettings::DeleteClick()
     }
     const AlarmRow current = row(index);
     if (!m_platform.dialogs.confirm(QStringLiteral("Delete alram ") + current.name +
-                                    QStringLiteral(" - ") + current.time + u'?'))
+                                        QStringLiteral(" - ") + current.time + u'?',
+                                    Dialogs::Look::Information))
         return;
     m_host.clearAlarmBlink(current.name);
 
@@ -478,6 +481,45 @@ QString TfAlarmSettings::clockText(const QDateTime& now) const
     if (now.time() != QTime(0, 0))
         text += u' ' + system.toString(now.time(), longTimeFormat());
     return text;
+}
+
+int TfAlarmSettings::clockBoxWidth() const
+{
+    // The widest date of this year and the widest time of day at the box's
+    // font: every month and weekday, one- and two-digit days, every hour
+    // (before and after noon) and every minute and second digit.
+    const QFontMetrics metrics(Edit1->font());
+    const QLocale system = QLocale::system();
+    const QDate firstDay(m_platform.clock.now().date().year(), 1, 1);
+    QDate widestDate = firstDay;
+    int widestDateWidth = 0;
+    for (QDate day = firstDay; day.year() == firstDay.year(); day = day.addDays(1)) {
+        const int width = metrics.horizontalAdvance(system.toString(day, QLocale::ShortFormat));
+        if (width > widestDateWidth) {
+            widestDateWidth = width;
+            widestDate = day;
+        }
+    }
+    const QString timeFormat = longTimeFormat();
+    QTime widestTime(23, 59, 59);
+    int widestTimeWidth = 0;
+    for (int hour = 0; hour < 24; ++hour) {
+        for (int minute = 0; minute < 60; ++minute) {
+            const QTime time(hour, minute, minute);
+            if (time == QTime(0, 0))
+                continue; // the clock shows no time at midnight
+            const int width = metrics.horizontalAdvance(system.toString(time, timeFormat));
+            if (width > widestTimeWidth) {
+                widestTimeWidth = width;
+                widestTime = time;
+            }
+        }
+    }
+    const int textWidth = metrics.horizontalAdvance(clockText(QDateTime(widestDate, widestTime)));
+    // The box's frame and margins: its size hint is room for 17 "x" plus them.
+    const int chrome = Edit1->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+    // The designed 150 pixels stay the least; one more for rounding of the text width.
+    return std::max(150, textWidth + chrome + 1);
 }
 
 void TfAlarmSettings::CheckAlarms()

@@ -100,7 +100,10 @@ private:
     void placeControls();
     void fillItem(QTreeWidgetItem* item, const AlarmRow& row);
     QString clockText(const QDateTime& now) const;
+    int clockBoxWidth() const;
 
     BoardHost& m_host;
     Platform& m_platform;
+    // Room for the widest text the clock box can show.
+    int m_clockBoxWidth = 150;
 };

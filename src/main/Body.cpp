@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/Shell.h"
+#include "platform/WindowPlacement.h"
 #include "platform/Clock.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QTimer>
 
 TForm1::TForm1(Platform& platform, QWidget* parent)
@@ -42,11 +42,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
         setWindowIcon(QIcon(icon));
     setCaption(Caption::Idle);
 
-    // The outer size is the desktop less 100 pixels each way, centred.
-    const QSize desktop = m_platform.desktop.size();
-    const int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
-    setFixedSize(std::max(200, desktop.width() - 100 - 2), std::max(150, desktop.height() - 100 - frame));
-    move(50, 50);
+    fitOuterFrame();
 
     connect(m_board, &Board::pressed, this, &TForm1::FormMouseDown);
     connect(m_board, &Board::shapeMousePressed, this, &TForm1::ShapeMouseDown);
@@ -64,6 +60,28 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     Timer1->start();
     Timer2->start();
+}
+
+// ---- Window geometry ----
+
+void TForm1::fitOuterFrame()
+{
+    // The outer size, frame included, is the desktop less 100 pixels each way,
+    // centred; the frame is whatever the window manager gives, if any.
+    m_fittedFrame = windowFrameMargins(*this);
+    const QSize outer = mainWindowOuterSize(m_platform.desktop);
+    const QSize frame(m_fittedFrame.left() + m_fittedFrame.right(), m_fittedFrame.top() + m_fittedFrame.bottom());
+    setFixedSize((outer - frame).expandedTo(QSize(200, 150)));
+    const QSize desktop = m_platform.desktop.size();
+    move((desktop.width() - outer.width()) / 2, (desktop.height() - outer.height()) / 2);
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager tells its frame only once it has framed the window.
+    if (windowFrameMargins(*this) != m_fittedFrame)
+        fitOuterFrame();
 }
 
 TForm1::~TForm1()
@@ -383,8 +401,16 @@ void TForm1::Folder1Click()
 void TForm1::OpenFolderInShell(const QString& path)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_platform.shell.open(path);
+    const bool opened = m_platform.shell.open(path);
     QApplication::restoreOverrideCursor();
+    if (!opened)
+        reportNothingOpens(path);
+}
+
+void TForm1::reportNothingOpens(const QString& path)
+{
+    m_platform.dialogs.message(QStringLiteral("No program on this computer could open \"") + path +
+                               QStringLiteral("\". Please open it by hand."));
 }
 
 void TForm1::Delete1Click()
@@ -419,7 +445,9 @@ QString TForm1::helpDocument() const
 
 void TForm1::Vexorinhelp1Click()
 {
-    m_platform.shell.open(helpDocument());
+    const QString document = helpDocument();
+    if (!m_platform.shell.open(document))
+        reportNothingOpens(document);
 }
 
 void TForm1::About2Click()

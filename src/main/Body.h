@@ -5,6 +5,7 @@
 #include "board/ObjectShape.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <optional>
 
@@ -134,11 +135,16 @@ public:
     // Creates an empty file unless one exists; false after showing an error box.
     bool CreateEmptyFile(const QString& path);
     void OpenFolderInShell(const QString& path);
+    // Tells the user which file or folder to open by hand when no program could.
+    void reportNothingOpens(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    // Makes the outer frame the desktop less 100 each way, centred.
+    void fitOuterFrame();
     void buildMenus();
     void reportDamagedBoardFile(const QString& path, const QString& error);
     bool saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
@@ -165,4 +171,6 @@ private:
     // written again; none when the file loaded whole.
     std::optional<QByteArray> m_shapesFromDamagedFile;
     std::optional<QByteArray> m_labelsFromDamagedFile;
+    // The window manager's frame the window was last fitted to.
+    QMargins m_fittedFrame;
 };

@@ -43,7 +43,7 @@ QPointer<TForm2>& noteWindowRef()
 // How the two "does not exist" messages name a note: by the object name only.
 QString noteFileText(const QString& name)
 {
-    return name + QLatin1Char('\\') + name + QStringLiteral(".rtf");
+    return name + QDir::separator() + name + QStringLiteral(".rtf");
 }
 
 QString cannotReadMessage(const QString& name)
@@ -99,9 +99,10 @@ int caretColumn(const QTextEdit* editor)
 
 // ---- The window ----
 
-// Owned by the main window, so that it stays in front of the board.
+// Owned by the main window, so that it stays in front of the board: a dialog
+// window, as only those are kept above their owner by the window manager.
 TForm2::TForm2(BoardHost& host, Platform& platform)
-    : QMainWindow(host.mainWindow(), Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    : QMainWindow(host.mainWindow(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_host(host),
       m_platform(platform)

@@ -4,6 +4,11 @@
 #include <QScreen>
 #include <cmath>
 
+QSize mainWindowOuterSize(const Desktop& desktop)
+{
+    return desktop.size() - QSize(100, 100);
+}
+
 QSize ScreenDesktop::size() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

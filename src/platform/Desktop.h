@@ -14,6 +14,10 @@ public:
     virtual int dotsPerInch() const = 0;
 };
 
+// The main window's outer size, frame included: the desktop less 100 pixels
+// each way. The shape dialogs measure object sizes against it.
+QSize mainWindowOuterSize(const Desktop& desktop);
+
 class ScreenDesktop : public Desktop {
 public:
     QSize size() const override;

@@ -4,6 +4,11 @@
 #include <QString>
 #include <optional>
 
+// The title of message boxes, input boxes and the object name dialog, which
+// have none. Qt shows the application's name in place of an empty title; a
+// blank leaves the title bar empty.
+inline const QString NoTitle = QStringLiteral(" ");
+
 // Every message box, input box and chooser of the program goes through this
 // interface, so tests can answer them without a modal loop.
 class Dialogs {
@@ -14,9 +19,11 @@ public:
     virtual void message(const QString& text) = 0;
     // Error box with one OK button.
     virtual void error(const QString& text) = 0;
-    // Question box with Yes and No; true for Yes.
-    virtual bool confirm(const QString& text) = 0;
-    // Input box with an empty title; nullopt when cancelled.
+    // The icon a Yes/No box shows.
+    enum class Look { Question, Information };
+    // Box with Yes and No, a question icon unless told otherwise; true for Yes.
+    virtual bool confirm(const QString& text, Look look = Look::Question) = 0;
+    // Input box with no title; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& initial) = 0;
     // Colour chooser; nullopt when cancelled.
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;

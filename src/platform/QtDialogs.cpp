@@ -14,26 +14,22 @@ QWidget* owner()
     return QApplication::activeWindow();
 }
 
-QString boxTitle()
-{
-    return QApplication::applicationDisplayName();
-}
-
 } // namespace
 
 void QtDialogs::message(const QString& text)
 {
-    QMessageBox::information(owner(), boxTitle(), text);
+    QMessageBox::information(owner(), NoTitle, text);
 }
 
 void QtDialogs::error(const QString& text)
 {
-    QMessageBox::critical(owner(), boxTitle(), text);
+    QMessageBox::critical(owner(), NoTitle, text);
 }
 
-bool QtDialogs::confirm(const QString& text)
+bool QtDialogs::confirm(const QString& text, Look look)
 {
-    QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::Yes | QMessageBox::No,
+    const QMessageBox::Icon icon = look == Look::Information ? QMessageBox::Information : QMessageBox::Question;
+    QMessageBox box(icon, NoTitle, text, QMessageBox::Yes | QMessageBox::No,
                     owner());
     return box.exec() == QMessageBox::Yes;
 }
@@ -42,7 +38,7 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& in
 {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(owner(), QString(), prompt, QLineEdit::Normal, initial, &ok);
+        QInputDialog::getText(owner(), NoTitle, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;

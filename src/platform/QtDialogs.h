@@ -7,7 +7,7 @@ class QtDialogs : public Dialogs {
 public:
     void message(const QString& text) override;
     void error(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Look look) override;
     std::optional<QString> input(const QString& prompt, const QString& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;

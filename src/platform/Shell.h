@@ -6,6 +6,7 @@
 class Shell {
 public:
     virtual ~Shell() = default;
+    // False when no program could be started to open path.
     virtual bool open(const QString& path) = 0;
 };
 

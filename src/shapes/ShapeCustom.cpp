@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
+#include "shapes/EditableCombo.h"
 #include "shapes/SpinEdit.h"
 
 #include <QComboBox>
@@ -28,8 +29,8 @@ std::optional<qint64> wholeNumber(const QString& text)
 
 } // namespace
 
-TForm5::TForm5(BoardHost& host, Platform& platform, QWidget* parent)
-    : QDialog(parent), m_host(host), m_platform(platform)
+TForm5::TForm5(BoardHost&, Platform& platform, QWidget* parent)
+    : QDialog(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Shape custom sttings"));
@@ -57,10 +58,8 @@ TForm5::TForm5(BoardHost& host, Platform& platform, QWidget* parent)
     ComboBox2 = new QComboBox(GroupBox4);
     named(ComboBox2, "ComboBox2")->setGeometry(10, 56, 85, 24);
     ComboBox2->addItems({"Style", "Bold", "Normal"});
-    ComboBox3 = new QComboBox(GroupBox4);
+    ComboBox3 = editableCombo(GroupBox4);
     named(ComboBox3, "ComboBox3")->setGeometry(108, 56, 85, 24);
-    ComboBox3->setEditable(true);
-    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
     ComboBox3->addItems({"Visible", "Invisible"});
 
     GroupBox5 = new QGroupBox(this);
@@ -75,10 +74,8 @@ TForm5::TForm5(BoardHost& host, Platform& platform, QWidget* parent)
     named(SpinEdit2, "SpinEdit2")->setGeometry(8, 20, 74, 24);
     GroupBox3 = new QGroupBox(QStringLiteral("Shape:"), GroupBox5);
     named(GroupBox3, "GroupBox3")->setGeometry(8, 70, 188, 52);
-    RectangleComboBox1 = new QComboBox(GroupBox3);
+    RectangleComboBox1 = editableCombo(GroupBox3);
     named(RectangleComboBox1, "RectangleComboBox1")->setGeometry(8, 20, 172, 24);
-    RectangleComboBox1->setEditable(true);
-    RectangleComboBox1->setInsertPolicy(QComboBox::NoInsert);
     RectangleComboBox1->addItems({"Rectangle", "Ellipse", "Circle"});
 
     auto* preview = new Board(GroupBox5);
@@ -189,7 +186,7 @@ void TForm5::SpinEdit1Change()
     const std::optional<qint64> width = wholeNumber(SpinEdit1->text());
     if (!width)
         return;
-    if (*width > m_host.mainWindow()->frameGeometry().width()) {
+    if (*width > mainWindowOuterSize(m_platform.desktop).width()) {
         SpinEdit1->setText(QStringLiteral("10"));
         m_platform.dialogs.message(QStringLiteral("Object width must be smaller than form width!"));
         return;
@@ -216,7 +213,7 @@ void TForm5::SpinEdit2Change()
     const std::optional<qint64> height = wholeNumber(SpinEdit2->text());
     if (!height)
         return;
-    if (*height > m_host.mainWindow()->frameGeometry().height()) {
+    if (*height > mainWindowOuterSize(m_platform.desktop).height()) {
         SpinEdit2->setText(QStringLiteral("10"));
         m_platform.dialogs.message(QStringLiteral("Object height must be smaller than form height!"));
         return;

@@ -63,7 +63,6 @@ public:
 private:
     void FormCreate();
 
-    BoardHost& m_host;
     Platform& m_platform;
     QColor m_lastColor = Qt::black;
 };

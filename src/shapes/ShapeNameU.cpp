@@ -16,7 +16,7 @@ TShapeNameF::TShapeNameF(BoardHost&, Platform& platform, QWidget* parent)
     : QDialog(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("ShapeNameF"));
-    setWindowTitle(QString());
+    setWindowTitle(NoTitle);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     QFont tahoma(QStringLiteral("Tahoma"));

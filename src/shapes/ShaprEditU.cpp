@@ -12,6 +12,7 @@
 #include "platform/Pointer.h"
 #include "platform/Sound.h"
 #include "platform/WholeNumber.h"
+#include "shapes/EditableCombo.h"
 #include "shapes/SpinEdit.h"
 
 #include <QApplication>
@@ -73,16 +74,6 @@ template <typename Widget> Widget* named(Widget* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QComboBox* editableCombo(QWidget* parent)
-{
-    auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    // The text stays as typed: no completion into a list item, whatever its case.
-    combo->setCompleter(nullptr);
-    return combo;
 }
 
 } // namespace
@@ -364,7 +355,7 @@ void TShapeEdit::applyButClick()
         SpinEdit1->setText(QStringLiteral("10"));
         return;
     }
-    const QRect mainFrame = m_host.mainWindow()->frameGeometry();
+    const QSize mainFrame = mainWindowOuterSize(m_platform.desktop);
     if (*width > mainFrame.width()) {
         SpinEdit1->setText(QStringLiteral("10"));
         m_platform.dialogs.message(WidthTooLarge);

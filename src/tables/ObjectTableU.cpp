@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
+#include "platform/WindowPlacement.h"
 #include "tables/StringGrid.h"
 #include "tables/TableFile.h"
 
@@ -179,9 +180,11 @@ bool TObjectTable::LoadTable()
     TableFile::Reader reader(file);
     int columns = 0;
     int rows = 0;
-    bool loaded = reader.readCounts(&columns, &rows);
-    if (loaded) {
+    bool loaded = reader.readColumnCount(&columns);
+    if (loaded)
         StringGrid1->setColCount(columns);
+    loaded = loaded && reader.readRowCount(columns, &rows);
+    if (loaded) {
         StringGrid1->setRowCount(rows);
         TableFile::Columns cells;
         loaded = reader.readCells(StringGrid1->colCount(), StringGrid1->rowCount(), &cells);
@@ -479,7 +482,8 @@ QString ObjectTableFile(const QString& projectFolder, const QString& objectName)
            QStringLiteral("table.txt");
 }
 
-TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption)
+TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption,
+                              const QWidget* mainWindow)
 {
     if (TObjectTable* window = TObjectTable::find(tableFile)) {
         if (!window->isVisible())
@@ -489,9 +493,10 @@ TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, cons
         return window;
     }
     auto* window = new TObjectTable(platform, tableFile, caption != DefaultCaption);
-    window->move(platform.pointer.pos() - QPoint(30, 35));
     window->setWindowTitle(caption);
+    // Placed once shown, when the loaded table has given the window its size.
     window->show();
+    placeNearPointer(*window, platform, mainWindow);
     return window;
 }
 
@@ -508,7 +513,7 @@ void OpenObjectTable(BoardHost& host, Platform& platform)
         return;
     }
     const QString name = label->caption();
-    OpenTableWindow(platform, ObjectTableFile(folder, name), name);
+    OpenTableWindow(platform, ObjectTableFile(folder, name), name, host.mainWindow());
 }
 
 void OpenDefaultTable(BoardHost& host, Platform& platform)
@@ -517,7 +522,7 @@ void OpenDefaultTable(BoardHost& host, Platform& platform)
         platform.dialogs.message(DefineFormFirst);
         return;
     }
-    OpenTableWindow(platform, DefaultTableFile(host.projectFolder()), DefaultCaption);
+    OpenTableWindow(platform, DefaultTableFile(host.projectFolder()), DefaultCaption, host.mainWindow());
 }
 
 bool CopyDefaultTable(const QString& projectFolder, const QString& objectName)

@@ -117,8 +117,10 @@ QString DefaultTableFile(const QString& projectFolder);
 QString ObjectTableFile(const QString& projectFolder, const QString& objectName);
 
 // Shows the window of a table file, creating it near the pointer when there
-// is none, with the menu bar unless the caption is "Default".
-TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption);
+// is none, with the menu bar unless the caption is "Default". A new window
+// stands wholly on the desktop and below the menu bar of mainWindow.
+TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption,
+                              const QWidget* mainWindow = nullptr);
 // "Table" on the object pop-up menu: the current object's table, refused
 // while the project has no default table.
 void OpenObjectTable(BoardHost& host, Platform& platform);

@@ -176,28 +176,18 @@ bool Reader::readCount(int* count)
     qsizetype i = 0;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
-    const qsizetype start = i;
-    while (i < line.size() && !isBlank(line.at(i)))
-        ++i;
-    const QByteArray token = line.mid(start, i - start);
-
-    bool ok = !token.isEmpty();
-    qsizetype d = 0;
     bool negative = false;
-    if (ok && (token.at(0) == '+' || token.at(0) == '-')) {
-        negative = token.at(0) == '-';
-        d = 1;
+    if (i < line.size() && (line.at(i) == '+' || line.at(i) == '-')) {
+        negative = line.at(i) == '-';
+        ++i;
     }
-    ok = ok && d < token.size();
+    const qsizetype digitsStart = i;
+    // Held just beyond the int range once it leaves it, in either direction.
+    constexpr qint64 Beyond = qint64(std::numeric_limits<int>::max()) + 2;
     qint64 value = 0;
-    for (; ok && d < token.size(); ++d) {
-        const char c = token.at(d);
-        if (c < '0' || c > '9' || value > std::numeric_limits<int>::max()) {
-            ok = false;
-            break;
-        }
-        value = value * 10 + (c - '0');
-    }
+    for (; i < line.size() && line.at(i) >= '0' && line.at(i) <= '9'; ++i)
+        value = std::min(value * 10 + (line.at(i) - '0'), Beyond);
+    const bool ok = i > digitsStart;
     if (negative)
         value = -value;
     if (!ok || value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) {
@@ -212,23 +202,37 @@ bool Reader::readCount(int* count)
     return true;
 }
 
-bool Reader::readCounts(int* columns, int* rows)
+bool Reader::readColumnCount(int* columns)
 {
     int c = 0;
-    int r = 0;
-    if (!readCount(&c) || !readCount(&r))
+    if (!readCount(&c))
         return false;
-    const qint64 cells = qint64(std::max(c, 1)) * qint64(std::max(r, 1));
+    if (c > MaxCells) {
+        m_error = QStringLiteral("The table is too large: line 1 of the table file gives %1 columns; "
+                                 "a table holds at most %2 cells.")
+                      .arg(c)
+                      .arg(MaxCells);
+        return false;
+    }
+    *columns = c;
+    return true;
+}
+
+bool Reader::readRowCount(int columns, int* rows)
+{
+    int r = 0;
+    if (!readCount(&r))
+        return false;
+    const qint64 cells = qint64(std::max(columns, 1)) * qint64(std::max(r, 1));
     if (cells > MaxCells) {
         m_error = QStringLiteral("The table is too large: lines 1 and 2 of the table file give %1 columns "
                                  "by %2 rows, %3 cells; a table holds at most %4 cells.")
-                      .arg(c)
+                      .arg(columns)
                       .arg(r)
                       .arg(cells)
                       .arg(MaxCells);
         return false;
     }
-    *columns = c;
     *rows = r;
     return true;
 }

@@ -37,11 +37,15 @@ class Reader {
 public:
     explicit Reader(QIODevice& device);
 
-    // Reads the two count lines: on each, blanks are skipped, then a decimal
-    // number is taken and the rest of the line ignored. Counts below 1 are
-    // given as read (the grid makes them 1); a table of more than MaxCells
+    // Reads line 1, the column count, so that the grid takes it before line 2
+    // is read. On each count line blanks are skipped, then a decimal number
+    // with an optional sign is taken and the rest of the line ignored. Counts
+    // below 1 are given as read (the grid makes them 1). More than MaxCells
+    // columns are refused.
+    bool readColumnCount(int* columns);
+    // Reads line 2, the row count, the same way. A table of more than MaxCells
     // cells, counting each count as at least 1, is refused.
-    bool readCounts(int* columns, int* rows);
+    bool readRowCount(int columns, int* rows);
     // Reads columns x rows cell lines, column by column. Lines missing at the
     // end of the file read as empty texts. *cells always receives a table of
     // that size: on failure with the texts read so far and empty ones after.

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -60,7 +61,9 @@ TEST_F(AlarmWindowTest, WindowShowsTheListColumnsAndButtonsAsLaidOut)
     }
     auto* clock = settings->findChild<QLineEdit*>("Edit1");
     ASSERT_TRUE(clock);
-    EXPECT_EQ(clock->geometry(), QRect(691, 6, 150, 26));
+    EXPECT_EQ(clock->geometry().topLeft(), QPoint(691, 6));
+    EXPECT_EQ(clock->height(), 26);
+    EXPECT_GE(clock->width(), 150);
     EXPECT_EQ(clock->font().pixelSize(), 15);
 
     // Tab order: the next of these controls met along the focus chain.
@@ -81,8 +84,26 @@ TEST_F(AlarmWindowTest, ListGrowsWithTheWindowAndButtonsFollowTheRightEdge)
     EXPECT_EQ(settings->lwAlarm->geometry(), QRect(8, 8, 755, 341));
     EXPECT_EQ(settings->Add->geometry(), QRect(793, 44, 150, 26));
     EXPECT_EQ(settings->Delete->geometry(), QRect(790, 108, 153, 25));
-    EXPECT_EQ(settings->Edit1->geometry(), QRect(691, 6, 150, 26));
+    EXPECT_EQ(settings->Edit1->geometry().topLeft(), QPoint(691, 6));
     settings->hide();
+}
+
+TEST_F(AlarmWindowTest, ClockBoxShowsEveryDateAndTimeWhole)
+{
+    // The box draws its text inside its frame and margins.
+    const QFontMetrics metrics(settings->Edit1->font());
+    const int chrome = settings->Edit1->sizeHint().width() - 17 * metrics.horizontalAdvance('x');
+    for (int month = 1; month <= 12; ++month) {
+        for (const QTime time : {QTime(23, 58, 58), QTime(11, 58, 58), QTime(0, 0, 1)}) {
+            fake.clock.current = QDateTime(QDate(2026, month, 28), time);
+            settings->CheckAlarms();
+            const QString text = settings->Edit1->text();
+            EXPECT_LE(metrics.horizontalAdvance(text) + chrome, settings->Edit1->width())
+                << text.toStdString();
+        }
+    }
+    // The window keeps its layout: the box ends left of the window's right edge.
+    EXPECT_LT(settings->Edit1->geometry().right(), settings->width());
 }
 
 TEST_F(AlarmWindowTest, OpeningFromAnObjectShowsTheWindowModallyForThatObject)
@@ -393,6 +414,7 @@ TEST_F(AlarmWindowTest, RemoveAsksAndSelectsTheRowThatTakesThePlace)
     fake.dialogs.confirmAnswers = {false};
     settings->DeleteClick();
     EXPECT_EQ(fake.dialogs.questions, QStringList{"Delete alram Tax return - 07.12.2026 14:30:00?"});
+    EXPECT_TRUE(fake.dialogs.questionLooks == QList{Dialogs::Look::Information}) << "an information box";
     EXPECT_EQ(settings->rowCount(), 3);
     EXPECT_TRUE(host.cleared.isEmpty());
 

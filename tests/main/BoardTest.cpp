@@ -3,6 +3,7 @@
 #include "board/BoardRecords.h"
 #include "board/LabelOffset.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QMenu>
 #include <QRandomGenerator>
@@ -326,9 +327,23 @@ TEST_F(BoardFixture, MainWindowHasItsMenusSizeAndIdleCaption)
     EXPECT_EQ(form->findChild<QMenu*>("SETTINGS1")->title(), "SETTINGS");
     EXPECT_EQ(form->findChild<QMenu*>("ABOUT1")->title(), "HELP");
 
-    EXPECT_EQ(form->width(), 1920 - 100 - 2);
     EXPECT_EQ(form->Timer1->interval(), 400);
     EXPECT_EQ(form->Timer2->interval(), 300);
+}
+
+TEST_F(BoardFixture, MainWindowsOuterFrameIsTheDesktopLessHundredEachWayCentred)
+{
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(form->frameGeometry(), QRect(50, 50, 1820, 980));
+
+    fake.desktop.screen = QSize(1280, 800);
+    TForm1 small(fake.platform);
+    small.Timer1->stop();
+    small.show();
+    QApplication::processEvents();
+    EXPECT_EQ(small.frameGeometry(), QRect(50, 50, 1180, 700));
+    EXPECT_EQ(small.minimumSize(), small.maximumSize()) << "not resizable";
 }
 
 TEST_F(BoardFixture, OperationsThatNeedAProjectRefuseWhileIdle)
@@ -364,6 +379,14 @@ TEST_F(BoardFixture, HelpOpensTheHelpBesideTheProgramAndAboutNamesTheVersion)
     writeAll(fake.programDir.filePath("help/index.html"), "<html></html>");
     form->Vexorinhelp1Click();
     EXPECT_EQ(fake.shell.opened.last(), fake.programDir.filePath("help/index.html"));
+    EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+    // With no program to show it, the user learns which file to open.
+    fake.shell.result = false;
+    form->Vexorinhelp1Click();
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"No program on this computer could open \"" +
+                          fake.programDir.filePath("help/index.html") + "\". Please open it by hand."});
+    fake.dialogs.messages.clear();
     form->About2Click();
     ASSERT_EQ(fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(fake.dialogs.messages[0].contains(VEXORIN_VERSION));

@@ -108,6 +108,14 @@ TEST_F(Mouse, FolderOpensTheObjectsFolderOrSaysItIsMissing)
     form().PopupMenu1->hide();
     form().Folder1Click();
     EXPECT_EQ(fake.shell.opened, QStringList{projectFile("Pump")});
+    EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+
+    // With no program to open folders, the user learns which folder to open.
+    fake.shell.result = false;
+    form().Folder1Click();
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"No program on this computer could open \"" +
+                                                 projectFile("Pump") + "\". Please open it by hand."});
+    fake.dialogs.messages.clear();
 
     QDir(projectFile("Pump")).removeRecursively();
     form().Folder1Click();

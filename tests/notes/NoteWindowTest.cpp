@@ -1,6 +1,7 @@
 #include "NoteFixture.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QDialog>
 #include <QFrame>
 #include <QMenu>
@@ -8,8 +9,15 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
+
+// A message naming a note path, with the platform's separator.
+QString native(const char* message)
+{
+    return QDir::toNativeSeparators(QString::fromUtf8(message));
+}
 
 QStringList actionTexts(const QWidget* widget)
 {
@@ -43,6 +51,10 @@ TEST_F(NoteWindowTest, LayoutMenuAndContextMenu)
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    // Window managers keep an owned dialog window above its owner, the board.
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    ASSERT_TRUE(window->windowHandle());
+    EXPECT_EQ(window->windowHandle()->transientParent(), host.mainWindow()->windowHandle());
     EXPECT_EQ(window->font().family(), "Tahoma");
     EXPECT_EQ(window->font().pointSize(), 8);
     EXPECT_EQ(window->pos(), QPoint((1920 - window->width()) / 2, (1080 - window->height()) / 2));
@@ -186,7 +198,7 @@ TEST_F(NoteWindowTest, MissingNoteIsReportedByNameAndTheStatusesStillLoad)
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump"));
     writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
     TForm2* window = open(1, "Pump");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     ASSERT_EQ(window->statusButtons().size(), 1);
     EXPECT_EQ(window->statusButtons()[0]->text(), "Done");
 
@@ -208,10 +220,10 @@ TEST_F(NoteWindowTest, DeletedNoteFileIsReportedOnActivationAndOnClose)
     TForm2* window = open(1, "Pump");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
     window->FormActivate();
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "kept text\n");
     EXPECT_TRUE(CloseNoteWindow());
-    EXPECT_EQ(fake.dialogs.messages.last(), "Can not write to Pump\\Pump.rtf  File does not exist!");
+    EXPECT_EQ(fake.dialogs.messages.last(), native("Can not write to Pump/Pump.rtf  File does not exist!"));
     EXPECT_FALSE(QFile::exists(notePath("Pump")));
 }
 
@@ -366,7 +378,7 @@ TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
 
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not write to Pump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not write to Pump/Pump.rtf  File does not exist!")});
     EXPECT_EQ(window->windowTitle(), "Pump");
     EXPECT_EQ(editorText(window), "pump\ntyped");
 
@@ -383,7 +395,7 @@ TEST_F(NoteWindowTest, SwitchToAnObjectWithoutANoteDoesNotShowTheFirstNoteUnderI
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Valve"));
     TForm2* window = open(1, "Pump");
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromValve\\Valve.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromValve/Valve.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "");
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(noteText(notePath("Pump")), "pump");
@@ -460,7 +472,7 @@ TEST_F(NoteWindowTest, OpeningCountsAsBecomingActiveOnceWhenTheFocusArrives)
     TForm2* window = open(1, "Pump");
     letFocusArrive();
     EXPECT_EQ(QGuiApplication::focusWindow(), window->windowHandle());
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not read fromPump\\Pump.rtf  File does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
 
     // Pressed again while the window is open: brought to the front and read again.
     OpenNoteWindow(host, fake.platform);

@@ -2,6 +2,7 @@
 #include "shapes/ShapeNameU.h"
 #include "shapes/SpinEdit.h"
 #include "board/ObjectLabel.h"
+#include "platform/Dialogs.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
 
@@ -79,21 +80,40 @@ TEST_F(DefaultObject, CircleHidesTheHeightAndRectangleShowsItAgain)
     EXPECT_EQ(dialog.Shape1->size(), QSize(40, 25));
 }
 
-TEST_F(DefaultObject, SizesBeyondTheMainWindowAreRefusedWithTen)
+TEST_F(DefaultObject, SizesBeyondTheMainWindowsOuterSizeAreRefusedWithTen)
 {
-    const int outerWidth = host.window.frameGeometry().width();
-    dialog.SpinEdit1->setText(QString::number(outerWidth));
-    EXPECT_EQ(settings().DefaultWidth, outerWidth) << "a width equal to the window passes";
+    // The main window's outer size is the desktop less 100 each way, whatever
+    // size the window itself has at the moment.
+    fake.desktop.screen = QSize(1920, 1000);
+    dialog.SpinEdit1->setText("1820");
+    EXPECT_EQ(settings().DefaultWidth, 1820) << "a width equal to the window passes";
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
-    dialog.SpinEdit1->setText(QString::number(outerWidth + 1));
+    dialog.SpinEdit1->setText("1821");
     EXPECT_EQ(fake.dialogs.messages, QStringList{"Object width must be smaller than form width!"});
     EXPECT_EQ(dialog.SpinEdit1->text(), "10");
     EXPECT_EQ(settings().DefaultWidth, 10);
 
     fake.dialogs.messages.clear();
-    dialog.SpinEdit2->setText("99999");
+    dialog.SpinEdit2->setText("900");
+    EXPECT_EQ(settings().DefaultHeight, 900);
+    EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+    dialog.SpinEdit2->setText("901");
     EXPECT_EQ(fake.dialogs.messages, QStringList{"Object height must be smaller than form height!"});
     EXPECT_EQ(settings().DefaultHeight, 10);
+}
+
+TEST_F(DefaultObject, TypedTextIsNotCompletedIntoAListItem)
+{
+    dialog.show();
+    for (QComboBox* combo : {dialog.ComboBox3, dialog.RectangleComboBox1}) {
+        combo->lineEdit()->clear();
+        combo->setFocus();
+        QTest::keyClicks(combo, combo == dialog.ComboBox3 ? "Invisibl" : "E");
+        EXPECT_EQ(combo->currentText(), combo == dialog.ComboBox3 ? "Invisibl" : "E")
+            << combo->objectName().toStdString();
+    }
+    EXPECT_TRUE(settings().DefaultVisible) << "\"Invisibl\" is not \"Invisible\"";
+    EXPECT_EQ(settings().DefaultShapeKind, ShapeKind::Rectangle) << "\"E\" is not \"Ellipse\"";
 }
 
 TEST_F(DefaultObject, AWidthWithAnUnreadableHeightStoresTheWidthAndReportsTheHeight)
@@ -179,6 +199,8 @@ protected:
 TEST_F(ObjectNameDialog, TypedRefusedCharactersAreSwallowedButPastedOnesPass)
 {
     dialog.show();
+    // No title: a blank, as Qt would show the program's name for an empty one.
+    EXPECT_EQ(dialog.windowTitle(), NoTitle);
     QTest::keyClicks(dialog.Edit1, "Box:1\\A");
     EXPECT_EQ(dialog.Edit1->text(), "Box1A");
     dialog.Edit1->insert("a/b");

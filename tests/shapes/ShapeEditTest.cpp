@@ -363,10 +363,10 @@ TEST_F(ShapeEditFixture, WidthAndHeightThatAreNoIntegerAreNamedAndResetToTen)
     EXPECT_EQ(host.shape->shapeKind(), ShapeKind::Rectangle);
 }
 
-TEST_F(ShapeEditFixture, SizesUpToTheMainWindowPassAndOneMoreIsRefused)
+TEST_F(ShapeEditFixture, SizesUpToTheMainWindowsOuterSizePassAndOneMoreIsRefused)
 {
     addObject(1, QStringLiteral("Pump"));
-    host.window.resize(1820, 900);
+    fake.desktop.screen = QSize(1920, 1000);
     open();
 
     dialog.SpinEdit1->setText(QStringLiteral("1821"));

@@ -22,9 +22,10 @@ void TestDialogs::error(const QString& text)
     errors.append(text);
 }
 
-bool TestDialogs::confirm(const QString& text)
+bool TestDialogs::confirm(const QString& text, Look look)
 {
     questions.append(text);
+    questionLooks.append(look);
     if (confirmAnswers.isEmpty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;

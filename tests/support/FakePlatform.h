@@ -21,7 +21,7 @@ class TestDialogs : public Dialogs {
 public:
     void message(const QString& text) override;
     void error(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Look look) override;
     std::optional<QString> input(const QString& prompt, const QString& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
@@ -31,6 +31,7 @@ public:
     QStringList messages;
     QStringList errors;
     QStringList questions;
+    QList<Look> questionLooks;
     QStringList prompts;
     QStringList initialTexts;
     QStringList folderTitles;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QMenu>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -99,6 +100,33 @@ TEST_F(TableWindow, DefaultTableWithoutAFileOpensTheBuiltInTableFittedNearThePoi
     EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(grid->verticalScrollBar()->isVisible());
     EXPECT_FALSE(QFile::exists(projectFile("defaulttable.txt")));
+}
+
+TEST_F(TableWindow, NewWindowStandsWhollyOnTheDesktopAndBelowTheMainMenu)
+{
+    QMainWindow main;
+    main.menuBar()->addMenu(QStringLiteral("SETTINGS"));
+    main.setGeometry(50, 50, 1820, 980);
+    main.show();
+    const int belowMenu = main.menuBar()->mapToGlobal(QPoint(0, main.menuBar()->height())).y();
+    ASSERT_GT(belowMenu, 50);
+
+    // Opened from the menu bar: pointer minus (30, 35) would cover the menu.
+    fake.pointer.at = QPoint(120, 60);
+    TObjectTable* table = OpenTableWindow(fake.platform, projectFile("defaulttable.txt"),
+                                          QStringLiteral("Default"), &main);
+    EXPECT_EQ(table->pos(), QPoint(90, belowMenu));
+
+    // Near the desktop's far corner the whole window stays on the desktop.
+    fake.pointer.at = QPoint(1915, 1075);
+    const QString file = addObject(1, QStringLiteral("Pump"));
+    table = OpenTableWindow(fake.platform, file, QStringLiteral("Pump"), &main);
+    EXPECT_EQ(table->frameGeometry().bottomRight(), QPoint(1919, 1079));
+
+    // Away from the edges it stands at pointer minus (30, 35).
+    fake.pointer.at = QPoint(700, 500);
+    table = OpenTableWindow(fake.platform, addObject(2, QStringLiteral("Valve")), QStringLiteral("Valve"), &main);
+    EXPECT_EQ(table->pos(), QPoint(670, 465));
 }
 
 TEST_F(TableWindow, ObjectTableHasTheMenuBarAndItsClientAreaStillTakesTheGridsSize)
@@ -284,7 +312,17 @@ TEST_F(TableWindow, UnreadableCountLeavesTheGridUnfittedAndKeepsACopyOfTheFile)
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_TRUE(fake.dialogs.errors.first().contains("at most 1000000 cells"));
     EXPECT_TRUE(fake.dialogs.errors.first().contains(file + ".damaged2"));
-    EXPECT_EQ(table->StringGrid1->colCount(), 7);
+    // The grid took line 1's column count before line 2 was read.
+    EXPECT_EQ(table->StringGrid1->colCount(), 5000);
+    EXPECT_EQ(table->StringGrid1->rowCount(), 5);
+
+    ASSERT_TRUE(table->close());
+    fake.dialogs.errors.clear();
+    writeAll(file, "3\r\nfive\r\n");
+    OpenTableWindow(fake.platform, file, QStringLiteral("Pump"));
+    ASSERT_EQ(fake.dialogs.errors.size(), 1);
+    EXPECT_EQ(table->StringGrid1->colCount(), 3);
+    EXPECT_EQ(table->StringGrid1->rowCount(), 5);
 }
 
 TEST_F(TableWindow, InputTextAsksForTheClickedCellAndRefusesAnEmptyText)

@@ -34,7 +34,7 @@ Read readTable(const QByteArray& bytes)
     buffer.open(QIODevice::ReadOnly);
     TableFile::Reader reader(buffer);
     Read out;
-    out.countsRead = reader.readCounts(&out.columns, &out.rows);
+    out.countsRead = reader.readColumnCount(&out.columns) && reader.readRowCount(out.columns, &out.rows);
     if (out.countsRead)
         out.cellsRead = reader.readCells(std::max(out.columns, 1), std::max(out.rows, 1), &out.cells);
     out.error = reader.errorString();
@@ -196,7 +196,8 @@ TEST(TableFile, CountLineWithoutANumberIsInvalidNumericInputNamingTheLine)
     const QList<Case> cases{
         {"seven\r\n5\r\n", "Line 1 of the table file, at byte 0, holds \"seven\""},
         {"7\r\nfive\r\n", "Line 2 of the table file, at byte 3, holds \"five\""},
-        {"7x\r\n5\r\n", "Line 1"},
+        {"x7\r\n5\r\n", "Line 1"},
+        {"7\r\n+ 5\r\n", "Line 2"},
         {"\r\n5\r\n", "Line 1"},
         {"7\r\n-\r\n", "Line 2"},
         {"99999999999\r\n5\r\n", "Line 1"},
@@ -209,6 +210,17 @@ TEST(TableFile, CountLineWithoutANumberIsInvalidNumericInputNamingTheLine)
         EXPECT_TRUE(table.error.startsWith(TableFile::InvalidNumericInput + '\n')) << table.error.toStdString();
         EXPECT_TRUE(table.error.contains(c.place)) << table.error.toStdString();
     }
+}
+
+TEST(TableFile, CountLineGivesTheNumberItBeginsWithAfterBlanks)
+{
+    const Read table = readTable("  2abc\r\n\t+3 rows\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\n");
+    ASSERT_TRUE(table.cellsRead) << table.error.toStdString();
+    EXPECT_EQ(table.columns, 2);
+    EXPECT_EQ(table.rows, 3);
+    const TableFile::Columns expected{{"A", "B", "C"}, {"D", "E", "F"}};
+    EXPECT_EQ(table.cells, expected);
+    EXPECT_EQ(readTable("7x\r\n-2-\r\n").rows, -2);
 }
 
 TEST(TableFile, TablesAboveAMillionCellsAreRefusedBeforeAnyCellIsMade)
