@@ -275,9 +275,14 @@ void Board::paintEvent(QPaintEvent* event)
                QSizeF(event->rect().size()) / m_zoom)
             .toAlignedRect()
             .adjusted(-1, -1, 1, 1);
-    paintBackground(painter, exposedBoard);
+    paintBoard(painter, exposedBoard);
+}
+
+void Board::paintBoard(QPainter& painter, const QRect& boardRect)
+{
+    paintBackground(painter, boardRect);
     for (const BoardElement* element : m_elements)
-        if (element && element->isVisible() && element->geometry().intersects(exposedBoard))
+        if (element && element->isVisible() && element->geometry().intersects(boardRect))
             element->paint(painter);
 }
 

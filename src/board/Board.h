@@ -78,6 +78,12 @@ public:
     // The topmost visible element at a point of the screen, or none.
     BoardElement* elementAt(const QPoint& global) const;
 
+    // Draws the part of the board within boardRect: the background picture
+    // and every visible element, with a painter that maps board pixels.
+    void paintBoard(QPainter& painter, const QRect& boardRect);
+    // The board's size in board pixels: the client area.
+    QSize boardSize() const { return m_boardSize; }
+
     // Makes the board a see-through layer over the whole of its parent that
     // takes no mouse input: the shape dialogs show their preview on one.
     void makePreview();
