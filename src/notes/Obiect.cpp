@@ -376,19 +376,27 @@ bool TForm2::LoadNote(const QString& path)
     return true;
 }
 
-bool TForm2::SaveNote(const QString& path)
+bool TForm2::WriteNote(const QString& path, QString* error) const
 {
     QSaveFile file(path);
-    QString error;
+    QString reason;
     bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !RichText::write(RichEdit1->document(), &file, &error)) {
+    if (ok && !RichText::write(RichEdit1->document(), &file, &reason)) {
         file.cancelWriting();
         ok = false;
     }
     ok = ok && commitWhole(file);
-    if (!ok) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : error;
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot create file "), path, reason));
+    if (!ok)
+        *error = fileError(QStringLiteral("Cannot create file "), path,
+                           file.error() != QFileDevice::NoError ? file.errorString() : reason);
+    return ok;
+}
+
+bool TForm2::SaveNote(const QString& path)
+{
+    QString error;
+    if (!WriteNote(path, &error)) {
+        m_platform.dialogs.error(error);
         return false;
     }
     RichEdit1->document()->setModified(false);
@@ -400,16 +408,27 @@ bool TForm2::FormClose()
     const QString path = notePath();
     const bool typed = RichEdit1->document()->isModified();
     if (typed) {
-        // Typed text is never thrown away: it goes to the note it belongs to,
-        // which is made again if its file was deleted meanwhile.
-        if (!SaveNote(m_notePath.isEmpty() ? path : m_notePath))
+        // Typed text is never thrown away unasked: it goes to the note it
+        // belongs to, which is made again if its file was deleted meanwhile;
+        // when that fails, the user chooses where it goes.
+        const QString name = m_notePath.isEmpty() ? windowTitle() : m_noteName;
+        const SaveOutcome outcome = saveOrAsk(
+            m_platform.dialogs,
+            {[this](const QString& file, QString* error) { return WriteNote(file, error); },
+             m_notePath.isEmpty() ? path : m_notePath,
+             QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
+             QStringLiteral("Rich text (*.rtf)")});
+        if (!mayLeave(outcome))
             return false;
+        RichEdit1->document()->setModified(false);
     } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
     } else if (path == m_notePath) {
         // Rewritten as read; a note that could not be read is left as it is.
-        if (!SaveNote(path))
-            return false;
+        // When the rewrite fails nothing is lost: the file holds the note.
+        QString error;
+        if (!WriteNote(path, &error))
+            m_platform.dialogs.error(error);
     }
     return WriteStatusButtons();
 }

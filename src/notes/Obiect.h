@@ -72,7 +72,9 @@ public:
     // nor from another program.
     void FocusWindowChanged(QWindow* window);
 
-    // The status file, read at every activation and written at close.
+    // The status file, read at every activation and written at close; a
+    // failed write offers the choices of a failed save. False when the user
+    // stays.
     void ReadStatusButtons();
     bool WriteStatusButtons();
 
@@ -88,6 +90,9 @@ private:
     // Writes edits not yet in a file to the note they belong to.
     Pending SavePendingEdits();
     bool LoadNote(const QString& path);
+    // Writes the editor's note to path; false with the reason in *error.
+    bool WriteNote(const QString& path, QString* error) const;
+    // Writes the note to its file, or shows the error.
     bool SaveNote(const QString& path);
     void clearEditor();
     TStatusButton* createStatusButton(const QString& name, int number);

@@ -2,7 +2,22 @@
 
 #include <QColor>
 #include <QString>
+#include <functional>
 #include <optional>
+
+// What the user chose at a save that failed while a window closes or the
+// project switches.
+enum class FailedSaveChoice {
+    TryAgain,      // write the same file again
+    SaveElsewhere, // write what is unsaved to FailedSaveAnswer::elsewhere
+    LeaveUnsaved,  // go on without saving: what is unsaved is lost
+    Stay,          // cancel: the close or switch stops, nothing is lost
+};
+
+struct FailedSaveAnswer {
+    FailedSaveChoice choice = FailedSaveChoice::Stay;
+    QString elsewhere; // the chosen file, for SaveElsewhere
+};
 
 // Every message box, input box and chooser of the program goes through this
 // interface, so tests can answer them without a modal loop.
@@ -24,4 +39,32 @@ public:
     virtual QString chooseFolder(const QString& title, const QString& initialFolder) = 0;
     // Open-picture chooser; empty when cancelled.
     virtual QString choosePicture() = 0;
+    // A save failed at a close or a switch: shows error and what leaving
+    // without saving loses (lost, a plain sentence), and offers to try again,
+    // to save elsewhere (a file chooser starting at suggestedFile, showing
+    // filter), to close without saving, or to cancel.
+    virtual FailedSaveAnswer failedSave(const QString& error, const QString& lost,
+                                        const QString& suggestedFile, const QString& filter) = 0;
 };
+
+// One save that runs when a window closes or the project switches.
+struct SaveAtLeave {
+    // Writes what is unsaved to a file; false with the reason in *error.
+    std::function<bool(const QString& path, QString* error)> writeTo;
+    QString path;   // the file it belongs in
+    QString lost;   // what leaving without saving loses, said plainly
+    QString filter; // for the save-elsewhere chooser
+};
+
+enum class SaveOutcome { Saved, SavedElsewhere, LeftUnsaved, Stayed };
+
+// Writes to save.path; while that fails, asks through failedSave until it is
+// written somewhere, the user leaves it unsaved, or the user stays. A failed
+// write elsewhere asks again.
+SaveOutcome saveOrAsk(Dialogs& dialogs, const SaveAtLeave& save);
+
+// True when the close or switch may go on after the outcome.
+inline bool mayLeave(SaveOutcome outcome)
+{
+    return outcome != SaveOutcome::Stayed;
+}
