@@ -233,15 +233,7 @@ QString TForm2::statusFilePath() const
 
 void TForm2::ShowFor(const QString& objectName, quint32 fillColor)
 {
-    bool switchObject = true;
-    if (objectName != windowTitle()) {
-        // The edits of the note shown so far go to its file before the window
-        // turns to another object; if they cannot, it stays on that note.
-        const Pending pending = SavePendingEdits();
-        if (pending == Pending::FileMissing)
-            m_platform.dialogs.message(cannotWriteMessage(m_noteName));
-        switchObject = pending != Pending::FileMissing && pending != Pending::WriteFailed;
-    }
+    const bool switchObject = objectName == windowTitle() || LeaveNote();
     if (switchObject) {
         setWindowTitle(objectName);
         setColor(fillColor);
@@ -282,18 +274,24 @@ void TForm2::FocusWindowChanged(QWindow* window)
         Qt::QueuedConnection);
 }
 
-TForm2::Pending TForm2::SavePendingEdits()
+bool TForm2::HasPendingEdits()
 {
-    QTextDocument* note = RichEdit1->document();
-    if (!note->isModified())
-        return Pending::None;
+    if (!RichEdit1->document()->isModified())
+        return false;
     if (m_notePath.isEmpty()) {
         // Typed after the note could not be read: it belongs to the titled object.
         if (m_projectFolder.isEmpty() || windowTitle().isEmpty())
-            return Pending::None;
+            return false;
         m_notePath = notePath();
         m_noteName = windowTitle();
     }
+    return true;
+}
+
+TForm2::Pending TForm2::SavePendingEdits()
+{
+    if (!HasPendingEdits())
+        return Pending::None;
     if (!QFileInfo::exists(m_notePath))
         return Pending::FileMissing;
     return SaveNote(m_notePath) ? Pending::Saved : Pending::WriteFailed;
@@ -403,6 +401,30 @@ bool TForm2::SaveNote(const QString& path)
     return true;
 }
 
+SaveAtLeave TForm2::typedNoteSave() const
+{
+    const QString name = m_notePath.isEmpty() ? windowTitle() : m_noteName;
+    return {[this](const QString& file, QString* error) { return WriteNote(file, error); },
+            m_notePath.isEmpty() ? notePath() : m_notePath,
+            QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
+            QStringLiteral("Rich text (*.rtf)")};
+}
+
+bool TForm2::LeaveNote()
+{
+    if (!HasPendingEdits())
+        return true;
+    // A note file deleted meanwhile is not made again unasked.
+    const SaveOutcome outcome =
+        QFileInfo::exists(m_notePath)
+            ? saveOrAsk(m_platform.dialogs, typedNoteSave())
+            : askAfterFailedSave(m_platform.dialogs, typedNoteSave(), cannotWriteMessage(m_noteName));
+    if (!mayLeave(outcome))
+        return false;
+    RichEdit1->document()->setModified(false);
+    return true;
+}
+
 bool TForm2::FormClose()
 {
     const QString path = notePath();
@@ -411,14 +433,7 @@ bool TForm2::FormClose()
         // Typed text is never thrown away unasked: it goes to the note it
         // belongs to, which is made again if its file was deleted meanwhile;
         // when that fails, the user chooses where it goes.
-        const QString name = m_notePath.isEmpty() ? windowTitle() : m_noteName;
-        const SaveOutcome outcome = saveOrAsk(
-            m_platform.dialogs,
-            {[this](const QString& file, QString* error) { return WriteNote(file, error); },
-             m_notePath.isEmpty() ? path : m_notePath,
-             QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
-             QStringLiteral("Rich text (*.rtf)")});
-        if (!mayLeave(outcome))
+        if (!mayLeave(saveOrAsk(m_platform.dialogs, typedNoteSave())))
             return false;
         RichEdit1->document()->setModified(false);
     } else if (!QFileInfo::exists(path)) {

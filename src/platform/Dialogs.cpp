@@ -7,6 +7,11 @@ SaveOutcome saveOrAsk(Dialogs& dialogs, const SaveAtLeave& save)
     QString error;
     if (save.writeTo(save.path, &error))
         return SaveOutcome::Saved;
+    return askAfterFailedSave(dialogs, save, error);
+}
+
+SaveOutcome askAfterFailedSave(Dialogs& dialogs, const SaveAtLeave& save, QString error)
+{
     for (;;) {
         const FailedSaveAnswer answer =
             dialogs.failedSave(error, save.lost, QDir::toNativeSeparators(save.path), save.filter);

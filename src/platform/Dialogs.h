@@ -62,6 +62,8 @@ enum class SaveOutcome { Saved, SavedElsewhere, LeftUnsaved, Stayed };
 // written somewhere, the user leaves it unsaved, or the user stays. A failed
 // write elsewhere asks again.
 SaveOutcome saveOrAsk(Dialogs& dialogs, const SaveAtLeave& save);
+// The same after a save that already failed with error.
+SaveOutcome askAfterFailedSave(Dialogs& dialogs, const SaveAtLeave& save, QString error);
 
 // True when the close or switch may go on after the outcome.
 inline bool mayLeave(SaveOutcome outcome)

@@ -400,7 +400,7 @@ TEST_F(NoteWindowTest, SwitchingObjectsWritesTheEditsOfTheFirstNote)
     EXPECT_TRUE(noteText(notePath("Valve")).contains(StatusStampText(fake.clock.current, QLocale::system())));
 }
 
-TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
+TEST_F(NoteWindowTest, SwitchWhileTheEditsCannotBeWrittenOffersTheChoicesOfAFailedSave)
 {
     createNoteText("Pump", "pump");
     createNoteText("Valve", "valve");
@@ -408,16 +408,30 @@ TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
     type(window, "typed");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
 
+    // Staying keeps the window on the note; the deleted file is not made again.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not write to Pump\\Pump.rtf  File does not exist!"});
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(fake.dialogs.failedSaves[0].error, "Can not write to Pump\\Pump.rtf  File does not exist!");
     EXPECT_EQ(window->windowTitle(), "Pump");
     EXPECT_EQ(editorText(window), "pump\ntyped");
+    EXPECT_FALSE(QFile::exists(notePath("Pump")));
 
-    // Once the file is back, the switch writes the edits and goes on.
-    createNote("Pump");
+    // Try again makes the file, as the close does, and the switch goes on.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}};
     open(2, "Valve");
     EXPECT_EQ(window->windowTitle(), "Valve");
+    EXPECT_EQ(editorText(window), "valve\n");
     EXPECT_EQ(noteText(notePath("Pump")), "pump\ntyped");
+
+    // Left unsaved, the typed text goes and the window turns to the other object.
+    type(window, "lost");
+    ASSERT_TRUE(QDir(projectDir.filePath("Valve")).removeRecursively());
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    open(1, "Pump");
+    EXPECT_EQ(window->windowTitle(), "Pump");
+    EXPECT_EQ(editorText(window), "pump\ntyped\n");
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 3);
 }
 
 TEST_F(NoteWindowTest, SwitchToAnObjectWithoutANoteDoesNotShowTheFirstNoteUnderItsName)
