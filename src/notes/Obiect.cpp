@@ -234,15 +234,7 @@ QString TForm2::statusFilePath() const
 
 void TForm2::ShowFor(const QString& objectName, quint32 fillColor)
 {
-    bool switchObject = true;
-    if (objectName != windowTitle()) {
-        // The edits of the note shown so far go to its file before the window
-        // turns to another object; if they cannot, it stays on that note.
-        const Pending pending = SavePendingEdits();
-        if (pending == Pending::FileMissing)
-            m_platform.dialogs.message(cannotWriteMessage(m_noteName));
-        switchObject = pending != Pending::FileMissing && pending != Pending::WriteFailed;
-    }
+    const bool switchObject = objectName == windowTitle() || LeaveNote();
     if (switchObject) {
         setWindowTitle(objectName);
         setColor(fillColor);
@@ -283,18 +275,24 @@ void TForm2::FocusWindowChanged(QWindow* window)
         Qt::QueuedConnection);
 }
 
-TForm2::Pending TForm2::SavePendingEdits()
+bool TForm2::HasPendingEdits()
 {
-    QTextDocument* note = RichEdit1->document();
-    if (!note->isModified())
-        return Pending::None;
+    if (!RichEdit1->document()->isModified())
+        return false;
     if (m_notePath.isEmpty()) {
         // Typed after the note could not be read: it belongs to the titled object.
         if (m_projectFolder.isEmpty() || windowTitle().isEmpty())
-            return Pending::None;
+            return false;
         m_notePath = notePath();
         m_noteName = windowTitle();
     }
+    return true;
+}
+
+TForm2::Pending TForm2::SavePendingEdits()
+{
+    if (!HasPendingEdits())
+        return Pending::None;
     if (!QFileInfo::exists(m_notePath))
         return Pending::FileMissing;
     return SaveNote(m_notePath) ? Pending::Saved : Pending::WriteFailed;
@@ -377,21 +375,53 @@ bool TForm2::LoadNote(const QString& path)
     return true;
 }
 
-bool TForm2::SaveNote(const QString& path)
+bool TForm2::WriteNote(const QString& path, QString* error) const
 {
     QSaveFile file(path);
-    QString error;
+    QString reason;
     bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !RichText::write(RichEdit1->document(), &file, &error)) {
+    if (ok && !RichText::write(RichEdit1->document(), &file, &reason)) {
         file.cancelWriting();
         ok = false;
     }
     ok = ok && commitWhole(file);
-    if (!ok) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : error;
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot create file "), path, reason));
+    if (!ok)
+        *error = fileError(QStringLiteral("Cannot create file "), path,
+                           file.error() != QFileDevice::NoError ? file.errorString() : reason);
+    return ok;
+}
+
+bool TForm2::SaveNote(const QString& path)
+{
+    QString error;
+    if (!WriteNote(path, &error)) {
+        m_platform.dialogs.error(error);
         return false;
     }
+    RichEdit1->document()->setModified(false);
+    return true;
+}
+
+SaveAtLeave TForm2::typedNoteSave() const
+{
+    const QString name = m_notePath.isEmpty() ? windowTitle() : m_noteName;
+    return {[this](const QString& file, QString* error) { return WriteNote(file, error); },
+            m_notePath.isEmpty() ? notePath() : m_notePath,
+            QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
+            QStringLiteral("Rich text (*.rtf)")};
+}
+
+bool TForm2::LeaveNote()
+{
+    if (!HasPendingEdits())
+        return true;
+    // A note file deleted meanwhile is not made again unasked.
+    const SaveOutcome outcome =
+        QFileInfo::exists(m_notePath)
+            ? saveOrAsk(m_platform.dialogs, typedNoteSave())
+            : askAfterFailedSave(m_platform.dialogs, typedNoteSave(), cannotWriteMessage(m_noteName));
+    if (!mayLeave(outcome))
+        return false;
     RichEdit1->document()->setModified(false);
     return true;
 }
@@ -401,16 +431,20 @@ bool TForm2::FormClose()
     const QString path = notePath();
     const bool typed = RichEdit1->document()->isModified();
     if (typed) {
-        // Typed text is never thrown away: it goes to the note it belongs to,
-        // which is made again if its file was deleted meanwhile.
-        if (!SaveNote(m_notePath.isEmpty() ? path : m_notePath))
+        // Typed text is never thrown away unasked: it goes to the note it
+        // belongs to, which is made again if its file was deleted meanwhile;
+        // when that fails, the user chooses where it goes.
+        if (!mayLeave(saveOrAsk(m_platform.dialogs, typedNoteSave())))
             return false;
+        RichEdit1->document()->setModified(false);
     } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
     } else if (path == m_notePath) {
         // Rewritten as read; a note that could not be read is left as it is.
-        if (!SaveNote(path))
-            return false;
+        // When the rewrite fails nothing is lost: the file holds the note.
+        QString error;
+        if (!WriteNote(path, &error))
+            m_platform.dialogs.error(error);
     }
     return WriteStatusButtons();
 }

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTextCursor>
 
+#include "platform/Dialogs.h"
+
 class BoardHost;
 class QAction;
 class QFrame;
@@ -72,7 +74,9 @@ public:
     // nor from another program.
     void FocusWindowChanged(QWindow* window);
 
-    // The status file, read at every activation and written at close.
+    // The status file, read at every activation and written at close; a
+    // failed write offers the choices of a failed save. False when the user
+    // stays.
     void ReadStatusButtons();
     bool WriteStatusButtons();
 
@@ -85,9 +89,20 @@ private:
     void buildLayout();
     void buildEditCommands();
     QString notePathFor(const QString& folder, const QString& objectName) const;
+    // True when there are edits not yet in a file; from then on they belong
+    // to the note in m_notePath.
+    bool HasPendingEdits();
     // Writes edits not yet in a file to the note they belong to.
     Pending SavePendingEdits();
+    // Before the window turns to another object: typed text goes to its note;
+    // when it cannot, the choices of a failed save. False when the user stays.
+    bool LeaveNote();
+    // The save of typed text at a close or a switch.
+    SaveAtLeave typedNoteSave() const;
     bool LoadNote(const QString& path);
+    // Writes the editor's note to path; false with the reason in *error.
+    bool WriteNote(const QString& path, QString* error) const;
+    // Writes the note to its file, or shows the error.
     bool SaveNote(const QString& path);
     void clearEditor();
     TStatusButton* createStatusButton(const QString& name, int number);

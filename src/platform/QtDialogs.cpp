@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -64,4 +65,32 @@ QString QtDialogs::choosePicture()
         "QtDialogs", "Bitmaps (*.bmp);;Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)");
     const QString file = QFileDialog::getOpenFileName(owner(), QString(), QString(), filter);
     return file.isEmpty() ? QString() : QDir::toNativeSeparators(file);
+}
+
+FailedSaveAnswer QtDialogs::failedSave(const QString& error, const QString& lost,
+                                       const QString& suggestedFile, const QString& filter)
+{
+    const QString text = error + QStringLiteral("\n\nIf you close without saving, ") + lost;
+    for (;;) {
+        QMessageBox box(QMessageBox::Warning, NoTitle, text, QMessageBox::NoButton, owner());
+        QPushButton* tryAgain = box.addButton(QMessageBox::Retry);
+        tryAgain->setText(QApplication::translate("QtDialogs", "Try again"));
+        QPushButton* elsewhere = box.addButton(
+            QApplication::translate("QtDialogs", "Save elsewhere..."), QMessageBox::ActionRole);
+        QPushButton* leave = box.addButton(
+            QApplication::translate("QtDialogs", "Close without saving"), QMessageBox::DestructiveRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(tryAgain);
+        box.exec();
+        if (box.clickedButton() == tryAgain)
+            return {FailedSaveChoice::TryAgain, {}};
+        if (box.clickedButton() == leave)
+            return {FailedSaveChoice::LeaveUnsaved, {}};
+        if (box.clickedButton() != elsewhere)
+            return {FailedSaveChoice::Stay, {}};
+        const QString file = QFileDialog::getSaveFileName(owner(), QString(), suggestedFile, filter);
+        if (!file.isEmpty())
+            return {FailedSaveChoice::SaveElsewhere, QDir::toNativeSeparators(file)};
+        // A cancelled chooser returns to the choices.
+    }
 }

@@ -12,4 +12,6 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
+                                const QString& suggestedFile, const QString& filter) override;
 };

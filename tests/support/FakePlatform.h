@@ -13,6 +13,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
 
 // Answers boxes and choosers from queues and records what was shown. A box
@@ -26,6 +27,8 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
+                                const QString& suggestedFile, const QString& filter) override;
 
     // Everything shown, in order.
     QStringList messages;
@@ -36,6 +39,14 @@ public:
     QStringList initialTexts;
     QStringList folderTitles;
     QStringList initialFolders;
+    // Each failed save: its error, what it said is lost, the file suggested.
+    struct FailedSave {
+        QString error;
+        QString lost;
+        QString suggestedFile;
+        QString filter;
+    };
+    QList<FailedSave> failedSaves;
 
     // Answers, taken from the front.
     QList<bool> confirmAnswers;
@@ -43,6 +54,9 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     QStringList folderAnswers;
     QStringList pictureAnswers;
+    QList<FailedSaveAnswer> failedSaveAnswers;
+    // When set, answers every failed save instead of the queue.
+    std::function<FailedSaveAnswer(const FailedSave&)> failedSaveAnswerer;
 };
 
 class FakeDesktop : public Desktop {
