@@ -406,11 +406,9 @@ bool TForm2::FormClose()
             return false;
     } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
-    } else if (path == m_notePath) {
-        // Rewritten as read; a note that could not be read is left as it is.
-        if (!SaveNote(path))
-            return false;
     }
+    // An unchanged note is left as it is: rewriting it would only lose what
+    // the editor cannot hold of another program's file.
     return WriteStatusButtons();
 }
 

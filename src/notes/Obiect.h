@@ -72,6 +72,9 @@ public:
     // nor from another program.
     void FocusWindowChanged(QWindow* window);
 
+    // True while a big note is being read into the editor.
+    bool isLoadingNote() const { return false; }
+
     // The status file, read at every activation and written at close.
     void ReadStatusButtons();
     bool WriteStatusButtons();

@@ -96,7 +96,7 @@ TEST_F(NoteWindowTest, OneWindowServesEveryObjectInTurn)
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
 }
 
-TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndClosesAsAnEmptyRichTextDocument)
+TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndIsWrittenOnlyOnceTypedInto)
 {
     createNote("Pump");
     TForm2* window = open(1, "Pump");
@@ -105,9 +105,14 @@ TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndClosesAsAnEmptyRichTextDocument)
 
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_EQ(readAll(notePath("Pump")), QByteArray());
+    settle();
+
+    type(open(1, "Pump"), "x");
+    EXPECT_TRUE(CloseNoteWindow());
     const QByteArray written = readAll(notePath("Pump"));
     EXPECT_TRUE(written.startsWith("{\\rtf1"));
-    EXPECT_EQ(noteText(notePath("Pump")), "");
+    EXPECT_EQ(noteText(notePath("Pump")), "x");
 }
 
 TEST_F(NoteWindowTest, CaretGoesToALineOfItsOwnUnlessTheLastLineHoldsOneCharacter)
@@ -121,10 +126,12 @@ TEST_F(NoteWindowTest, CaretGoesToALineOfItsOwnUnlessTheLastLineHoldsOneCharacte
     EXPECT_FALSE(window->RichEdit1->document()->isModified());
     EXPECT_FALSE(window->Undo1->isEnabled());
 
-    // Saved with the empty line; opening again appends nothing further.
+    // The line given to the caret is no edit: the file stays as it was, and
+    // opening again gives the same line once.
+    const QByteArray stored = readAll(notePath("Pump"));
     ASSERT_TRUE(CloseNoteWindow());
     settle();
-    EXPECT_EQ(noteText(notePath("Pump")), "first\nHello\n");
+    EXPECT_EQ(readAll(notePath("Pump")), stored);
     window = open(1, "Pump");
     EXPECT_EQ(editorText(window), "first\nHello\n");
     ASSERT_TRUE(CloseNoteWindow());

@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextList>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -191,15 +192,16 @@ TEST(RichTextReadTest, WordPadCyrillicWithBulletsAndAlignment)
     const auto doc = readFixture(QStringLiteral("wordpad-cyrillic.rtf"));
     EXPECT_EQ(blockTexts(*doc),
               QStringList({QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440!"),
-                           QStringLiteral("\u2022\tfirst item"),
-                           QStringLiteral("\u2022\tsecond item"),
+                           QStringLiteral("first item"),
+                           QStringLiteral("second item"),
                            QStringLiteral("Big right")}));
     EXPECT_EQ(family(formatOf(*doc, QStringLiteral("\u041f\u0440\u0438"))), QStringLiteral("Arial CYR"));
-    // The bullet of the Symbol font is a character of the text font now.
-    EXPECT_EQ(family(formatOf(*doc, QStringLiteral("\u2022"))), QStringLiteral("Arial CYR"));
-    const QTextBlockFormat item = blockWith(*doc, QStringLiteral("first item")).blockFormat();
-    EXPECT_NEAR(item.leftMargin(), 48.0, 0.01);  // \li720
-    EXPECT_NEAR(item.textIndent(), -48.0, 0.01); // \fi-720
+    // The bullets are a list of the editor's, which indents its items itself.
+    const QTextBlock item = blockWith(*doc, QStringLiteral("first item"));
+    ASSERT_TRUE(item.textList());
+    EXPECT_EQ(item.textList()->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(item.textList()->count(), 2);
+    EXPECT_EQ(item.blockFormat().leftMargin(), 0.0);
     const QTextBlock right = blockWith(*doc, QStringLiteral("Big right"));
     EXPECT_EQ(right.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_EQ(right.blockFormat().leftMargin(), 0.0); // \pard reset the indents
@@ -332,9 +334,9 @@ TEST(RichTextReadTest, AlternativeAndHiddenText)
               QStringLiteral("abdf"));
     // \* anywhere but at the start of a group does not hide the rest of it.
     EXPECT_EQ(readBytes("{\\rtf1 {a\\*\\foo b}c}")->toPlainText(), QStringLiteral("abc"));
-    // Table cells are kept as tab-separated text.
-    EXPECT_EQ(blockTexts(*readBytes("{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row x\\par}")),
-              QStringList({"a\tb\t", "x"}));
+    // Table cells are cells of a table, followed by the paragraph after it.
+    EXPECT_EQ(blockTexts(*readBytes("{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row\\pard x\\par}")),
+              QStringList({"", "a", "b", "x"}));
 }
 
 TEST(RichTextReadTest, PlainResetsAndGroupsRestoreCharacterFormat)
