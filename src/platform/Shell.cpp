@@ -7,3 +7,8 @@ bool DesktopShell::open(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
+
+bool DesktopShell::openLink(const QUrl& link)
+{
+    return QDesktopServices::openUrl(link);
+}

@@ -243,6 +243,7 @@ TEST_F(NoteWindowTest, NoteThatCannotBeWrittenKeepsTheWindowOpen)
 {
     createNoteText("Pump", "text");
     TForm2* window = open(1, "Pump");
+    type(window, " more");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump/Pump.rtf"));
 
