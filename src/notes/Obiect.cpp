@@ -402,8 +402,9 @@ void TForm2::ReadNoteSlice()
 
 void TForm2::StopLoading()
 {
-    if (!m_reader)
+    if (!isLoadingNote())
         return;
+    m_laidOutTo = -1;
     m_reader.reset();
     delete m_readDocument;
     m_readDocument = nullptr;
@@ -419,17 +420,49 @@ void TForm2::FinishLoading()
     m_notKept = m_reader->notKept();
     m_notePath = m_readPath;
     m_noteName = windowTitle();
+    const bool big = note->characterCount() > kBigNoteBytes / 2;
     m_reader.reset();
     m_readDocument = nullptr;
     m_readPath.clear();
-    RichEdit1->setReadOnly(false);
-    Panel1->setEnabled(true);
-    showNotice(QString());
 
     QPointer<QTextDocument> previous = RichEdit1->document();
     RichEdit1->setDocument(note);
     if (previous && previous->parent() == RichEdit1)
         delete previous.data(); // the editor deletes only the document it started with
+    if (big) {
+        // Showing the end lays out all of the note before it: in slices too.
+        RichEdit1->setReadOnly(true);
+        Panel1->setEnabled(false);
+        m_laidOutTo = 0;
+        LayOutNoteSlice();
+        return;
+    }
+    ShowNoteEnd();
+}
+
+void TForm2::LayOutNoteSlice()
+{
+    if (m_laidOutTo < 0)
+        return;
+    QTextDocument* note = RichEdit1->document();
+    const int end = note->characterCount() - 1;
+    m_laidOutTo = qMin(end, m_laidOutTo + int(kSliceBytes));
+    note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    if (m_laidOutTo < end) {
+        showNotice(QStringLiteral("Laying out the note: %1 %").arg(int(100.0 * m_laidOutTo / qMax(1, end))));
+        QTimer::singleShot(0, this, &TForm2::LayOutNoteSlice);
+        return;
+    }
+    m_laidOutTo = -1;
+    ShowNoteEnd();
+}
+
+void TForm2::ShowNoteEnd()
+{
+    QTextDocument* note = RichEdit1->document();
+    RichEdit1->setReadOnly(false);
+    Panel1->setEnabled(true);
+    showNotice(QString());
 
     // The end of the note in view, the caret after it.
     QTextCursor cursor = RichEdit1->textCursor();

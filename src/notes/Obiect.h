@@ -83,7 +83,7 @@ public:
     void FocusWindowChanged(QWindow* window);
 
     // True while a big note is being read into the editor.
-    bool isLoadingNote() const { return m_reader != nullptr; }
+    bool isLoadingNote() const { return m_reader != nullptr || m_laidOutTo >= 0; }
     // Where the note file is kept as it was before the first change.
     QString originalPath() const { return m_notePath + QStringLiteral(".original"); }
 
@@ -107,6 +107,8 @@ private:
     bool LoadNote(const QString& path);
     void ReadNoteSlice();
     void FinishLoading();
+    void LayOutNoteSlice();
+    void ShowNoteEnd();
     void StopLoading();
     void NoteModified(bool changed);
     void showNotice(const QString& text);
@@ -127,6 +129,9 @@ private:
     std::unique_ptr<RichText::StepReader> m_reader;
     QTextDocument* m_readDocument = nullptr;
     QString m_readPath;
+    // While a big note in the editor is laid out a slice at a time: the
+    // character it is laid out to; -1 otherwise.
+    int m_laidOutTo = -1;
     QPointer<TStatusButton> m_currentButton;
     QColor m_dialogColor = Qt::black;
     // What the application's focus window was before the present one.

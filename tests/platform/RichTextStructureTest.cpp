@@ -232,3 +232,36 @@ TEST(RichTextStructureTest, LinkTargetsWithAnchorsAndBackslashes)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RichTextDetailsTest, ByteOrderMarkBeforeRtfIsSkipped)
+{
+    const auto doc = readBytes("\xEF\xBB\xBF{\\rtf1 {\\b bold} text\\par}");
+    EXPECT_EQ(doc->toPlainText(), "bold text");
+    EXPECT_EQ(formatAt(*doc, "bold").fontWeight(), QFont::Bold);
+}
+
+TEST(RichTextDetailsTest, TextWithoutASizeIsTwelvePointsAndKeepsItsSize)
+{
+    auto doc = readBytes("{\\rtf1 plain {\\fs16 small}\\par}");
+    doc->setDefaultFont(QFont("Tahoma", 8)); // the note window's
+    EXPECT_EQ(formatAt(*doc, "plain").fontPointSize(), 12.0);
+    for (int save = 0; save < 2; ++save) {
+        doc = readBytes(writeBytes(*doc));
+        EXPECT_EQ(formatAt(*doc, "plain").fontPointSize(), 12.0) << save;
+        EXPECT_EQ(formatAt(*doc, "small").fontPointSize(), 8.0) << save;
+    }
+}
+
+TEST(RichTextDetailsTest, ColourZeroIsTheTablesFirstUnlessThatIsAutomatic)
+{
+    const auto own = readBytes("{\\rtf1{\\colortbl\\red0\\green128\\blue0;\\red255\\green0\\blue0;}"
+                               "\\cf1 red\\cf0  green\\par}");
+    EXPECT_EQ(formatAt(*own, "red").foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatAt(*own, "green").foreground().color(), QColor(0, 128, 0));
+    const auto automatic = readBytes("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0  auto\\par}");
+    EXPECT_EQ(formatAt(*automatic, "auto").foreground().style(), Qt::NoBrush);
+}
+
+} // namespace
