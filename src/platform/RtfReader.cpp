@@ -28,6 +28,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace RichText::Rtf {
@@ -357,7 +358,8 @@ int clampTwips(int value)
 }
 
 // Replaces characters a QTextDocument must not hold in text: control
-// characters other than tab, and unpaired UTF-16 surrogates.
+// characters other than tab, and unpaired UTF-16 surrogates. Paragraph
+// separators in a run are the reader's own, one for each \par.
 QString cleanText(const QString& text)
 {
     QString out;
@@ -374,7 +376,7 @@ QString cleanText(const QString& text)
         } else if (c.isLowSurrogate()) {
             out += QChar(QChar::ReplacementCharacter);
         } else if (c.unicode() >= 0x20 || c == u'\t') {
-            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1 && c != QChar::ParagraphSeparator
+            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1
                 && c != QChar::ObjectReplacementCharacter)
                 out += c;
         }
@@ -441,11 +443,13 @@ private:
     void placeContent(const Paragraph& para);
     void startParagraphIfPending();
     void paragraphBreak();
+    bool continuesRun(const Paragraph& para) const;
     void finishBlock(const Paragraph& para);
     void flushRun();
     void finishPicture();
     void finishDocument();
-    QTextCharFormat charFormat(const CharProps& props) const;
+    QTextCharFormat charFormat(const CharProps& props);
+    QTextCharFormat makeCharFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const Paragraph& props) const;
     QColor color(int index) const;
     void lose(Loss loss);
@@ -497,6 +501,11 @@ private:
     Paragraph m_lastPara;
     int m_imageCount = 0;
     QStringList m_lost;
+    // The format made last, made again only for other properties: most runs
+    // of a long note share one.
+    std::optional<std::pair<CharProps, QTextCharFormat>> m_lastCharFormat;
+    // The properties the cursor's block was made with, when it was.
+    std::optional<Paragraph> m_blockMadeWith;
 
     std::vector<FieldState> m_fields;
     QStringList m_links;
@@ -1228,6 +1237,7 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
 
 void Reader::commitFont()
 {
+    m_lastCharFormat.reset();
     if (!m_fontBuilder.active)
         return;
     if (m_fontBuilder.number >= 0) {
@@ -1241,6 +1251,7 @@ void Reader::commitFont()
 
 void Reader::commitColor()
 {
+    m_lastCharFormat.reset();
     const ColorBuilder& b = m_colorBuilder;
     if (b.red < 0 && b.green < 0 && b.blue < 0)
         m_colors.emplace_back(); // an empty entry: the automatic colour
@@ -1265,7 +1276,14 @@ void Reader::lose(Loss loss)
         m_lost << name;
 }
 
-QTextCharFormat Reader::charFormat(const CharProps& p) const
+QTextCharFormat Reader::charFormat(const CharProps& p)
+{
+    if (!m_lastCharFormat || !(m_lastCharFormat->first == p))
+        m_lastCharFormat.emplace(p, makeCharFormat(p));
+    return m_lastCharFormat->second;
+}
+
+QTextCharFormat Reader::makeCharFormat(const CharProps& p) const
 {
     QTextCharFormat f;
     if (p.bold)
@@ -1345,8 +1363,17 @@ void Reader::startParagraphIfPending()
 {
     if (!m_pendingBreak)
         return;
-    flushRun();
-    m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
+    if (continuesRun(top().para)) {
+        if (!m_run.isEmpty() && !(m_runProps == top().chars))
+            flushRun();
+        if (m_run.isEmpty())
+            m_runProps = top().chars;
+        m_run += QChar(QChar::ParagraphSeparator); // the new block takes the properties of this one
+    } else {
+        flushRun();
+        m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
+        m_blockMadeWith = top().para;
+    }
     m_pendingBreak = false;
     m_blockHasContent = false;
 }
@@ -1360,7 +1387,10 @@ void Reader::appendText(const QString& text)
         flushRun();
     if (m_run.isEmpty())
         m_runProps = top().chars;
-    m_run += text;
+    if (text.contains(QChar(QChar::ParagraphSeparator)))
+        m_run += QString(text).remove(QChar(QChar::ParagraphSeparator)); // paragraphs come from \par only
+    else
+        m_run += text;
     m_lastPara = top().para;
     m_blockHasContent = true;
 }
@@ -1375,20 +1405,33 @@ void Reader::flushRun()
         m_cursor.insertText(text, charFormat(m_runProps));
 }
 
+// A paragraph of text whose block already has its properties, as most of a
+// long note's paragraphs are: its end goes into the run of text, and a whole
+// run of such paragraphs is inserted at once, which takes a fraction of the
+// time and memory of a block at a time.
+bool Reader::continuesRun(const Paragraph& para) const
+{
+    return m_blockHasContent && m_blockMadeWith == para && !para.inTable && !para.listStyle && !para.listOverride;
+}
+
 void Reader::paragraphBreak()
 {
     placeContent(top().para);
+    m_pendingBreak = true;
+    if (continuesRun(top().para))
+        return;
     flushRun();
     // The paragraph properties in effect at \par are those of the paragraph.
     finishBlock(top().para);
     if (!m_blockHasContent)
         m_cursor.setBlockCharFormat(charFormat(top().chars));
-    m_pendingBreak = true;
 }
 
 void Reader::finishBlock(const Paragraph& para)
 {
-    m_cursor.setBlockFormat(blockFormat(para));
+    if (!(m_blockMadeWith == para))
+        m_cursor.setBlockFormat(blockFormat(para));
+    m_blockMadeWith = para;
     addToList(para);
 }
 
@@ -1518,6 +1561,7 @@ void Reader::enterTableCell()
             if (m_grid.empty() || cell.right > m_grid.back())
                 m_grid.push_back(cell.right);
         m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
+        m_blockMadeWith.reset();
         m_row = 0;
         m_tableBorder = false;
         m_verticalMergeTop.clear();
@@ -1541,6 +1585,7 @@ void Reader::enterTableCell()
     }
     flushRun();
     m_cursor = m_table->cellAt(m_row, m_cellColumns[size_t(m_cell)]).firstCursorPosition();
+    m_blockMadeWith.reset();
     m_placedCell = m_cell;
     m_pendingBreak = false;
     m_blockHasContent = false;
@@ -1668,6 +1713,7 @@ void Reader::leaveTable()
     }
     m_table->setFormat(format);
     m_cursor = m_table->lastCursorPosition();
+    m_blockMadeWith.reset();
     m_cursor.movePosition(QTextCursor::NextBlock);
     m_table = nullptr;
     m_pendingBreak = false;
@@ -1720,6 +1766,7 @@ void Reader::finishPicture()
     if (m_pendingBreak) {
         flushRun();
         m_cursor.insertBlock(blockFormat(owner.para), charFormat(owner.chars));
+        m_blockMadeWith = owner.para;
         m_pendingBreak = false;
     }
     flushRun();
