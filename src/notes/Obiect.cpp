@@ -41,7 +41,7 @@ const QString UnnamedMarker = QStringLiteral("?");
 // Notes from this size on are read in slices between which the window serves
 // its events; a slice takes some tens of milliseconds.
 constexpr qint64 kBigNoteBytes = 2 * 1024 * 1024;
-constexpr qsizetype kSliceBytes = 256 * 1024;
+constexpr qsizetype kSliceBytes = 128 * 1024;
 constexpr int kEditorHeight = 417;
 constexpr int kNoticeHeight = 18;
 

@@ -36,6 +36,7 @@ namespace {
 
 constexpr int kMaxDepth = 1000;        // groups nested deeper share the innermost state
 constexpr int kMaxWordLength = 32;     // longer control words are read but unknown
+constexpr int kMaxColumns = 64;        // Word's limit is 63; further cells share the last column
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;    // \fcharset2: symbol fonts
 constexpr int kDocumentCodePage = 0;   // a font without a character set of its own
@@ -1558,7 +1559,7 @@ void Reader::enterTableCell()
         format.setBorder(0);
         m_grid.clear();
         for (const CellDefinition& cell : m_rowCells)
-            if (m_grid.empty() || cell.right > m_grid.back())
+            if ((m_grid.empty() || cell.right > m_grid.back()) && m_grid.size() < size_t(kMaxColumns))
                 m_grid.push_back(cell.right);
         m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
         m_blockMadeWith.reset();
@@ -1576,7 +1577,8 @@ void Reader::enterTableCell()
         return;
     // Cells past the row's definition get columns of their own.
     while (size_t(m_cell) >= m_cellColumns.size()) {
-        const int column = m_cellColumns.empty() ? 0 : m_cellColumns.back() + m_cellSpans.back();
+        const int column = m_cellColumns.empty() ? 0
+                           : qMin(m_cellColumns.back() + m_cellSpans.back(), kMaxColumns - 1);
         if (column >= m_table->columns())
             m_table->appendColumns(1);
         m_cellColumns.push_back(column);
@@ -1612,7 +1614,10 @@ void Reader::mapRowToColumns()
     for (const CellDefinition& cell : m_rowCells) {
         auto edge = std::find_if(m_grid.begin(), m_grid.end(),
                                  [&](int right) { return right >= cell.right - kTolerance; });
-        if (edge == m_grid.end()) {
+        if (m_grid.size() >= size_t(kMaxColumns)) {
+            if (edge == m_grid.end())
+                --edge;
+        } else if (edge == m_grid.end()) {
             m_grid.push_back(cell.right);
             m_table->appendColumns(1);
             edge = m_grid.end() - 1;

@@ -264,4 +264,22 @@ TEST(RichTextDetailsTest, ColourZeroIsTheTablesFirstUnlessThatIsAutomatic)
     EXPECT_EQ(formatAt(*automatic, "auto").foreground().style(), Qt::NoBrush);
 }
 
+TEST(RichTextDetailsTest, RowsOfVeryManyCellsStayWithinSixtyFourColumns)
+{
+    for (const bool defined : {true, false}) {
+        QByteArray rtf = "{\\rtf1 \\trowd";
+        for (int i = 1; defined && i <= 200; ++i)
+            rtf += "\\cellx" + QByteArray::number(i * 100);
+        rtf += "\\pard\\intbl";
+        for (int i = 1; i <= 200; ++i)
+            rtf += " c" + QByteArray::number(i) + "\\cell";
+        const auto doc = readBytes(rtf + "\\row}");
+        const QTextTable* table = firstTable(*doc);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->columns(), 64) << defined;
+        EXPECT_TRUE(doc->toPlainText().contains("c200")) << defined;
+        EXPECT_TRUE(doc->toPlainText().contains("c1")) << defined;
+    }
+}
+
 } // namespace
