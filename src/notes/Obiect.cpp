@@ -563,6 +563,7 @@ void TForm2::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    StopLoading();
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
     if (noteWindowRef() == this)
         noteWindowRef() = nullptr;

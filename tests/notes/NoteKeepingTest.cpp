@@ -151,6 +151,15 @@ TEST_F(NoteKeepingTest, BigNoteIsReadInSlicesWhileTheWindowServesItsEvents)
     EXPECT_FALSE(window->RichEdit1->document()->isModified());
     ASSERT_TRUE(CloseNoteWindow());
     EXPECT_EQ(readAll(notePath("Pump")), bytes);
+    settle();
+
+    // Closed while it is read: nothing is written, and the reading ends.
+    window = open(1, "Pump");
+    ASSERT_TRUE(window->isLoadingNote());
+    ASSERT_TRUE(CloseNoteWindow());
+    EXPECT_FALSE(window->isLoadingNote());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(readAll(notePath("Pump")), bytes);
 }
 
 } // namespace
