@@ -51,10 +51,6 @@ private:
     std::unique_ptr<Reader> m_reader;
 };
 
-// Replaces the content of document with the text of data, which starts with
-// "{\rtf". Never fails: damaged input gives whatever text could be recovered.
-void parse(const QByteArray& data, QTextDocument* document, QStringList* notKept = nullptr);
-
 // The RTF form of document.
 QByteArray generate(const QTextDocument* document);
 

@@ -1814,13 +1814,4 @@ QStringList Parser::notKept() const
     return m_reader->notKept();
 }
 
-void parse(const QByteArray& data, QTextDocument* document, QStringList* notKept)
-{
-    Parser parser(data, document);
-    while (!parser.step(std::numeric_limits<qsizetype>::max() / 2)) {
-    }
-    if (notKept)
-        *notKept = parser.notKept();
-}
-
 } // namespace RichText::Rtf

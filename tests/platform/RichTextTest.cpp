@@ -208,7 +208,7 @@ TEST(RichTextReadTest, WordPadCyrillicWithBulletsAndAlignment)
     EXPECT_EQ(formatOf(*doc, QStringLiteral("Big right")).fontPointSize(), 24.0);
 }
 
-TEST(RichTextReadTest, LibreOfficeDocumentSkipsTablesAndKeepsFieldResult)
+TEST(RichTextReadTest, LibreOfficeDocumentKeepsItsLink)
 {
     const auto doc = readFixture(QStringLiteral("libreoffice.rtf"));
     EXPECT_EQ(blockTexts(*doc),
@@ -221,6 +221,7 @@ TEST(RichTextReadTest, LibreOfficeDocumentSkipsTablesAndKeepsFieldResult)
 
     const QTextCharFormat link = formatOf(*doc, QStringLiteral("the site"));
     EXPECT_TRUE(link.fontUnderline());
+    EXPECT_EQ(link.anchorHref(), QStringLiteral("https://example.org/"));
     EXPECT_EQ(link.foreground().color(), QColor(0, 0, 128));
     EXPECT_EQ(family(link), QStringLiteral("Liberation Serif"));
     EXPECT_FALSE(formatOf(*doc, QStringLiteral(" now.")).fontUnderline());
