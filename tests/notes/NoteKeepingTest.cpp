@@ -16,7 +16,7 @@ const QString kRtfFixtures = QStringLiteral(VEXORIN_FIXTURES "/rtf/");
 QStringList rtfFixtures()
 {
     QStringList names;
-    for (QDirIterator it(kRtfFixtures, {QStringLiteral("*.rtf")}); it.hasNext();)
+    for (QDirIterator it(kRtfFixtures, {QStringLiteral("*.rtf"), QStringLiteral("*.txt")}); it.hasNext();)
         names << QFileInfo(it.next()).fileName();
     names.sort();
     return names;
@@ -25,7 +25,7 @@ QStringList rtfFixtures()
 TEST_F(NoteKeepingTest, UntouchedNotesStayByteIdenticalThroughOpenSwitchReloadAndClose)
 {
     const QStringList names = rtfFixtures();
-    ASSERT_GE(names.size(), 7);
+    ASSERT_GE(names.size(), 8);
     for (const QString& name : names) {
         const QByteArray bytes = readAll(kRtfFixtures + name);
         createNote("Pump", bytes);
