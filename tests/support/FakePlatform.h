@@ -94,7 +94,13 @@ public:
         opened.append(path);
         return result;
     }
+    bool openLink(const QUrl& link) override
+    {
+        links.append(link);
+        return result;
+    }
     QStringList opened;
+    QList<QUrl> links;
     bool result = true;
 };
 
