@@ -380,6 +380,7 @@ BoardElement* Board::elementAt(const QPoint& global) const
 
 void Board::mousePressEvent(QMouseEvent* event)
 {
+    m_lastPressTime = event->timestamp();
     // The element pressed keeps every press until all buttons are up, as a
     // widget under the pointer does. A press whose release went elsewhere (a
     // pop-up menu opened on it) leaves nothing held.
@@ -405,10 +406,11 @@ void Board::mousePressEvent(QMouseEvent* event)
 
 void Board::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // The second press of a double click has already come as a press: the
-    // double click itself is not another one. What makes two presses a double
-    // press is the main window's own timer.
-    event->accept();
+    // The second press of a double click is a press like any other (what makes
+    // two presses a double press is the main window's own timer); where it has
+    // already come as a press, the double click is not another one.
+    if (event->timestamp() != m_lastPressTime)
+        mousePressEvent(event);
 }
 
 void Board::mouseMoveEvent(QMouseEvent* event)

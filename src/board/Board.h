@@ -160,6 +160,7 @@ private:
     QHash<QString, QFont> m_fonts;
 
     QPointer<BoardElement> m_pressedElement;
+    quint64 m_lastPressTime = 0;
     bool m_transparent = false;
     bool m_zoomAndPan = false;
     bool m_panning = false;

@@ -198,3 +198,30 @@ TEST_F(BoardView, NamesAndCaptionsAreFoundThroughTheirIndexes)
     EXPECT_EQ(board.shapeCount(), 0);
     EXPECT_EQ(board.shapeNamed("Shape1"), nullptr);
 }
+
+TEST_F(BoardView, TheSecondPressOfADoubleClickIsOnePressWhicheverWayItComes)
+{
+    ObjectShape* s = shape(1, QRect(10, 10, 30, 20));
+    QSignalSpy presses(&board, &Board::shapeMousePressed);
+    const QPointF at(board.viewPoint(s->pos() + QPoint(5, 5)));
+    const auto send = [&](QEvent::Type type, quint64 time) {
+        QMouseEvent event(type, at, board.viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        event.setTimestamp(time);
+        QCoreApplication::sendEvent(board.viewport(), &event);
+    };
+    // A double click whose second press comes as a double click only.
+    send(QEvent::MouseButtonPress, 1000);
+    send(QEvent::MouseButtonRelease, 1050);
+    send(QEvent::MouseButtonDblClick, 1100);
+    send(QEvent::MouseButtonRelease, 1150);
+    EXPECT_EQ(presses.size(), 2);
+    // One whose second press comes as a press and then again as a double click.
+    send(QEvent::MouseButtonPress, 5000);
+    send(QEvent::MouseButtonRelease, 5050);
+    send(QEvent::MouseButtonPress, 5100);
+    send(QEvent::MouseButtonDblClick, 5100);
+    send(QEvent::MouseButtonRelease, 5150);
+    EXPECT_EQ(presses.size(), 4);
+}
