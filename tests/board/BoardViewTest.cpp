@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -224,4 +225,25 @@ TEST_F(BoardView, TheSecondPressOfADoubleClickIsOnePressWhicheverWayItComes)
     send(QEvent::MouseButtonDblClick, 5100);
     send(QEvent::MouseButtonRelease, 5150);
     EXPECT_EQ(presses.size(), 4);
+}
+
+TEST_F(BoardView, RestingOnAnElementShowsItsHint)
+{
+    ObjectShape* s = shape(1, QRect(10, 10, 30, 20));
+    s->setHint(QStringLiteral("Feed pump"));
+    ObjectLabel* l = label(1, QStringLiteral("Pump"), QPoint(10, 60));
+    l->setHint(QStringLiteral("Label1"));
+    const auto restOn = [&](QPoint boardPoint) {
+        const QPoint at = board.viewPoint(boardPoint);
+        QHelpEvent help(QEvent::ToolTip, at, board.viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(board.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(restOn(QPoint(20, 20)), "Feed pump");
+    EXPECT_EQ(restOn(QPoint(12, 62)), "Label1");
+    // Off every element the hint goes (it fades out).
+    restOn(QPoint(300, 250));
+    for (int i = 0; i < 100 && QToolTip::isVisible(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
