@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
@@ -187,6 +188,31 @@ TEST_F(AlarmWindowTest, CorruptedAlarmFileIsKeptAsideOnceBeforeTheSaveDropsItsLa
     ASSERT_TRUE(settings->LoadAlarms());
     EXPECT_EQ(names(), (QStringList{"Early", "Middle", "Late"}));
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+}
+
+TEST_F(AlarmWindowTest, RandomAlarmFilesLoadAndWhatIsSavedLoadsAndSavesAlike)
+{
+    openProject();
+    settings->DeriveAlarmFolder();
+    const QByteArray valid = fixture("project.dat") + fixture("three_good_one_bad.dat");
+    QRandomGenerator random(812);
+    for (int i = 0; i < 200; ++i) {
+        QByteArray bytes = valid.left(random.bounded(valid.size() + 1));
+        if (i % 2)
+            for (int f = 0; f < 4 && !bytes.isEmpty(); ++f)
+                bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+        writeFile(alarmPath(), bytes);
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(settings->LoadAlarms());
+        const int rows = settings->rowCount();
+        ASSERT_TRUE(settings->SaveAlarms());
+        const QByteArray saved = readFile(alarmPath());
+        ASSERT_TRUE(settings->LoadAlarms());
+        EXPECT_EQ(settings->rowCount(), rows);
+        ASSERT_TRUE(settings->SaveAlarms());
+        EXPECT_EQ(readFile(alarmPath()), saved);
+    }
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
 TEST_F(AlarmWindowTest, UnreadableStartsAreOrderedAfterReadableOnesKeepingTheirOrder)
