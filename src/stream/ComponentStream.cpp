@@ -325,6 +325,14 @@ public:
             QString text(data.size() / 2, Qt::Uninitialized);
             for (qsizetype i = 0; i < text.size(); ++i)
                 text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + 2 * i));
+            // Half of a surrogate pair is no character and cannot be written
+            // back; it reads as the replacement character, like bad UTF-8.
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                    ++i;
+                else if (text[i].isSurrogate())
+                    text[i] = QChar::ReplacementCharacter;
+            }
             *v = Value::fromString(text);
             return true;
         }

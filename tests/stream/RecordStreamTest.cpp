@@ -100,6 +100,9 @@ TEST(RecordStream, ValuesEncodeToExactBytesAndReadBack)
         {Value::fromInteger(5), "030500", true}, {Value::fromInteger(-1), "13ffffffffffffffff", true},
         {Value::fromString("abc"), "0c03000000616263", true},
         {Value::fromString(QStringLiteral("\u0160!")), "120200000060012100", true},
+        // A wide string's surrogate pair is one character; half a pair cannot be written back.
+        {Value::fromString(QString::fromUtf8("\xF0\x9F\x98\x80")), "12020000003dd800de", true},
+        {Value::fromString(QStringLiteral("\uFFFDa\uFFFD")), "120300000000d9610000dc", true},
     };
     for (const auto& c : cases) {
         const QByteArray expected = wrapValue(QByteArray::fromHex(c.hex));
