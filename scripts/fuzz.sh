@@ -26,7 +26,7 @@ cmake --build "$build" --target fuzzers -j "$(nproc)" || exit 1
 # Each target starts from the stored files of its format.
 declare -A seeds=(
   [fuzz_board_file]=tests/fixtures/stream
-  [fuzz_board_layer]=tests/fixtures/stream
+  [fuzz_board_layer]=fuzz/seeds/board_layer
   [fuzz_settings_file]=tests/fixtures/ini
   [fuzz_note_file]=tests/fixtures/rtf
   [fuzz_table_file]=tests/fixtures/tables
@@ -34,6 +34,7 @@ declare -A seeds=(
   [fuzz_alarm_list]=tests/fixtures/alarms
   [fuzz_status_file]=tests/fixtures/notes
 )
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 failed=()
 for target in "$build"/fuzz/fuzz_*; do
   name=$(basename "$target")
