@@ -3,8 +3,8 @@
 // same bytes.
 #include "FuzzMain.h"
 #include "alarms/fAlarmSettingsUnit.h"
-#include "main/Board.h"
-#include "main/BoardHost.h"
+#include "board/Board.h"
+#include "board/BoardHost.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"

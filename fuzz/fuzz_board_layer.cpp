@@ -5,10 +5,10 @@
 // The input is the shape file, then, after LabelsMarker, the caption file;
 // without the marker both files hold the whole input.
 #include "FuzzMain.h"
-#include "main/Board.h"
-#include "main/BoardRecords.h"
-#include "main/ObjectLabel.h"
-#include "main/ObjectShape.h"
+#include "board/Board.h"
+#include "board/BoardRecords.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
 #include "platform/ObjectName.h"
 
 #include <QFile>
@@ -41,8 +41,10 @@ Loaded load(Board& board, const QString& shapes, const QString& labels)
     result.shapesWhole = BoardRecords::loadShapes(board, shapes, [](ObjectShape*) {}, &error);
     result.labelsWhole =
         BoardRecords::loadLabels(board, labels, DotsPerInch, [](ObjectLabel*) {}, &error);
-    for (const QObject* child : board.children())
-        result.names.append(child->objectName());
+    for (const ObjectShape* shape : board.shapes())
+        result.names.append(shape->objectName());
+    for (const ObjectLabel* label : board.labels())
+        result.names.append(label->objectName());
     return result;
 }
 
@@ -76,8 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     board.nextObjectNumber();
 
     QString error;
-    if (!BoardRecords::saveShapes(board, shapes, &error) ||
-        !BoardRecords::saveLabels(board, labels, DotsPerInch, &error)) {
+    QByteArray shapeBytes;
+    QByteArray labelBytes;
+    if (!BoardRecords::shapeFileBytes(board, &shapeBytes, &error) ||
+        !BoardRecords::labelFileBytes(board, DotsPerInch, &labelBytes, &error) ||
+        !BoardRecords::saveFile(shapes, shapeBytes, &error) ||
+        !BoardRecords::saveFile(labels, labelBytes, &error)) {
         qWarning("what loaded cannot be saved: %s", qPrintable(error));
         std::abort();
     }

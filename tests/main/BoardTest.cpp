@@ -236,8 +236,10 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
     const QString labelFile = projectFile("labels.bin");
     const auto names = [](const Board& board) {
         QStringList all;
-        for (const QObject* child : board.children())
-            all.append(child->objectName());
+        for (const ObjectShape* shape : board.shapes())
+            all.append(shape->objectName());
+        for (const ObjectLabel* label : board.labels())
+            all.append(label->objectName());
         return all;
     };
     const auto load = [&](Board& board, QString* error) {
@@ -277,8 +279,12 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
             unique.insert(name.toLower());
         EXPECT_EQ(unique.size(), loaded.size()) << loaded.join(' ').toStdString();
 
-        ASSERT_TRUE(BoardRecords::saveShapes(board, shapeFile, &error));
-        ASSERT_TRUE(BoardRecords::saveLabels(board, labelFile, 96, &error));
+        QByteArray shapeBytes;
+        QByteArray labelBytes;
+        ASSERT_TRUE(BoardRecords::shapeFileBytes(board, &shapeBytes, &error));
+        ASSERT_TRUE(BoardRecords::labelFileBytes(board, 96, &labelBytes, &error));
+        ASSERT_TRUE(BoardRecords::saveFile(shapeFile, shapeBytes, &error));
+        ASSERT_TRUE(BoardRecords::saveFile(labelFile, labelBytes, &error));
         Board again;
         error.clear();
         EXPECT_TRUE(load(again, &error)) << error.toStdString();
