@@ -8,17 +8,32 @@
 
 namespace {
 
+// Files are compared and copied a piece at a time: a damaged file may be huge.
+constexpr qint64 PieceSize = 1 << 20;
+
 QString copyName(const QString& path, int n)
 {
     return path + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged%1").arg(n));
 }
 
-bool holdsBytes(const QString& path, const QByteArray& bytes)
+bool isTaken(const QString& path)
 {
-    QFile file(path);
-    if (file.size() != bytes.size() || !file.open(QIODevice::ReadOnly))
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool holdsSameBytes(QFile& original, const QString& path)
+{
+    QFile other(path);
+    if (!QFileInfo(path).isFile() || other.size() != original.size() ||
+        !other.open(QIODevice::ReadOnly) || !original.seek(0))
         return false;
-    return file.readAll() == bytes;
+    while (!original.atEnd()) {
+        const QByteArray piece = original.read(PieceSize);
+        if (piece.isEmpty() || other.read(PieceSize) != piece)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -26,32 +41,33 @@ bool holdsBytes(const QString& path, const QByteArray& bytes)
 QString keepAside(const QString& path, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto unreadable = [&] {
         *error = QStringLiteral("%1 cannot be read: %2")
                      .arg(QDir::toNativeSeparators(path), file.errorString());
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("%1 cannot be read: %2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
-        return {};
-    }
-    file.close();
-
+        return QString();
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable();
     int n = 1;
-    for (; QFileInfo(copyName(path, n)).exists() || QFileInfo(copyName(path, n)).isSymLink(); ++n) {
-        if (holdsBytes(copyName(path, n), bytes))
+    for (; isTaken(copyName(path, n)); ++n) {
+        if (holdsSameBytes(file, copyName(path, n)))
             return copyName(path, n);
     }
+
     const QString copy = copyName(path, n);
     QSaveFile out(copy);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !commitWhole(out)) {
-        *error = QStringLiteral("%1 cannot be written: %2")
-                     .arg(QDir::toNativeSeparators(copy), out.errorString());
-        return {};
+    bool copied = out.open(QIODevice::WriteOnly) && file.seek(0);
+    while (copied && !file.atEnd()) {
+        const QByteArray piece = file.read(PieceSize);
+        copied = !piece.isEmpty() && out.write(piece) == piece.size();
     }
-    return copy;
+    if (copied && commitWhole(out))
+        return copy;
+    if (file.error() != QFileDevice::NoError)
+        return unreadable();
+    *error = QStringLiteral("%1 cannot be written: %2")
+                 .arg(QDir::toNativeSeparators(copy), out.errorString());
+    return {};
 }
 
 QString keptAsideNote(const QString& copy, const QString& error)

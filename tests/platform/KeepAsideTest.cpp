@@ -29,6 +29,21 @@ TEST(KeepAside, KeepsOneByteExactCopyPerDistinctContent)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 4);
 }
 
+TEST(KeepAside, FilesLargerThanOnePieceAreComparedToTheirLastByte)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("fStreamLabel.txt");
+    QByteArray large(3 * 1024 * 1024 + 7, 'x');
+    writeAll(path, large);
+    QString error;
+    ASSERT_EQ(keepAside(path, &error), path + ".damaged") << error.toStdString();
+    large[large.size() - 1] = 'y';
+    writeAll(path, large);
+    EXPECT_EQ(keepAside(path, &error), path + ".damaged2");
+    EXPECT_EQ(keepAside(path, &error), path + ".damaged2");
+    EXPECT_EQ(readAll(path + ".damaged2"), large);
+}
+
 TEST(KeepAside, SaysWhyNoCopyCouldBeMadeAndPassesOverNamesTaken)
 {
     QTemporaryDir folder;
