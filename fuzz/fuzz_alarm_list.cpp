@@ -26,7 +26,7 @@ namespace {
 struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer, Sound {
     void message(const QString&) override {}
     void error(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
+    bool confirm(const QString&, Look) override { return false; }
     std::optional<QString> input(const QString&, const QString&) override { return {}; }
     std::optional<QColor> chooseColor(const QColor&) override { return {}; }
     QString chooseFolder(const QString&, const QString&) override { return {}; }
