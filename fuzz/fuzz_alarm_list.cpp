@@ -18,11 +18,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <cstdlib>
 
 namespace {
 
-// Every box answered with No or Cancel, every other service silent.
+// Every box answered with No or Cancel (a failed save: stay), every other
+// service silent.
 struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer, Sound {
     void message(const QString&) override {}
     void error(const QString&) override {}
@@ -31,6 +33,11 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     std::optional<QColor> chooseColor(const QColor&) override { return {}; }
     QString chooseFolder(const QString&, const QString&) override { return {}; }
     QString choosePicture() override { return {}; }
+    FailedSaveAnswer failedSave(const QString&, const QString&, const QString&,
+                                const QString&) override
+    {
+        return {};
+    }
     QSize size() const override { return {1920, 1080}; }
     int virtualHeight() const override { return 1080; }
     int dotsPerInch() const override { return 96; }
@@ -38,6 +45,7 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     qint64 elapsedMs() const override { return 0; }
     int countRunning(const QString&) const override { return 1; }
     bool open(const QString&) override { return true; }
+    bool openLink(const QUrl&) override { return true; }
     QPoint pos() const override { return {}; }
     void setPos(const QPoint&) override {}
     void confine(const QRect&) override {}
