@@ -25,10 +25,12 @@ bench: configure
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
 	@echo "== the board in a real window"; ./bench/board_window.sh $(BUILD)
 
-# Each fuzz target runs FUZZ_SECONDS (not part of `make test` or CI).
+# Each fuzz target runs FUZZ_SECONDS, a unit at most FUZZ_UNIT_SECONDS (not
+# part of `make test` or CI); every target runs even after one fails.
 FUZZ_SECONDS ?= 60
+FUZZ_UNIT_SECONDS ?= 5
 fuzz: deps
-	@./scripts/fuzz.sh $(FUZZ_SECONDS)
+	@./scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_UNIT_SECONDS)
 
 clean:
 	rm -rf $(BUILD) build-fuzz

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QApplication>
 #include <QGuiApplication>
 
-// Readers that build documents need a GUI application; fuzz targets have no
-// main of their own, so one is made on the offscreen platform at start.
+// Readers that build documents need a GUI application, targets that make
+// widgets (board elements, windows) a QApplication; fuzz targets have no main
+// of their own, so one is made on the offscreen platform at start.
+template <typename Application = QGuiApplication>
 inline void ensureApplication()
 {
     static int argc = 1;
@@ -11,6 +14,6 @@ inline void ensureApplication()
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
+        static Application app(argc, argv);
     }
 }

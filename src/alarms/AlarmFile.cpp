@@ -198,9 +198,11 @@ bool AlarmFile::load(const QString& path)
 
 QString AlarmFile::lineText(const AlarmRow& row)
 {
+    // The reader's blank goes: at TimeBlank, or at the end of a shorter field,
+    // so that a row read from a file is written back as it stood.
     QString time = withoutLineBreaks(row.time);
-    if (time.size() > TimeBlank)
-        time.remove(TimeBlank, 1);
+    if (!time.isEmpty())
+        time.remove(std::min(TimeBlank, time.size() - 1), 1);
     return (row.enabled ? QStringLiteral("1") : QStringLiteral("0")) + u'-' +
            nameField(withoutLineBreaks(row.name)) + u'-' + fieldText(time) + u'-' +
            fieldText(withoutLineBreaks(row.duration)) + u'-' + fieldText(withoutLineBreaks(row.unit)) + u'-' +

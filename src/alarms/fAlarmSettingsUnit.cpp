@@ -8,6 +8,8 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/KeepAside.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
 
@@ -297,8 +299,14 @@ bool TfAlarmSettings::LoadAlarms()
         return false;
     }
     lwAlarm->clear();
-    if (file.isCorrupted())
-        m_platform.dialogs.message(QStringLiteral("Your Alarm data file is corrupted!"));
+    if (file.isCorrupted()) {
+        // The next save writes only the rows before the bad line: a copy keeps
+        // the rest for whoever can mend the file.
+        QString copyError;
+        const QString copy = keepAside(alarmFile(), &copyError);
+        m_platform.dialogs.message(QStringLiteral("Your Alarm data file is corrupted!\n") +
+                                   file.errorString() + u'\n' + keptAsideNote(copy, copyError));
+    }
 
     const QList<AlarmRow>& loaded = file.rows();
     std::vector<std::optional<qint64>> starts;
@@ -367,6 +375,8 @@ void TfAlarmSettings::OpenForCurrentObject()
 {
     const ObjectLabel* label = m_host.currentLabel();
     NewAlarmName = label ? label->caption() : QString();
+    if (label && ObjectName::refused(NewAlarmName, m_platform.dialogs))
+        return;
     exec();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/Shell.h"
@@ -395,7 +396,7 @@ void TForm1::Timer2Timer()
 
 void TForm1::Folder1Click()
 {
-    if (!CurrentLabel)
+    if (!CurrentLabel || ObjectName::refused(CurrentLabel->caption(), m_platform.dialogs))
         return;
     const QString folder = projectFolder() + QDir::separator() + CurrentLabel->caption();
     if (QFileInfo(folder).isDir())

@@ -6,6 +6,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
 #include "shapes/ShapeNameU.h"
@@ -15,29 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-
-namespace {
-
-// An object name is a folder name and part of two file names: refuse what
-// would reach outside the project folder or what the file system cannot hold.
-QString objectNameProblem(const QString& name)
-{
-    for (QChar c : name)
-        if (TShapeNameF::NameFilterChars.contains(c) || c.category() == QChar::Other_Control)
-            return QStringLiteral("An object name can not hold any of the characters "
-                                  "\" * / : < > ? \\ | or control characters.");
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("An object name can not be made of blanks only.");
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("An object name can not be \".\" or \"..\".");
-    // The longest file of the object is name + "table.txt"; 255 bytes is the
-    // usual limit of a file name.
-    if ((name + QStringLiteral("table.txt")).toUtf8().size() > 255)
-        return QStringLiteral("The object name is too long for a folder name.");
-    return {};
-}
-
-} // namespace
 
 bool TForm1::CreateEmptyFile(const QString& path)
 {
@@ -123,7 +101,7 @@ void TForm1::New2Click()
             QStringLiteral("You can not rename existing obiect!\nDelete it and make now one."));
         return;
     }
-    if (const QString problem = objectNameProblem(name); !problem.isEmpty()) {
+    if (const QString problem = ObjectName::problem(name); !problem.isEmpty()) {
         m_platform.dialogs.message(problem);
         abandon();
         return;

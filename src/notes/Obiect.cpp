@@ -8,6 +8,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/RichText.h"
 #include "platform/Shell.h"
@@ -35,8 +36,6 @@
 #include <QWindow>
 
 namespace {
-
-const QString UnnamedMarker = QStringLiteral("?");
 
 // Notes from this size on are read in slices between which the window serves
 // its events; a slice takes some tens of milliseconds.
@@ -648,10 +647,8 @@ void OpenNoteWindow(BoardHost& host, Platform& platform)
     if (!label)
         return;
     const QString name = label->caption();
-    if (name == UnnamedMarker) {
-        platform.dialogs.message(QStringLiteral("Give name to object at first!"));
+    if (ObjectName::refused(name, platform.dialogs))
         return;
-    }
     TForm2* window = noteWindowRef();
     if (!window) {
         window = new TForm2(host, platform);

@@ -12,6 +12,7 @@
 #include "platform/Pointer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
@@ -222,9 +223,10 @@ bool TForm2::WriteStatusButtons()
         return false;
     }
     const auto writeTo = [&file](const QString& target, QString* error) {
-        // No buttons left: no file.
-        const bool ok = file.toBytes().isEmpty() ? !QFile::exists(target) || QFile::remove(target)
-                                                 : file.save(target);
+        // No buttons left: no file. A link the user made stays, its target emptied.
+        const bool ok = file.toBytes().isEmpty() && !QFileInfo(target).isSymLink()
+                            ? !QFile::exists(target) || QFile::remove(target)
+                            : file.save(target);
         if (!ok)
             *error = QStringLiteral("Unable to write to %1").arg(target);
         return ok;

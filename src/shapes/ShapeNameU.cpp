@@ -1,6 +1,7 @@
 #include "shapes/ShapeNameU.h"
 
 #include "platform/Dialogs.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
@@ -9,8 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-const QString TShapeNameF::NameFilterChars = QStringLiteral("\"*/:<>?\\|");
 
 TShapeNameF::TShapeNameF(BoardHost&, Platform& platform, QWidget* parent)
     : QDialog(parent), m_platform(platform)
@@ -71,7 +70,7 @@ void TShapeNameF::Button2Click()
 
 bool TShapeNameF::Edit1KeyPress(QChar typed) const
 {
-    return !NameFilterChars.contains(typed);
+    return !ObjectName::RefusedCharacters.contains(typed);
 }
 
 void TShapeNameF::FormCloseQuery()

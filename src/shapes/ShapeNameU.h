@@ -17,9 +17,6 @@ class TShapeNameF : public QDialog {
 public:
     TShapeNameF(BoardHost& host, Platform& platform, QWidget* parent = nullptr);
 
-    // The characters a typed name may not hold: " * / : < > ? \ |
-    static const QString NameFilterChars;
-
     QFrame* Panel1;
     QLabel* Label1;
     QLineEdit* Edit1;

@@ -283,6 +283,19 @@ public:
         return take(size, out);
     }
 
+    // A length byte, then the ASCII text: what the writer can write back.
+    bool shortName(const char* what, QByteArray* out)
+    {
+        const qint64 at = m_pos;
+        if (!counted(1, 1, what, out))
+            return false;
+        for (char c : std::as_const(*out)) {
+            if (uchar(c) >= 0x80)
+                return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
+        }
+        return true;
+    }
+
     bool value(Value* v)
     {
         const qint64 at = m_pos;
@@ -312,6 +325,14 @@ public:
             QString text(data.size() / 2, Qt::Uninitialized);
             for (qsizetype i = 0; i < text.size(); ++i)
                 text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + 2 * i));
+            // Half of a surrogate pair is no character and cannot be written
+            // back; it reads as the replacement character, like bad UTF-8.
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                    ++i;
+                else if (text[i].isSurrogate())
+                    text[i] = QChar::ReplacementCharacter;
+            }
             *v = Value::fromString(text);
             return true;
         }
@@ -464,13 +485,13 @@ bool RecordReader::read(Record& record)
     Record r;
     r.properties.reserve(16);
     r.offset = in.pos();
-    if (!in.signature() || !in.counted(1, 1, "class name", &r.className)
-        || !in.counted(1, 1, "element name", &r.name))
+    if (!in.signature() || !in.shortName("class name", &r.className)
+        || !in.shortName("element name", &r.name))
         return false;
     for (;;) {
         Property p;
         p.offset = in.pos();
-        if (!in.counted(1, 1, "property name", &p.name))
+        if (!in.shortName("property name", &p.name))
             return false;
         if (p.name.isEmpty())
             break; // end of properties

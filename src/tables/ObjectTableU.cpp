@@ -4,6 +4,8 @@
 #include "board/ObjectLabel.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/KeepAside.h"
+#include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/WindowPlacement.h"
@@ -201,13 +203,12 @@ bool TObjectTable::LoadTable()
 
     // The next save writes only what was read: a copy keeps the rest of the
     // file for whoever can mend it.
-    QString error = reader.errorString() + QStringLiteral("\nThe table file is %1.")
-                                       .arg(QDir::toNativeSeparators(m_tableFile));
-    QString copy;
-    for (int n = 1; copy.isEmpty() || QFileInfo::exists(copy); ++n)
-        copy = m_tableFile + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged%1").arg(n));
-    if (QFile::copy(m_tableFile, copy))
-        error += QStringLiteral("\nA copy of the file is kept as %1.").arg(QDir::toNativeSeparators(copy));
+    QString copyError;
+    const QString copy = keepAside(m_tableFile, &copyError);
+    const QString error = reader.errorString() +
+                          QStringLiteral("\nThe table file is %1.\n")
+                              .arg(QDir::toNativeSeparators(m_tableFile)) +
+                          keptAsideNote(copy, copyError);
     m_platform.dialogs.error(error);
     return false;
 }
@@ -521,6 +522,8 @@ void OpenObjectTable(BoardHost& host, Platform& platform)
         return;
     }
     const QString name = label->caption();
+    if (ObjectName::refused(name, platform.dialogs))
+        return;
     OpenTableWindow(platform, ObjectTableFile(folder, name), name, host.mainWindow());
 }
 

@@ -220,6 +220,19 @@ TEST(AlarmFileTest, RandomRowsSurviveAWriteAndRead)
     EXPECT_EQ(file.rows(), rows);
 }
 
+TEST(AlarmFileTest, ATimeFieldShorterThanADateComesBackAsItStoodAtEverySave)
+{
+    for (const QByteArray& line : {QByteArray("1-A-01.-3-Days-Off-False-\r\n"),
+                                   QByteArray("1-A--3-Days-Off-False-\r\n"),
+                                   QByteArray("1-A-\"01. 2\"-3-Days-Off-False-\r\n")}) {
+        const AlarmFile file = readBytes(line);
+        ASSERT_EQ(file.rows().size(), 1) << line.constData();
+        const QByteArray written = AlarmFile::toBytes(file.rows());
+        EXPECT_EQ(written, line);
+        EXPECT_EQ(readBytes(written).rows(), file.rows());
+    }
+}
+
 TEST(AlarmFileTest, LineBreaksInsideAFieldBecomeBlanksSoTheLineStaysWhole)
 {
     AlarmRow row = taxReturn();

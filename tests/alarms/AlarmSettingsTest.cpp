@@ -5,11 +5,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
@@ -157,11 +159,60 @@ TEST_F(AlarmWindowTest, LoadSortsByStartAndStopsAtTheFirstCorruptedLine)
     settings->appendRow(alarm("Old", "01.01.2020 00:00:00"));
     settings->DeriveAlarmFolder();
     EXPECT_TRUE(settings->LoadAlarms());
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Your Alarm data file is corrupted!"});
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(fake.dialogs.messages[0].startsWith("Your Alarm data file is corrupted!\n"));
+    EXPECT_TRUE(fake.dialogs.messages[0].contains("line 4")) << fake.dialogs.messages[0].toStdString();
     EXPECT_EQ(names(), (QStringList{"Early", "Middle", "Late"}));
     EXPECT_FALSE(settings->row(1).enabled);
     // Nothing is written over the file by reading it.
     EXPECT_EQ(readFile(alarmPath()), fixture("three_good_one_bad.dat"));
+}
+
+TEST_F(AlarmWindowTest, CorruptedAlarmFileIsKeptAsideOnceBeforeTheSaveDropsItsLaterRows)
+{
+    openProject();
+    const QByteArray damaged = fixture("three_good_one_bad.dat");
+    writeFile(alarmPath(), damaged);
+    settings->DeriveAlarmFolder();
+    ASSERT_TRUE(settings->LoadAlarms());
+    ASSERT_TRUE(settings->LoadAlarms()); // a second load of the same bytes keeps no second copy
+    for (const QString& message : fake.dialogs.messages)
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(alarmPath() + ".damaged.")))
+            << message.toStdString();
+    ASSERT_TRUE(settings->SaveAlarms());
+
+    EXPECT_EQ(readFile(alarmPath() + ".damaged"), damaged);
+    EXPECT_FALSE(QFileInfo::exists(alarmPath() + ".damaged2"));
+    // The rewritten file holds the rows before the bad line, and loads cleanly.
+    fake.dialogs.messages.clear();
+    ASSERT_TRUE(settings->LoadAlarms());
+    EXPECT_EQ(names(), (QStringList{"Early", "Middle", "Late"}));
+    EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+}
+
+TEST_F(AlarmWindowTest, RandomAlarmFilesLoadAndWhatIsSavedLoadsAndSavesAlike)
+{
+    openProject();
+    settings->DeriveAlarmFolder();
+    const QByteArray valid = fixture("project.dat") + fixture("three_good_one_bad.dat");
+    QRandomGenerator random(812);
+    for (int i = 0; i < 200; ++i) {
+        QByteArray bytes = valid.left(random.bounded(valid.size() + 1));
+        if (i % 2)
+            for (int f = 0; f < 4 && !bytes.isEmpty(); ++f)
+                bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+        writeFile(alarmPath(), bytes);
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(settings->LoadAlarms());
+        const int rows = settings->rowCount();
+        ASSERT_TRUE(settings->SaveAlarms());
+        const QByteArray saved = readFile(alarmPath());
+        ASSERT_TRUE(settings->LoadAlarms());
+        EXPECT_EQ(settings->rowCount(), rows);
+        ASSERT_TRUE(settings->SaveAlarms());
+        EXPECT_EQ(readFile(alarmPath()), saved);
+    }
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
 TEST_F(AlarmWindowTest, UnreadableStartsAreOrderedAfterReadableOnesKeepingTheirOrder)

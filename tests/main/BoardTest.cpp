@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QMenu>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -220,6 +221,75 @@ TEST_F(BoardFixture, RandomAndTruncatedBoardFilesNeverCrash)
     }
     SUCCEED() << fake.dialogs.errors.size() << " damaged files reported";
     EXPECT_FALSE(fake.dialogs.errors.isEmpty());
+}
+
+TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoadBack)
+{
+    openProject();
+    for (int n = 1; n <= 3; ++n)
+        addObject(n, QStringLiteral("Object %1").arg(n));
+    ASSERT_TRUE(form->SaveShapes());
+    ASSERT_TRUE(form->SaveLabels());
+    const QByteArray shapes = readAll(projectFile("fStreamShape.txt"));
+    const QByteArray labels = readAll(projectFile("fStreamLabel.txt"));
+    const QString shapeFile = projectFile("shapes.bin");
+    const QString labelFile = projectFile("labels.bin");
+    const auto names = [](const Board& board) {
+        QStringList all;
+        for (const ObjectShape* shape : board.shapes())
+            all.append(shape->objectName());
+        for (const ObjectLabel* label : board.labels())
+            all.append(label->objectName());
+        return all;
+    };
+    const auto load = [&](Board& board, QString* error) {
+        const bool shapesWhole =
+            BoardRecords::loadShapes(board, shapeFile, [](ObjectShape*) {}, error);
+        return BoardRecords::loadLabels(board, labelFile, 96, [](ObjectLabel*) {}, error) &&
+               shapesWhole;
+    };
+
+    QRandomGenerator random(1208);
+    for (int i = 0; i < 200; ++i) {
+        // Cut short, bytes flipped, records repeated, records of the other kind.
+        const auto mangle = [&](QByteArray bytes, const QByteArray& other) {
+            switch (i % 4) {
+            case 0: return bytes.left(random.bounded(bytes.size() + 1));
+            case 1:
+                for (int f = 0; f < 3; ++f)
+                    bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+                return bytes;
+            case 2: return bytes + bytes;
+            default: return other + bytes;
+            }
+        };
+        writeAll(shapeFile, mangle(shapes, labels));
+        writeAll(labelFile, mangle(labels, shapes));
+        SCOPED_TRACE(i);
+        Board board;
+        QString error;
+        const bool whole = load(board, &error);
+        EXPECT_EQ(whole, error.isEmpty()) << error.toStdString();
+        if (i % 4 == 2) {
+            EXPECT_TRUE(error.contains("a second element named")) << error.toStdString();
+        }
+        const QStringList loaded = names(board);
+        QSet<QString> unique;
+        for (const QString& name : loaded)
+            unique.insert(name.toLower());
+        EXPECT_EQ(unique.size(), loaded.size()) << loaded.join(' ').toStdString();
+
+        QByteArray shapeBytes;
+        QByteArray labelBytes;
+        ASSERT_TRUE(BoardRecords::shapeFileBytes(board, &shapeBytes, &error));
+        ASSERT_TRUE(BoardRecords::labelFileBytes(board, 96, &labelBytes, &error));
+        ASSERT_TRUE(BoardRecords::saveFile(shapeFile, shapeBytes, &error));
+        ASSERT_TRUE(BoardRecords::saveFile(labelFile, labelBytes, &error));
+        Board again;
+        error.clear();
+        EXPECT_TRUE(load(again, &error)) << error.toStdString();
+        EXPECT_EQ(names(again), loaded);
+    }
 }
 
 TEST_F(BoardFixture, MissingBoardFilesMeanAnEmptyBoard)

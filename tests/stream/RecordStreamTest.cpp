@@ -100,6 +100,9 @@ TEST(RecordStream, ValuesEncodeToExactBytesAndReadBack)
         {Value::fromInteger(5), "030500", true}, {Value::fromInteger(-1), "13ffffffffffffffff", true},
         {Value::fromString("abc"), "0c03000000616263", true},
         {Value::fromString(QStringLiteral("\u0160!")), "120200000060012100", true},
+        // A wide string's surrogate pair is one character; half a pair cannot be written back.
+        {Value::fromString(QString::fromUtf8("\xF0\x9F\x98\x80")), "12020000003dd800de", true},
+        {Value::fromString(QStringLiteral("\uFFFDa\uFFFD")), "120300000000d9610000dc", true},
     };
     for (const auto& c : cases) {
         const QByteArray expected = wrapValue(QByteArray::fromHex(c.hex));
@@ -241,6 +244,10 @@ TEST(RecordStream, BrokenInputFailsWithWhatAndWhere)
         {head + QByteArray("\x12\x00\x00\x00\x40\x00\x00", 7), "wide string length 1073741824 (2147483648 bytes) at byte 24 exceeds the 2 bytes left"},
         {head + QByteArray("\x0b\x06" "fsBold\xff", 9), "set element length 255 at byte 31 exceeds the 0 bytes left"},
         {head + QByteArray("\x09\x00\x01", 3), "unexpected child element at byte 25"},
+        // Names the writer could not write back, so a board could never be saved again.
+        {QByteArray("TPF0\x06TLabel\x06Lab\xa9" "el\x00\x00", 20), "element name at byte 11 is not ASCII"},
+        {QByteArray("TPF0\x06TL\xe4" "bel", 11), "class name at byte 4 is not ASCII"},
+        {QByteArray("TPF0\x06TShape\x06Shape1\x04H\xefnt\x08", 24), "property name at byte 18 is not ASCII"},
     };
     for (const auto& c : cases) {
         QList<Record> records;

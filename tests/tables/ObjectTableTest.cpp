@@ -351,6 +351,15 @@ TEST_F(TableWindow, UnreadableCountLeavesTheGridUnfittedAndKeepsACopyOfTheFile)
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_EQ(table->StringGrid1->colCount(), 3);
     EXPECT_EQ(table->StringGrid1->rowCount(), 5);
+
+    // The first damage once more: its copy is named again, no other one is made.
+    ASSERT_TRUE(table->close());
+    fake.dialogs.errors.clear();
+    writeAll(file, fixture("bad-count.txt"));
+    OpenTableWindow(fake.platform, file, QStringLiteral("Pump"));
+    ASSERT_EQ(fake.dialogs.errors.size(), 1);
+    EXPECT_TRUE(fake.dialogs.errors.first().endsWith(file + ".damaged."));
+    EXPECT_FALSE(QFileInfo::exists(file + ".damaged4"));
 }
 
 TEST_F(TableWindow, InputTextAsksForTheClickedCellAndRefusesAnEmptyText)
