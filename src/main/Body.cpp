@@ -8,6 +8,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/KeepAside.h"
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
@@ -263,19 +264,17 @@ bool TForm1::LoadLabels()
 
 void TForm1::reportDamagedBoardFile(const QString& path, const QString& error)
 {
-    // The next save writes only what was read; a copy keeps the elements after
-    // the damage for whoever can mend the file.
-    QString copy;
+    // Once the board changes, the next save writes only what was read: a copy
+    // keeps the elements after the damage for whoever can mend the file. A
+    // file refused as larger than any board is no board file, and not copied.
     const QFileInfo file(path);
-    if (file.isFile() && file.size() <= BoardRecords::MaximumFileSize) {
-        for (int n = 1; copy.isEmpty() || QFileInfo::exists(copy); ++n)
-            copy = path + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged%1").arg(n));
-        if (!QFile::copy(path, copy))
-            copy.clear();
+    if (!file.isFile() || file.size() > BoardRecords::MaximumFileSize) {
+        m_platform.dialogs.error(error);
+        return;
     }
-    m_platform.dialogs.error(copy.isEmpty() ? error
-                                            : error + QStringLiteral("\nA copy of the file is kept as ") +
-                                                  QDir::toNativeSeparators(copy) + QLatin1Char('.'));
+    QString copyError;
+    const QString copy = keepAside(path, &copyError);
+    m_platform.dialogs.error(error + QLatin1Char('\n') + keptAsideNote(copy, copyError));
 }
 
 void TForm1::BlinkAlarmObject()

@@ -145,3 +145,14 @@ TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnread)
     EXPECT_FALSE(QFile::exists(projectFile("fStreamShape.txt.damaged")))
         << "a file that is no board file is not copied";
 }
+
+TEST_F(DamagedBoardFile, RepeatedLoadsOfOneDamagedFileKeepOneCopy)
+{
+    writeProject(projectDir.path(), {"Pump"}, true);
+    openProject();
+    for (int load = 0; load < 3; ++load)
+        ASSERT_TRUE(form().LoadProject());
+    EXPECT_EQ(fake.dialogs.errors.size(), 3);
+    EXPECT_EQ(QDir(projectDir.path()).entryList({"fStreamShape.txt.damaged*"}),
+              QStringList{"fStreamShape.txt.damaged"});
+}
