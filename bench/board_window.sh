@@ -39,6 +39,8 @@ first_paint() { # program-or-floor N -> lines "start_ms timer_ms peak_kib"
             line=$("$build/bench/floor_view" "$n" 2>&1 | grep '^painted' || true)
         fi
         [ -n "$line" ] || { echo "no paint reported" >&2; exit 1; }
+        # A program that found another copy running shows an empty board.
+        echo "$line" | grep -q "objects=$n " || { echo "not all $n objects loaded: is another Vexorin running?" >&2; exit 1; }
         echo "$line" | awk -v s="$start" -F'[ =]' '{print $7 - s, $7 - $5, $9}'
     done
 }
