@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -64,4 +67,23 @@ QString QtDialogs::choosePicture()
         "QtDialogs", "Bitmaps (*.bmp);;Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)");
     const QString file = QFileDialog::getOpenFileName(owner(), QString(), QString(), filter);
     return file.isEmpty() ? QString() : QDir::toNativeSeparators(file);
+}
+
+QString QtDialogs::chooseSaveFile(const QString& title, const QString& filters)
+{
+    QString chosenFilter;
+    QString file = QFileDialog::getSaveFileName(owner(), title, QString(), filters, &chosenFilter);
+    if (file.isEmpty())
+        return {};
+    static const QRegularExpression firstSuffix(QStringLiteral("\\*(\\.[^ )]+)"));
+    const QRegularExpressionMatch suffix = firstSuffix.match(chosenFilter);
+    if (QFileInfo(file).suffix().isEmpty() && suffix.hasMatch())
+        file += suffix.captured(1);
+    return QDir::toNativeSeparators(file);
+}
+
+bool QtDialogs::choosePrinter(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, owner());
+    return dialog.exec() == QDialog::Accepted;
 }

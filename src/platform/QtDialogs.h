@@ -12,4 +12,6 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    QString chooseSaveFile(const QString& title, const QString& filters) override;
+    bool choosePrinter(QPrinter& printer) override;
 };

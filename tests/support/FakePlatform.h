@@ -26,6 +26,8 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    QString chooseSaveFile(const QString& title, const QString& filters) override;
+    bool choosePrinter(QPrinter& printer) override;
 
     // Everything shown, in order.
     QStringList messages;
@@ -43,6 +45,12 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     QStringList folderAnswers;
     QStringList pictureAnswers;
+    QStringList saveFileAnswers;
+    // A print dialog accepted with this answer prints into a PDF file there;
+    // an empty answer cancels it.
+    QStringList printAnswers;
+    QStringList saveFileTitles;
+    QStringList saveFileFilters;
 };
 
 class FakeDesktop : public Desktop {
