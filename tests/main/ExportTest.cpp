@@ -180,6 +180,43 @@ TEST_F(ExportTest, ScaleOutsideTheRangeIsRefusedAndWritesNothing)
     EXPECT_FALSE(QFile::exists(path));
 }
 
+TEST_F(ExportTest, FileThatCannotBeWrittenIsReportedWithItsName)
+{
+    placeSampleBoard();
+    const QString missingFolder = outFile(QStringLiteral("gone"));
+    fake.dialogs.saveFileAnswers << missingFolder + QStringLiteral("/board.pdf")
+                                 << missingFolder + QStringLiteral("/list.csv") << outFile(QStringLiteral("board.txt"));
+    form().ExportBoard1->trigger();
+    form().ExportList1->trigger();
+    form().ExportBoard1->trigger();
+    ASSERT_EQ(fake.dialogs.errors.size(), 3);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(QStringLiteral("board.pdf")));
+    EXPECT_TRUE(fake.dialogs.errors[1].contains(QStringLiteral("list.csv")));
+    EXPECT_EQ(fake.dialogs.errors[2], "Choose a file name ending in .png, .pdf or .svg.");
+    EXPECT_EQ(QDir(projectDir.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(ExportTest, ListReadsNoNoteOutsideTheProjectFolderThroughAName)
+{
+    // A damaged board file may name an object "../note": its note would lie
+    // beside the project folder, and is never read.
+    ASSERT_TRUE(QDir(projectDir.path()).mkdir(QStringLiteral("project")));
+    ASSERT_TRUE(QDir(projectDir.path()).mkdir(QStringLiteral("note")));
+    openProject(QStringLiteral("Work"), projectDir.filePath(QStringLiteral("project")));
+    QTextDocument note;
+    QTextCursor(&note).insertText(StatusStampText(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 7)), QLocale::system()));
+    ASSERT_TRUE(RichText::writeFile(&note, projectDir.filePath(QStringLiteral("note.rtf"))));
+    addObject(1, QStringLiteral("../note"), {60, 80});
+
+    const QString path = outFile(QStringLiteral("list.csv"));
+    fake.dialogs.saveFileAnswers << path;
+    form().ExportList1->trigger();
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(readAll(path).mid(3)));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1][0], "../note");
+    EXPECT_EQ(rows[1][6], "");
+}
+
 TEST_F(ExportTest, SvgHoldsEveryVisibleCaptionAsTextAndNoHiddenOne)
 {
     placeSampleBoard();
