@@ -1,14 +1,25 @@
-// Loading and saving a 1 MB note holding a thousand coloured status stamps.
+// Loading and saving a 1 MB note holding a thousand coloured status stamps,
+// and opening 5 MB and 50 MB notes in the note window.
+#include "notes/Obiect.h"
 #include "platform/RichText.h"
+#include "support/FakeBoardHost.h"
+#include "support/FakePlatform.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include "BenchMain.h"
 
 #include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -66,6 +77,84 @@ void BM_SaveNote(benchmark::State& state)
             state.SkipWithError("write failed");
 }
 BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond);
+
+// A note of about megabytes MB as the rich-edit control writes a long log:
+// paragraphs of text, every twentieth one a coloured date stamp.
+QByteArray richEditLog(int megabytes)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 "
+                     "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
+                     "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
+    const qsizetype size = qsizetype(megabytes) * 1024 * 1024;
+    rtf.reserve(size + 1024);
+    for (int i = 0; rtf.size() < size; ++i) {
+        if (i % 20 == 0)
+            rtf += "\\cf1\\highlight2 08.12.2026 09:15:00\\cf0\\highlight0\\par\r\n";
+        rtf += "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
+    }
+    rtf += "}\r\n";
+    return rtf;
+}
+
+// The peak resident memory of this process so far, in bytes.
+double peakResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) * 1024.0;
+    }
+    return 0;
+}
+
+// Opens the note window on a note of state.range(0) MB the way the double
+// press does, until the note is in the editor. Counts the longest time the
+// event loop was not served while the note was read ("longest_stall_ms") and
+// the growth of the peak memory over the file size ("memory_per_byte").
+void BM_OpenBigNote(benchmark::State& state)
+{
+    const int megabytes = int(state.range(0));
+    QTemporaryDir project;
+    QDir(project.path()).mkpath(QStringLiteral("Pump"));
+    const QString path = project.filePath(QStringLiteral("Pump/Pump.rtf"));
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(richEditLog(megabytes));
+    }
+    const double fileBytes = double(QFileInfo(path).size());
+    FakePlatform fake;
+    FakeBoardHost host;
+    host.folder = QDir::toNativeSeparators(project.path());
+    host.addObject(1, QStringLiteral("Pump"));
+
+    double longestStall = 0;
+    const double peakBefore = peakResidentBytes();
+    for (auto _ : state) {
+        QElapsedTimer sinceServed;
+        sinceServed.start();
+        OpenNoteWindow(host, fake.platform);
+        TForm2* window = NoteWindow();
+        longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
+        sinceServed.restart();
+        while (window->isLoadingNote()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
+            sinceServed.restart();
+        }
+        if (window->RichEdit1->document()->characterCount() < fileBytes / 2)
+            state.SkipWithError("the note did not load");
+        state.PauseTiming();
+        CloseNoteWindow();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = longestStall;
+    state.counters["memory_per_byte"] = (peakResidentBytes() - peakBefore) / fileBytes;
+    state.counters["bytes"] = fileBytes;
+}
+BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

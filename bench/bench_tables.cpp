@@ -76,7 +76,7 @@ void BM_SaveTable(benchmark::State& state)
     TObjectTable* table = big().table;
     QString error;
     for (auto _ : state) {
-        if (!table->SaveTable(&error))
+        if (!table->SaveTable(table->tableFile(), &error))
             state.SkipWithError("save failed");
     }
 }

@@ -4,10 +4,11 @@
     python3 examples/make_sample.py TARGET [--as FOLDER] [--screen WxH]
 
 TARGET is the folder to write (created when missing; files of the same names
-are replaced). FOLDER is the absolute path the project will have when the
-program opens it: the project's settings file stores it in the window caption
-and in the path of the background picture. It defaults to TARGET made
-absolute. The objects stand on their spots of the floor plan on a screen of
+are replaced). FOLDER is the absolute path the project's settings file stores
+in the window caption; it defaults to TARGET made absolute. A copy opened from
+another folder takes that folder instead. The background picture is named
+without a folder, so the program finds it in whatever folder the project is
+opened from. The objects stand on their spots of the floor plan on a screen of
 WxH pixels (default 1920x1080); the board, and the plan stretched over it,
 follow the screen size while objects keep their pixel positions.
 
@@ -207,7 +208,8 @@ def caption(folder):
 def form_settings(folder):
     return ini([
         ("Form1", [("formname and archive location", caption(folder))]),
-        ("_global_", [("bitmapfile", os.path.join(folder, BACKGROUND))]),
+        # No folder: the program takes the picture from the project folder.
+        ("_global_", [("bitmapfile", BACKGROUND)]),
         ("formname", [("formname", FORM_NAME)]),
     ])
 
@@ -495,7 +497,7 @@ def main():
     parser.add_argument("--screen", default="1920x1080",
                         help="screen size the objects are laid out for (default: 1920x1080)")
     parser.add_argument("--as", dest="folder",
-                        help="absolute path the project will be opened from "
+                        help="absolute path stored in the caption "
                              "(default: TARGET made absolute)")
     args = parser.parse_args()
     folder = args.folder or os.path.abspath(args.target)

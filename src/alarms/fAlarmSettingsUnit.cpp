@@ -328,12 +328,16 @@ bool TfAlarmSettings::SaveAlarms()
     DeriveAlarmFolder();
     if (AlarmFolder.isEmpty())
         return true;
-    AlarmFile file;
-    if (!file.save(alarmFile(), all)) {
-        m_platform.dialogs.error(file.errorString());
-        return false;
-    }
-    return true;
+    const auto writeTo = [&all](const QString& path, QString* error) {
+        AlarmFile file;
+        const bool saved = file.save(path, all);
+        *error = file.errorString();
+        return saved;
+    };
+    return mayLeave(saveOrAsk(m_platform.dialogs,
+                              {writeTo, alarmFile(),
+                               QStringLiteral("the changes to the alarm list are lost."),
+                               QStringLiteral("Alarm files (*.dat)")}));
 }
 
 bool TfAlarmSettings::LoadProjectAlarms()

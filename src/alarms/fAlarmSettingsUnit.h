@@ -32,8 +32,9 @@ public:
     // The "Alarm" item of an object's pop-up menu: Add will create alarms for
     // the current object; shows the window modally until the user closes it.
     void OpenForCurrentObject();
-    // Writes the rows to the project's alarm file; nothing while idle. False
-    // when the file could not be written (the error was shown).
+    // Writes the rows to the project's alarm file; nothing while idle. A
+    // failed write offers the choices of a failed save; false when the user
+    // chose to stay.
     bool SaveAlarms();
     // After a project switch: loads the project's alarm file, or empties the
     // list when the project has none. False when the file could not be read.

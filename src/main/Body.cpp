@@ -177,22 +177,26 @@ namespace {
 
 const QString ShapeFile = QStringLiteral("fStreamShape.txt");
 const QString LabelFile = QStringLiteral("fStreamLabel.txt");
+const QString BoardFileFilter = QStringLiteral("Board files (*.txt)");
 
 } // namespace
 
 bool TForm1::saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
-                           const QString& encodeError, const std::optional<QByteArray>& asLoaded)
+                           const QString& encodeError, const std::optional<QByteArray>& asLoaded,
+                           const QString& lost)
 {
     // A file that failed to load keeps what it holds until the board differs
     // from what could be read of it: writing the same elements again would
     // throw away the ones after the damage.
     if (encoded && asLoaded && bytes == *asLoaded)
         return true;
-    QString error = encodeError;
-    if (encoded && BoardRecords::saveFile(projectFile(name), bytes, &error))
-        return true;
-    m_platform.dialogs.error(error);
-    return false;
+    const auto writeTo = [&](const QString& file, QString* error) {
+        if (encoded)
+            return BoardRecords::saveFile(file, bytes, error);
+        *error = encodeError;
+        return false;
+    };
+    return mayLeave(saveOrAsk(m_platform.dialogs, {writeTo, projectFile(name), lost, BoardFileFilter}));
 }
 
 bool TForm1::SaveShapes()
@@ -200,7 +204,9 @@ bool TForm1::SaveShapes()
     QByteArray bytes;
     QString error;
     const bool encoded = BoardRecords::shapeFileBytes(*m_board, &bytes, &error);
-    if (!saveBoardFile(ShapeFile, encoded, bytes, error, m_shapesFromDamagedFile))
+    if (!saveBoardFile(ShapeFile, encoded, bytes, error, m_shapesFromDamagedFile,
+                       QStringLiteral("the changes to the objects on the board (places, sizes, "
+                                      "shapes and colours) are lost.")))
         return false;
     m_shapesFromDamagedFile.reset();
     return true;
@@ -212,7 +218,8 @@ bool TForm1::SaveLabels()
     QString error;
     const bool encoded =
         BoardRecords::labelFileBytes(*m_board, m_platform.desktop.dotsPerInch(), &bytes, &error);
-    if (!saveBoardFile(LabelFile, encoded, bytes, error, m_labelsFromDamagedFile))
+    if (!saveBoardFile(LabelFile, encoded, bytes, error, m_labelsFromDamagedFile,
+                       QStringLiteral("the changes to the names and captions of the objects are lost.")))
         return false;
     m_labelsFromDamagedFile.reset();
     return true;
@@ -470,9 +477,12 @@ void TForm1::Timer1Timer()
 {
     Timer1->stop();
     ReadLastProjectPath();
-    // A remembered folder that is gone leaves the board idle.
-    if (ProjectFolder.isEmpty() || !QFileInfo(ProjectFolder).isDir())
+    // A remembered folder that is gone leaves the board idle; the check for
+    // a second running copy runs all the same.
+    if (ProjectFolder.isEmpty() || !QFileInfo(ProjectFolder).isDir()) {
+        CountRunningInstances();
         return;
+    }
     LoadProject();
 }
 

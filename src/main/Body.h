@@ -100,6 +100,9 @@ public:
     bool WriteFormSettings();
     bool ReadFormSettings();
     void LoadBackground();
+    // The picture file BitmapFile names: the stored path when it is a file,
+    // else the file of that name in the project folder; empty when neither is.
+    QString backgroundFile() const;
     bool CountRunningInstances();
 
     // The help document "Vexorin help" opens.
@@ -154,15 +157,26 @@ private:
     void fitOuterFrame();
     void buildMenus();
     void reportDamagedBoardFile(const QString& path, const QString& error);
+    // Writes one board file; a failed write offers the choices of a failed
+    // save, lost saying what leaving without saving loses.
     bool saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
-                       const QString& encodeError, const std::optional<QByteArray>& asLoaded);
+                       const QString& encodeError, const std::optional<QByteArray>& asLoaded,
+                       const QString& lost);
     bool refuseWhileIdle();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;
     void setCaption(const QString& caption);
+    // The form name box of New; nullopt when cancelled or refused.
+    std::optional<QString> AskNewFormName();
+    // New from its third step on: saves and leaves the open project, then
+    // shows an empty project of formName in folder.
+    void SwitchToNewProject(const QString& formName, const QString& folder);
+    // True when the folder holds any of a project's files.
+    static bool holdsProject(const QString& folder);
 
-    // Calls into the note, table and alarm windows at project switches and close.
-    // False when the note window had to stay open (its files could not be written).
+    // Calls into the note, table and alarm windows at project switches and close:
+    // the note and table windows are saved and closed. False when the user
+    // chose to stay at a failed save.
     bool CloseNoteWindow();
     bool CloseQueryTableWindows();
     void StopAlarmTimer();

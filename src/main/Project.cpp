@@ -12,11 +12,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 
 namespace {
 
 const QString FormSettingsFile = QStringLiteral("iniformsettings.ini");
 const QString CaptionKey = QStringLiteral("formname and archive location");
+const QString SettingsFileFilter = QStringLiteral("Settings files (*.ini)");
 
 } // namespace
 
@@ -56,13 +58,15 @@ bool TForm1::LoadProject()
 bool TForm1::WriteLastProjectPath()
 {
     ProjectFolder = projectFolder();
-    QString error;
-    if (Ini::eraseSection(lastProjectFile(), QStringLiteral("Form1"), &error) &&
-        Ini::writeString(lastProjectFile(), QStringLiteral("Form1"), QStringLiteral("Pathforini"),
-                         ProjectFolder, &error))
-        return true;
-    m_platform.dialogs.error(error);
-    return false;
+    const auto writeTo = [this](const QString& file, QString* error) {
+        return Ini::eraseSection(file, QStringLiteral("Form1"), error) &&
+               Ini::writeString(file, QStringLiteral("Form1"), QStringLiteral("Pathforini"),
+                                ProjectFolder, error);
+    };
+    return mayLeave(saveOrAsk(m_platform.dialogs,
+                              {writeTo, lastProjectFile(),
+                               QStringLiteral("the next start does not open this project."),
+                               SettingsFileFilter}));
 }
 
 void TForm1::ReadLastProjectPath()
@@ -74,16 +78,18 @@ void TForm1::ReadLastProjectPath()
 bool TForm1::WriteFormSettings()
 {
     ProjectFolder = projectFolder();
-    const QString file = projectFile(FormSettingsFile);
-    QString error;
-    if (Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, windowTitle(), &error) &&
-        Ini::writeString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
-                         BitmapFile, &error) &&
-        Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"), FormName,
-                         &error))
-        return true;
-    m_platform.dialogs.error(error);
-    return false;
+    const auto writeTo = [this](const QString& file, QString* error) {
+        return Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, windowTitle(), error) &&
+               Ini::writeString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
+                                BitmapFile, error) &&
+               Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"),
+                                FormName, error);
+    };
+    return mayLeave(saveOrAsk(
+        m_platform.dialogs,
+        {writeTo, projectFile(FormSettingsFile),
+         QStringLiteral("the form name and the background picture chosen for this project are lost."),
+         SettingsFileFilter}));
 }
 
 bool TForm1::ReadFormSettings()
@@ -115,45 +121,74 @@ bool TForm1::CountRunningInstances()
     return false;
 }
 
+QString TForm1::backgroundFile() const
+{
+    if (BitmapFile.isEmpty())
+        return {};
+    const QFileInfo stored(BitmapFile);
+    if (stored.isAbsolute() && stored.isFile())
+        return BitmapFile;
+    // A moved or copied project, or a picture named without its folder: the
+    // file of that name in the project folder.
+    const QString name = BitmapFile.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+    const QString inProject = projectFile(name);
+    return !name.isEmpty() && QFileInfo(inProject).isFile() ? inProject : QString();
+}
+
 void TForm1::LoadBackground()
 {
-    if (BitmapFile.isEmpty() || !QFileInfo(BitmapFile).isFile())
+    // After New the first load empties the background, whatever the path
+    // names, so the flag never outlives the switch.
+    if (ClearBackgroundOnce) {
+        ClearBackgroundOnce = false;
+        m_board->setBackground(QImage());
         return;
+    }
+    const QString file = backgroundFile();
     // Only bitmaps make a background; any other picture is ignored, as is a
     // file too large to load.
-    if (QFileInfo(BitmapFile).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
+    if (file.isEmpty() || QFileInfo(file).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
         return;
-    QImageReader reader(BitmapFile, "bmp");
+    QImageReader reader(file, "bmp");
     const QImage picture = reader.read();
-    if (picture.isNull())
-        return;
-    m_board->setBackground(ClearBackgroundOnce ? QImage() : picture);
-    ClearBackgroundOnce = false;
+    if (!picture.isNull())
+        m_board->setBackground(picture);
 }
 
 // ---- FILE menu ----
+
+std::optional<QString> TForm1::AskNewFormName()
+{
+    const std::optional<QString> name =
+        m_platform.dialogs.input(QStringLiteral("New project form name."), FormName);
+    if (!name)
+        return std::nullopt;
+    if (name->contains(Caption::FolderMarker)) {
+        m_platform.dialogs.message(QStringLiteral("A form name can not contain \"") +
+                                   Caption::FolderMarker + QStringLiteral("\"."));
+        return std::nullopt;
+    }
+    return name;
+}
 
 void TForm1::New1Click()
 {
     if (!CloseNoteWindow())
         return;
-    const std::optional<QString> name =
-        m_platform.dialogs.input(QStringLiteral("New project form name."), FormName);
+    const std::optional<QString> name = AskNewFormName();
     if (!name)
         return;
-    if (name->contains(Caption::FolderMarker)) {
-        m_platform.dialogs.message(QStringLiteral("A form name can not contain \"") +
-                                   Caption::FolderMarker + QStringLiteral("\"."));
-        return;
-    }
-    FormName = *name;
-
     const QString initial = QDir(QStringLiteral("C:\\")).exists() ? QStringLiteral("C:\\")
                                                                   : QDir::homePath();
     const QString folder = m_platform.dialogs.chooseFolder(
         QStringLiteral("New project form archive location"), initial);
     if (folder.isEmpty())
         return;
+    SwitchToNewProject(*name, folder);
+}
+
+void TForm1::SwitchToNewProject(const QString& formName, const QString& folder)
+{
     if (!CloseQueryTableWindows())
         return;
     if (isProjectOpen()) {
@@ -161,6 +196,9 @@ void TForm1::New1Click()
         if (!SaveAlarms() || !SaveProject())
             return;
     }
+    // The open project was saved under its own name; the typed one is the
+    // new project's.
+    FormName = formName;
     setCaption(Caption::project(FormName, folder));
     ProjectFolder = folder;
     ClearBackgroundOnce = true;
@@ -170,6 +208,16 @@ void TForm1::New1Click()
     m_platform.dialogs.message(QStringLiteral("New project archive is located in:") + folder);
 }
 
+bool TForm1::holdsProject(const QString& folder)
+{
+    for (const char* name : {"iniformsettings.ini", "fStreamShape.txt", "fStreamLabel.txt",
+                             "defaulttable.txt", "Alarm.dat", "youriniSB.ini"}) {
+        if (QFileInfo::exists(folder + QDir::separator() + QLatin1String(name)))
+            return true;
+    }
+    return false;
+}
+
 void TForm1::Open1Click()
 {
     if (!CloseNoteWindow())
@@ -177,6 +225,17 @@ void TForm1::Open1Click()
     const QString folder = m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
     if (folder.isEmpty())
         return;
+    if (!holdsProject(folder)) {
+        // A plain folder becomes a project only when asked, and then as New
+        // makes one: a form name of its own, an empty board, no background.
+        if (!m_platform.dialogs.confirm(QStringLiteral("The folder %1 holds no project.\n"
+                                                       "Do you want to make a new, empty project there?")
+                                            .arg(folder)))
+            return;
+        if (const std::optional<QString> name = AskNewFormName())
+            SwitchToNewProject(*name, folder);
+        return;
+    }
     if (!SaveAlarms() || !CloseQueryTableWindows())
         return;
     if (isProjectOpen() && !SaveProject())

@@ -52,7 +52,7 @@ bool TForm1::CloseNoteWindow()
 
 bool TForm1::CloseQueryTableWindows()
 {
-    return TObjectTable::closeQueryAll();
+    return TObjectTable::closeAll();
 }
 
 void TForm1::StopAlarmTimer()

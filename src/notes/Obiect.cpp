@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/RichText.h"
+#include "platform/Shell.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -19,11 +20,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSaveFile>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -33,6 +37,13 @@
 namespace {
 
 const QString UnnamedMarker = QStringLiteral("?");
+
+// Notes from this size on are read in slices between which the window serves
+// its events; a slice takes some tens of milliseconds.
+constexpr qint64 kBigNoteBytes = 2 * 1024 * 1024;
+constexpr qsizetype kSliceBytes = 128 * 1024;
+constexpr int kEditorHeight = 417;
+constexpr int kNoticeHeight = 18;
 
 QPointer<TForm2>& noteWindowRef()
 {
@@ -143,6 +154,12 @@ void TForm2::buildLayout()
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
     RichEdit1->setAcceptRichText(true);
     setRole(RichEdit1, QPalette::Base, Qt::white);
+    RichEdit1->viewport()->installEventFilter(this);
+
+    NoteNotice = new QLabel(Panel2);
+    NoteNotice->setObjectName(QStringLiteral("NoteNotice"));
+    NoteNotice->setGeometry(190, 6 + kEditorHeight - kNoticeHeight, 520, kNoticeHeight);
+    NoteNotice->hide();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -234,15 +251,7 @@ QString TForm2::statusFilePath() const
 
 void TForm2::ShowFor(const QString& objectName, quint32 fillColor)
 {
-    bool switchObject = true;
-    if (objectName != windowTitle()) {
-        // The edits of the note shown so far go to its file before the window
-        // turns to another object; if they cannot, it stays on that note.
-        const Pending pending = SavePendingEdits();
-        if (pending == Pending::FileMissing)
-            m_platform.dialogs.message(cannotWriteMessage(m_noteName));
-        switchObject = pending != Pending::FileMissing && pending != Pending::WriteFailed;
-    }
+    const bool switchObject = objectName == windowTitle() || LeaveNote();
     if (switchObject) {
         setWindowTitle(objectName);
         setColor(fillColor);
@@ -283,18 +292,24 @@ void TForm2::FocusWindowChanged(QWindow* window)
         Qt::QueuedConnection);
 }
 
-TForm2::Pending TForm2::SavePendingEdits()
+bool TForm2::HasPendingEdits()
 {
-    QTextDocument* note = RichEdit1->document();
-    if (!note->isModified())
-        return Pending::None;
+    if (!RichEdit1->document()->isModified())
+        return false;
     if (m_notePath.isEmpty()) {
         // Typed after the note could not be read: it belongs to the titled object.
         if (m_projectFolder.isEmpty() || windowTitle().isEmpty())
-            return Pending::None;
+            return false;
         m_notePath = notePath();
         m_noteName = windowTitle();
     }
+    return true;
+}
+
+TForm2::Pending TForm2::SavePendingEdits()
+{
+    if (!HasPendingEdits())
+        return Pending::None;
     if (!QFileInfo::exists(m_notePath))
         return Pending::FileMissing;
     return SaveNote(m_notePath) ? Pending::Saved : Pending::WriteFailed;
@@ -327,6 +342,9 @@ void TForm2::FormActivate()
 
 void TForm2::clearEditor()
 {
+    StopLoading();
+    showNotice(QString());
+    m_notKept.clear();
     RichEdit1->clear();
     RichEdit1->document()->setModified(false);
     RichEdit1->document()->clearUndoRedoStacks();
@@ -336,29 +354,114 @@ void TForm2::clearEditor()
 
 bool TForm2::LoadNote(const QString& path)
 {
+    if (m_reader && path == m_readPath)
+        return true; // being read already
+    StopLoading();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
         return false;
     }
-    QString error;
-    // Read into a document of its own: filling the editor's document would lay
-    // the note out again after every piece of text.
-    QPointer<QTextDocument> previous = RichEdit1->document();
-    auto* note = new QTextDocument(RichEdit1);
-    note->setDefaultFont(previous->defaultFont());
-    note->setDocumentMargin(previous->documentMargin());
-    if (!RichText::read(&file, note, &error)) {
-        delete note;
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path,
-                                           file.error() != QFileDevice::NoError ? file.errorString() : error));
+    const QByteArray data = file.readAll();
+    if (data.isEmpty() && !file.atEnd()) {
+        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
         return false;
     }
+    // Read into a document of its own: filling the editor's document would lay
+    // the note out again after every piece of text.
+    m_readDocument = new QTextDocument(RichEdit1);
+    m_readDocument->setDefaultFont(RichEdit1->document()->defaultFont());
+    m_readDocument->setDocumentMargin(RichEdit1->document()->documentMargin());
+    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument);
+    m_readPath = path;
+    if (data.size() < kBigNoteBytes) {
+        m_reader->step(data.size() + 1);
+        FinishLoading();
+        return true;
+    }
+    // A big note: the window stays responsive while it is read, and nothing
+    // can be typed or stamped into the note before it is there.
+    RichEdit1->setReadOnly(true);
+    Panel1->setEnabled(false);
+    ReadNoteSlice();
+    return true;
+}
+
+void TForm2::ReadNoteSlice()
+{
+    if (!m_reader)
+        return;
+    if (!m_reader->step(kSliceBytes)) {
+        showNotice(QStringLiteral("Reading the note: %1 %").arg(int(m_reader->progress() * 100)));
+        QTimer::singleShot(0, this, &TForm2::ReadNoteSlice);
+        return;
+    }
+    FinishLoading();
+}
+
+void TForm2::StopLoading()
+{
+    if (!isLoadingNote())
+        return;
+    m_laidOutTo = -1;
+    m_reader.reset();
+    delete m_readDocument;
+    m_readDocument = nullptr;
+    m_readPath.clear();
+    RichEdit1->setReadOnly(false);
+    Panel1->setEnabled(true);
+    showNotice(QString());
+}
+
+void TForm2::FinishLoading()
+{
+    QTextDocument* note = m_readDocument;
+    m_notKept = m_reader->notKept();
+    m_notePath = m_readPath;
+    m_noteName = windowTitle();
+    const bool big = note->characterCount() > kBigNoteBytes / 2;
+    m_reader.reset();
+    m_readDocument = nullptr;
+    m_readPath.clear();
+
+    QPointer<QTextDocument> previous = RichEdit1->document();
     RichEdit1->setDocument(note);
     if (previous && previous->parent() == RichEdit1)
         delete previous.data(); // the editor deletes only the document it started with
-    m_notePath = path;
-    m_noteName = windowTitle();
+    if (big) {
+        // Showing the end lays out all of the note before it: in slices too.
+        RichEdit1->setReadOnly(true);
+        Panel1->setEnabled(false);
+        m_laidOutTo = 0;
+        LayOutNoteSlice();
+        return;
+    }
+    ShowNoteEnd();
+}
+
+void TForm2::LayOutNoteSlice()
+{
+    if (m_laidOutTo < 0)
+        return;
+    QTextDocument* note = RichEdit1->document();
+    const int end = note->characterCount() - 1;
+    m_laidOutTo = qMin(end, m_laidOutTo + int(kSliceBytes));
+    note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    if (m_laidOutTo < end) {
+        showNotice(QStringLiteral("Laying out the note: %1 %").arg(int(100.0 * m_laidOutTo / qMax(1, end))));
+        QTimer::singleShot(0, this, &TForm2::LayOutNoteSlice);
+        return;
+    }
+    m_laidOutTo = -1;
+    ShowNoteEnd();
+}
+
+void TForm2::ShowNoteEnd()
+{
+    QTextDocument* note = RichEdit1->document();
+    RichEdit1->setReadOnly(false);
+    Panel1->setEnabled(true);
+    showNotice(QString());
 
     // The end of the note in view, the caret after it.
     QTextCursor cursor = RichEdit1->textCursor();
@@ -373,25 +476,97 @@ bool TForm2::LoadNote(const QString& path)
     // What the file holds is not an edit, nor is the line the caret was given.
     note->setModified(false);
     note->clearUndoRedoStacks();
+    connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
-    return true;
 }
 
-bool TForm2::SaveNote(const QString& path)
+// The first change of a note that held what the editor cannot: the file as it
+// was is kept beside it, once, before anything is written over it.
+void TForm2::NoteModified(bool changed)
+{
+    if (!changed || m_notKept.isEmpty() || m_notePath.isEmpty())
+        return;
+    const QString original = originalPath();
+    const QString lost = m_notKept.join(QStringLiteral(", "));
+    if (QFileInfo::exists(original) || QFile::copy(m_notePath, original))
+        showNotice(QStringLiteral("Not kept in this note: %1. The original is %2").arg(lost, original));
+    else
+        showNotice(QStringLiteral("Not kept in this note: %1. The original could not be kept as %2")
+                       .arg(lost, original));
+    m_notKept.clear(); // said once
+}
+
+void TForm2::showNotice(const QString& text)
+{
+    NoteNotice->setText(text);
+    NoteNotice->setToolTip(text);
+    NoteNotice->setVisible(!text.isEmpty());
+    const int height = text.isEmpty() ? kEditorHeight : kEditorHeight - kNoticeHeight;
+    RichEdit1->setGeometry(190, 6, 520, height);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RichEdit1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton && (press->modifiers() & Qt::ControlModifier)) {
+            const QString link = RichEdit1->anchorAt(press->position().toPoint());
+            if (!link.isEmpty() && !link.startsWith(QLatin1Char('#'))) {
+                m_platform.shell.openLink(QUrl::fromUserInput(link));
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm2::WriteNote(const QString& path, QString* error) const
 {
     QSaveFile file(path);
-    QString error;
+    QString reason;
     bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !RichText::write(RichEdit1->document(), &file, &error)) {
+    if (ok && !RichText::write(RichEdit1->document(), &file, &reason)) {
         file.cancelWriting();
         ok = false;
     }
     ok = ok && commitWhole(file);
-    if (!ok) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : error;
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot create file "), path, reason));
+    if (!ok)
+        *error = fileError(QStringLiteral("Cannot create file "), path,
+                           file.error() != QFileDevice::NoError ? file.errorString() : reason);
+    return ok;
+}
+
+bool TForm2::SaveNote(const QString& path)
+{
+    QString error;
+    if (!WriteNote(path, &error)) {
+        m_platform.dialogs.error(error);
         return false;
     }
+    RichEdit1->document()->setModified(false);
+    return true;
+}
+
+SaveAtLeave TForm2::typedNoteSave() const
+{
+    const QString name = m_notePath.isEmpty() ? windowTitle() : m_noteName;
+    return {[this](const QString& file, QString* error) { return WriteNote(file, error); },
+            m_notePath.isEmpty() ? notePath() : m_notePath,
+            QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
+            QStringLiteral("Rich text (*.rtf)")};
+}
+
+bool TForm2::LeaveNote()
+{
+    if (!HasPendingEdits())
+        return true;
+    // A note file deleted meanwhile is not made again unasked.
+    const SaveOutcome outcome =
+        QFileInfo::exists(m_notePath)
+            ? saveOrAsk(m_platform.dialogs, typedNoteSave())
+            : askAfterFailedSave(m_platform.dialogs, typedNoteSave(), cannotWriteMessage(m_noteName));
+    if (!mayLeave(outcome))
+        return false;
     RichEdit1->document()->setModified(false);
     return true;
 }
@@ -401,17 +576,17 @@ bool TForm2::FormClose()
     const QString path = notePath();
     const bool typed = RichEdit1->document()->isModified();
     if (typed) {
-        // Typed text is never thrown away: it goes to the note it belongs to,
-        // which is made again if its file was deleted meanwhile.
-        if (!SaveNote(m_notePath.isEmpty() ? path : m_notePath))
+        // Typed text is never thrown away unasked: it goes to the note it
+        // belongs to, which is made again if its file was deleted meanwhile;
+        // when that fails, the user chooses where it goes.
+        if (!mayLeave(saveOrAsk(m_platform.dialogs, typedNoteSave())))
             return false;
+        RichEdit1->document()->setModified(false);
     } else if (!QFileInfo::exists(path)) {
         m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
-    } else if (path == m_notePath) {
-        // Rewritten as read; a note that could not be read is left as it is.
-        if (!SaveNote(path))
-            return false;
     }
+    // An unchanged note is left as it is: rewriting it would only lose what
+    // the editor cannot hold of another program's file.
     return WriteStatusButtons();
 }
 
@@ -421,6 +596,7 @@ void TForm2::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    StopLoading();
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
     if (noteWindowRef() == this)
         noteWindowRef() = nullptr;

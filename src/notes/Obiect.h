@@ -5,14 +5,22 @@
 #include <QPointer>
 #include <QTextCursor>
 
+#include "platform/Dialogs.h"
+#include <memory>
+
 class BoardHost;
 class QAction;
 class QFrame;
+class QLabel;
+class QTextDocument;
 class QMenu;
 class QTextEdit;
 class QWindow;
 class TStatusButton;
 struct Platform;
+namespace RichText {
+class StepReader;
+}
 
 // The note window: the rich-text note of one board object, named by the
 // window title, with the project's status buttons in the strip on its left.
@@ -37,6 +45,9 @@ public:
     QAction* SelectAll1;   // Ctrl+A, not in the menu
     QMenu* PopupMenu1;     // a status button's pop-up menu
     QAction* Delete1;      // "Remove"
+    // One line under the note, shown while a big note is read and after the
+    // first change of a note that held what the editor cannot.
+    QLabel* NoteNotice;
 
     // The background colour (0x00BBGGRR), shown in the band above the panels.
     quint32 color() const { return m_color; }
@@ -72,12 +83,21 @@ public:
     // nor from another program.
     void FocusWindowChanged(QWindow* window);
 
-    // The status file, read at every activation and written at close.
+    // True while a big note is being read into the editor.
+    bool isLoadingNote() const { return m_reader != nullptr || m_laidOutTo >= 0; }
+    // Where the note file is kept as it was before the first change.
+    QString originalPath() const { return m_notePath + QStringLiteral(".original"); }
+
+    // The status file, read at every activation and written at close; a
+    // failed write offers the choices of a failed save. False when the user
+    // stays.
     void ReadStatusButtons();
     bool WriteStatusButtons();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl + press on a link opens it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Pending { None, Saved, FileMissing, WriteFailed };
@@ -85,9 +105,27 @@ private:
     void buildLayout();
     void buildEditCommands();
     QString notePathFor(const QString& folder, const QString& objectName) const;
+    // True when there are edits not yet in a file; from then on they belong
+    // to the note in m_notePath.
+    bool HasPendingEdits();
     // Writes edits not yet in a file to the note they belong to.
     Pending SavePendingEdits();
+    // Before the window turns to another object: typed text goes to its note;
+    // when it cannot, the choices of a failed save. False when the user stays.
+    bool LeaveNote();
+    // The save of typed text at a close or a switch.
+    SaveAtLeave typedNoteSave() const;
     bool LoadNote(const QString& path);
+    // Writes the editor's note to path; false with the reason in *error.
+    bool WriteNote(const QString& path, QString* error) const;
+    void ReadNoteSlice();
+    void FinishLoading();
+    void LayOutNoteSlice();
+    void ShowNoteEnd();
+    void StopLoading();
+    void NoteModified(bool changed);
+    void showNotice(const QString& text);
+    // Writes the note to its file, or shows the error.
     bool SaveNote(const QString& path);
     void clearEditor();
     TStatusButton* createStatusButton(const QString& name, int number);
@@ -99,6 +137,15 @@ private:
     // The note the editor holds: its file and object; empty until one loads.
     QString m_notePath;
     QString m_noteName;
+    // What the note's file holds that the editor could not.
+    QStringList m_notKept;
+    // A big note being read: its reader, document and file.
+    std::unique_ptr<RichText::StepReader> m_reader;
+    QTextDocument* m_readDocument = nullptr;
+    QString m_readPath;
+    // While a big note in the editor is laid out a slice at a time: the
+    // character it is laid out to; -1 otherwise.
+    int m_laidOutTo = -1;
     QPointer<TStatusButton> m_currentButton;
     QColor m_dialogColor = Qt::black;
     // What the application's focus window was before the present one.

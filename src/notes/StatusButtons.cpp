@@ -233,12 +233,20 @@ bool TForm2::WriteStatusButtons()
         buttons.append({button->tag(), button->text(), button->width(), button->height(), button->y(), button->x(),
                         button->color()});
     Ini::Document file;
-    bool ok = StatusFile::write(buttons, &file);
-    if (ok && file.toBytes().isEmpty())
-        ok = !QFile::exists(path) || QFile::remove(path);
-    else if (ok)
-        ok = file.save(path);
-    if (!ok)
+    if (!StatusFile::write(buttons, &file)) {
         m_platform.dialogs.error(QStringLiteral("Unable to write to %1").arg(path));
-    return ok;
+        return false;
+    }
+    const auto writeTo = [&file](const QString& target, QString* error) {
+        // No buttons left: no file.
+        const bool ok = file.toBytes().isEmpty() ? !QFile::exists(target) || QFile::remove(target)
+                                                 : file.save(target);
+        if (!ok)
+            *error = QStringLiteral("Unable to write to %1").arg(target);
+        return ok;
+    };
+    return mayLeave(saveOrAsk(
+        m_platform.dialogs,
+        {writeTo, path, QStringLiteral("the status buttons added or removed since are lost."),
+         QStringLiteral("Settings files (*.ini)")}));
 }

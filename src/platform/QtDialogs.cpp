@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
@@ -86,4 +87,32 @@ bool QtDialogs::choosePrinter(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, owner());
     return dialog.exec() == QDialog::Accepted;
+}
+
+FailedSaveAnswer QtDialogs::failedSave(const QString& error, const QString& lost,
+                                       const QString& suggestedFile, const QString& filter)
+{
+    const QString text = error + QStringLiteral("\n\nIf you close without saving, ") + lost;
+    for (;;) {
+        QMessageBox box(QMessageBox::Warning, NoTitle, text, QMessageBox::NoButton, owner());
+        QPushButton* tryAgain = box.addButton(QMessageBox::Retry);
+        tryAgain->setText(QApplication::translate("QtDialogs", "Try again"));
+        QPushButton* elsewhere = box.addButton(
+            QApplication::translate("QtDialogs", "Save elsewhere..."), QMessageBox::ActionRole);
+        QPushButton* leave = box.addButton(
+            QApplication::translate("QtDialogs", "Close without saving"), QMessageBox::DestructiveRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(tryAgain);
+        box.exec();
+        if (box.clickedButton() == tryAgain)
+            return {FailedSaveChoice::TryAgain, {}};
+        if (box.clickedButton() == leave)
+            return {FailedSaveChoice::LeaveUnsaved, {}};
+        if (box.clickedButton() != elsewhere)
+            return {FailedSaveChoice::Stay, {}};
+        const QString file = QFileDialog::getSaveFileName(owner(), QString(), suggestedFile, filter);
+        if (!file.isEmpty())
+            return {FailedSaveChoice::SaveElsewhere, QDir::toNativeSeparators(file)};
+        // A cancelled chooser returns to the choices.
+    }
 }

@@ -14,4 +14,6 @@ public:
     QString choosePicture() override;
     QString chooseSaveFile(const QString& title, const QString& filters) override;
     bool choosePrinter(QPrinter& printer) override;
+    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
+                                const QString& suggestedFile, const QString& filter) override;
 };

@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <QTextDocument>
 
+#include <limits>
+
 namespace RichText {
 namespace {
 
@@ -19,16 +21,19 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// RTF, possibly behind a UTF-8 byte-order mark that some editors put first.
 bool looksLikeRtf(const QByteArray& data)
 {
-    return data.startsWith("{\\rtf");
+    return data.startsWith("{\\rtf") || (data.startsWith(kUtf8ByteOrderMark) && data.mid(3, 5) == "{\\rtf");
 }
 
 // A note that is not RTF: UTF-8 when the bytes are valid UTF-8, otherwise
 // the system code page as the Windows program kept plain text.
 QString decodePlainText(QByteArray data)
 {
-    if (data.startsWith("\xEF\xBB\xBF"))
+    if (data.startsWith(kUtf8ByteOrderMark))
         data.remove(0, 3);
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(data);
@@ -41,7 +46,41 @@ QString decodePlainText(QByteArray data)
 
 } // namespace
 
-bool read(QIODevice* device, QTextDocument* document, QString* error)
+StepReader::StepReader(const QByteArray& data, QTextDocument* document)
+    : m_document(document), m_undo(document->isUndoRedoEnabled())
+{
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    if (data.startsWith(kUtf8ByteOrderMark) && looksLikeRtf(data))
+        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document);
+    else if (looksLikeRtf(data))
+        m_parser = std::make_unique<Rtf::Parser>(data, document);
+    else if (!data.isEmpty())
+        document->setPlainText(decodePlainText(data));
+}
+
+StepReader::~StepReader() = default;
+
+bool StepReader::step(qsizetype bytes)
+{
+    if (m_parser && !m_parser->step(bytes))
+        return false;
+    m_document->setUndoRedoEnabled(m_undo);
+    m_document->setModified(false);
+    return true;
+}
+
+double StepReader::progress() const
+{
+    return m_parser ? m_parser->progress() : 1.0;
+}
+
+QStringList StepReader::notKept() const
+{
+    return m_parser ? m_parser->notKept() : QStringList();
+}
+
+bool read(QIODevice* device, QTextDocument* document, QString* error, QStringList* notKept)
 {
     if (!document) {
         setError(error, QStringLiteral("No document to read into"));
@@ -56,16 +95,11 @@ bool read(QIODevice* device, QTextDocument* document, QString* error)
         setError(error, QStringLiteral("The note cannot be read: %1").arg(device->errorString()));
         return false;
     }
-
-    const bool undo = document->isUndoRedoEnabled();
-    document->setUndoRedoEnabled(false);
-    document->clear();
-    if (looksLikeRtf(data))
-        Rtf::parse(data, document);
-    else if (!data.isEmpty())
-        document->setPlainText(decodePlainText(data));
-    document->setUndoRedoEnabled(undo);
-    document->setModified(false);
+    StepReader reader(data, document);
+    while (!reader.step(std::numeric_limits<qsizetype>::max() / 2)) {
+    }
+    if (notKept)
+        *notKept = reader.notKept();
     return true;
 }
 
@@ -87,14 +121,14 @@ bool write(const QTextDocument* document, QIODevice* device, QString* error)
     return true;
 }
 
-bool readFile(const QString& path, QTextDocument* document, QString* error)
+bool readFile(const QString& path, QTextDocument* document, QString* error, QStringList* notKept)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
         return false;
     }
-    return read(&file, document, error);
+    return read(&file, document, error, notKept);
 }
 
 bool writeFile(const QTextDocument* document, const QString& path, QString* error)

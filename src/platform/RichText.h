@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
+
+#include <memory>
 
 class QTextDocument;
 class QIODevice;
@@ -12,18 +14,44 @@ class QIODevice;
 // LibreOffice open with the same text, colours and character styles.
 namespace RichText {
 
+namespace Rtf {
+class Parser;
+}
+
 // Fills document from RTF, replacing what it held. A zero-byte input is an
 // empty note; an input that is not RTF (does not start with "{\rtf") is plain
 // text, decoded as UTF-8 when it is valid UTF-8, otherwise in the system code page.
 // Returns false and sets *error only for an input that cannot be read at all;
 // damaged RTF loads as much of its text as can be found.
-bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr);
+// *notKept names what the note holds that the document cannot (embedded
+// objects, footnotes, ...), in the order first met; empty when nothing was dropped.
+bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr, QStringList* notKept = nullptr);
 
 // Writes document as RTF (the system code page, named in \ansicpg, with \u
 // escapes for other characters, CR LF line ends).
 bool write(const QTextDocument* document, QIODevice* device, QString* error = nullptr);
 
-bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr);
+bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr,
+              QStringList* notKept = nullptr);
+
+// Reads the bytes of a note into a document in steps, so that a window can
+// serve its events while a big note is read. The document is filled as read()
+// fills it once step() has returned true.
+class StepReader {
+public:
+    StepReader(const QByteArray& data, QTextDocument* document);
+    ~StepReader();
+    // Reads about bytes more of the note; true once all of it is read.
+    bool step(qsizetype bytes);
+    // The share read so far, 0 to 1.
+    double progress() const;
+    QStringList notKept() const;
+
+private:
+    QTextDocument* m_document;
+    bool m_undo;
+    std::unique_ptr<Rtf::Parser> m_parser; // null for a note that is not RTF
+};
 
 // Writes through QSaveFile: the file is replaced whole or left as it was.
 bool writeFile(const QTextDocument* document, const QString& path, QString* error = nullptr);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
+
+#include <memory>
 
 class QTextDocument;
 
@@ -20,12 +23,33 @@ struct Paragraph {
     int lineSpacing = 0;
     bool lineMultiple = false;
     int background = 0; // colour table index
+    // Read only: the paragraph is a cell's, or a list item.
+    bool inTable = false;
+    int listStyle = 0; // QTextListFormat::Style of a \pn list; 0: none
+    int listLevel = 0; // 0 for the outermost level
+    int listOverride = 0; // \lsN of a list of the list table; 0: none
     bool operator==(const Paragraph&) const = default;
 };
 
-// Replaces the content of document with the text of data, which starts with
-// "{\rtf". Never fails: damaged input gives whatever text could be recovered.
-void parse(const QByteArray& data, QTextDocument* document);
+class Reader;
+
+// Reads RTF into a document in steps, so that a window can serve its events
+// between them. Never fails: damaged input gives whatever text could be recovered.
+class Parser {
+public:
+    // data starts with "{\rtf"; the content of document is replaced.
+    Parser(const QByteArray& data, QTextDocument* document);
+    ~Parser();
+    // Reads about bytes more of the input; true once all of it is read.
+    bool step(qsizetype bytes);
+    // The share of the input read so far, 0 to 1.
+    double progress() const;
+    // What the document could not hold, by name, in the order first met.
+    QStringList notKept() const;
+
+private:
+    std::unique_ptr<Reader> m_reader;
+};
 
 // The RTF form of document.
 QByteArray generate(const QTextDocument* document);

@@ -3,8 +3,8 @@
 // 1.9.1 as Microsoft documents it: groups save and restore the character and
 // paragraph properties, destinations it does not know are skipped, control
 // words it does not know are ignored. It keeps text, character styles,
-// colours, font names and sizes, simple paragraph formatting and PNG/JPEG
-// pictures.
+// colours, font names and sizes, simple paragraph formatting, links, tables,
+// lists and PNG/JPEG pictures, and names what else it had to drop.
 
 #include "platform/RtfCodec.h"
 
@@ -19,10 +19,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace RichText::Rtf {
@@ -30,11 +35,24 @@ namespace {
 
 constexpr int kMaxDepth = 1000;        // groups nested deeper share the innermost state
 constexpr int kMaxWordLength = 32;     // longer control words are read but unknown
+constexpr int kMaxColumns = 64;        // Word's limit is 63; further cells share the last column
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;    // \fcharset2: symbol fonts
 constexpr int kDocumentCodePage = 0;   // a font without a character set of its own
 
-enum class Dest : quint8 { Text, Skip, FontTable, ColorTable, Picture };
+enum class Dest : quint8 {
+    Text, Skip, FontTable, ColorTable, Picture, FieldInstruction, ListNumbering, ListTable,
+    ListOverrideTable
+};
+
+// What the document cannot hold; the names say it to the user.
+enum class Loss : quint8 {
+    Objects, Pictures, Footnotes, Fields, Shapes, Comments, HeadersFooters, NestedTables
+};
+const char* const kLossNames[] = {
+    "embedded objects", "pictures the editor cannot show", "footnotes", "fields other than links",
+    "drawn shapes", "comments", "headers and footers", "tables inside tables",
+};
 enum class PictureKind : quint8 { Unknown, Png, Jpeg };
 
 struct CharProps {
@@ -45,9 +63,10 @@ struct CharProps {
     quint8 underline = 0; // 0 none, 1 single, 2 wave
     quint8 vertical = 0;  // 0 normal, 1 superscript, 2 subscript
     int font = -1;        // -1: the default font (\deff)
-    int halfPoints = 0;   // 0: no size given
-    int foreground = 0;   // colour table index, 0 = automatic
+    int halfPoints = 24;  // RTF's default size, 12 points
+    int foreground = 0;   // colour table index
     int background = 0;
+    int link = -1;        // index of the link target, -1: not a link
     bool operator==(const CharProps&) const = default;
 };
 
@@ -124,7 +143,15 @@ enum class Word : quint8 {
     SkipDestination,
     FontTable, ColorTable, Picture, Object, Result, Upr, Ud, ShapePicture,
     Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode, Bin,
-    Par, Line, Tab, Cell, Pard, Plain,
+    Par, Line, Tab, Pard, Plain,
+    LostDestination, // the character column holds the Loss
+    Field, FieldInstruction, FieldResult, Shape,
+    RowDefaults, RowGap, RowLeft, CellRight, InTable, Cell, Row, NestCell, NestRow, NestingLevel,
+    CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge, CellBackground, CellBorder, BorderStyle,
+    BorderNone,
+    PnGroup, PnBullet, PnBody, PnLevel, PnDecimal, PnUpperLetter, PnLowerLetter, PnUpperRoman,
+    PnLowerRoman, ListTable, ListOverrideTable, List, ListLevel, LevelNumberFormat, ListId,
+    ListOverride, ListLevelNumber,
     Bold, Italic, Underline, UnderlineWave, UnderlineNone, Strike, StrikeDouble, Hidden,
     Super, Sub, NoSuperSub,
     Font, FontSize, Foreground, Background,
@@ -147,11 +174,10 @@ const QHash<QByteArray, WordInfo>& wordTable()
         QHash<QByteArray, WordInfo> t;
         // Destinations whose content is not part of the note's text.
         for (const char* w : {"stylesheet", "info", "header", "headerl", "headerr", "headerf",
-                              "footer", "footerl", "footerr", "footerf", "footnote", "annotation",
-                              "listtable", "listoverridetable", "rsidtbl", "themedata",
+                              "rsidtbl", "themedata", "pntext", "listtext", "nesttableprops",
                               "colorschememapping", "datastore", "latentstyles", "generator",
-                              "xmlnstbl", "mmathPr", "pgdsctbl", "bkmkstart", "bkmkend", "fldinst",
-                              "nonshppict", "filetbl", "revtbl", "pn", "pntxta", "pntxtb", "objdata",
+                              "xmlnstbl", "mmathPr", "pgdsctbl", "bkmkstart", "bkmkend",
+                              "nonshppict", "filetbl", "revtbl", "pntxta", "pntxtb", "objdata",
                               "objclass", "objname", "xe", "tc", "txe", "private", "userprops",
                               "docvar", "template", "wgrffmtfilter", "pgptbl", "listpicture",
                               "shpinst", "fontemb", "fontfile", "falt", "panose", "atnid",
@@ -166,6 +192,58 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "ffentrymcr", "ffexitmcr", "ffformat", "fname", "leveltext",
                               "levelnumbers", "listname", "liststylename"})
             t.insert(w, {Word::SkipDestination});
+        const std::pair<const char*, Loss> lost[] = {
+            {"header", Loss::HeadersFooters}, {"headerl", Loss::HeadersFooters},
+            {"headerr", Loss::HeadersFooters}, {"headerf", Loss::HeadersFooters},
+            {"footer", Loss::HeadersFooters}, {"footerl", Loss::HeadersFooters},
+            {"footerr", Loss::HeadersFooters}, {"footerf", Loss::HeadersFooters},
+            {"footnote", Loss::Footnotes}, {"annotation", Loss::Comments},
+        };
+        for (const auto& [w, loss] : lost)
+            t.insert(w, {Word::LostDestination, char16_t(loss)});
+        t.insert("field", {Word::Field});
+        t.insert("fldinst", {Word::FieldInstruction});
+        t.insert("fldrslt", {Word::FieldResult});
+        t.insert("shp", {Word::Shape});
+        t.insert("do", {Word::Shape});
+        t.insert("trowd", {Word::RowDefaults});
+        t.insert("trgaph", {Word::RowGap});
+        t.insert("trleft", {Word::RowLeft});
+        t.insert("cellx", {Word::CellRight});
+        t.insert("intbl", {Word::InTable});
+        t.insert("cell", {Word::Cell});
+        t.insert("row", {Word::Row});
+        t.insert("nestcell", {Word::NestCell});
+        t.insert("nestrow", {Word::NestRow});
+        t.insert("itap", {Word::NestingLevel});
+        t.insert("clmgf", {Word::CellMergeFirst});
+        t.insert("clmrg", {Word::CellMerge});
+        t.insert("clvmgf", {Word::CellVMergeFirst});
+        t.insert("clvmrg", {Word::CellVMerge});
+        t.insert("clcbpat", {Word::CellBackground});
+        for (const char* w : {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"})
+            t.insert(w, {Word::CellBorder});
+        for (const char* w : {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair",
+                              "brdrdashsm", "brdrtriple", "brdrwavy", "brdrinset", "brdroutset"})
+            t.insert(w, {Word::BorderStyle});
+        t.insert("brdrnone", {Word::BorderNone});
+        t.insert("pn", {Word::PnGroup});
+        t.insert("pnlvlblt", {Word::PnBullet});
+        t.insert("pnlvlbody", {Word::PnBody});
+        t.insert("pnlvl", {Word::PnLevel});
+        t.insert("pndec", {Word::PnDecimal});
+        t.insert("pnucltr", {Word::PnUpperLetter});
+        t.insert("pnlcltr", {Word::PnLowerLetter});
+        t.insert("pnucrm", {Word::PnUpperRoman});
+        t.insert("pnlcrm", {Word::PnLowerRoman});
+        t.insert("listtable", {Word::ListTable});
+        t.insert("listoverridetable", {Word::ListOverrideTable});
+        t.insert("list", {Word::List});
+        t.insert("listlevel", {Word::ListLevel});
+        t.insert("levelnfc", {Word::LevelNumberFormat});
+        t.insert("listid", {Word::ListId});
+        t.insert("ls", {Word::ListOverride});
+        t.insert("ilvl", {Word::ListLevelNumber});
         t.insert("fonttbl", {Word::FontTable});
         t.insert("colortbl", {Word::ColorTable});
         t.insert("pict", {Word::Picture});
@@ -183,12 +261,10 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("uc", {Word::UnicodeSkip});
         t.insert("u", {Word::Unicode});
         t.insert("bin", {Word::Bin});
-        for (const char* w : {"par", "sect", "page", "row", "nestrow"})
+        for (const char* w : {"par", "sect", "page"})
             t.insert(w, {Word::Par});
         t.insert("line", {Word::Line});
         t.insert("tab", {Word::Tab});
-        t.insert("cell", {Word::Cell});
-        t.insert("nestcell", {Word::Cell});
         t.insert("pard", {Word::Pard});
         t.insert("plain", {Word::Plain});
         t.insert("b", {Word::Bold});
@@ -282,7 +358,8 @@ int clampTwips(int value)
 }
 
 // Replaces characters a QTextDocument must not hold in text: control
-// characters other than tab, and unpaired UTF-16 surrogates.
+// characters other than tab, and unpaired UTF-16 surrogates. Paragraph
+// separators in a run are the reader's own, one for each \par.
 QString cleanText(const QString& text)
 {
     QString out;
@@ -299,13 +376,39 @@ QString cleanText(const QString& text)
         } else if (c.isLowSurrogate()) {
             out += QChar(QChar::ReplacementCharacter);
         } else if (c.unicode() >= 0x20 || c == u'\t') {
-            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1 && c != QChar::ParagraphSeparator
+            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1
                 && c != QChar::ObjectReplacementCharacter)
                 out += c;
         }
     }
     return out;
 }
+
+// A cell of a table row as \trowd ... \cellx describe it.
+struct CellDefinition {
+    int right = 0; // twips from the row's left edge
+    bool mergeFirst = false;
+    bool merge = false;
+    bool verticalMergeFirst = false;
+    bool verticalMerge = false;
+    int background = 0;
+    bool border = false;
+};
+
+struct FieldState {
+    size_t depth = 0;            // stack size of the \field group
+    size_t instructionDepth = 0; // of its \fldinst group; 0 until met
+    QString instruction;
+    int link = -1;
+};
+
+struct PnState {
+    size_t depth = 0; // stack size of the \pn group
+    int style = 0;
+    int level = 0;
+};
+
+} // namespace
 
 class Reader {
 public:
@@ -314,12 +417,15 @@ public:
     {
     }
 
-    void run();
+    bool step(qsizetype bytes);
+    double progress() const { return m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size()); }
+    QStringList notKept() const { return m_lost; }
 
 private:
     // Tokens.
     void controlSequence();
     void controlWord(const QByteArray& word, bool hasParam, int param);
+    bool tableOrListWord(Word word, int param);
     void openGroup();
     void closeGroup();
     void literalByte(uchar byte, bool escaped);
@@ -334,22 +440,38 @@ private:
 
     // Document.
     void appendText(const QString& text);
+    void placeContent(const Paragraph& para);
     void startParagraphIfPending();
     void paragraphBreak();
+    bool continuesRun(const Paragraph& para) const;
+    void finishBlock(const Paragraph& para);
     void flushRun();
     void finishPicture();
     void finishDocument();
-    QTextCharFormat charFormat(const CharProps& props) const;
+    QTextCharFormat charFormat(const CharProps& props);
+    QTextCharFormat makeCharFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const Paragraph& props) const;
     QColor color(int index) const;
+    void lose(Loss loss);
 
-    // Tables.
+    // Links, lists and tables.
+    void finishFieldInstruction();
+    void addToList(const Paragraph& para);
+    void enterTableCell();
+    void startRow();
+    void mapRowToColumns();
+    void splitColumnAt(qsizetype column);
+    void endCell();
+    void endRow();
+    void leaveTable();
+
+    // Font and colour tables.
     void commitFont();
     void commitColor();
 
     Group& top() { return m_stack.back(); }
 
-    const QByteArray& m_in;
+    const QByteArray m_in;
     qsizetype m_pos = 0;
     QTextDocument* m_document;
     QTextCursor m_cursor;
@@ -377,12 +499,115 @@ private:
     bool m_blockHasContent = false;
     Paragraph m_lastPara;
     int m_imageCount = 0;
+    QStringList m_lost;
+    // The format made last, made again only for other properties: most runs
+    // of a long note share one.
+    std::optional<std::pair<CharProps, QTextCharFormat>> m_lastCharFormat;
+    // The properties the cursor's block was made with, when it was.
+    std::optional<Paragraph> m_blockMadeWith;
+
+    std::vector<FieldState> m_fields;
+    QStringList m_links;
+
+    // Lists: the list table's number formats by list id and level, the list
+    // of each \lsN, and the lists made so far by (\lsN or 0 for \pn, level).
+    PnState m_pn;
+    std::map<int, std::vector<int>> m_listFormats;
+    int m_listBeingRead = 0;
+    std::vector<int> m_levelsBeingRead;
+    int m_overrideListId = 0;
+    std::map<int, int> m_overrides;
+    std::map<std::pair<int, int>, QTextList*> m_lists;
+
+    // Tables: the row definition in effect, and the table being filled.
+    std::vector<CellDefinition> m_rowCells;
+    CellDefinition m_cellBeingDefined;
+    bool m_defineCellBorder = false;
+    int m_rowLeft = 0;
+    int m_rowGap = 0;
+    QTextTable* m_table = nullptr;
+    std::vector<int> m_grid;        // right edge of each column, twips
+    std::vector<int> m_cellColumns; // the first column of each cell of the row
+    std::vector<int> m_cellSpans;
+    std::vector<CellDefinition> m_cellsOfRow;
+    std::map<int, int> m_verticalMergeTop; // column: the row its merged cell starts in
+    int m_row = -1;
+    int m_cell = 0;
+    int m_placedCell = -1;
+    bool m_rowEnded = false;
+    bool m_tableBorder = false;
 };
 
-void Reader::run()
+namespace {
+
+// The list style of a list table's \levelnfcN.
+int styleOfNumberFormat(int format)
+{
+    switch (format) {
+    case 1: return QTextListFormat::ListUpperRoman;
+    case 2: return QTextListFormat::ListLowerRoman;
+    case 3: return QTextListFormat::ListUpperAlpha;
+    case 4: return QTextListFormat::ListLowerAlpha;
+    case 23:
+    case 255: return QTextListFormat::ListDisc;
+    default: return QTextListFormat::ListDecimal;
+    }
+}
+
+// The target of a HYPERLINK field instruction, empty for other fields.
+QString linkTarget(const QString& instruction)
+{
+    QStringList arguments;
+    bool isLink = false;
+    for (qsizetype i = 0; i < instruction.size();) {
+        const QChar c = instruction.at(i);
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        QString argument;
+        if (c == u'"') {
+            for (++i; i < instruction.size() && instruction.at(i) != u'"'; ++i) {
+                if (instruction.at(i) == u'\\' && i + 1 < instruction.size())
+                    ++i; // a field argument doubles its backslashes
+                argument += instruction.at(i);
+            }
+            ++i;
+        } else {
+            while (i < instruction.size() && !instruction.at(i).isSpace())
+                argument += instruction.at(i++);
+        }
+        if (arguments.isEmpty() && !isLink) {
+            isLink = argument.compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) == 0;
+            if (!isLink)
+                return QString();
+            continue;
+        }
+        arguments << argument;
+    }
+    QString target;
+    QString anchor;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a == QLatin1String("\\l") && i + 1 < arguments.size())
+            anchor = arguments.at(++i);
+        else if ((a == QLatin1String("\\o") || a == QLatin1String("\\t")) && i + 1 < arguments.size())
+            ++i;
+        else if (!a.startsWith(u'\\') && target.isEmpty())
+            target = a;
+    }
+    if (!anchor.isEmpty())
+        target += QLatin1Char('#') + anchor;
+    return target;
+}
+
+} // namespace
+
+bool Reader::step(qsizetype bytes)
 {
     const qsizetype size = m_in.size();
-    while (m_pos < size && !m_finished) {
+    const qsizetype stop = qMin(size, m_pos + qMax<qsizetype>(bytes, 1));
+    while (m_pos < stop && !m_finished) {
         const char c = m_in.at(m_pos);
         switch (c) {
         case '{':
@@ -406,10 +631,14 @@ void Reader::run()
             break;
         }
     }
+    if (m_pos < size && !m_finished)
+        return false;
     flushBytes();
     while (!m_stack.empty())
         closeGroup();
     finishDocument();
+    m_pos = size;
+    return true;
 }
 
 void Reader::controlSequence()
@@ -536,6 +765,16 @@ void Reader::closeGroup()
         commitFont();
     if (m_inPicture && m_picture.depth == m_stack.size())
         finishPicture();
+    if (!m_fields.empty() && m_fields.back().instructionDepth == m_stack.size())
+        finishFieldInstruction();
+    if (!m_fields.empty() && m_fields.back().depth == m_stack.size())
+        m_fields.pop_back();
+    if (group.dest == Dest::ListNumbering && m_pn.depth == m_stack.size() && m_stack.size() > 1) {
+        // The numbering describes the paragraph of the group around it.
+        Paragraph& para = m_stack[m_stack.size() - 2].para;
+        para.listStyle = m_pn.style ? m_pn.style : int(QTextListFormat::ListDecimal);
+        para.listLevel = m_pn.level;
+    }
     m_stack.pop_back();
     if (m_stack.empty())
         m_finished = true; // the document's group closed: anything after it is not RTF
@@ -583,7 +822,11 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     if (g.dest == Dest::Skip)
         return;
 
-    if (star && info.word != Word::ShapePicture) {
+    const bool knownDestination = info.word == Word::ShapePicture || info.word == Word::FieldInstruction
+                                  || info.word == Word::PnGroup || info.word == Word::ListTable
+                                  || info.word == Word::ListOverrideTable
+                                  || info.word == Word::LostDestination;
+    if (star && !knownDestination) {
         g.dest = Dest::Skip;
         return;
     }
@@ -592,7 +835,21 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     case Word::SkipDestination:
         g.dest = Dest::Skip;
         return;
+    case Word::LostDestination:
+        lose(Loss(info.character));
+        g.dest = Dest::Skip;
+        return;
+    case Word::Shape:
+        lose(Loss::Shapes);
+        return;
+    case Word::ListTable:
+        g.dest = Dest::ListTable;
+        return;
+    case Word::ListOverrideTable:
+        g.dest = Dest::ListOverrideTable;
+        return;
     case Word::Object:
+        lose(Loss::Objects);
         g.resumeDest = g.dest;
         g.canResume = true;
         g.dest = Dest::Skip;
@@ -687,11 +944,55 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         default: break;
         }
         return;
+    case Dest::ListNumbering:
+        switch (info.word) {
+        case Word::PnBullet: m_pn.style = QTextListFormat::ListDisc; break;
+        case Word::PnBody:
+            if (!m_pn.style)
+                m_pn.style = QTextListFormat::ListDecimal;
+            break;
+        case Word::PnLevel:
+            m_pn.level = qBound(0, param - 1, 8);
+            if (!m_pn.style)
+                m_pn.style = QTextListFormat::ListDecimal;
+            break;
+        case Word::PnDecimal: m_pn.style = QTextListFormat::ListDecimal; break;
+        case Word::PnUpperLetter: m_pn.style = QTextListFormat::ListUpperAlpha; break;
+        case Word::PnLowerLetter: m_pn.style = QTextListFormat::ListLowerAlpha; break;
+        case Word::PnUpperRoman: m_pn.style = QTextListFormat::ListUpperRoman; break;
+        case Word::PnLowerRoman: m_pn.style = QTextListFormat::ListLowerRoman; break;
+        default: break;
+        }
+        return;
+    case Dest::ListTable:
+        switch (info.word) {
+        case Word::List: m_levelsBeingRead.clear(); break;
+        case Word::ListLevel: m_levelsBeingRead.push_back(0); break;
+        case Word::LevelNumberFormat:
+            if (!m_levelsBeingRead.empty())
+                m_levelsBeingRead.back() = param;
+            break;
+        case Word::ListId: m_listFormats[param] = m_levelsBeingRead; break;
+        default: break;
+        }
+        return;
+    case Dest::ListOverrideTable:
+        if (info.word == Word::ListId)
+            m_overrideListId = param;
+        else if (info.word == Word::ListOverride)
+            m_overrides[param] = m_overrideListId;
+        return;
+    case Dest::FieldInstruction:
+        if (info.word == Word::Character)
+            deliver(QString(QChar(info.character)));
+        return;
     case Dest::Skip:
         return;
     case Dest::Text:
         break;
     }
+    if (tableOrListWord(info.word, param))
+        return;
 
     CharProps& ch = g.chars;
     Paragraph& pa = g.para;
@@ -713,10 +1014,30 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         break;
     case Word::Par: paragraphBreak(); break;
     case Word::Line: appendText(QString(QChar(QChar::LineSeparator))); break;
-    case Word::Tab:
-    case Word::Cell: appendText(QStringLiteral("\t")); break;
+    case Word::Tab: appendText(QStringLiteral("\t")); break;
     case Word::Character: appendText(QString(QChar(info.character))); break;
     case Word::Pard: pa = Paragraph(); break;
+    case Word::Field:
+        m_fields.emplace_back();
+        m_fields.back().depth = m_stack.size();
+        break;
+    case Word::FieldInstruction:
+        if (!m_fields.empty() && !m_fields.back().instructionDepth) {
+            g.dest = Dest::FieldInstruction;
+            m_fields.back().instructionDepth = m_stack.size();
+        } else {
+            g.dest = Dest::Skip;
+        }
+        break;
+    case Word::FieldResult:
+        if (!m_fields.empty())
+            ch.link = m_fields.back().link;
+        break;
+    case Word::PnGroup:
+        g.dest = Dest::ListNumbering;
+        m_pn = PnState();
+        m_pn.depth = m_stack.size();
+        break;
     case Word::Plain: ch = CharProps(); break;
     case Word::Bold: ch.bold = on; break;
     case Word::Italic: ch.italic = on; break;
@@ -790,6 +1111,14 @@ void Reader::literalByte(uchar byte, bool escaped)
         if (byte >= 0x20 || escaped)
             m_bytes.append(char(byte));
         return;
+    case Dest::FieldInstruction:
+        if (byte >= 0x20 || escaped)
+            m_bytes.append(char(byte));
+        return;
+    case Dest::ListNumbering:
+    case Dest::ListTable:
+    case Dest::ListOverrideTable:
+        return;
     case Dest::Text:
         if (byte == '\t' && !escaped) {
             flushBytes();
@@ -836,6 +1165,10 @@ void Reader::deliver(const QString& text)
         m_fontBuilder.active = true;
         m_fontBuilder.name += text;
         break;
+    case Dest::FieldInstruction:
+        if (!m_fields.empty())
+            m_fields.back().instruction += text;
+        break;
     default:
         break;
     }
@@ -870,6 +1203,7 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
 
 void Reader::commitFont()
 {
+    m_lastCharFormat.reset();
     if (!m_fontBuilder.active)
         return;
     if (m_fontBuilder.number >= 0) {
@@ -883,6 +1217,7 @@ void Reader::commitFont()
 
 void Reader::commitColor()
 {
+    m_lastCharFormat.reset();
     const ColorBuilder& b = m_colorBuilder;
     if (b.red < 0 && b.green < 0 && b.blue < 0)
         m_colors.emplace_back(); // an empty entry: the automatic colour
@@ -891,14 +1226,30 @@ void Reader::commitColor()
     m_colorBuilder = ColorBuilder();
 }
 
+// Index 0 is the automatic colour when the table starts with an empty entry,
+// as it nearly always does; otherwise it is the table's first colour.
 QColor Reader::color(int index) const
 {
-    if (index <= 0 || size_t(index) >= m_colors.size())
+    if (index < 0 || size_t(index) >= m_colors.size())
         return QColor();
     return m_colors[size_t(index)];
 }
 
-QTextCharFormat Reader::charFormat(const CharProps& p) const
+void Reader::lose(Loss loss)
+{
+    const QString name = QLatin1String(kLossNames[int(loss)]);
+    if (!m_lost.contains(name))
+        m_lost << name;
+}
+
+QTextCharFormat Reader::charFormat(const CharProps& p)
+{
+    if (!m_lastCharFormat || !(m_lastCharFormat->first == p))
+        m_lastCharFormat.emplace(p, makeCharFormat(p));
+    return m_lastCharFormat->second;
+}
+
+QTextCharFormat Reader::makeCharFormat(const CharProps& p) const
 {
     QTextCharFormat f;
     if (p.bold)
@@ -932,6 +1283,10 @@ QTextCharFormat Reader::charFormat(const CharProps& p) const
     const QColor background = color(p.background);
     if (background.isValid())
         f.setBackground(background);
+    if (p.link >= 0) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links.at(p.link));
+    }
     return f;
 }
 
@@ -946,11 +1301,13 @@ QTextBlockFormat Reader::blockFormat(const Paragraph& p) const
     }
     if (p.rightToLeft)
         f.setLayoutDirection(Qt::RightToLeft);
-    if (p.leftIndent)
+    // A list item's indents are its list's.
+    const bool listItem = p.listStyle || p.listOverride;
+    if (p.leftIndent && !listItem)
         f.setLeftMargin(p.leftIndent / kTwipsPerPixel);
     if (p.rightIndent)
         f.setRightMargin(p.rightIndent / kTwipsPerPixel);
-    if (p.firstIndent)
+    if (p.firstIndent && !listItem)
         f.setTextIndent(p.firstIndent / kTwipsPerPixel);
     if (p.spaceBefore)
         f.setTopMargin(p.spaceBefore / kTwipsPerPixel);
@@ -972,8 +1329,17 @@ void Reader::startParagraphIfPending()
 {
     if (!m_pendingBreak)
         return;
-    flushRun();
-    m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
+    if (continuesRun(top().para)) {
+        if (!m_run.isEmpty() && !(m_runProps == top().chars))
+            flushRun();
+        if (m_run.isEmpty())
+            m_runProps = top().chars;
+        m_run += QChar(QChar::ParagraphSeparator); // the new block takes the properties of this one
+    } else {
+        flushRun();
+        m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
+        m_blockMadeWith = top().para;
+    }
     m_pendingBreak = false;
     m_blockHasContent = false;
 }
@@ -982,12 +1348,15 @@ void Reader::appendText(const QString& text)
 {
     if (m_stack.empty() || top().chars.hidden)
         return;
-    startParagraphIfPending();
+    placeContent(top().para);
     if (!m_run.isEmpty() && !(m_runProps == top().chars))
         flushRun();
     if (m_run.isEmpty())
         m_runProps = top().chars;
-    m_run += text;
+    if (text.contains(QChar(QChar::ParagraphSeparator)))
+        m_run += QString(text).remove(QChar(QChar::ParagraphSeparator)); // paragraphs come from \par only
+    else
+        m_run += text;
     m_lastPara = top().para;
     m_blockHasContent = true;
 }
@@ -1002,15 +1371,323 @@ void Reader::flushRun()
         m_cursor.insertText(text, charFormat(m_runProps));
 }
 
+// A paragraph of text whose block already has its properties, as most of a
+// long note's paragraphs are: its end goes into the run of text, and a whole
+// run of such paragraphs is inserted at once, which takes a fraction of the
+// time and memory of a block at a time.
+bool Reader::continuesRun(const Paragraph& para) const
+{
+    return m_blockHasContent && m_blockMadeWith == para && !para.inTable && !para.listStyle && !para.listOverride;
+}
+
 void Reader::paragraphBreak()
 {
-    startParagraphIfPending();
+    placeContent(top().para);
+    m_pendingBreak = true;
+    if (continuesRun(top().para))
+        return;
     flushRun();
     // The paragraph properties in effect at \par are those of the paragraph.
-    m_cursor.setBlockFormat(blockFormat(top().para));
+    finishBlock(top().para);
     if (!m_blockHasContent)
         m_cursor.setBlockCharFormat(charFormat(top().chars));
-    m_pendingBreak = true;
+}
+
+void Reader::finishBlock(const Paragraph& para)
+{
+    if (!(m_blockMadeWith == para))
+        m_cursor.setBlockFormat(blockFormat(para));
+    m_blockMadeWith = para;
+    addToList(para);
+}
+
+// Content of a cell goes into the table, content after a table below it.
+void Reader::placeContent(const Paragraph& para)
+{
+    if (para.inTable)
+        enterTableCell();
+    else if (m_table)
+        leaveTable();
+    startParagraphIfPending();
+}
+
+void Reader::finishFieldInstruction()
+{
+    FieldState& field = m_fields.back();
+    field.instructionDepth = std::numeric_limits<size_t>::max(); // read once
+    const QString target = linkTarget(field.instruction);
+    if (!target.isEmpty()) {
+        field.link = int(m_links.size());
+        m_links << target;
+    } else if (!field.instruction.trimmed().isEmpty()) {
+        lose(Loss::Fields); // the field's last result stays as plain text
+    }
+}
+
+void Reader::addToList(const Paragraph& para)
+{
+    int style = para.listStyle;
+    if (para.listOverride) {
+        const auto list = m_overrides.find(para.listOverride);
+        const auto formats = list == m_overrides.end() ? m_listFormats.end() : m_listFormats.find(list->second);
+        if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size())
+            style = styleOfNumberFormat(formats->second[size_t(para.listLevel)]);
+        else if (!style)
+            style = QTextListFormat::ListDecimal;
+    }
+    if (!style) {
+        // A \pn list ends at the first paragraph outside it; a list of the
+        // list table goes on after one, as its numbers do.
+        std::erase_if(m_lists, [](const auto& entry) { return entry.first.first == 0; });
+        return;
+    }
+    QTextList*& list = m_lists[{para.listOverride, para.listLevel}];
+    if (list && list->format().style() == style) {
+        list->add(m_cursor.block());
+        return;
+    }
+    QTextListFormat format;
+    format.setStyle(QTextListFormat::Style(style));
+    format.setIndent(para.listLevel + 1);
+    list = m_cursor.createList(format);
+}
+
+bool Reader::tableOrListWord(Word word, int param)
+{
+    Paragraph& pa = top().para;
+    CellDefinition& cell = m_cellBeingDefined;
+    switch (word) {
+    case Word::ListOverride: pa.listOverride = qMax(0, param); return true;
+    case Word::ListLevelNumber: pa.listLevel = qBound(0, param, 8); return true;
+    case Word::InTable: pa.inTable = true; return true;
+    case Word::NestingLevel:
+        if (param > 1)
+            lose(Loss::NestedTables);
+        pa.inTable = param > 0;
+        return true;
+    case Word::RowDefaults:
+        m_rowCells.clear();
+        cell = CellDefinition();
+        m_rowLeft = 0;
+        return true;
+    case Word::RowGap: m_rowGap = qBound(0, param, 1440); return true;
+    case Word::RowLeft: m_rowLeft = clampTwips(param); return true;
+    case Word::CellRight:
+        cell.right = qBound(0, param - m_rowLeft, 31680 * 2);
+        m_rowCells.push_back(cell);
+        cell = CellDefinition();
+        m_defineCellBorder = false;
+        return true;
+    case Word::CellMergeFirst: cell.mergeFirst = true; return true;
+    case Word::CellMerge: cell.merge = true; return true;
+    case Word::CellVMergeFirst: cell.verticalMergeFirst = true; return true;
+    case Word::CellVMerge: cell.verticalMerge = true; return true;
+    case Word::CellBackground: cell.background = param; return true;
+    case Word::CellBorder: m_defineCellBorder = true; return true;
+    case Word::BorderStyle:
+        if (m_defineCellBorder)
+            cell.border = true;
+        return true;
+    case Word::BorderNone: return true;
+    case Word::Cell:
+        endCell();
+        return true;
+    case Word::Row:
+        endRow();
+        return true;
+    case Word::NestCell:
+        lose(Loss::NestedTables);
+        appendText(QStringLiteral("\t"));
+        return true;
+    case Word::NestRow:
+        lose(Loss::NestedTables);
+        paragraphBreak();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- Tables ----
+//
+// A row's cells are placed on a grid of columns made of the right edges of
+// the cells met so far: a cell whose edges span several columns is merged
+// across them, and an edge between two columns splits one.
+
+void Reader::enterTableCell()
+{
+    if (!m_table) {
+        flushRun();
+        QTextTableFormat format;
+        format.setCellSpacing(0);
+        format.setBorderCollapse(true);
+        format.setBorder(0);
+        m_grid.clear();
+        for (const CellDefinition& cell : m_rowCells)
+            if ((m_grid.empty() || cell.right > m_grid.back()) && m_grid.size() < size_t(kMaxColumns))
+                m_grid.push_back(cell.right);
+        m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
+        m_blockMadeWith.reset();
+        m_row = 0;
+        m_tableBorder = false;
+        m_verticalMergeTop.clear();
+        m_cell = 0;
+        m_placedCell = -1;
+        m_rowEnded = false;
+        mapRowToColumns();
+    } else if (m_rowEnded) {
+        startRow();
+    }
+    if (m_placedCell == m_cell)
+        return;
+    // Cells past the row's definition get columns of their own.
+    while (size_t(m_cell) >= m_cellColumns.size()) {
+        const int column = m_cellColumns.empty() ? 0
+                           : qMin(m_cellColumns.back() + m_cellSpans.back(), kMaxColumns - 1);
+        if (column >= m_table->columns())
+            m_table->appendColumns(1);
+        m_cellColumns.push_back(column);
+        m_cellSpans.push_back(1);
+        m_cellsOfRow.emplace_back();
+    }
+    flushRun();
+    m_cursor = m_table->cellAt(m_row, m_cellColumns[size_t(m_cell)]).firstCursorPosition();
+    m_blockMadeWith.reset();
+    m_placedCell = m_cell;
+    m_pendingBreak = false;
+    m_blockHasContent = false;
+}
+
+void Reader::startRow()
+{
+    flushRun();
+    m_table->appendRows(1);
+    ++m_row;
+    m_cell = 0;
+    m_placedCell = -1;
+    m_rowEnded = false;
+    mapRowToColumns();
+}
+
+void Reader::mapRowToColumns()
+{
+    m_cellColumns.clear();
+    m_cellSpans.clear();
+    m_cellsOfRow = m_rowCells;
+    constexpr int kTolerance = 30; // twips: edges this close are one edge
+    int first = 0;
+    for (const CellDefinition& cell : m_rowCells) {
+        auto edge = std::find_if(m_grid.begin(), m_grid.end(),
+                                 [&](int right) { return right >= cell.right - kTolerance; });
+        if (m_grid.size() >= size_t(kMaxColumns)) {
+            if (edge == m_grid.end())
+                --edge;
+        } else if (edge == m_grid.end()) {
+            m_grid.push_back(cell.right);
+            m_table->appendColumns(1);
+            edge = m_grid.end() - 1;
+        } else if (*edge > cell.right + kTolerance) {
+            const qsizetype column = edge - m_grid.begin();
+            edge = m_grid.insert(edge, cell.right);
+            splitColumnAt(column);
+        }
+        const int last = int(edge - m_grid.begin());
+        m_cellColumns.push_back(qMin(first, last));
+        m_cellSpans.push_back(qMax(1, last - first + 1));
+        first = last + 1;
+    }
+}
+
+// A new edge inside column: the column is split in two, and the rows above
+// keep their cells whole by spanning both halves.
+void Reader::splitColumnAt(qsizetype column)
+{
+    const int right = int(column) + 1;
+    m_table->insertColumns(right, 1);
+    for (int row = 0; row < m_row; ++row) {
+        const QTextTableCell added = m_table->cellAt(row, right);
+        if (added.column() != right || added.row() != row)
+            continue; // inside a merged cell that now spans it
+        const QTextTableCell left = m_table->cellAt(row, int(column));
+        if (left.row() == row)
+            m_table->mergeCells(row, left.column(), left.rowSpan(), left.columnSpan() + 1);
+    }
+}
+
+void Reader::endCell()
+{
+    enterTableCell();
+    flushRun();
+    finishBlock(top().para);
+    ++m_cell;
+    m_pendingBreak = false;
+}
+
+void Reader::endRow()
+{
+    if (!m_table || m_rowEnded)
+        return;
+    flushRun();
+    int mergeStart = -1;
+    for (size_t i = 0; i < m_cellsOfRow.size() && i < m_cellColumns.size(); ++i) {
+        const CellDefinition& cell = m_cellsOfRow[i];
+        int column = m_cellColumns[i];
+        int span = m_cellSpans[i];
+        if (cell.merge && mergeStart >= 0) {
+            span += column - mergeStart;
+            column = mergeStart;
+        } else {
+            mergeStart = column;
+        }
+        if (cell.verticalMerge && m_verticalMergeTop.count(column)) {
+            const int top = m_verticalMergeTop[column];
+            m_table->mergeCells(top, column, m_row - top + 1, span);
+        } else {
+            if (span > 1)
+                m_table->mergeCells(m_row, column, 1, span);
+            if (cell.verticalMergeFirst)
+                m_verticalMergeTop[column] = m_row;
+            else
+                m_verticalMergeTop.erase(column);
+        }
+        const QColor background = color(cell.background);
+        if (cell.background > 0 && background.isValid()) {
+            QTextTableCell target = m_table->cellAt(m_row, column);
+            QTextCharFormat format = target.format();
+            format.setBackground(background);
+            target.setFormat(format);
+        }
+        m_tableBorder = m_tableBorder || cell.border;
+    }
+    m_rowEnded = true;
+    m_pendingBreak = false;
+}
+
+void Reader::leaveTable()
+{
+    endRow();
+    QTextTableFormat format = m_table->format();
+    if (m_tableBorder) {
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    }
+    format.setCellPadding(m_rowGap / kTwipsPerPixel);
+    if (size_t(m_table->columns()) == m_grid.size()) {
+        QList<QTextLength> widths;
+        int left = 0;
+        for (const int right : m_grid) {
+            widths << QTextLength(QTextLength::FixedLength, (right - left) / kTwipsPerPixel);
+            left = right;
+        }
+        format.setColumnWidthConstraints(widths);
+    }
+    m_table->setFormat(format);
+    m_cursor = m_table->lastCursorPosition();
+    m_blockMadeWith.reset();
+    m_cursor.movePosition(QTextCursor::NextBlock);
+    m_table = nullptr;
+    m_pendingBreak = false;
+    m_blockHasContent = false;
 }
 
 void Reader::finishPicture()
@@ -1018,8 +1695,12 @@ void Reader::finishPicture()
     m_inPicture = false;
     Picture picture = std::move(m_picture);
     m_picture = Picture();
-    if (picture.kind == PictureKind::Unknown || m_stack.empty())
+    if (m_stack.empty())
         return;
+    if (picture.kind == PictureKind::Unknown) {
+        lose(Loss::Pictures);
+        return;
+    }
     QByteArray data = picture.binary;
     if (data.isEmpty()) {
         if (picture.hex.size() % 2)
@@ -1027,8 +1708,10 @@ void Reader::finishPicture()
         data = QByteArray::fromHex(picture.hex);
     }
     QImage image;
-    if (!image.loadFromData(data, picture.kind == PictureKind::Png ? "PNG" : "JPEG"))
+    if (!image.loadFromData(data, picture.kind == PictureKind::Png ? "PNG" : "JPEG")) {
+        lose(Loss::Pictures);
         return;
+    }
 
     QUrl url;
     do {
@@ -1049,9 +1732,11 @@ void Reader::finishPicture()
     const Group& owner = m_stack.size() > 1 ? m_stack[m_stack.size() - 2] : m_stack.back();
     if (owner.chars.hidden)
         return;
+    placeContent(owner.para);
     if (m_pendingBreak) {
         flushRun();
         m_cursor.insertBlock(blockFormat(owner.para), charFormat(owner.chars));
+        m_blockMadeWith = owner.para;
         m_pendingBreak = false;
     }
     flushRun();
@@ -1063,19 +1748,35 @@ void Reader::finishPicture()
 void Reader::finishDocument()
 {
     flushRun();
+    if (m_table)
+        leaveTable();
     // A \par at the very end marks the last paragraph's end, as the rich-edit
     // control, Word and LibreOffice write it; it starts no new paragraph.
     if (!m_pendingBreak && m_blockHasContent)
-        m_cursor.setBlockFormat(blockFormat(m_lastPara));
+        finishBlock(m_lastPara);
 }
 
-} // namespace
-
-void parse(const QByteArray& data, QTextDocument* document)
+Parser::Parser(const QByteArray& data, QTextDocument* document)
 {
     document->clear();
-    Reader reader(data, document);
-    reader.run();
+    m_reader = std::make_unique<Reader>(data, document);
+}
+
+Parser::~Parser() = default;
+
+bool Parser::step(qsizetype bytes)
+{
+    return m_reader->step(bytes);
+}
+
+double Parser::progress() const
+{
+    return m_reader->progress();
+}
+
+QStringList Parser::notKept() const
+{
+    return m_reader->notKept();
 }
 
 } // namespace RichText::Rtf

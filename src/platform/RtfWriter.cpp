@@ -2,7 +2,9 @@
 // Word and LibreOffice open alike. Text in the system code page with \'hh for
 // each byte outside ASCII and \uN? for everything else, a font table and a
 // colour table of what the document uses, one \par at the end of every paragraph (the last one
-// included, as the rich-edit control does), CR LF line ends.
+// included, as the rich-edit control does), CR LF line ends. Links are
+// HYPERLINK fields, tables \trowd ... \cell ... \row rows, and list items
+// carry both the rich-edit control's \pn numbering and Word's \ls lists.
 
 #include "platform/RtfCodec.h"
 
@@ -20,6 +22,8 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <cmath>
@@ -30,6 +34,9 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // 96 pixels an inch
 constexpr int kWrapColumn = 200;        // a line is broken at the next token after this
 constexpr int kHexPerLine = 128;
+constexpr int kTextWidthTwips = 9638; // a table whose widths are not fixed fills A4 between 2 cm margins
+constexpr int kListIndentTwips = 720;
+constexpr int kListLevels = 9;
 
 // The \fcharset Windows gives fonts in a document of the code page.
 int charsetFor(int codePage)
@@ -76,6 +83,41 @@ bool isImageChar(QChar c, const QTextCharFormat& format)
     return c == QChar::ObjectReplacementCharacter && format.isImageFormat();
 }
 
+bool isBullet(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
+           || style == QTextListFormat::ListSquare;
+}
+
+// The list table's \levelnfcN and the \pn word of a list style.
+int numberFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListUpperRoman: return 1;
+    case QTextListFormat::ListLowerRoman: return 2;
+    case QTextListFormat::ListUpperAlpha: return 3;
+    case QTextListFormat::ListLowerAlpha: return 4;
+    case QTextListFormat::ListDecimal: return 0;
+    default: return 23;
+    }
+}
+
+const char* pnWord(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListUpperRoman: return "pnucrm";
+    case QTextListFormat::ListLowerRoman: return "pnlcrm";
+    case QTextListFormat::ListUpperAlpha: return "pnucltr";
+    case QTextListFormat::ListLowerAlpha: return "pnlcltr";
+    default: return "pndec";
+    }
+}
+
+QString linkOf(const QTextCharFormat& format)
+{
+    return format.isAnchor() ? format.anchorHref() : QString();
+}
+
 class Writer {
 public:
     explicit Writer(const QTextDocument* document) : m_document(document) {}
@@ -89,12 +131,20 @@ private:
     int colorIndex(const QBrush& brush) const;
     void addColor(const QBrush& brush);
 
+    void collectLists();
     CharState charState(const QTextCharFormat& format) const;
     Paragraph paraState(const QTextBlockFormat& format) const;
     void switchTo(const CharState& state);
     void writePara(const Paragraph& state);
     void writeText(const QString& text);
     void writeImage(const QTextImageFormat& format);
+    void writeListTable();
+    void writeListItem(const QTextBlock& block);
+    void writeFrame(const QTextFrame* frame);
+    void writeBlock(const QTextBlock& block, const char* end, bool inCell);
+    void writeTable(const QTextTable* table);
+    void openLink(const QString& target);
+    void closeLink();
 
     // Output primitives.
     void word(const char* name);
@@ -114,7 +164,12 @@ private:
 
     QStringList m_fonts;
     QList<QRgb> m_colors;
+    QList<const QTextList*> m_lists; // in the order met; list n is \listid and \ls n + 1
     CharState m_state;
+    Paragraph m_para;
+    bool m_newPard = true;  // the next paragraph starts with \pard whatever its properties
+    QString m_link;         // the target of the link being written
+    CharState m_stateBeforeLink;
 };
 
 QString Writer::familyOf(const QTextCharFormat& format) const
@@ -160,6 +215,10 @@ void Writer::collectTables()
             m_fonts.append(family);
     };
     for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        if (const QTextTable* table = QTextCursor(block).currentTable()) {
+            const QTextTableCell cell = table->cellAt(block.position());
+            addColor(cell.format().background());
+        }
         addColor(block.blockFormat().background());
         if (block.begin().atEnd()) {
             addFont(block.charFormat());
@@ -461,9 +520,268 @@ void Writer::writeImage(const QTextImageFormat& format)
     symbol("}");
 }
 
+void Writer::collectLists()
+{
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        if (list && !m_lists.contains(list))
+            m_lists.append(list);
+    }
+}
+
+// Word's form of the lists: each list of the document is a list of the list
+// table with nine levels of its style, and the list override of the same number.
+void Writer::writeListTable()
+{
+    if (m_lists.isEmpty())
+        return;
+    symbol("{\\*");
+    word("listtable");
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        const QTextListFormat::Style style = m_lists.at(i)->format().style();
+        const int id = int(i) + 1;
+        symbol("{");
+        word("list");
+        word("listtemplateid", id);
+        for (int level = 0; level < kListLevels; ++level) {
+            symbol("{");
+            word("listlevel");
+            word("levelnfc", numberFormat(style));
+            word("levelnfcn", numberFormat(style));
+            word("leveljc", 0);
+            word("levelfollow", 0);
+            word("levelstartat", 1);
+            symbol("{");
+            word("leveltext");
+            if (isBullet(style)) {
+                symbol("\\'01");
+                writeText(QStringLiteral("\u2022;"));
+                symbol("}{");
+                word("levelnumbers");
+            } else {
+                char text[16];
+                qsnprintf(text, sizeof text, "\\'02\\'%02x.;", level);
+                symbol(text);
+                symbol("}{");
+                word("levelnumbers");
+                symbol("\\'01");
+            }
+            symbol(";}");
+            word("fi", -360);
+            word("li", kListIndentTwips * (level + 1));
+            symbol("}");
+        }
+        symbol("{");
+        word("listname");
+        symbol(";}");
+        word("listid", id);
+        symbol("}");
+        newline();
+    }
+    symbol("}{\\*");
+    word("listoverridetable");
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        symbol("{");
+        word("listoverride");
+        word("listid", int(i) + 1);
+        word("listoverridecount", 0);
+        word("ls", int(i) + 1);
+        symbol("}");
+    }
+    symbol("}");
+    newline();
+}
+
+// The item's number or bullet as text for readers without lists, the
+// rich-edit control's \pn numbering, and Word's list and level.
+void Writer::writeListItem(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    const QTextListFormat::Style style = list->format().style();
+    symbol("{");
+    word("pntext");
+    writeText(isBullet(style) ? QStringLiteral("\u2022") : list->itemText(block));
+    word("tab");
+    symbol("}{\\*");
+    word("pn");
+    if (isBullet(style)) {
+        word("pnlvlblt");
+        word("pnf", 0);
+        word("pnindent", 0);
+        symbol("{");
+        word("pntxtb");
+        writeText(QStringLiteral("\u2022"));
+        symbol("}");
+    } else {
+        word("pnlvlbody");
+        word("pnf", 0);
+        word("pnindent", 0);
+        word("pnstart", 1);
+        word(pnWord(style));
+        symbol("{");
+        word("pntxta");
+        plain('.');
+        symbol("}");
+    }
+    symbol("}");
+    word("ls", int(m_lists.indexOf(list)) + 1);
+    word("ilvl", qBound(0, list->format().indent() - 1, kListLevels - 1));
+}
+
+void Writer::openLink(const QString& target)
+{
+    if (target == m_link)
+        return;
+    closeLink();
+    if (target.isEmpty())
+        return;
+    m_link = target;
+    m_stateBeforeLink = m_state;
+    QString argument = target;
+    argument.replace(QLatin1Char('\\'), QLatin1String("\\\\")); // a field argument doubles its backslashes
+    argument.replace(QLatin1Char('"'), QLatin1String("%22"));
+    symbol("{");
+    word("field");
+    symbol("{\\*");
+    word("fldinst");
+    symbol("{");
+    writeText(QStringLiteral("HYPERLINK \"") + argument + QLatin1Char('"'));
+    symbol("}}{");
+    word("fldrslt");
+    symbol("{");
+}
+
+void Writer::closeLink()
+{
+    if (m_link.isEmpty())
+        return;
+    symbol("}}}");
+    m_link.clear();
+    m_state = m_stateBeforeLink; // the groups closed took the link's formats with them
+}
+
+void Writer::writeBlock(const QTextBlock& block, const char* end, bool inCell)
+{
+    Paragraph p = paraState(block.blockFormat());
+    const QTextList* list = block.textList();
+    if (list) {
+        p.leftIndent = kListIndentTwips * qMax(1, list->format().indent());
+        p.firstIndent = -360;
+    }
+    if (m_newPard || !(p == m_para))
+        writePara(p);
+    m_para = p;
+    m_newPard = list || inCell;
+    if (inCell)
+        word("intbl");
+    if (list)
+        writeListItem(block);
+
+    if (block.begin().atEnd())
+        switchTo(charState(block.charFormat()));
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        openLink(linkOf(format));
+        switchTo(charState(format));
+        const QString text = fragment.text();
+        if (!format.isImageFormat()) {
+            writeText(text);
+            continue;
+        }
+        for (const QChar c : text) {
+            if (isImageChar(c, format))
+                writeImage(format.toImageFormat());
+            else
+                writeText(QString(c));
+        }
+    }
+    closeLink();
+    word(end);
+    newline();
+}
+
+void Writer::writeFrame(const QTextFrame* frame)
+{
+    for (auto it = frame->begin(); !it.atEnd(); ++it) {
+        if (const QTextTable* table = qobject_cast<const QTextTable*>(it.currentFrame()))
+            writeTable(table);
+        else if (const QTextFrame* child = it.currentFrame())
+            writeFrame(child);
+        else
+            writeBlock(it.currentBlock(), "par", false);
+    }
+}
+
+// Each row defines its cells by their right edges; a cell spanning columns is
+// one wider cell, a cell spanning rows starts with \clvmgf and goes on with an
+// empty \clvmrg cell in each row below. A table inside a cell is written as
+// the paragraphs of its cells.
+void Writer::writeTable(const QTextTable* table)
+{
+    const QTextTableFormat format = table->format();
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    QList<int> edges;
+    int right = 0;
+    for (int column = 0; column < table->columns(); ++column) {
+        const QTextLength width = widths.value(column);
+        if (width.type() == QTextLength::FixedLength)
+            right += qMax(1, twips(width.rawValue()));
+        else if (width.type() == QTextLength::PercentageLength)
+            right += qMax(1, int(kTextWidthTwips * width.rawValue() / 100));
+        else
+            right += kTextWidthTwips / table->columns();
+        edges << right;
+    }
+    const bool borders = format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
+    m_newPard = true;
+    for (int row = 0; row < table->rows(); ++row) {
+        word("trowd");
+        word("trgaph", twips(format.cellPadding()));
+        word("trleft", 0);
+        for (int column = 0; column < table->columns();) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.rowSpan() > 1)
+                word(cell.row() == row ? "clvmgf" : "clvmrg");
+            const int background = colorIndex(cell.format().background());
+            if (background)
+                word("clcbpat", background);
+            if (borders) {
+                for (const char* side : {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"}) {
+                    word(side);
+                    word("brdrs");
+                    word("brdrw", qBound(1, twips(format.border()), 75));
+                }
+            }
+            column = cell.column() + cell.columnSpan();
+            word("cellx", edges.value(column - 1));
+        }
+        newline();
+        for (int column = 0; column < table->columns();) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            column = cell.column() + cell.columnSpan();
+            if (cell.row() != row) {
+                writePara(Paragraph());
+                word("intbl");
+                word("cell");
+                m_newPard = true;
+                continue;
+            }
+            const QTextBlock last = m_document->findBlock(cell.lastPosition());
+            for (QTextBlock block = m_document->findBlock(cell.firstPosition());
+                 block.isValid() && block.position() <= last.position(); block = block.next())
+                writeBlock(block, block == last ? "cell" : "par", true);
+        }
+        word("row");
+        newline();
+    }
+    m_newPard = true;
+}
+
 QByteArray Writer::run()
 {
     collectTables();
+    collectLists();
 
     raw("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(m_codePage) + "\\deff0\\nouicompat\\deflang1033{\\fonttbl");
     for (qsizetype i = 0; i < m_fonts.size(); ++i) {
@@ -485,40 +803,12 @@ QByteArray Writer::run()
     }
     symbol("}");
     newline();
+    writeListTable();
     word("viewkind", 4);
     word("uc", 1);
     newline();
 
-    bool first = true;
-    Paragraph para;
-    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
-        const Paragraph p = paraState(block.blockFormat());
-        if (first || !(p == para))
-            writePara(p);
-        para = p;
-        first = false;
-
-        if (block.begin().atEnd())
-            switchTo(charState(block.charFormat()));
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            switchTo(charState(format));
-            const QString text = fragment.text();
-            if (!format.isImageFormat()) {
-                writeText(text);
-                continue;
-            }
-            for (const QChar c : text) {
-                if (isImageChar(c, format))
-                    writeImage(format.toImageFormat());
-                else
-                    writeText(QString(c));
-            }
-        }
-        word("par");
-        newline();
-    }
+    writeFrame(m_document->rootFrame());
     symbol("}");
     newline();
     return m_out;

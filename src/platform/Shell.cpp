@@ -45,3 +45,8 @@ bool DesktopShell::open(const QString& path)
 }
 
 #endif
+
+bool DesktopShell::openLink(const QUrl& link)
+{
+    return QDesktopServices::openUrl(link);
+}

@@ -137,10 +137,15 @@ void TObjectTable::showEvent(QShowEvent* event)
 
 void TObjectTable::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
-        event->accept();
-    else
+    const SaveOutcome outcome = FormCloseQuery();
+    if (!mayLeave(outcome)) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // A table left unsaved is read again from its file when next opened.
+    if (outcome == SaveOutcome::LeftUnsaved)
+        deleteLater();
 }
 
 void TObjectTable::FormShow()
@@ -152,13 +157,13 @@ void TObjectTable::FormShow()
         FitToContent();
 }
 
-bool TObjectTable::FormCloseQuery()
+SaveOutcome TObjectTable::FormCloseQuery()
 {
-    QString error;
-    if (SaveTable(&error))
-        return true;
-    m_platform.dialogs.error(error);
-    return false;
+    return saveOrAsk(m_platform.dialogs,
+                     {[this](const QString& file, QString* error) { return SaveTable(file, error); },
+                      m_tableFile,
+                      QStringLiteral("the changes to the table \"%1\" are lost.").arg(windowTitle()),
+                      QStringLiteral("Table files (*.txt)")});
 }
 
 void TObjectTable::resetMarkColors()
@@ -207,9 +212,9 @@ bool TObjectTable::LoadTable()
     return false;
 }
 
-bool TObjectTable::SaveTable(QString* error)
+bool TObjectTable::SaveTable(const QString& file, QString* error)
 {
-    return TableFile::save(m_tableFile, StringGrid1->columns(), StringGrid1->rowCount(), error);
+    return TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error);
 }
 
 void TObjectTable::FitToContent()
@@ -452,13 +457,16 @@ TObjectTable* TObjectTable::find(const QString& tableFile)
     return nullptr;
 }
 
-bool TObjectTable::closeQueryAll()
+bool TObjectTable::closeAll()
 {
     // A copy: a close query shows boxes, whose event loop may run anything.
     const QList<TObjectTable*> windows = registry();
     for (TObjectTable* window : windows) {
-        if (registry().contains(window) && !window->FormCloseQuery())
+        if (!registry().contains(window))
+            continue;
+        if (!mayLeave(window->FormCloseQuery()))
             return false;
+        delete window;
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QString>
 
+#include "platform/Dialogs.h"
+
 class BoardHost;
 class QAction;
 class QMenu;
@@ -59,8 +61,8 @@ public:
     QColor markTextColor() const { return m_markTextColor; }
 
     void FormShow();
-    // Saves the table; on failure shows the error and returns false.
-    bool FormCloseQuery();
+    // Saves the table; a failed save offers the choices of a failed save.
+    SaveOutcome FormCloseQuery();
     void StringGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& pos);
     void StringGrid1DrawCell(QPainter* painter, int col, int row, const QRect& rect, bool selected);
     void Inputtext1Click();
@@ -74,9 +76,9 @@ public:
     // Reads the table file into the grid. On failure shows the error, keeps a
     // copy of the damaged file beside it and returns false.
     bool LoadTable();
-    // Writes the grid to the table file; on failure returns false with the
+    // Writes the grid to a table file; on failure returns false with the
     // error in *error.
-    bool SaveTable(QString* error);
+    bool SaveTable(const QString& file, QString* error);
     // Column widths to their texts, grid and client area to the columns and rows.
     void FitToContent();
 
@@ -86,9 +88,10 @@ public:
     // Every table window, visible or hidden, oldest first.
     static QList<TObjectTable*> windows();
     static TObjectTable* find(const QString& tableFile);
-    // Runs the close query of every table window, visible or hidden; stops
-    // with false at the first one that fails (its error has been shown).
-    static bool closeQueryAll();
+    // Runs the close query of every table window, visible or hidden, and
+    // deletes the window, at a project switch and at the end of the program;
+    // stops with false where the user chose to stay at a failed save.
+    static bool closeAll();
     // Deletes every table window, at the end of the program.
     static void destroyAll();
 

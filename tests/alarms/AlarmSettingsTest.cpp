@@ -1,5 +1,7 @@
 #include "AlarmFixture.h"
 
+#include "alarms/AlarmFile.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -198,14 +200,29 @@ TEST_F(AlarmWindowTest, SaveWritesTheRowsInDisplayOrderOnlyWhileAProjectIsOpen)
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
 }
 
-TEST_F(AlarmWindowTest, SaveIntoAFolderThatCannotTakeTheFileShowsTheErrorAndFails)
+TEST_F(AlarmWindowTest, SaveIntoAFolderThatCannotTakeTheFileOffersTheChoicesOfAFailedSave)
 {
     host.folder = projectDir.filePath("gone");
     settings->appendRow(alarm("Tax return", "07.12.2026 14:30:00"));
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(settings->SaveAlarms());
-    ASSERT_EQ(fake.dialogs.errors.size(), 1);
-    EXPECT_TRUE(fake.dialogs.errors.front().contains("Alarm.dat"))
-        << fake.dialogs.errors.front().toStdString();
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_TRUE(fake.dialogs.failedSaves[0].error.contains("Alarm.dat"))
+        << fake.dialogs.failedSaves[0].error.toStdString();
+    EXPECT_EQ(fake.dialogs.failedSaves[0].lost, "the changes to the alarm list are lost.");
+
+    // Saved elsewhere, the rows read back from there.
+    const QString rescue = projectDir.filePath("rescue.dat");
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, rescue}};
+    EXPECT_TRUE(settings->SaveAlarms());
+    AlarmFile file;
+    ASSERT_TRUE(file.load(rescue));
+    ASSERT_EQ(file.rows().size(), 1);
+    EXPECT_EQ(file.rows()[0].name, "Tax return");
+
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    EXPECT_TRUE(settings->SaveAlarms());
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
 TEST_F(AlarmWindowTest, AnAlarmFileThatCannotBeReadShowsTheErrorAndKeepsTheRows)

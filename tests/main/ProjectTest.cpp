@@ -1,6 +1,8 @@
 #include "BoardFixture.h"
 
 #include "platform/Ini.h"
+#include "tables/ObjectTableU.h"
+#include "tables/StringGrid.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -22,7 +24,10 @@ QStringList filesIn(const QString& folder)
 
 } // namespace
 
-using ProjectFixture = BoardFixture;
+class ProjectFixture : public BoardFixture {
+protected:
+    ~ProjectFixture() override { TObjectTable::destroyAll(); }
+};
 
 TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
 {
@@ -59,17 +64,27 @@ TEST_F(ProjectFixture, NewWhileIdleSavesNothingAndShowsAnEmptyBoard)
     EXPECT_TRUE(filesIn(fake.programDir.path()).isEmpty());
 }
 
-TEST_F(ProjectFixture, CancellingNewKeepsOnlyTheTypedFormName)
+TEST_F(ProjectFixture, NewLeavesTheOpenProjectItsOwnFormNameAndACancelledNewChangesNoFile)
 {
-    fake.dialogs.inputAnswers = {std::nullopt};
-    form->New1Click();
-    EXPECT_EQ(form->windowTitle(), Caption::Idle);
+    openProject(QStringLiteral("Plant"));
+    ASSERT_TRUE(form->SaveProject());
+    const QByteArray settings = readAll(projectFile("iniformsettings.ini"));
 
-    fake.dialogs.inputAnswers = {QStringLiteral("Kept")};
+    fake.dialogs.inputAnswers = {std::nullopt, QStringLiteral("Other")};
     fake.dialogs.folderAnswers = {QString()};
     form->New1Click();
-    EXPECT_EQ(form->FormName, "Kept");
-    EXPECT_EQ(form->windowTitle(), Caption::Idle);
+    form->New1Click();
+    EXPECT_EQ(form->FormName, "Plant");
+    ASSERT_TRUE(form->SaveProject());
+    EXPECT_EQ(readAll(projectFile("iniformsettings.ini")), settings);
+
+    QTemporaryDir next;
+    fake.dialogs.inputAnswers = {QStringLiteral("Other")};
+    fake.dialogs.folderAnswers = {next.path()};
+    form->New1Click();
+    EXPECT_EQ(readAll(projectFile("iniformsettings.ini")), settings);
+    EXPECT_EQ(form->FormName, "Other");
+    EXPECT_EQ(form->windowTitle(), Caption::project("Other", next.path()));
 }
 
 TEST_F(ProjectFixture, NewWhileAProjectIsOpenSavesItFirstAndClearsTheBackground)
@@ -152,17 +167,148 @@ TEST_F(ProjectFixture, ACopiedProjectIsSavedIntoItsOwnFolder)
     EXPECT_TRUE(readAll(copy.filePath("iniformsettings.ini")).contains(copy.path().toUtf8()));
 }
 
-TEST_F(ProjectFixture, OpeningAPlainFolderMakesANewProjectThere)
+TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOneThere)
 {
+    openProject(QStringLiteral("Plant"));
+    addObject(1, QStringLiteral("Pump"));
+    saveBitmap(projectFile("plan.bmp"));
+    form->BitmapFile = projectFile("plan.bmp");
+    form->LoadBackground();
     QTemporaryDir plain;
-    form->FormName = QStringLiteral("Yard");
+    const QString question = "The folder " + plain.path() +
+                             " holds no project.\nDo you want to make a new, empty project there?";
+
     fake.dialogs.folderAnswers = {plain.path()};
+    fake.dialogs.confirmAnswers = {false};
     form->Open1Click();
-    EXPECT_EQ(fake.dialogs.folderTitles, QStringList{"Open project:"});
-    EXPECT_TRUE(form->isProjectOpen());
+    EXPECT_EQ(fake.dialogs.questions, QStringList{question});
+    EXPECT_EQ(form->projectFolder(), form->ProjectFolder);
+    EXPECT_EQ(form->ProjectFolder, projectDir.path());
+    EXPECT_EQ(form->board().shapes().size(), 1);
+    EXPECT_TRUE(form->board().hasBackground());
+    EXPECT_TRUE(filesIn(plain.path()).isEmpty());
+    EXPECT_EQ(filesIn(projectDir.path()), QStringList{"plan.bmp"});
+
+    fake.dialogs.folderAnswers = {plain.path()};
+    fake.dialogs.confirmAnswers = {true};
+    fake.dialogs.inputAnswers = {QStringLiteral("Yard")};
+    form->Open1Click();
+    EXPECT_EQ(fake.dialogs.prompts, QStringList{"New project form name."});
     EXPECT_EQ(form->windowTitle(), Caption::project("Yard", plain.path()));
-    ASSERT_TRUE(form->close());
-    EXPECT_TRUE(QFile::exists(plain.filePath("iniformsettings.ini")));
+    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_FALSE(form->board().hasBackground());
+    EXPECT_TRUE(form->BitmapFile.isEmpty());
+    EXPECT_EQ(fake.dialogs.messages.last(), "New project archive is located in:" + plain.path());
+    // The old project was saved under its own name, into its own folder.
+    EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("formname=Plant"));
+    EXPECT_TRUE(readAll(projectFile("fStreamLabel.txt")).contains("Pump"));
+    EXPECT_TRUE(filesIn(plain.path()).isEmpty());
+}
+
+TEST_F(ProjectFixture, TheFirstBackgroundChosenAfterNewShows)
+{
+    openProject(); // with no background of its own
+    QTemporaryDir next;
+    fake.dialogs.inputAnswers = {QStringLiteral("Next")};
+    fake.dialogs.folderAnswers = {next.path()};
+    form->New1Click();
+
+    saveBitmap(next.filePath("plan.bmp"), 40, 30);
+    fake.dialogs.pictureAnswers = {next.filePath("plan.bmp")};
+    form->Backgroundlayout1Click();
+    ASSERT_TRUE(form->board().hasBackground());
+    EXPECT_EQ(form->board().background().size(), QSize(40, 30));
+}
+
+TEST_F(ProjectFixture, NewIntoAFolderHoldingAProjectShowsThatProjectsBackground)
+{
+    QTemporaryDir other;
+    saveBitmap(other.filePath("yard.bmp"), 24, 12);
+    writeAll(other.filePath("iniformsettings.ini"),
+             "[_global_]\r\nbitmapfile=" + other.filePath("yard.bmp").toUtf8() + "\r\n");
+    openProject(); // with no background of its own
+    fake.dialogs.inputAnswers = {QStringLiteral("Yard")};
+    fake.dialogs.folderAnswers = {other.path()};
+    form->New1Click();
+    ASSERT_TRUE(form->board().hasBackground());
+    EXPECT_EQ(form->board().background().size(), QSize(24, 12));
+}
+
+TEST_F(ProjectFixture, AStoredBackgroundThatIsGoneIsTakenFromTheProjectFolderByName)
+{
+    openProject();
+    saveBitmap(projectFile("plan.bmp"), 40, 30);
+    for (const QString& stored : {QStringLiteral("/no/such/folder/plan.bmp"),
+                                 QStringLiteral("C:\\Boards\\Old\\plan.bmp"), QStringLiteral("plan.bmp")}) {
+        SCOPED_TRACE(stored.toStdString());
+        writeAll(projectFile("iniformsettings.ini"), "[_global_]\r\nbitmapfile=" + stored.toUtf8() + "\r\n");
+        form->board().setBackground(QImage());
+        form->ReadFormSettings();
+        EXPECT_EQ(form->board().background().size(), QSize(40, 30));
+        EXPECT_EQ(form->BitmapFile, stored);
+    }
+
+    // A stored path that exists is the picture, wherever it lies.
+    QTemporaryDir elsewhere;
+    saveBitmap(elsewhere.filePath("plan.bmp"), 12, 10);
+    writeAll(projectFile("iniformsettings.ini"),
+             "[_global_]\r\nbitmapfile=" + elsewhere.filePath("plan.bmp").toUtf8() + "\r\n");
+    form->ReadFormSettings();
+    EXPECT_EQ(form->board().background().size(), QSize(12, 10));
+}
+
+TEST_F(ProjectFixture, StartUpWithAVanishedRememberedFolderStillRefusesASecondRunningCopy)
+{
+    writeAll(form->lastProjectFile(), "[Form1]\r\nPathforini=/no/such/project\r\n");
+    fake.processes.running = 2;
+    form->Timer1Timer();
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"You Can Not run two instances of Application !"});
+    EXPECT_TRUE(form->isTerminating());
+    EXPECT_FALSE(form->isProjectOpen());
+
+    // As above: take back the program's request to end.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
+TEST_F(ProjectFixture, ASwitchSavesAndClosesTheOldProjectsTableWindows)
+{
+    openProject();
+    TObjectTable* table =
+        OpenTableWindow(fake.platform, DefaultTableFile(form->ProjectFolder), QStringLiteral("Default"));
+    table->StringGrid1->setCell(1, 1, QStringLiteral("kept"));
+    QTemporaryDir next;
+    fake.dialogs.inputAnswers = {QStringLiteral("Next")};
+    fake.dialogs.folderAnswers = {next.path()};
+    form->New1Click();
+    EXPECT_EQ(form->projectFolder(), next.path());
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    EXPECT_TRUE(readAll(projectFile("defaulttable.txt")).contains("kept"));
+}
+
+TEST_F(ProjectFixture, ATableThatCannotBeSavedStopsTheSwitchUntilTheUserChoosesToLeaveIt)
+{
+    openProject(QStringLiteral("Plant"));
+    QTemporaryDir other;
+    writeAll(other.filePath("iniformsettings.ini"), "[formname]\r\nformname=Other\r\n");
+    const QString gone = ObjectTableFile(form->ProjectFolder, QStringLiteral("Gone"));
+    TObjectTable* table = OpenTableWindow(fake.platform, gone, QStringLiteral("Gone"));
+
+    fake.dialogs.folderAnswers = {other.path()};
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
+    form->Open1Click();
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(form->projectFolder(), projectDir.path());
+    EXPECT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
+    EXPECT_FALSE(QFile::exists(projectFile("iniformsettings.ini")));
+
+    fake.dialogs.folderAnswers = {other.path()};
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    form->Open1Click();
+    EXPECT_EQ(form->projectFolder(), other.path());
+    EXPECT_EQ(form->FormName, "Other");
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    EXPECT_TRUE(QFile::exists(projectFile("iniformsettings.ini")));
 }
 
 TEST_F(ProjectFixture, ASecondRunningCopyEndsAfterLoadingAProject)
@@ -247,15 +393,22 @@ TEST_F(ProjectFixture, AVanishedProjectFolderAtSaveShowsAnErrorAndKeepsTheBoard)
     ASSERT_TRUE(doomed.remove());
 
     form->show();
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    ASSERT_EQ(fake.dialogs.errors.size(), 1);
-    EXPECT_TRUE(fake.dialogs.errors[0].contains(doomed.path())) << fake.dialogs.errors[0].toStdString();
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_TRUE(fake.dialogs.failedSaves[0].error.contains(doomed.path()))
+        << fake.dialogs.failedSaves[0].error.toStdString();
+    EXPECT_EQ(fake.dialogs.failedSaves[0].suggestedFile, doomed.path() + "/iniformsettings.ini");
     EXPECT_EQ(form->board().shapes().size(), 1);
 
-    // Once the folder is back, the close saves everything.
-    ASSERT_TRUE(QDir().mkpath(doomed.path()));
+    // The user brings the folder back and tries again: the close saves everything.
+    fake.dialogs.failedSaveAnswerer = [&](const TestDialogs::FailedSave&) {
+        QDir().mkpath(doomed.path());
+        return FailedSaveAnswer{FailedSaveChoice::TryAgain, {}};
+    };
     EXPECT_TRUE(form->close());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 2);
     EXPECT_TRUE(QFile::exists(doomed.path() + "/fStreamShape.txt"));
     QDir(doomed.path()).removeRecursively();
 }

@@ -1,8 +1,11 @@
 #include "WindowsFixture.h"
 
+#include "alarms/AlarmFile.h"
 #include "alarms/ThreadTimer.h"
+#include "platform/RichText.h"
 
 #include <QProcess>
+#include <QTextDocument>
 #include <QTextEdit>
 
 // Every place the program saves, against every way the file system can refuse:
@@ -135,6 +138,42 @@ protected:
         }
     }
 
+    // The change, made before the disk fails.
+    void makeChange()
+    {
+        switch (point()) {
+        case SavePoint::Board:
+            shapeOf(QStringLiteral("Pump"))->move(123, 321);
+            break;
+        case SavePoint::Note:
+            note = doublePress(QStringLiteral("Pump"));
+            ASSERT_NE(note, nullptr);
+            note->RichEdit1->moveCursor(QTextCursor::End);
+            QTest::keyClicks(note->RichEdit1, QStringLiteral(" and greased"));
+            break;
+        case SavePoint::Table:
+            table = openTable();
+            ASSERT_NE(table, nullptr);
+            inputCell(table, 2, 1, QStringLiteral("0,35"));
+            break;
+        case SavePoint::Alarms:
+            addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
+            break;
+        }
+    }
+
+    void expectOldFilesWhole()
+    {
+        if (fault() == Fault::VanishedFolder)
+            return;
+        const QMap<QString, QByteArray> after = filesUnder(project);
+        EXPECT_EQ(after.keys(), before.keys());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString() << " is not the old file";
+    }
+
+    TForm2* note = nullptr;
+    TObjectTable* table = nullptr;
     QTemporaryDir base;
     QString disk;
     QString project;
@@ -144,28 +183,7 @@ protected:
 
 TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsBack)
 {
-    // The change, made before the disk fails.
-    TForm2* note = nullptr;
-    TObjectTable* table = nullptr;
-    switch (point()) {
-    case SavePoint::Board:
-        shapeOf(QStringLiteral("Pump"))->move(123, 321);
-        break;
-    case SavePoint::Note:
-        note = doublePress(QStringLiteral("Pump"));
-        ASSERT_NE(note, nullptr);
-        note->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(note->RichEdit1, QStringLiteral(" and greased"));
-        break;
-    case SavePoint::Table:
-        table = openTable();
-        ASSERT_NE(table, nullptr);
-        inputCell(table, 2, 1, QStringLiteral("0,35"));
-        break;
-    case SavePoint::Alarms:
-        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
-        break;
-    }
+    makeChange();
     auto changeIsKept = [&] {
         switch (point()) {
         case SavePoint::Board:
@@ -189,6 +207,7 @@ TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsB
     };
 
     breakDisk();
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}, {FailedSaveChoice::Stay, {}}};
     bool saved = true;
     switch (point()) {
     case SavePoint::Board: saved = form().SaveProject(); break;
@@ -197,24 +216,22 @@ TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsB
     case SavePoint::Alarms: saved = form().close(); break;
     }
     EXPECT_FALSE(saved);
-    ASSERT_FALSE(fake.dialogs.errors.isEmpty());
-    EXPECT_TRUE(fake.dialogs.errors.last().contains(folder())) << fake.dialogs.errors.last().toStdString();
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_TRUE(fake.dialogs.failedSaves.last().error.contains(folder()))
+        << fake.dialogs.failedSaves.last().error.toStdString();
     changeIsKept();
 
     // Closing the program is refused too, and the alarms go on being checked.
     EXPECT_FALSE(form().close());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 2);
     EXPECT_TRUE(form().isVisible());
     EXPECT_TRUE(program->alarmSettings.ThreadTimer->isRunning());
     changeIsKept();
-    if (fault() != Fault::VanishedFolder) {
-        const QMap<QString, QByteArray> after = filesUnder(project);
-        EXPECT_EQ(after.keys(), before.keys());
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
-            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString() << " is not the old file";
-    }
+    expectOldFilesWhole();
 
     mendDisk();
-    ASSERT_TRUE(form().close()) << fake.dialogs.errors.last().toStdString();
+    ASSERT_TRUE(form().close());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 2);
     restart();
     switch (point()) {
     case SavePoint::Board:
@@ -235,6 +252,56 @@ TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsB
         EXPECT_EQ(program->alarmSettings.row(1).duration, "7");
         break;
     }
+}
+
+TEST_P(SaveFault, ClosingWithoutSavingEndsTheProgramAndKeepsTheOldFilesWhole)
+{
+    makeChange();
+    breakDisk();
+    fake.dialogs.failedSaveAnswerer = [](const TestDialogs::FailedSave&) {
+        return FailedSaveAnswer{FailedSaveChoice::LeaveUnsaved, {}};
+    };
+    EXPECT_TRUE(form().close());
+    EXPECT_FALSE(fake.dialogs.failedSaves.isEmpty());
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    expectOldFilesWhole();
+}
+
+TEST_P(SaveFault, SavingElsewhereKeepsTheChangeInTheChosenFileAndEndsTheProgram)
+{
+    makeChange();
+    breakDisk();
+    QTemporaryDir rescue;
+    fake.dialogs.failedSaveAnswerer = [&](const TestDialogs::FailedSave& failed) {
+        return FailedSaveAnswer{FailedSaveChoice::SaveElsewhere,
+                                rescue.filePath(QFileInfo(failed.suggestedFile).fileName())};
+    };
+    EXPECT_TRUE(form().close());
+    switch (point()) {
+    case SavePoint::Board:
+        EXPECT_TRUE(readAll(rescue.filePath("fStreamLabel.txt")).contains("Pump"));
+        EXPECT_TRUE(QFile::exists(rescue.filePath("fStreamShape.txt")));
+        break;
+    case SavePoint::Note: {
+        QTextDocument saved;
+        ASSERT_TRUE(RichText::readFile(rescue.filePath("Pump.rtf"), &saved));
+        EXPECT_TRUE(saved.toPlainText().contains("Seal checked")) << saved.toPlainText().toStdString();
+        EXPECT_TRUE(saved.toPlainText().endsWith(" and greased")) << saved.toPlainText().toStdString();
+        break;
+    }
+    case SavePoint::Table:
+        EXPECT_TRUE(readAll(rescue.filePath("Pumptable.txt")).contains("0,35"));
+        break;
+    case SavePoint::Alarms: {
+        AlarmFile alarms;
+        ASSERT_TRUE(alarms.load(rescue.filePath("Alarm.dat")));
+        ASSERT_EQ(alarms.rows().size(), 2);
+        EXPECT_EQ(alarms.rows()[1].duration, "7");
+        break;
+    }
+    }
+    expectOldFilesWhole();
 }
 
 INSTANTIATE_TEST_SUITE_P(

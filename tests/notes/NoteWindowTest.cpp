@@ -108,7 +108,7 @@ TEST_F(NoteWindowTest, OneWindowServesEveryObjectInTurn)
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
 }
 
-TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndClosesAsAnEmptyRichTextDocument)
+TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndIsWrittenOnlyOnceTypedInto)
 {
     createNote("Pump");
     TForm2* window = open(1, "Pump");
@@ -117,9 +117,14 @@ TEST_F(NoteWindowTest, ZeroByteNoteOpensEmptyAndClosesAsAnEmptyRichTextDocument)
 
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_EQ(readAll(notePath("Pump")), QByteArray());
+    settle();
+
+    type(open(1, "Pump"), "x");
+    EXPECT_TRUE(CloseNoteWindow());
     const QByteArray written = readAll(notePath("Pump"));
     EXPECT_TRUE(written.startsWith("{\\rtf1"));
-    EXPECT_EQ(noteText(notePath("Pump")), "");
+    EXPECT_EQ(noteText(notePath("Pump")), "x");
 }
 
 TEST_F(NoteWindowTest, CaretGoesToALineOfItsOwnUnlessTheLastLineHoldsOneCharacter)
@@ -133,10 +138,12 @@ TEST_F(NoteWindowTest, CaretGoesToALineOfItsOwnUnlessTheLastLineHoldsOneCharacte
     EXPECT_FALSE(window->RichEdit1->document()->isModified());
     EXPECT_FALSE(window->Undo1->isEnabled());
 
-    // Saved with the empty line; opening again appends nothing further.
+    // The line given to the caret is no edit: the file stays as it was, and
+    // opening again gives the same line once.
+    const QByteArray stored = readAll(notePath("Pump"));
     ASSERT_TRUE(CloseNoteWindow());
     settle();
-    EXPECT_EQ(noteText(notePath("Pump")), "first\nHello\n");
+    EXPECT_EQ(readAll(notePath("Pump")), stored);
     window = open(1, "Pump");
     EXPECT_EQ(editorText(window), "first\nHello\n");
     ASSERT_TRUE(CloseNoteWindow());
@@ -244,20 +251,62 @@ TEST_F(NoteWindowTest, UnreadableNoteStopsActivationAndIsNotOverwrittenAtClose)
     EXPECT_EQ(fake.dialogs.errors.size(), 1);
 }
 
-TEST_F(NoteWindowTest, NoteThatCannotBeWrittenKeepsTheWindowOpen)
+TEST_F(NoteWindowTest, AnUntouchedNoteIsNotRewrittenSoItsUnwritableFileNeverKeepsTheWindowOpen)
 {
     createNoteText("Pump", "text");
-    TForm2* window = open(1, "Pump");
+    open(1, "Pump");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump/Pump.rtf"));
 
+    // Nothing was typed, so nothing is written and nothing is lost.
+    EXPECT_TRUE(CloseNoteWindow());
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
+    EXPECT_TRUE(fake.dialogs.failedSaves.isEmpty());
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_TRUE(QFileInfo(notePath("Pump")).isDir());
+}
+
+TEST_F(NoteWindowTest, TypedTextWhoseObjectFolderVanishedNeverTrapsTheWindow)
+{
+    createNoteText("Pump", "pump");
+    TForm2* window = open(1, "Pump");
+    type(window, " typed");
+    ASSERT_TRUE(QDir(projectDir.filePath("Pump")).removeRecursively());
+
+    // Try again fails the same way; staying keeps the window and the text.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}, {FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(CloseNoteWindow());
-    ASSERT_EQ(fake.dialogs.errors.size(), 1);
-    EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot create file \"" + notePath("Pump") + "\". "))
-        << fake.dialogs.errors[0].toStdString();
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);
+    EXPECT_TRUE(fake.dialogs.failedSaves[0].error.contains(notePath("Pump")));
+    EXPECT_EQ(fake.dialogs.failedSaves[0].lost, "the text typed into the note of \"Pump\" is lost.");
+    EXPECT_EQ(fake.dialogs.failedSaves[0].suggestedFile, notePath("Pump"));
+    EXPECT_EQ(fake.dialogs.failedSaves[0].filter, "Rich text (*.rtf)");
     EXPECT_EQ(NoteWindow(), window);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(QFile::exists(statusFile())); // the rest of the close was abandoned
+    EXPECT_EQ(editorText(window), "pump\n typed");
+
+    // A failed write elsewhere asks again; a good one takes the text and the window closes.
+    const QString rescue = QDir::toNativeSeparators(projectDir.filePath("rescue.rtf"));
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, projectDir.filePath("no/such/x.rtf")},
+                                      {FailedSaveChoice::SaveElsewhere, rescue}};
+    EXPECT_TRUE(CloseNoteWindow());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 4);
+    EXPECT_EQ(noteText(rescue), "pump\n typed");
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(projectDir.filePath("Pump")));
+}
+
+TEST_F(NoteWindowTest, TypedTextCanBeLeftUnsavedWhenAsked)
+{
+    createNoteText("Pump", "pump");
+    TForm2* window = open(1, "Pump");
+    type(window, " typed");
+    ASSERT_TRUE(QDir(projectDir.filePath("Pump")).removeRecursively());
+
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    EXPECT_TRUE(CloseNoteWindow());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(projectDir.filePath("Pump")));
 }
 
 TEST_F(NoteWindowTest, CloseWritesNoteAndStatusesAndEndsTheWindow)
@@ -369,7 +418,7 @@ TEST_F(NoteWindowTest, SwitchingObjectsWritesTheEditsOfTheFirstNote)
     EXPECT_TRUE(noteText(notePath("Valve")).contains(StatusStampText(fake.clock.current, QLocale::system())));
 }
 
-TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
+TEST_F(NoteWindowTest, SwitchWhileTheEditsCannotBeWrittenOffersTheChoicesOfAFailedSave)
 {
     createNoteText("Pump", "pump");
     createNoteText("Valve", "valve");
@@ -377,16 +426,30 @@ TEST_F(NoteWindowTest, SwitchIsRefusedWhileTheEditsCannotBeWritten)
     type(window, "typed");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
 
+    // Staying keeps the window on the note; the deleted file is not made again.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not write to Pump/Pump.rtf  File does not exist!")});
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(fake.dialogs.failedSaves[0].error, native("Can not write to Pump/Pump.rtf  File does not exist!"));
     EXPECT_EQ(window->windowTitle(), "Pump");
     EXPECT_EQ(editorText(window), "pump\ntyped");
+    EXPECT_FALSE(QFile::exists(notePath("Pump")));
 
-    // Once the file is back, the switch writes the edits and goes on.
-    createNote("Pump");
+    // Try again makes the file, as the close does, and the switch goes on.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}};
     open(2, "Valve");
     EXPECT_EQ(window->windowTitle(), "Valve");
+    EXPECT_EQ(editorText(window), "valve\n");
     EXPECT_EQ(noteText(notePath("Pump")), "pump\ntyped");
+
+    // Left unsaved, the typed text goes and the window turns to the other object.
+    type(window, "lost");
+    ASSERT_TRUE(QDir(projectDir.filePath("Valve")).removeRecursively());
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    open(1, "Pump");
+    EXPECT_EQ(window->windowTitle(), "Pump");
+    EXPECT_EQ(editorText(window), "pump\ntyped\n");
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 3);
 }
 
 TEST_F(NoteWindowTest, SwitchToAnObjectWithoutANoteDoesNotShowTheFirstNoteUnderItsName)

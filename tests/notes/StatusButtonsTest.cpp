@@ -295,14 +295,21 @@ TEST(StatusStampTimeTest, ReadsBackWhatAStampWroteAndNothingElse)
         EXPECT_EQ(StatusStampTime(line, german), std::nullopt) << line;
 }
 
-TEST_F(StatusButtonsTest, StatusFileThatCannotBeWrittenKeepsTheWindowOpen)
+TEST_F(StatusButtonsTest, StatusFileThatCannotBeWrittenOffersTheChoicesOfAFailedSave)
 {
     TForm2* window = openPump();
     newStatus(window, "Done", QColor(255, 0, 0));
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("youriniSB.ini"));
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(CloseNoteWindow());
-    EXPECT_EQ(fake.dialogs.errors, QStringList{"Unable to write to " + statusFile()});
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(fake.dialogs.failedSaves[0].error, "Unable to write to " + statusFile());
     EXPECT_EQ(NoteWindow(), window);
+
+    const QString rescue = QDir::toNativeSeparators(projectDir.filePath("rescue.ini"));
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, rescue}};
+    EXPECT_TRUE(CloseNoteWindow());
+    EXPECT_TRUE(readAll(rescue).contains("Caption=Done"));
 }
 
 // A new user's first round: two statuses, a stamp, a typed line, a click on

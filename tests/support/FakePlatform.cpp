@@ -95,6 +95,19 @@ bool TestDialogs::choosePrinter(QPrinter& printer)
     return true;
 }
 
+FailedSaveAnswer TestDialogs::failedSave(const QString& error, const QString& lost,
+                                         const QString& suggestedFile, const QString& filter)
+{
+    failedSaves.append({error, lost, suggestedFile, filter});
+    if (failedSaveAnswerer)
+        return failedSaveAnswerer(failedSaves.last());
+    if (failedSaveAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected failed save: " << error.toStdString();
+        return {FailedSaveChoice::Stay, {}};
+    }
+    return failedSaveAnswers.takeFirst();
+}
+
 FakePlatform::FakePlatform()
     : platform{dialogs,   desktop,
                clock,     processes,

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
 
 // Answers boxes and choosers from queues and records what was shown. A box
@@ -28,6 +29,8 @@ public:
     QString choosePicture() override;
     QString chooseSaveFile(const QString& title, const QString& filters) override;
     bool choosePrinter(QPrinter& printer) override;
+    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
+                                const QString& suggestedFile, const QString& filter) override;
 
     // Everything shown, in order.
     QStringList messages;
@@ -38,6 +41,14 @@ public:
     QStringList initialTexts;
     QStringList folderTitles;
     QStringList initialFolders;
+    // Each failed save: its error, what it said is lost, the file suggested.
+    struct FailedSave {
+        QString error;
+        QString lost;
+        QString suggestedFile;
+        QString filter;
+    };
+    QList<FailedSave> failedSaves;
 
     // Answers, taken from the front.
     QList<bool> confirmAnswers;
@@ -51,6 +62,9 @@ public:
     QStringList printAnswers;
     QStringList saveFileTitles;
     QStringList saveFileFilters;
+    QList<FailedSaveAnswer> failedSaveAnswers;
+    // When set, answers every failed save instead of the queue.
+    std::function<FailedSaveAnswer(const FailedSave&)> failedSaveAnswerer;
 };
 
 class FakeDesktop : public Desktop {
@@ -88,7 +102,13 @@ public:
         opened.append(path);
         return result;
     }
+    bool openLink(const QUrl& link) override
+    {
+        links.append(link);
+        return result;
+    }
     QStringList opened;
+    QList<QUrl> links;
     bool result = true;
 };
 

@@ -211,7 +211,7 @@ TEST_F(TableWindow, DefaultTableOpenedAndClosedTwiceWritesTheSameThirtySevenLine
     EXPECT_EQ(readAll(projectFile("defaulttable.txt")), fixture("builtin-7x5.txt"));
 }
 
-TEST_F(TableWindow, FailedSaveKeepsTheWindowOpenAndStopsTheCloseQueryOfAllWindows)
+TEST_F(TableWindow, FailedSaveOffersTheChoicesAndStopsClosingAllWindowsOnlyWhenTheUserStays)
 {
     const QString pump = addObject(1, QStringLiteral("Pump"));
     TObjectTable* first = OpenTableWindow(fake.platform, pump, QStringLiteral("Pump"));
@@ -223,22 +223,50 @@ TEST_F(TableWindow, FailedSaveKeepsTheWindowOpenAndStopsTheCloseQueryOfAllWindow
     const QString valve = addObject(2, QStringLiteral("Valve"));
     OpenTableWindow(fake.platform, valve, QStringLiteral("Valve"));
 
+    // Try again fails the same way; staying keeps the window open.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}, {FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(failing->close());
     EXPECT_TRUE(failing->isVisible());
     const QString error = "Invalid filename\nThe table file " + gone + " cannot be written.";
-    EXPECT_EQ(fake.dialogs.errors, QStringList{error});
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);
+    EXPECT_EQ(fake.dialogs.failedSaves[1].error, error);
+    EXPECT_EQ(fake.dialogs.failedSaves[1].lost, "the changes to the table \"Gone\" are lost.");
+    EXPECT_EQ(fake.dialogs.failedSaves[1].suggestedFile, gone);
 
-    // Hidden windows are saved too; the first failure ends the run.
-    EXPECT_FALSE(TObjectTable::closeQueryAll());
-    EXPECT_EQ(fake.dialogs.errors, QStringList({error, error}));
+    // Hidden windows are saved too; staying at a failure ends the run.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
+    EXPECT_FALSE(TObjectTable::closeAll());
     EXPECT_EQ(readAll(pump), fixture("builtin-7x5.txt"));
     EXPECT_FALSE(QFile::exists(valve));
 
-    ASSERT_TRUE(QDir(projectDir.path()).mkdir("Gone"));
-    EXPECT_TRUE(TObjectTable::closeQueryAll());
-    EXPECT_TRUE(QFile::exists(gone));
+    // Saved elsewhere, the run goes on and every window is saved and closed.
+    const QString rescue = projectFile("rescue.txt");
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, rescue}};
+    EXPECT_TRUE(TObjectTable::closeAll());
+    EXPECT_EQ(readAll(rescue), fixture("builtin-7x5.txt"));
     EXPECT_TRUE(QFile::exists(valve));
-    EXPECT_TRUE(failing->isVisible());
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
+}
+
+TEST_F(TableWindow, ATableClosedWithoutSavingIsReadAgainFromItsFile)
+{
+    const QString pump = addObject(1, QStringLiteral("Pump"));
+    writeAll(pump, fixture("builtin-7x5.txt"));
+    TObjectTable* table = OpenTableWindow(fake.platform, pump, QStringLiteral("Pump"));
+    table->StringGrid1->setCell(1, 1, QStringLiteral("typed"));
+    ASSERT_TRUE(QFile::remove(pump));
+    ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump/Pumptable.txt")); // a folder: no file can be written
+
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    EXPECT_TRUE(table->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+
+    ASSERT_TRUE(QDir(pump).removeRecursively());
+    writeAll(pump, fixture("builtin-7x5.txt"));
+    table = OpenTableWindow(fake.platform, pump, QStringLiteral("Pump"));
+    EXPECT_EQ(table->StringGrid1->cell(1, 1), "");
 }
 
 TEST_F(TableWindow, LoadedTableTakesTheFilesCountsAndIsFittedToItsTexts)

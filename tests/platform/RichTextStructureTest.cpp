@@ -1,0 +1,285 @@
+// Tables, lists and links as Word, LibreOffice and the rich-edit control write
+// them, and what a note holds that the editor cannot.
+#include "platform/RichText.h"
+
+#include <QBuffer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kFixtures = QStringLiteral(VEXORIN_FIXTURES "/rtf/");
+
+std::unique_ptr<QTextDocument> readBytes(const QByteArray& bytes, QStringList* notKept = nullptr)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_TRUE(RichText::read(&buffer, doc.get(), nullptr, notKept));
+    return doc;
+}
+
+std::unique_ptr<QTextDocument> readFixture(const QString& name, QStringList* notKept = nullptr)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    QString error;
+    EXPECT_TRUE(RichText::readFile(kFixtures + name, doc.get(), &error, notKept)) << error.toStdString();
+    return doc;
+}
+
+QByteArray writeBytes(const QTextDocument& doc)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(RichText::write(&doc, &buffer));
+    return data;
+}
+
+QString listMark(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    if (!list)
+        return QString();
+    const QTextListFormat::Style style = list->format().style();
+    const QString kind = style == QTextListFormat::ListDisc ? QStringLiteral("bullet") : list->itemText(block);
+    return QStringLiteral("[%1 level %2] ").arg(kind).arg(list->format().indent());
+}
+
+// The document as lines: a paragraph's text after its list mark, a table as
+// "table RxC" and its cells "r,c (spans) text" with paragraphs joined by "|".
+QStringList outline(const QTextDocument& doc)
+{
+    QStringList lines;
+    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (const QTextTable* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            lines << QStringLiteral("table %1x%2").arg(table->rows()).arg(table->columns());
+            for (int r = 0; r < table->rows(); ++r) {
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c)
+                        continue;
+                    QStringList texts;
+                    for (QTextBlock b = doc.findBlock(cell.firstPosition());
+                         b.isValid() && b.position() <= cell.lastPosition(); b = b.next())
+                        texts << b.text();
+                    QString line = QStringLiteral("%1,%2 ").arg(r).arg(c);
+                    if (cell.rowSpan() > 1 || cell.columnSpan() > 1)
+                        line += QStringLiteral("(%1x%2) ").arg(cell.rowSpan()).arg(cell.columnSpan());
+                    lines << line + texts.join(QLatin1Char('|'));
+                }
+            }
+        } else if (it.currentBlock().isValid()) {
+            lines << listMark(it.currentBlock()) + it.currentBlock().text();
+        }
+    }
+    return lines;
+}
+
+QTextTable* firstTable(const QTextDocument& doc)
+{
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            return table;
+    }
+    return nullptr;
+}
+
+QTextCharFormat formatAt(const QTextDocument& doc, const QString& text)
+{
+    const QTextCursor found = doc.find(text);
+    EXPECT_FALSE(found.isNull()) << text.toStdString();
+    QTextCursor c(const_cast<QTextDocument*>(&doc));
+    c.setPosition(found.selectionStart() + 1);
+    return c.charFormat();
+}
+
+TEST(RichTextStructureTest, RichEditTableAndPnLists)
+{
+    QStringList notKept;
+    const auto doc = readFixture(QStringLiteral("richedit-table-list.rtf"), &notKept);
+    EXPECT_EQ(outline(*doc), QStringList({
+        "Pump checks",
+        "table 2x2", "0,0 Date", "0,1 Result", "1,0 08.12.2026", "1,1 leaking",
+        "To do:",
+        "[bullet level 1] new seal", "[bullet level 1] filter",
+        "[1. level 1] drain", "[2. level 1] refill",
+        "Done.",
+    }));
+    EXPECT_TRUE(notKept.isEmpty()) << notKept.join(", ").toStdString();
+    const QTextTable* table = firstTable(*doc);
+    ASSERT_TRUE(table);
+    EXPECT_GT(table->format().border(), 0.0);
+    const QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 2);
+    EXPECT_NEAR(widths[0].rawValue(), 1608 / 15.0, 0.01); // \cellx1500 right of \trleft-108
+    EXPECT_NEAR(widths[1].rawValue(), 3000 / 15.0, 0.01);
+    EXPECT_EQ(formatAt(*doc, "Result").fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(*doc, "leaking").foreground().color(), QColor(255, 0, 0));
+}
+
+TEST(RichTextStructureTest, WordTableWithMergedCellsAndListTable)
+{
+    QStringList notKept;
+    const auto doc = readFixture(QStringLiteral("word-table-list.rtf"), &notKept);
+    EXPECT_EQ(outline(*doc), QStringList({
+        "Valve log, page 1",
+        "table 3x3", "0,0 (1x2) Valve and seal", "0,2 State",
+        "1,0 V1", "1,1 Seal A", "1,2 (2x1) worn|second line",
+        "2,0 V2", "2,1 Seal B",
+        "[bullet level 1] open the valve", "[bullet level 2] slowly",
+        "[1. level 1] first step", "[2. level 1] second step",
+        "End.",
+    }));
+    EXPECT_EQ(notKept, QStringList({"footnotes", "fields other than links"}));
+    const QTextTable* table = firstTable(*doc);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->cellAt(0, 0).format().background().color(), QColor(217, 217, 217));
+    EXPECT_EQ(formatAt(*doc, "Valve and").fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatAt(*doc, "worn").fontItalic());
+}
+
+TEST(RichTextStructureTest, LibreOfficeTableListsAndLink)
+{
+    const auto doc = readFixture(QStringLiteral("libreoffice-table-list.rtf"));
+    EXPECT_EQ(outline(*doc), QStringList({
+        "Readings, see the plant page:",
+        "table 3x3", "0,0 Pump", "0,1 Pressure", "0,2 Note",
+        "1,0 P1", "1,1 4.2 bar", "1,2 check seal",
+        "2,0 P2", "2,1 3.9 bar", "2,2 ",
+        "Steps:",
+        "[bullet level 1] stop the pump", "[bullet level 2] wait a minute",
+        "[1. level 1] open the cover", "[2. level 1] replace the seal",
+    }));
+    const QTextCharFormat link = formatAt(*doc, "plant page");
+    EXPECT_TRUE(link.isAnchor());
+    EXPECT_EQ(link.anchorHref(), "https://example.org/pumps?id=7");
+    EXPECT_FALSE(formatAt(*doc, "Readings").isAnchor());
+    EXPECT_EQ(firstTable(*doc)->cellAt(1, 2).format().background().color(), QColor(255, 255, 0));
+}
+
+TEST(RichTextStructureTest, RoundTripsKeepTablesListsAndLinks)
+{
+    for (const char* name : {"richedit-table-list.rtf", "word-table-list.rtf", "libreoffice-table-list.rtf"}) {
+        const auto doc = readFixture(QLatin1String(name));
+        const QByteArray written = writeBytes(*doc);
+        const auto copy = readBytes(written);
+        EXPECT_EQ(outline(*copy), outline(*doc)) << name << "\n" << written.toStdString();
+        // And once more: what was written reads back to what it was written from.
+        EXPECT_EQ(writeBytes(*copy), written) << name;
+
+        const QTextTable* a = firstTable(*doc);
+        const QTextTable* b = firstTable(*copy);
+        ASSERT_TRUE(a && b) << name;
+        EXPECT_EQ(b->format().border() > 0, a->format().border() > 0) << name;
+        EXPECT_EQ(b->format().columnWidthConstraints(), a->format().columnWidthConstraints()) << name;
+        for (int r = 0; r < a->rows(); ++r)
+            for (int c = 0; c < a->columns(); ++c)
+                EXPECT_EQ(b->cellAt(r, c).format().background(), a->cellAt(r, c).format().background())
+                    << name << " " << r << "," << c;
+    }
+}
+
+TEST(RichTextStructureTest, WrittenTablesAndListsHaveTheFormsOtherProgramsRead)
+{
+    const auto doc = readFixture(QStringLiteral("richedit-table-list.rtf"));
+    const QByteArray written = writeBytes(*doc);
+    for (const char* form : {"\\trowd", "\\cellx", "\\intbl", "\\cell", "\\row", "{\\pntext", "{\\*\\pn\\pnlvlblt",
+                             "\\pnlvlbody", "{\\*\\listtable", "{\\*\\listoverridetable", "\\ls1\\ilvl0"})
+        EXPECT_TRUE(written.contains(form)) << form;
+
+    const auto linked = readFixture(QStringLiteral("libreoffice-table-list.rtf"));
+    EXPECT_TRUE(writeBytes(*linked).contains(
+        "{\\field{\\*\\fldinst{HYPERLINK \"https://example.org/pumps?id=7\"}}{\\fldrslt{"));
+}
+
+TEST(RichTextStructureTest, WhatTheEditorCannotHoldIsNamed)
+{
+    QStringList notKept;
+    readBytes("{\\rtf1 a{\\object\\objemb{\\*\\objdata 0102}{\\result b}}"
+              "{\\pict\\wmetafile8 0102}{\\shp{\\*\\shpinst x}}{\\header h}"
+              "{\\*\\annotation c}\\par}",
+              &notKept);
+    EXPECT_EQ(notKept, QStringList({"embedded objects", "pictures the editor cannot show", "drawn shapes",
+                                    "headers and footers", "comments"}));
+
+    // A damaged picture is not kept either; a link loses nothing.
+    readBytes("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 00}}{\\nonshppict{\\pict\\wmetafile8 00}}\\par}", &notKept);
+    EXPECT_EQ(notKept, QStringList({"pictures the editor cannot show"}));
+    readBytes("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt y}}\\par}", &notKept);
+    EXPECT_TRUE(notKept.isEmpty());
+}
+
+TEST(RichTextStructureTest, LinkTargetsWithAnchorsAndBackslashes)
+{
+    const auto doc = readBytes("{\\rtf1 {\\field{\\*\\fldinst {HYPERLINK \"C:\\\\\\\\docs\\\\\\\\a.txt\"}}"
+                               "{\\fldrslt {file}}} {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}{\\fldrslt here}}\\par}");
+    EXPECT_EQ(doc->toPlainText(), "file here");
+    EXPECT_EQ(formatAt(*doc, "file").anchorHref(), "C:\\docs\\a.txt");
+    EXPECT_EQ(formatAt(*doc, "here").anchorHref(), "#part2");
+    const auto copy = readBytes(writeBytes(*doc));
+    EXPECT_EQ(formatAt(*copy, "file").anchorHref(), "C:\\docs\\a.txt");
+    EXPECT_EQ(formatAt(*copy, "here").anchorHref(), "#part2");
+}
+
+} // namespace
+
+namespace {
+
+TEST(RichTextDetailsTest, ByteOrderMarkBeforeRtfIsSkipped)
+{
+    const auto doc = readBytes("\xEF\xBB\xBF{\\rtf1 {\\b bold} text\\par}");
+    EXPECT_EQ(doc->toPlainText(), "bold text");
+    EXPECT_EQ(formatAt(*doc, "bold").fontWeight(), QFont::Bold);
+}
+
+TEST(RichTextDetailsTest, TextWithoutASizeIsTwelvePointsAndKeepsItsSize)
+{
+    auto doc = readBytes("{\\rtf1 plain {\\fs16 small}\\par}");
+    doc->setDefaultFont(QFont("Tahoma", 8)); // the note window's
+    EXPECT_EQ(formatAt(*doc, "plain").fontPointSize(), 12.0);
+    for (int save = 0; save < 2; ++save) {
+        doc = readBytes(writeBytes(*doc));
+        EXPECT_EQ(formatAt(*doc, "plain").fontPointSize(), 12.0) << save;
+        EXPECT_EQ(formatAt(*doc, "small").fontPointSize(), 8.0) << save;
+    }
+}
+
+TEST(RichTextDetailsTest, ColourZeroIsTheTablesFirstUnlessThatIsAutomatic)
+{
+    const auto own = readBytes("{\\rtf1{\\colortbl\\red0\\green128\\blue0;\\red255\\green0\\blue0;}"
+                               "\\cf1 red\\cf0  green\\par}");
+    EXPECT_EQ(formatAt(*own, "red").foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatAt(*own, "green").foreground().color(), QColor(0, 128, 0));
+    const auto automatic = readBytes("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0  auto\\par}");
+    EXPECT_EQ(formatAt(*automatic, "auto").foreground().style(), Qt::NoBrush);
+}
+
+TEST(RichTextDetailsTest, RowsOfVeryManyCellsStayWithinSixtyFourColumns)
+{
+    for (const bool defined : {true, false}) {
+        QByteArray rtf = "{\\rtf1 \\trowd";
+        for (int i = 1; defined && i <= 200; ++i)
+            rtf += "\\cellx" + QByteArray::number(i * 100);
+        rtf += "\\pard\\intbl";
+        for (int i = 1; i <= 200; ++i)
+            rtf += " c" + QByteArray::number(i) + "\\cell";
+        const auto doc = readBytes(rtf + "\\row}");
+        const QTextTable* table = firstTable(*doc);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->columns(), 64) << defined;
+        EXPECT_TRUE(doc->toPlainText().contains("c200")) << defined;
+        EXPECT_TRUE(doc->toPlainText().contains("c1")) << defined;
+    }
+}
+
+} // namespace
