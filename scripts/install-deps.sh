@@ -2,7 +2,9 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 
-packages=(g++ make cmake pkg-config qt6-base-dev libasound2-dev libgtest-dev libbenchmark-dev xvfb)
+# poppler-utils: the tests read the text of exported PDF files with pdftotext.
+packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
+          xvfb poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

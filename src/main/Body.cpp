@@ -137,6 +137,12 @@ void TForm1::buildMenus()
     able1 = item(PopupMenu1, "able1", QStringLiteral("Table"), &TForm1::able1Click);
     Folder1 = item(PopupMenu1, "Folder1", QStringLiteral("Folder"), &TForm1::Folder1Click);
     Delete1 = item(PopupMenu1, "Delete1", QStringLiteral("Remove "), &TForm1::Delete1Click);
+
+    // Export and print, after the items FILE has always had.
+    FILE1->addSeparator();
+    ExportBoard1 = item(FILE1, "ExportBoard1", QStringLiteral("Export board..."), &TForm1::ExportBoard1Click);
+    PrintBoard1 = item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
+    ExportList1 = item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
 }
 
 bool TForm1::isProjectOpen() const

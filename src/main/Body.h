@@ -77,6 +77,9 @@ public:
     QAction* able1;
     QAction* Folder1;
     QAction* Delete1;
+    QAction* ExportBoard1;
+    QAction* PrintBoard1;
+    QAction* ExportList1;
     QTimer* Timer1;
     QTimer* Timer2;
 
@@ -123,6 +126,10 @@ public:
     void able1Click();
     void Folder1Click();
     void Delete1Click();
+    // Export and print (Export.cpp).
+    void ExportBoard1Click();
+    void PrintBoard1Click();
+    void ExportList1Click();
     void Timer1Timer();
     void Timer2Timer();
     void FormMouseDown(Qt::MouseButton button);

@@ -81,6 +81,22 @@ QString StatusStampText(const QDateTime& when, const QLocale& locale)
     return text;
 }
 
+std::optional<QDateTime> StatusStampTime(const QString& line, const QLocale& locale)
+{
+    const QString text = line.trimmed();
+    const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    const QString timeFormat = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+    QDateTime when = locale.toDateTime(text, dateFormat + QLatin1Char(' ') + timeFormat);
+    if (!when.isValid())
+        when = QDateTime(locale.toDate(text, dateFormat), QTime(0, 0));
+    if (!when.isValid())
+        return std::nullopt;
+    // Qt reads a two-digit year as one of the 1900s.
+    if (!dateFormat.contains(QStringLiteral("yyyy")) && when.date().year() < 1970)
+        when = when.addYears(100);
+    return when;
+}
+
 // ---- The window's status handlers ----
 
 QList<TStatusButton*> TForm2::statusButtons() const

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QPushButton>
+#include <optional>
 
 // A status button in the strip of the note window: named "SpeedButton" + its
 // number, showing the status name in the status colour.
@@ -36,3 +37,7 @@ private:
 // long time of the locale, the time left out at exactly midnight. The long
 // time is shown without a time zone, as the Windows clock formats have none.
 QString StatusStampText(const QDateTime& when, const QLocale& locale);
+// The date and time of a line a status stamp wrote in that locale, if the line
+// is one; a stamp without a time stands for midnight. A year written with two
+// digits is taken as one from 1970 to 2069.
+std::optional<QDateTime> StatusStampTime(const QString& line, const QLocale& locale);

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+class QPrinter;
+
 // The title of message boxes, input boxes and the object name dialog, which
 // have none. Qt shows the application's name in place of an empty title; a
 // blank leaves the title bar empty.
@@ -46,6 +48,12 @@ public:
     virtual QString chooseFolder(const QString& title, const QString& initialFolder) = 0;
     // Open-picture chooser; empty when cancelled.
     virtual QString choosePicture() = 0;
+    // Save-file chooser offering the name filters given ("PNG picture (*.png)"
+    // and so on, separated by ";;"); a name typed without a suffix gets the one
+    // of the chosen filter. Empty when cancelled.
+    virtual QString chooseSaveFile(const QString& title, const QString& filters) = 0;
+    // The system print dialog, which sets up printer; false when cancelled.
+    virtual bool choosePrinter(QPrinter& printer) = 0;
     // A save failed at a close or a switch: shows error and what leaving
     // without saving loses (lost, a plain sentence), and offers to try again,
     // to save elsewhere (a file chooser starting at suggestedFile, showing

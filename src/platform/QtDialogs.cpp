@@ -4,9 +4,12 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -65,6 +68,25 @@ QString QtDialogs::choosePicture()
         "QtDialogs", "Bitmaps (*.bmp);;Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)");
     const QString file = QFileDialog::getOpenFileName(owner(), QString(), QString(), filter);
     return file.isEmpty() ? QString() : QDir::toNativeSeparators(file);
+}
+
+QString QtDialogs::chooseSaveFile(const QString& title, const QString& filters)
+{
+    QString chosenFilter;
+    QString file = QFileDialog::getSaveFileName(owner(), title, QString(), filters, &chosenFilter);
+    if (file.isEmpty())
+        return {};
+    static const QRegularExpression firstSuffix(QStringLiteral("\\*(\\.[^ )]+)"));
+    const QRegularExpressionMatch suffix = firstSuffix.match(chosenFilter);
+    if (QFileInfo(file).suffix().isEmpty() && suffix.hasMatch())
+        file += suffix.captured(1);
+    return QDir::toNativeSeparators(file);
+}
+
+bool QtDialogs::choosePrinter(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, owner());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 FailedSaveAnswer QtDialogs::failedSave(const QString& error, const QString& lost,

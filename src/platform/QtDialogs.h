@@ -12,6 +12,8 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    QString chooseSaveFile(const QString& title, const QString& filters) override;
+    bool choosePrinter(QPrinter& printer) override;
     FailedSaveAnswer failedSave(const QString& error, const QString& lost,
                                 const QString& suggestedFile, const QString& filter) override;
 };

@@ -277,6 +277,24 @@ TEST(StatusStampTextTest, ShortDateAndLongTimeWithoutZoneAndNoTimeAtMidnight)
     EXPECT_EQ(StatusStampText(QDateTime(day, QTime(21, 30, 5)), american), "12/8/26 9:30:05 PM");
 }
 
+TEST(StatusStampTimeTest, ReadsBackWhatAStampWroteAndNothingElse)
+{
+    const QList<QLocale> locales{QLocale(QLocale::German, QLocale::Germany),
+                                 QLocale(QLocale::English, QLocale::UnitedStates),
+                                 QLocale(QLocale::Japanese, QLocale::Japan), QLocale::c()};
+    for (const QLocale& locale : locales)
+        for (const QDateTime& when : {QDateTime(QDate(2026, 12, 8), QTime(21, 30, 5)),
+                                      QDateTime(QDate(2069, 1, 31), QTime(0, 0)),
+                                      QDateTime(QDate(1970, 7, 4), QTime(0, 0, 1))}) {
+            const QString stamp = StatusStampText(when, locale);
+            EXPECT_EQ(StatusStampTime(stamp, locale), when) << stamp.toStdString();
+            EXPECT_EQ(StatusStampTime("  " + stamp + " ", locale), when) << stamp.toStdString();
+        }
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (const char* line : {"", "   ", "all fine", "08.12.26 later", "32.12.26"})
+        EXPECT_EQ(StatusStampTime(line, german), std::nullopt) << line;
+}
+
 TEST_F(StatusButtonsTest, StatusFileThatCannotBeWrittenOffersTheChoicesOfAFailedSave)
 {
     TForm2* window = openPump();

@@ -1,8 +1,11 @@
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -65,4 +68,26 @@ TEST(QtDialogs, YesNoBoxShowsTheIconItIsAskedFor)
     seen = seeBox([&] { dialogs.confirm(QStringLiteral("Delete?"), Dialogs::Look::Information); });
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_EQ(seen.buttons, 2);
+}
+
+TEST(QtDialogs, SaveFileChooserAddsTheSuffixOfTheChosenFilterToABareName)
+{
+    QtDialogs real;
+    QTemporaryDir dir;
+    const auto choose = [&](const QString& typed, const QString& filter) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(dir.path());
+            dialog->selectNameFilter(filter);
+            dialog->selectFile(typed);
+            static_cast<QDialog*>(dialog)->accept(); // protected in QFileDialog
+        });
+        return real.chooseSaveFile(QStringLiteral("Export board"),
+                                   QStringLiteral("PNG picture (*.png);;PDF document (*.pdf)"));
+    };
+    EXPECT_EQ(choose(QStringLiteral("plan"), QStringLiteral("PDF document (*.pdf)")),
+              QDir::toNativeSeparators(dir.filePath(QStringLiteral("plan.pdf"))));
+    EXPECT_EQ(choose(QStringLiteral("plan.png"), QStringLiteral("PDF document (*.pdf)")),
+              QDir::toNativeSeparators(dir.filePath(QStringLiteral("plan.png"))));
 }

@@ -1,6 +1,7 @@
 #include "support/FakePlatform.h"
 
 #include <QDir>
+#include <QPrinter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +68,31 @@ QString TestDialogs::choosePicture()
         return {};
     }
     return pictureAnswers.takeFirst();
+}
+
+QString TestDialogs::chooseSaveFile(const QString& title, const QString& filters)
+{
+    saveFileTitles.append(title);
+    saveFileFilters.append(filters);
+    if (saveFileAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected save-file chooser: " << title.toStdString();
+        return {};
+    }
+    return saveFileAnswers.takeFirst();
+}
+
+bool TestDialogs::choosePrinter(QPrinter& printer)
+{
+    if (printAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    const QString pdfFile = printAnswers.takeFirst();
+    if (pdfFile.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfFile);
+    return true;
 }
 
 FailedSaveAnswer TestDialogs::failedSave(const QString& error, const QString& lost,

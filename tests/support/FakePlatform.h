@@ -27,6 +27,8 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
     QString choosePicture() override;
+    QString chooseSaveFile(const QString& title, const QString& filters) override;
+    bool choosePrinter(QPrinter& printer) override;
     FailedSaveAnswer failedSave(const QString& error, const QString& lost,
                                 const QString& suggestedFile, const QString& filter) override;
 
@@ -54,6 +56,12 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     QStringList folderAnswers;
     QStringList pictureAnswers;
+    QStringList saveFileAnswers;
+    // A print dialog accepted with this answer prints into a PDF file there;
+    // an empty answer cancels it.
+    QStringList printAnswers;
+    QStringList saveFileTitles;
+    QStringList saveFileFilters;
     QList<FailedSaveAnswer> failedSaveAnswers;
     // When set, answers every failed save instead of the queue.
     std::function<FailedSaveAnswer(const FailedSave&)> failedSaveAnswerer;

@@ -1,0 +1,94 @@
+#include "main/ObjectList.h"
+
+#include "board/Board.h"
+#include "board/ObjectLabel.h"
+#include "board/ObjectShape.h"
+#include "notes/StatusButtons.h"
+#include "notes/StatusFile.h"
+#include "platform/ColorRef.h"
+#include "platform/Ini.h"
+#include "platform/RichText.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+QString kindName(ShapeKind kind)
+{
+    switch (kind) {
+    case ShapeKind::Rectangle: return QStringLiteral("Rectangle");
+    case ShapeKind::Square: return QStringLiteral("Square");
+    case ShapeKind::RoundRect: return QStringLiteral("Rounded rectangle");
+    case ShapeKind::RoundSquare: return QStringLiteral("Rounded square");
+    case ShapeKind::Ellipse: return QStringLiteral("Ellipse");
+    case ShapeKind::Circle: return QStringLiteral("Circle");
+    }
+    return {};
+}
+
+// The status names by colour; the first status of a colour names it.
+QHash<quint32, QString> statusesByColor(const QString& projectFolder)
+{
+    QHash<quint32, QString> names;
+    const Ini::Document file = Ini::Document::load(QDir(projectFolder).filePath(StatusFile::FileName));
+    for (const StatusFile::Section& status : StatusFile::read(file))
+        if (status.color && status.caption && !names.contains(*status.color))
+            names.insert(*status.color, *status.caption);
+    return names;
+}
+
+// A name read from a board file may be anything: only a plain folder name
+// leads to a note, and never out of the project folder.
+bool namesFolderInProject(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(u'\\');
+}
+
+QString lastStamp(const QString& projectFolder, const QString& objectName, const QLocale& locale)
+{
+    const QString note = QDir(projectFolder).filePath(objectName + u'/' + objectName + QStringLiteral(".rtf"));
+    QTextDocument document;
+    if (!namesFolderInProject(objectName) || !RichText::readFile(note, &document))
+        return {};
+    for (QTextBlock block = document.lastBlock(); block.isValid(); block = block.previous())
+        if (const std::optional<QDateTime> when = StatusStampTime(block.text(), locale))
+            return when->toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    return {};
+}
+
+} // namespace
+
+QList<QStringList> objectListRows(const Board& board, const QString& projectFolder,
+                                  const QList<AlarmRow>& alarms, const QLocale& locale)
+{
+    QList<QStringList> rows{{QStringLiteral("Name"), QStringLiteral("Kind"), QStringLiteral("X"),
+                             QStringLiteral("Y"), QStringLiteral("Colour"), QStringLiteral("Status"),
+                             QStringLiteral("Last stamp"), QStringLiteral("Alarm start"),
+                             QStringLiteral("Alarm period"), QStringLiteral("Alarm on/off"),
+                             QStringLiteral("Alarm active")}};
+    const QHash<quint32, QString> statuses = statusesByColor(projectFolder);
+    QMultiHash<QString, const AlarmRow*> alarmsByName;
+    for (auto alarm = alarms.crbegin(); alarm != alarms.crend(); ++alarm)
+        alarmsByName.insert(alarm->name, &*alarm); // values() gives the latest inserted first
+    for (const ObjectShape* shape : board.shapes()) {
+        const ObjectLabel* label = board.labelOf(shape);
+        const QString name = label ? label->caption() : QString();
+        QStringList starts, periods, switches, actives;
+        for (const AlarmRow* alarm : alarmsByName.values(name)) {
+            starts.append(alarm->time);
+            periods.append(alarm->duration + u' ' + alarm->unit);
+            switches.append(alarm->enabled ? QStringLiteral("on") : QStringLiteral("off"));
+            actives.append(alarm->active);
+        }
+        const QChar line = u'\n';
+        rows.append({name, kindName(shape->shapeKind()), QString::number(shape->x()),
+                     QString::number(shape->y()), ColorRef::toQColor(shape->brushColor()).name().toUpper(),
+                     statuses.value(shape->brushColor()), lastStamp(projectFolder, name, locale),
+                     starts.join(line), periods.join(line), switches.join(line), actives.join(line)});
+    }
+    return rows;
+}
