@@ -5,18 +5,18 @@
 #include "tables/TableFile.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 
-// A batch goes to the index after this many objects or milliseconds, whichever
-// comes first, so that results show while the rest is read.
-constexpr int BatchObjects = 200;
-constexpr int BatchMilliseconds = 50;
+// Objects read before their texts go to the index: small enough that results
+// show while the rest is read (some 10 ms of reading), large enough to share
+// among the cores.
+constexpr int BatchObjects = 64;
 
 QString notePath(const QString& folder, const QString& name)
 {
@@ -119,32 +119,28 @@ void FindIndexer::fileSaved(const QString& folder, const QString& path)
 void FindIndexer::work()
 {
     for (;;) {
-        QList<ObjectText> batch;
-        quint64 generation = 0;
-        QElapsedTimer sinceFirst;
-        for (;;) {
-            Job job;
-            {
-                std::unique_lock lock(m_mutex);
-                if (batch.isEmpty())
-                    m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
-                if (m_stopping)
-                    return;
-                // A batch holds one project's objects and ends when nothing is queued.
-                if (m_jobs.empty() || (!batch.isEmpty() && m_jobs.front().generation != generation))
-                    break;
-                job = std::move(m_jobs.front());
+        QList<Job> jobs;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+            if (m_stopping)
+                return;
+            // A batch holds objects of one project only.
+            const quint64 generation = m_jobs.front().generation;
+            while (!m_jobs.empty() && jobs.size() < BatchObjects &&
+                   m_jobs.front().generation == generation) {
+                jobs.append(std::move(m_jobs.front()));
                 m_jobs.pop_front();
             }
-            if (batch.isEmpty())
-                sinceFirst.start();
-            generation = job.generation;
-            batch.append(read(job.folder, job.name));
-            if (batch.size() >= BatchObjects || sinceFirst.elapsed() >= BatchMilliseconds)
-                break;
         }
+        // The files of a batch are read on every core.
+        QList<ObjectText> batch = QtConcurrent::blockingMapped(
+            jobs, [](const Job& job) { return read(job.folder, job.name); });
         QMetaObject::invokeMethod(
-            this, [this, generation, batch = std::move(batch)] { receive(generation, batch); },
+            this,
+            [this, generation = jobs.front().generation, batch = std::move(batch)] {
+                receive(generation, batch);
+            },
             Qt::QueuedConnection);
     }
 }

@@ -212,14 +212,19 @@ bool FindWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
+        hide();
+        return true;
+    }
     if (watched == FindEdit && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)) {
-        const int row = FindResults->currentItem()
-                            ? FindResults->indexOfTopLevelItem(FindResults->currentItem())
-                            : -1;
-        const int next = std::clamp(row + (key->key() == Qt::Key_Down ? 1 : -1), 0,
-                                    FindResults->topLevelItemCount() - 1);
-        if (next >= 0)
+        const int count = FindResults->topLevelItemCount();
+        if (count > 0) {
+            const int row = FindResults->currentItem()
+                                ? FindResults->indexOfTopLevelItem(FindResults->currentItem())
+                                : -1;
+            const int next = std::clamp(row + (key->key() == Qt::Key_Down ? 1 : -1), 0, count - 1);
             FindResults->setCurrentItem(FindResults->topLevelItem(next));
+        }
         return true;
     }
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -13,7 +13,8 @@ class QTreeWidget;
 // The find window: what is typed is looked for, as it is typed, in the names,
 // notes, tables and alarm names of the open project's objects, ignoring case
 // and accents. Choosing a hit (a click, the arrow keys) shows its object on the
-// board; Enter opens its note at the match, Ctrl+Enter its table at the cell.
+// board; Enter opens its note at the match, Ctrl+Enter its table at the cell;
+// Escape hides the window.
 class FindWindow : public QWidget {
     Q_OBJECT
 public:

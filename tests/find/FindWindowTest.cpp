@@ -102,7 +102,9 @@ TEST_F(FindTest, CtrlFOpensTheWindowAndHitsShowAsTyped)
     EXPECT_EQ(form().Find1->shortcut(), QKeySequence(QKeySequence::Find));
     EXPECT_EQ(form().Find1->text(), QStringLiteral("Find..."));
     EXPECT_EQ(form().FILE1->actions().last(), form().Find1); // after the menu's own items
-    form().Find1->trigger();
+    form().activateWindow();
+    QApplication::setActiveWindow(&form());
+    QTest::keyClick(&form(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(find().isVisible());
 
     type(QStringLiteral("SEAL"));
@@ -120,6 +122,11 @@ TEST_F(FindTest, CtrlFOpensTheWindowAndHitsShowAsTyped)
     type(QStringLiteral("nothing like it"));
     EXPECT_TRUE(shown().isEmpty());
     EXPECT_EQ(find().FindCount->text(), QStringLiteral("No hits"));
+    QTest::keyClick(find().FindEdit, Qt::Key_Down); // nothing to move to
+    QTest::keyClick(find().FindEdit, Qt::Key_Return);
+    EXPECT_EQ(NoteWindow(), nullptr);
+    QTest::keyClick(find().FindEdit, Qt::Key_Escape);
+    EXPECT_FALSE(find().isVisible());
 }
 
 TEST_F(FindTest, NamesAreFoundAtOnceWhileNotesAreStillBeingRead)
