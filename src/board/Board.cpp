@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSet>
+#include <QTimer>
 #include <QShortcut>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -276,6 +277,36 @@ void Board::paintEvent(QPaintEvent* event)
             .toAlignedRect()
             .adjusted(-1, -1, 1, 1);
     paintBoard(painter, exposedBoard);
+    if (!m_highlight.isNull() && highlightFrame().intersects(exposedBoard)) {
+        // Two rings, dark inside light, so that it shows on any colour.
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QColor(255, 200, 0), 3 / m_zoom));
+        painter.drawRect(QRectF(m_highlight).adjusted(-4, -4, 4, 4));
+        painter.setPen(QPen(Qt::black, 1 / m_zoom));
+        painter.drawRect(QRectF(m_highlight).adjusted(-2, -2, 2, 2));
+    }
+}
+
+QRect Board::highlightFrame() const
+{
+    return m_highlight.adjusted(-8, -8, 8, 8);
+}
+
+void Board::highlight(const QRect& boardRect, int milliseconds)
+{
+    if (!m_highlightTimer) {
+        m_highlightTimer = new QTimer(this);
+        m_highlightTimer->setSingleShot(true);
+        connect(m_highlightTimer, &QTimer::timeout, this, [this] {
+            updateArea(highlightFrame());
+            m_highlight = QRect();
+        });
+    }
+    if (!m_highlight.isNull())
+        updateArea(highlightFrame());
+    m_highlight = boardRect;
+    updateArea(highlightFrame());
+    m_highlightTimer->start(milliseconds);
 }
 
 void Board::paintBoard(QPainter& painter, const QRect& boardRect)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class ObjectLabel;
+class QTimer;
 class ObjectShape;
 
 // The board: the main window's client area, one widget that draws every
@@ -106,6 +107,11 @@ public:
     void captionChanged(ObjectLabel* label, const QString& before);
     void forgetCaption(ObjectLabel* label);
     void updateArea(const QRect& boardRect);
+    // Draws a frame around boardRect on the screen for a time, to make an
+    // element stand out; nothing of the elements changes, and the frame is
+    // not part of paintBoard. A new one replaces the one shown.
+    void highlight(const QRect& boardRect, int milliseconds);
+    QRect highlighted() const { return m_highlight; }
     quint64 nextSequence() { return ++m_lastSequence; }
     // The one copy of a font that equal fonts of captions share.
     QFont sharedFont(const QFont& font);
@@ -141,6 +147,7 @@ private:
     QPoint scrollOffset() const;
     void updateScrollRanges();
     void paintBackground(QPainter& painter, const QRect& exposedBoard);
+    QRect highlightFrame() const;
 
     QImage m_background;
     QPixmap m_stretchedBackground; // the picture at the board's size
@@ -158,6 +165,9 @@ private:
     QMultiHash<QString, BoardElement*> m_byName; // lower-case name
     QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
     QHash<QString, QFont> m_fonts;
+
+    QRect m_highlight;
+    QTimer* m_highlightTimer = nullptr;
 
     QPointer<BoardElement> m_pressedElement;
     quint64 m_lastPressTime = 0;

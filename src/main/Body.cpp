@@ -4,6 +4,7 @@
 #include "board/BoardRecords.h"
 #include "board/ObjectLabel.h"
 #include "board/ObjectShape.h"
+#include "find/FindIndexer.h"
 #include "notes/Obiect.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
@@ -38,6 +39,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     setCentralWidget(m_board);
     m_board->enableZoomAndPan();
     buildMenus();
+    buildFind();
 
     const QString icon = m_platform.programFolder + QStringLiteral("tarnik.ico");
     if (QFileInfo::exists(icon))
@@ -138,7 +140,10 @@ void TForm1::buildMenus()
     Folder1 = item(PopupMenu1, "Folder1", QStringLiteral("Folder"), &TForm1::Folder1Click);
     Delete1 = item(PopupMenu1, "Delete1", QStringLiteral("Remove "), &TForm1::Delete1Click);
 
-    // Export and print, after the items FILE has always had.
+    // Items added to the menus above come after the ones they always had:
+    // find, then export and print.
+    Find1 = item(FILE1, "Find1", QStringLiteral("Find..."), &TForm1::Find1Click);
+    Find1->setShortcut(QKeySequence::Find);
     FILE1->addSeparator();
     ExportBoard1 = item(FILE1, "ExportBoard1", QStringLiteral("Export board..."), &TForm1::ExportBoard1Click);
     PrintBoard1 = item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
@@ -432,6 +437,8 @@ void TForm1::Delete1Click()
         return;
     if (!m_platform.dialogs.confirm(QStringLiteral("Do You realy want do delate object?")))
         return;
+    if (CurrentLabel)
+        m_findIndexer->remove(CurrentLabel->caption());
     delete CurrentShape.data();
     delete CurrentLabel.data();
     CurrentShape = nullptr;

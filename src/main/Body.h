@@ -9,8 +9,11 @@
 #include <QPointer>
 #include <optional>
 
+class FindIndexer;
+class FindWindow;
 class QAction;
 class TForm5;
+struct FindHit;
 class TShapeEdit;
 class TShapeNameF;
 class TfAlarmSettings;
@@ -69,6 +72,7 @@ public:
     QMenu* ABOUT1;
     QAction* Vexorinhelp1;
     QAction* About2;
+    QAction* Find1;
     QMenu* PopupMenu2;
     QAction* New2;
     QMenu* PopupMenu1;
@@ -126,6 +130,7 @@ public:
     void able1Click();
     void Folder1Click();
     void Delete1Click();
+    void Find1Click();
     // Export and print (Export.cpp).
     void ExportBoard1Click();
     void PrintBoard1Click();
@@ -142,6 +147,16 @@ public:
     bool FormClose();
 
     void OpenNoteWindow();
+
+    // Find: the window, and what choosing a hit does. Each is false, doing
+    // nothing, when the hit's object is no longer on the board.
+    FindWindow* findWindow() const { return m_findWindow; }
+    const FindIndexer& findIndexer() const { return *m_findIndexer; }
+    bool ShowFoundObject(const FindHit& hit);
+    bool OpenFoundNote(const FindHit& hit);
+    bool OpenFoundTable(const FindHit& hit);
+    // How long a found object stands out on the board.
+    static constexpr int FoundHighlightMilliseconds = 2000;
     // Creates an empty file unless one exists; false after showing an error box.
     bool CreateEmptyFile(const QString& path);
     void OpenFolderInShell(const QString& path);
@@ -183,6 +198,8 @@ private:
     void RestartAlarmTimer();
     bool SaveAlarms();
     void LoadAlarms();
+    void buildFind();
+    void IndexProjectObjects();
 
     Platform& m_platform;
     Board* m_board;
@@ -194,4 +211,6 @@ private:
     std::optional<QByteArray> m_labelsFromDamagedFile;
     // The window manager's frame the window was last fitted to.
     QMargins m_fittedFrame;
+    FindIndexer* m_findIndexer = nullptr;
+    FindWindow* m_findWindow = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "board/Board.h"
 #include "board/LabelOffset.h"
+#include "find/FindIndexer.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -129,4 +130,5 @@ void TForm1::New2Click()
     CurrentShape->setBrushColor(ColorRef::Green);
 
     CopyDefaultTable(projectFolder(), name);
+    m_findIndexer->refresh(projectFolder(), name);
 }

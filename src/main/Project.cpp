@@ -46,13 +46,15 @@ bool TForm1::LoadProject()
     m_board->clear();
     CurrentShape = nullptr;
     CurrentLabel = nullptr;
-    if (!ReadFormSettings())
-        return false;
-    // Each board file loads on its own: a damaged one costs nothing of the
-    // other, and the project goes on loading (its alarms) after the message.
-    LoadShapes();
-    LoadLabels();
-    return true;
+    const bool settingsRead = ReadFormSettings();
+    if (settingsRead) {
+        // Each board file loads on its own: a damaged one costs nothing of the
+        // other, and the project goes on loading (its alarms) after the message.
+        LoadShapes();
+        LoadLabels();
+    }
+    IndexProjectObjects();
+    return settingsRead;
 }
 
 bool TForm1::WriteLastProjectPath()

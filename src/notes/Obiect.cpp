@@ -11,6 +11,7 @@
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/RichText.h"
+#include "platform/SaveNotice.h"
 #include "platform/Shell.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -532,6 +533,8 @@ bool TForm2::WriteNote(const QString& path, QString* error) const
     if (!ok)
         *error = fileError(QStringLiteral("Cannot create file "), path,
                            file.error() != QFileDevice::NoError ? file.errorString() : reason);
+    else
+        SaveNotice::announce(path);
     return ok;
 }
 

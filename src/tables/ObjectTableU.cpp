@@ -8,6 +8,7 @@
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
+#include "platform/SaveNotice.h"
 #include "platform/WindowPlacement.h"
 #include "tables/StringGrid.h"
 #include "tables/TableFile.h"
@@ -215,7 +216,10 @@ bool TObjectTable::LoadTable()
 
 bool TObjectTable::SaveTable(const QString& file, QString* error)
 {
-    return TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error);
+    if (!TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error))
+        return false;
+    SaveNotice::announce(file);
+    return true;
 }
 
 void TObjectTable::FitToContent()

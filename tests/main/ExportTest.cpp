@@ -139,7 +139,8 @@ TEST_F(ExportTest, FileMenuKeepsItsItemsAndEndsWithExportAndPrint)
     for (QAction* action : form().FILE1->actions())
         if (!action->isSeparator())
             captions.append(action->text());
-    EXPECT_EQ(captions, (QStringList{"New", "Open", "Export board...", "Print board...", "Export list..."}));
+    EXPECT_EQ(captions, (QStringList{"New", "Open", "Find...", "Export board...", "Print board...",
+                                     "Export list..."}));
 }
 
 TEST_F(ExportTest, PngAtFullScaleIsTheBoardsOwnPixelsWhateverTheView)

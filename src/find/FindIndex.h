@@ -1,0 +1,76 @@
+#pragma once
+
+#include "find/FoldedText.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Where a hit was found.
+enum class FoundIn { Name, Note, Table, Alarm };
+
+// The words the find window shows for a place: "name", "note", "table", "alarm".
+QString foundInText(FoundIn where);
+
+// What the index holds of one object: its name and the text of its note and
+// table, each folded for finding.
+struct ObjectText {
+    QString name;
+    FoldedText foldedName;
+    QString note; // the note's plain text: a position in it is a caret position
+    FoldedText foldedNote;
+    // Every cell text, column by column, each followed by a separator that no
+    // query holds, so that no match runs from one cell into the next.
+    QString cells;
+    FoldedText foldedCells;
+    int rows = 0;
+
+    static ObjectText forName(const QString& name);
+    void setNote(const QString& plainText);
+    void setTable(const QList<QStringList>& columns, int rowCount);
+};
+
+struct FindHit {
+    QString object;
+    FoundIn where = FoundIn::Name;
+    // A short piece of the text around the match, on one line, and the match in it.
+    QString excerpt;
+    qsizetype markStart = 0;
+    qsizetype markLength = 0;
+    // In a note: where the match starts and how long it is, in the note's text.
+    qsizetype position = 0;
+    qsizetype length = 0;
+    // In a table: the cell.
+    int column = -1;
+    int row = -1;
+};
+
+// The texts of the open project's objects, searched as the user types: names
+// first, then notes, tables and alarm names, each in object order. Used from
+// one thread only; the worker that reads the files hands its results over.
+class FindIndex {
+public:
+    // Makes a record of each name, holding the name only; replaces what was held.
+    void reset(const QStringList& names);
+    // Replaces the record of text.name, when that object is in the index.
+    // False (and nothing changes) when it is not: it was removed meanwhile.
+    bool update(ObjectText text);
+    void add(const QString& name);
+    void remove(const QString& name);
+    bool contains(const QString& name) const { return m_slots.contains(name); }
+    qsizetype size() const { return m_slots.size(); }
+    // The names of the objects held, in the order they came.
+    QStringList names() const;
+
+    // The first maxHits hits of query, and in *more whether there are others.
+    // Alarm names are searched as given, with the object each belongs to.
+    QList<FindHit> find(const QString& query, const QStringList& alarmNames, int maxHits,
+                        bool* more = nullptr) const;
+
+private:
+    std::vector<ObjectText> m_objects; // in the order objects came; removed ones have no name
+    QHash<QString, qsizetype> m_slots;
+    qsizetype m_removed = 0;
+};

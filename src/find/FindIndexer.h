@@ -1,0 +1,68 @@
+#pragma once
+
+#include "find/FindIndex.h"
+
+#include <QObject>
+#include <QStringList>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+class QThread;
+
+// Reads the note and table files of a project's objects in a worker thread
+// and hands each object's texts to the index in the thread that owns this
+// object, in batches. The owner never waits for the worker: results that are
+// ready are in the index at once, and progress() says how far the reading is.
+class FindIndexer : public QObject {
+    Q_OBJECT
+public:
+    explicit FindIndexer(QObject* parent = nullptr);
+    ~FindIndexer() override;
+
+    const FindIndex& index() const { return m_index; }
+
+    // Starts over for the project in folder with these objects; their names
+    // are found at once, their notes and tables once read.
+    void indexProject(const QString& folder, const QStringList& names);
+    // Reads the note and table of the object in folder again; adds the object
+    // when it is new.
+    void refresh(const QString& folder, const QString& name);
+    void remove(const QString& name);
+    // A file the program has written: the note or table of an object of the
+    // project in folder refreshes it.
+    void fileSaved(const QString& folder, const QString& path);
+
+    // How many objects of the present project were read, of how many queued.
+    qsizetype done() const { return m_done; }
+    qsizetype queued() const { return m_queued; }
+    bool isReading() const { return m_done < m_queued; }
+
+    // The texts of one object as read from its files in folder.
+    static ObjectText read(const QString& folder, const QString& name);
+
+signals:
+    // The index changed: new results may be found.
+    void indexChanged();
+
+private:
+    struct Job {
+        quint64 generation = 0;
+        QString folder;
+        QString name;
+    };
+    void work();
+    void enqueue(const QString& name);
+    void receive(quint64 generation, QList<ObjectText> texts);
+
+    FindIndex m_index;
+    quint64 m_generation = 0;
+    qsizetype m_done = 0;
+    qsizetype m_queued = 0;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Job> m_jobs;
+    bool m_stopping = false;
+    QThread* m_thread;
+};

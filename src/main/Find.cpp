@@ -1,0 +1,101 @@
+// Find: the main window's side of the find window, from opening it to showing
+// a hit's object, note or table.
+#include "main/Body.h"
+
+#include "alarms/fAlarmSettingsUnit.h"
+#include "board/Board.h"
+#include "find/BringIntoView.h"
+#include "find/FindIndexer.h"
+#include "find/FindWindow.h"
+#include "notes/Obiect.h"
+#include "platform/SaveNotice.h"
+#include "tables/ObjectTableU.h"
+#include "tables/StringGrid.h"
+
+#include <QTextEdit>
+
+void TForm1::buildFind()
+{
+    m_findIndexer = new FindIndexer(this);
+    m_findWindow = new FindWindow(*m_findIndexer, this);
+    m_findWindow->setAlarmNames([this] {
+        QStringList names;
+        if (m_windows.alarmSettings) {
+            for (const AlarmRow& row : m_windows.alarmSettings->rows())
+                names.append(row.name);
+        }
+        return names;
+    });
+    connect(&SaveNotice::instance(), &SaveNotice::saved, m_findIndexer,
+            [this](const QString& path) { m_findIndexer->fileSaved(projectFolder(), path); });
+    connect(m_findWindow, &FindWindow::hitChosen, this, &TForm1::ShowFoundObject);
+    connect(m_findWindow, &FindWindow::noteRequested, this, &TForm1::OpenFoundNote);
+    connect(m_findWindow, &FindWindow::tableRequested, this, &TForm1::OpenFoundTable);
+}
+
+void TForm1::IndexProjectObjects()
+{
+    QStringList names;
+    for (const ObjectLabel* label : m_board->labels()) {
+        // A caption still "?" belongs to an object being named.
+        if (!label->caption().isEmpty() && label->caption() != QLatin1String("?"))
+            names.append(label->caption());
+    }
+    m_findIndexer->indexProject(isProjectOpen() ? projectFolder() : QString(), names);
+}
+
+void TForm1::Find1Click()
+{
+    m_findWindow->open();
+}
+
+bool TForm1::ShowFoundObject(const FindHit& hit)
+{
+    ObjectLabel* label = m_board->labelWithCaption(hit.object);
+    if (!label)
+        return false;
+    CurrentLabel = label;
+    CurrentShape = m_board->shapeOf(label);
+    const QRect area = CurrentShape ? CurrentShape->geometry().united(label->geometry())
+                                    : label->geometry();
+    bringIntoView(*m_board, area);
+    m_board->highlight(area, FoundHighlightMilliseconds);
+    return true;
+}
+
+bool TForm1::OpenFoundNote(const FindHit& hit)
+{
+    if (!ShowFoundObject(hit))
+        return false;
+    OpenNoteWindow();
+    TForm2* note = NoteWindow();
+    if (!note || note->windowTitle() != hit.object)
+        return false;
+    if (hit.where == FoundIn::Note) {
+        QTextCursor cursor = note->RichEdit1->textCursor();
+        const int end = note->RichEdit1->document()->characterCount() - 1;
+        cursor.setPosition(int(std::min<qsizetype>(hit.position, end)));
+        cursor.setPosition(int(std::min<qsizetype>(hit.position + hit.length, end)),
+                           QTextCursor::KeepAnchor);
+        note->RichEdit1->setTextCursor(cursor);
+        note->RichEdit1->ensureCursorVisible();
+    }
+    return true;
+}
+
+bool TForm1::OpenFoundTable(const FindHit& hit)
+{
+    if (!ShowFoundObject(hit))
+        return false;
+    able1Click();
+    TObjectTable* table = TObjectTable::find(ObjectTableFile(projectFolder(), hit.object));
+    if (!table)
+        return false;
+    if (hit.where == FoundIn::Table && hit.column < table->StringGrid1->colCount() &&
+        hit.row < table->StringGrid1->rowCount()) {
+        StringGrid* grid = table->StringGrid1;
+        grid->setCurrentIndex(grid->model()->index(hit.row, hit.column));
+        grid->openEditor();
+    }
+    return true;
+}

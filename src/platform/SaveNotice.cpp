@@ -1,0 +1,7 @@
+#include "platform/SaveNotice.h"
+
+SaveNotice& SaveNotice::instance()
+{
+    static SaveNotice notice;
+    return notice;
+}

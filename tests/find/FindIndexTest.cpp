@@ -1,0 +1,180 @@
+#include "find/FindIndex.h"
+#include "find/FindIndexer.h"
+#include "support/Files.h"
+#include "tables/ObjectTableU.h"
+#include "tables/TableFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString marked(const FindHit& hit)
+{
+    return hit.excerpt.mid(hit.markStart, hit.markLength);
+}
+
+QList<FindHit> findIn(const FindIndex& index, const QString& query, const QStringList& alarms = {})
+{
+    return index.find(query, alarms, 100);
+}
+
+} // namespace
+
+TEST(FindIndexTest, MatchesIgnoreCaseAndAccentsAndMarkTheOriginalLetters)
+{
+    FindIndex index;
+    // "Zoë" spelt with a combining diaeresis; "Ǆ" decomposes to two letters.
+    index.reset({QStringLiteral("Café Müller"), QStringLiteral("Zoe\u0308 Ström"),
+                 QStringLiteral("ПРИВЕТ мир"), QStringLiteral("Pump 7")});
+
+    for (const char* query : {"cafe", "CAFÉ", "CaFe\xcc\x81", "mull"}) {
+        const QList<FindHit> hits = findIn(index, QString::fromUtf8(query));
+        ASSERT_EQ(hits.size(), 1) << query;
+        EXPECT_EQ(hits[0].object, QStringLiteral("Café Müller"));
+        EXPECT_EQ(hits[0].where, FoundIn::Name);
+    }
+    EXPECT_EQ(marked(findIn(index, QStringLiteral("MULLER"))[0]), QStringLiteral("Müller"));
+    // The mark takes in the combining mark the query did not need.
+    EXPECT_EQ(marked(findIn(index, QStringLiteral("zoe"))[0]), QStringLiteral("Zoe\u0308"));
+    EXPECT_EQ(marked(findIn(index, QStringLiteral("e st"))[0]), QStringLiteral("e\u0308 St"));
+    EXPECT_EQ(marked(findIn(index, QStringLiteral("привет"))[0]), QStringLiteral("ПРИВЕТ"));
+    EXPECT_TRUE(findIn(index, QStringLiteral("pump 8")).isEmpty());
+    EXPECT_TRUE(findIn(index, QString()).isEmpty());
+}
+
+TEST(FindIndexTest, HitsComeByPlaceAndStopAtTheLimit)
+{
+    FindIndex index;
+    index.reset({QStringLiteral("Valve"), QStringLiteral("Tank")});
+    ObjectText tank = ObjectText::forName(QStringLiteral("Tank"));
+    tank.setNote(QStringLiteral("the valve leaks\nvalve replaced"));
+    tank.setTable({{QStringLiteral("Part"), QStringLiteral("Valve")}}, 2);
+    ASSERT_TRUE(index.update(tank));
+
+    const QList<FindHit> hits = findIn(index, QStringLiteral("valve"), {QStringLiteral("Valve check")});
+    ASSERT_EQ(hits.size(), 5);
+    EXPECT_EQ(hits[0].where, FoundIn::Name);
+    EXPECT_EQ(hits[1].where, FoundIn::Note);
+    EXPECT_EQ(hits[1].position, 4);
+    EXPECT_EQ(hits[2].where, FoundIn::Note);
+    EXPECT_EQ(hits[2].position, 16);
+    // A line break in the note shows as a blank in the excerpt.
+    EXPECT_EQ(hits[2].excerpt, QStringLiteral("the valve leaks valve replaced"));
+    EXPECT_EQ(hits[3].where, FoundIn::Table);
+    EXPECT_EQ(hits[4].where, FoundIn::Alarm);
+    EXPECT_EQ(hits[4].object, QStringLiteral("Valve check"));
+
+    bool more = false;
+    EXPECT_EQ(index.find(QStringLiteral("valve"), {}, 2, &more).size(), 2);
+    EXPECT_TRUE(more);
+    index.find(QStringLiteral("valve"), {}, 4, &more);
+    EXPECT_FALSE(more);
+}
+
+TEST(FindIndexTest, ATableHitNamesItsCellAndNoMatchRunsAcrossCells)
+{
+    FindIndex index;
+    index.reset({QStringLiteral("Pump")});
+    ObjectText pump = ObjectText::forName(QStringLiteral("Pump"));
+    // Column by column: columns[c][r].
+    pump.setTable({{QStringLiteral("Seal"), QStringLiteral("ab")},
+                   {QStringLiteral("cd"), QStringLiteral("Ölfilter 5 µm")}},
+                  2);
+    index.update(pump);
+
+    const QList<FindHit> hits = findIn(index, QStringLiteral("olfilter"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].column, 1);
+    EXPECT_EQ(hits[0].row, 1);
+    EXPECT_EQ(hits[0].excerpt, QStringLiteral("Ölfilter 5 µm"));
+    EXPECT_EQ(marked(hits[0]), QStringLiteral("Ölfilter"));
+    EXPECT_EQ(findIn(index, QStringLiteral("cd"))[0].column, 1);
+    EXPECT_EQ(findIn(index, QStringLiteral("cd"))[0].row, 0);
+    EXPECT_TRUE(findIn(index, QStringLiteral("abcd")).isEmpty());
+    EXPECT_TRUE(findIn(index, QStringLiteral("sealab")).isEmpty());
+}
+
+TEST(FindIndexTest, ARemovedObjectIsGoneAndItsLateTextIsNotTakenBack)
+{
+    FindIndex index;
+    index.reset({QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3")});
+    index.remove(QStringLiteral("A2"));
+    EXPECT_FALSE(index.update(ObjectText::forName(QStringLiteral("A2"))));
+    index.remove(QStringLiteral("A1")); // compacts: half are removed
+    index.add(QStringLiteral("A4"));
+    EXPECT_EQ(index.names(), QStringList({QStringLiteral("A3"), QStringLiteral("A4")}));
+    QStringList found;
+    for (const FindHit& hit : findIn(index, QStringLiteral("a")))
+        found.append(hit.object);
+    EXPECT_EQ(found, index.names());
+}
+
+// The texts of an object as read from its files.
+class FindReadTest : public ::testing::Test {
+protected:
+    QString folder() const { return QDir::toNativeSeparators(projectDir.path()); }
+
+    void writeNote(const QString& name, const QByteArray& bytes)
+    {
+        ASSERT_TRUE(QDir(projectDir.path()).mkpath(name));
+        writeAll(projectDir.filePath(name + QLatin1Char('/') + name + QStringLiteral(".rtf")), bytes);
+    }
+
+    QTemporaryDir projectDir;
+};
+
+TEST_F(FindReadTest, NotesInEveryStyleAreFoundWhereTheirTextIs)
+{
+    const struct {
+        const char* fixture;
+        const char* query;
+        const char* text;
+    } cases[] = {
+        {"richedit.rtf", "cafe costs", "café costs"},
+        {"richedit.rtf", "BOLD", "bold"},
+        {"word.rtf", "inside after", "inside after"},
+        {"libreoffice.rtf", "grusse", "Grüße"},
+        {"wordpad-cyrillic.rtf", "мир", "мир"},
+        {"plain-utf8.txt", "koln", "Köln"},
+    };
+    for (const auto& c : cases) {
+        writeNote(QStringLiteral("Pump"), readAll(QStringLiteral(VEXORIN_FIXTURES "/rtf/") +
+                                                  QLatin1String(c.fixture)));
+        FindIndex index;
+        index.reset({QStringLiteral("Pump")});
+        const ObjectText text = FindIndexer::read(folder(), QStringLiteral("Pump"));
+        index.update(text);
+        const QList<FindHit> hits = findIn(index, QString::fromUtf8(c.query));
+        ASSERT_EQ(hits.size(), 1) << c.fixture << " " << c.query;
+        EXPECT_EQ(hits[0].where, FoundIn::Note);
+        // The position is where the caret goes in the note's text.
+        EXPECT_EQ(text.note.mid(hits[0].position, hits[0].length), QString::fromUtf8(c.text))
+            << c.fixture;
+    }
+}
+
+TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
+{
+    writeNote(QStringLiteral("Tank"), QByteArray());
+    QString error;
+    TableFile::Columns columns = TableFile::emptyColumns(3, 2);
+    columns[2][1] = QStringLiteral("Überdruck");
+    ASSERT_TRUE(TableFile::save(ObjectTableFile(folder(), QStringLiteral("Tank")), columns, 2, &error));
+
+    FindIndex index;
+    index.reset({QStringLiteral("Tank"), QStringLiteral("Missing")});
+    index.update(FindIndexer::read(folder(), QStringLiteral("Tank")));
+    index.update(FindIndexer::read(folder(), QStringLiteral("Missing")));
+    const QList<FindHit> hits = findIn(index, QStringLiteral("uberdruck"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].column, 2);
+    EXPECT_EQ(hits[0].row, 1);
+
+    // A table cut short: the cells before the cut are found.
+    writeAll(ObjectTableFile(folder(), QStringLiteral("Tank")), "2\r\n2\r\nalpha\r\nbeta\r\n");
+    index.update(FindIndexer::read(folder(), QStringLiteral("Tank")));
+    EXPECT_EQ(findIn(index, QStringLiteral("beta")).size(), 1);
+    EXPECT_TRUE(findIn(index, QStringLiteral("uberdruck")).isEmpty());
+}
