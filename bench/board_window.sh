@@ -9,6 +9,7 @@
 #
 #     bench/board_window.sh BUILD_FOLDER [RUNS]
 set -euo pipefail
+command -v python3 >/dev/null || { echo "The board benchmark makes its projects with python3: apt-get install python3" >&2; exit 1; }
 build=$(cd "$1" && pwd)
 runs=${2:-5}
 here=$(cd "$(dirname "$0")" && pwd)
