@@ -260,9 +260,9 @@ void Board::paintBackground(QPainter& painter, const QRect& exposedBoard)
     if (m_stretchedBackground.size() != m_boardSize)
         m_stretchedBackground = QPixmap::fromImage(m_background.scaled(
             m_boardSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    const QRect part = exposedBoard & QRect(QPoint(0, 0), m_boardSize);
-    if (!part.isEmpty())
-        painter.drawPixmap(part, m_stretchedBackground, part);
+    const QRect covered = exposedBoard & QRect(QPoint(0, 0), m_boardSize);
+    if (!covered.isEmpty())
+        painter.drawPixmap(covered, m_stretchedBackground, covered);
 }
 
 void Board::paintEvent(QPaintEvent* event)

@@ -79,7 +79,7 @@ public:
     // The topmost visible element at a point of the screen, or none.
     BoardElement* elementAt(const QPoint& global) const;
 
-    // Draws the part of the board within boardRect: the background picture
+    // Draws what lies of the board within boardRect: the background picture
     // and every visible element, with a painter that maps board pixels.
     void paintBoard(QPainter& painter, const QRect& boardRect);
     // The board's size in board pixels: the client area.
@@ -90,7 +90,7 @@ public:
     void makePreview();
 
     // Zoom and pan: Ctrl + wheel zooms around the pointer, Ctrl+0 returns to
-    // the default view, the middle button drags the board on its empty part.
+    // the default view, the middle button drags the board where it is empty.
     void enableZoomAndPan();
     qreal zoom() const { return m_zoom; }
     // Zooms to factor (kept within 25 % and 800 %) keeping the board point
@@ -109,7 +109,7 @@ public:
     void updateArea(const QRect& boardRect);
     // Draws a frame around boardRect on the screen for a time, to make an
     // element stand out; nothing of the elements changes, and the frame is
-    // not part of paintBoard. A new one replaces the one shown.
+    // not drawn by paintBoard. A new one replaces the one shown.
     void highlight(const QRect& boardRect, int milliseconds);
     QRect highlighted() const { return m_highlight; }
     quint64 nextSequence() { return ++m_lastSequence; }

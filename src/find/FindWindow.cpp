@@ -56,11 +56,11 @@ public:
         painter->setClipRect(text);
         painter->setPen(ink);
         int x = text.left();
-        const auto draw = [&](const QString& part, const QFont& font) {
+        const auto draw = [&](const QString& piece, const QFont& font) {
             painter->setFont(font);
-            const int width = QFontMetrics(font).horizontalAdvance(part);
+            const int width = QFontMetrics(font).horizontalAdvance(piece);
             painter->drawText(QRect(x, text.top(), width, text.height()),
-                              Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, part);
+                              Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, piece);
             x += width;
         };
         draw(before, item.font);

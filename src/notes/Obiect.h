@@ -66,7 +66,7 @@ public:
     QColor dialogColor() const { return m_dialogColor; }
 
     // Shows the window for the object name with the shape's fill colour and
-    // makes it the active window (the opener's part of OpenNoteWindow).
+    // makes it the active window (what OpenNoteWindow leaves to the window).
     void ShowFor(const QString& objectName, quint32 fillColor);
 
     // Handlers.

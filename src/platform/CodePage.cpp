@@ -221,14 +221,14 @@ int forLocale(QStringView localeName)
     }
     if (const qsizetype dot = name.indexOf(u'.'); dot >= 0)
         name = name.first(dot);
-    QStringList parts;
-    for (const QStringView part : name.split(u'_'))
-        for (const QStringView piece : part.split(u'-'))
-            parts.append(piece.toString().toLower());
-    const QString language = parts.value(0);
-    const auto hasPart = [&](const char* part) { return parts.contains(QLatin1StringView(part)); };
-    const bool latin = modifier.compare(u"latin", Qt::CaseInsensitive) == 0 || hasPart("latn");
-    const bool cyrillic = modifier.compare(u"cyrillic", Qt::CaseInsensitive) == 0 || hasPart("cyrl");
+    QStringList subtags;
+    for (const QStringView field : name.split(u'_'))
+        for (const QStringView subtag : field.split(u'-'))
+            subtags.append(subtag.toString().toLower());
+    const QString language = subtags.value(0);
+    const auto hasSubtag = [&](const char* tag) { return subtags.contains(QLatin1StringView(tag)); };
+    const bool latin = modifier.compare(u"latin", Qt::CaseInsensitive) == 0 || hasSubtag("latn");
+    const bool cyrillic = modifier.compare(u"cyrillic", Qt::CaseInsensitive) == 0 || hasSubtag("cyrl");
 
     static const std::map<QString, int> byLanguage = {
         {"pl", 1250}, {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"hr", 1250}, {"sl", 1250},
@@ -244,7 +244,7 @@ int forLocale(QStringView localeName)
         return 1250;
     if (language == u"az" && cyrillic)
         return 1251;
-    if (language == u"zh" && (hasPart("tw") || hasPart("hk") || hasPart("mo") || hasPart("hant")))
+    if (language == u"zh" && (hasSubtag("tw") || hasSubtag("hk") || hasSubtag("mo") || hasSubtag("hant")))
         return 950;
     const auto it = byLanguage.find(language);
     return it == byLanguage.end() ? 1252 : it->second;

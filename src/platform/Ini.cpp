@@ -250,7 +250,7 @@ bool Document::writeString(const QString& section, const QString& key, const QSt
 
     const qsizetype existing = findKey(header, keyName);
     if (existing >= 0) {
-        // The name part, up to and including '=', stays exactly as stored.
+        // The name, up to and including '=', stays exactly as stored.
         Line& line = m_lines[existing];
         line = makeLine(line.text.first(line.equals + 1) + text, Ending::CrLf);
         return true;

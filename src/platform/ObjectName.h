@@ -4,7 +4,7 @@
 
 class Dialogs;
 
-// An object name is a folder name in the project folder and part of the names
+// An object name is a folder name in the project folder and the start of the names
 // of the files in it. The same rules hold for a typed name and for a name read
 // from a file, so that nothing outside the project is reached through a name.
 namespace ObjectName {

@@ -172,7 +172,7 @@ const QHash<QByteArray, WordInfo>& wordTable()
 {
     static const QHash<QByteArray, WordInfo> table = [] {
         QHash<QByteArray, WordInfo> t;
-        // Destinations whose content is not part of the note's text.
+        // Destinations whose content does not belong to the note's text.
         for (const char* w : {"stylesheet", "info", "header", "headerl", "headerr", "headerf",
                               "rsidtbl", "themedata", "pntext", "listtext", "nesttableprops",
                               "colorschememapping", "datastore", "latentstyles", "generator",

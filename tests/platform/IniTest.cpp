@@ -48,7 +48,7 @@ TEST(IniReadTest, NamesMatchIgnoringAsciiCaseAndSurroundingBlanks)
     EXPECT_EQ(read(file, "Speedbutton Count", "Speedbutton Count"), "2");
     EXPECT_EQ(read(file, "  speedbutton count", " SPEEDBUTTON COUNT\t"), "2");
     EXPECT_EQ(read(file, "speedbutton1", " Caption"), "Done");
-    // Only ASCII letters fold; inner blanks are part of the name.
+    // Only ASCII letters fold; inner blanks belong to the name.
     EXPECT_EQ(read(file, "SpeedButton  Count", "SpeedButton Count"), "(default)");
     EXPECT_EQ(read("[\xC9t\xE9]\r\nk=v\r\n", "\xC3\xA9t\xC3\xA9", "k"), "(default)");
     EXPECT_EQ(read("[\xC9t\xE9]\r\nk=v\r\n", "\xC3\x89t\xC3\xA9", "k"), "v");

@@ -329,7 +329,7 @@ TEST(RichTextReadTest, AlternativeAndHiddenText)
     // \upr holds an ANSI group for old readers and a Unicode \ud group.
     EXPECT_EQ(readBytes("{\\rtf1 a{\\upr{b}{\\*\\ud{c\\u937?}}}d}")->toPlainText(),
               QStringLiteral("ac\u03a9d"));
-    // Hidden and deleted text is not part of the note.
+    // Hidden and deleted text does not belong to the note.
     EXPECT_EQ(readBytes("{\\rtf1 a{\\v hidden}b\\v c\\v0 d\\deleted e\\deleted0 f}")->toPlainText(),
               QStringLiteral("abdf"));
     // \* anywhere but at the start of a group does not hide the rest of it.
