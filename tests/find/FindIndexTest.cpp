@@ -50,7 +50,7 @@ TEST(FindIndexTest, HitsComeByPlaceAndStopAtTheLimit)
     index.reset({QStringLiteral("Valve"), QStringLiteral("Tank")});
     ObjectText tank = ObjectText::forName(QStringLiteral("Tank"));
     tank.setNote(QStringLiteral("the valve leaks\nvalve replaced"));
-    tank.setTable({{QStringLiteral("Item"), QStringLiteral("Valve")}}, 2);
+    tank.setTable({{QStringLiteral("Spare"), QStringLiteral("Valve")}}, 2);
     ASSERT_TRUE(index.update(tank));
 
     const QList<FindHit> hits = findIn(index, QStringLiteral("valve"), {QStringLiteral("Valve check")});

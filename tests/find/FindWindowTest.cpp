@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(TableFile::save(projectFile(QStringLiteral("defaulttable.txt")),
                                     TableFile::emptyColumns(3, 3), 3, &error));
         writeObjectFiles(QStringLiteral("Pump"), "first line\r\nthe seal leaks",
-                         {{"", "Item"}, {"Kind", "Seal"}, {"Count", "2"}});
+                         {{"", "Spare"}, {"Kind", "Seal"}, {"Count", "2"}});
         writeObjectFiles(QStringLiteral("Tank"), "{\\rtf1 full of \\b w\\'e4ter\\b0\\par}", {});
         newObject(QStringLiteral("Pump"), QPoint(300, 300));
         newObject(QStringLiteral("Tank"), QPoint(600, 300));
@@ -143,7 +143,7 @@ TEST_F(FindTest, NamesAreFoundAtOnceWhileNotesAreStillBeingRead)
 
     waitForIndex();
     EXPECT_TRUE(find().FindProgress->text().isEmpty());
-    EXPECT_EQ(shown(), QStringList({QStringLiteral("Pump/name/Pump"), QStringLiteral("Pump/table/Item")}));
+    EXPECT_EQ(shown(), QStringList({QStringLiteral("Pump/name/Pump"), QStringLiteral("Pump/table/Spare")}));
 }
 
 TEST_F(FindTest, ChoosingAHitMakesItsObjectCurrentBringsItIntoViewAndFramesItForTwoSeconds)
