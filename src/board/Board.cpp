@@ -212,8 +212,10 @@ void Board::removeLabels()
 
 void Board::clear()
 {
-    removeAllOf(BoardElement::Kind::Shape);
-    removeAllOf(BoardElement::Kind::Caption);
+    BulkChange change(*this);
+    for (BoardElement* element : m_elements)
+        delete element;
+    compactElements();
     m_fonts.clear();
 }
 

@@ -188,14 +188,33 @@ const QString BoardFileFilter = QStringLiteral("Board files (*.txt)");
 
 } // namespace
 
-bool TForm1::saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
-                           const QString& encodeError, const std::optional<QByteArray>& asLoaded,
-                           const QString& lost)
+QString TForm1::boardFilePath(BoardElement::Kind kind) const
 {
-    // A file that failed to load keeps what it holds until the board differs
-    // from what could be read of it: writing the same elements again would
-    // throw away the ones after the damage.
-    if (encoded && asLoaded && bytes == *asLoaded)
+    return projectFile(kind == BoardElement::Kind::Shape ? ShapeFile : LabelFile);
+}
+
+bool TForm1::encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const
+{
+    return kind == BoardElement::Kind::Shape
+               ? BoardRecords::shapeFileBytes(*m_board, bytes, error)
+               : BoardRecords::labelFileBytes(*m_board, m_platform.desktop.dotsPerInch(), bytes, error);
+}
+
+std::optional<QByteArray>& TForm1::readFromDamagedFile(BoardElement::Kind kind)
+{
+    return kind == BoardElement::Kind::Shape ? m_shapesReadFromDamagedFile
+                                             : m_labelsReadFromDamagedFile;
+}
+
+bool TForm1::saveBoardFile(BoardElement::Kind kind)
+{
+    QByteArray bytes;
+    QString encodeError;
+    const bool encoded = encodeBoardFile(kind, &bytes, &encodeError);
+    std::optional<QByteArray>& asRead = readFromDamagedFile(kind);
+    // Writing the same elements again would throw away the damaged file's
+    // elements after the damage.
+    if (encoded && asRead && bytes == *asRead)
         return true;
     const auto writeTo = [&](const QString& file, QString* error) {
         if (encoded)
@@ -203,88 +222,67 @@ bool TForm1::saveBoardFile(const QString& name, bool encoded, const QByteArray& 
         *error = encodeError;
         return false;
     };
-    return mayLeave(saveOrAsk(m_platform.dialogs, {writeTo, projectFile(name), lost, BoardFileFilter}));
+    const QString lost = kind == BoardElement::Kind::Shape
+                             ? QStringLiteral("the changes to the objects on the board (places, "
+                                              "sizes, shapes and colours) are lost.")
+                             : QStringLiteral("the changes to the names and captions of the "
+                                              "objects are lost.");
+    if (!mayLeave(saveOrAsk(m_platform.dialogs, {writeTo, boardFilePath(kind), lost, BoardFileFilter})))
+        return false;
+    asRead.reset();
+    return true;
 }
 
 bool TForm1::SaveShapes()
 {
-    QByteArray bytes;
-    QString error;
-    const bool encoded = BoardRecords::shapeFileBytes(*m_board, &bytes, &error);
-    if (!saveBoardFile(ShapeFile, encoded, bytes, error, m_shapesFromDamagedFile,
-                       QStringLiteral("the changes to the objects on the board (places, sizes, "
-                                      "shapes and colours) are lost.")))
-        return false;
-    m_shapesFromDamagedFile.reset();
-    return true;
+    return saveBoardFile(BoardElement::Kind::Shape);
 }
 
 bool TForm1::SaveLabels()
 {
-    QByteArray bytes;
-    QString error;
-    const bool encoded =
-        BoardRecords::labelFileBytes(*m_board, m_platform.desktop.dotsPerInch(), &bytes, &error);
-    if (!saveBoardFile(LabelFile, encoded, bytes, error, m_labelsFromDamagedFile,
-                       QStringLiteral("the changes to the names and captions of the objects are lost.")))
-        return false;
-    m_labelsFromDamagedFile.reset();
-    return true;
+    return saveBoardFile(BoardElement::Kind::Caption);
 }
 
 bool TForm1::LoadShapes()
 {
     m_board->removeShapes();
-    m_shapesFromDamagedFile.reset();
-    const QString path = projectFile(ShapeFile);
+    m_shapesReadFromDamagedFile.reset();
     QString error;
     const bool loaded = BoardRecords::loadShapes(
-        *m_board, path,
-        [this](ObjectShape* shape) { CurrentShape = shape; },
-        &error);
-    if (!loaded) {
-        QByteArray asLoaded;
-        QString unused;
-        if (BoardRecords::shapeFileBytes(*m_board, &asLoaded, &unused))
-            m_shapesFromDamagedFile = asLoaded;
-        reportDamagedBoardFile(path, error);
-    }
+        *m_board, boardFilePath(BoardElement::Kind::Shape),
+        [this](ObjectShape* shape) { CurrentShape = shape; }, &error);
+    if (!loaded)
+        boardFileDamaged(BoardElement::Kind::Shape, error);
     return loaded;
 }
 
 bool TForm1::LoadLabels()
 {
     m_board->removeLabels();
-    m_labelsFromDamagedFile.reset();
-    const QString path = projectFile(LabelFile);
+    m_labelsReadFromDamagedFile.reset();
     QString error;
-    const int dotsPerInch = m_platform.desktop.dotsPerInch();
     const bool loaded = BoardRecords::loadLabels(
-        *m_board, path, dotsPerInch,
-        [this](ObjectLabel* label) { CurrentLabel = label; },
-        &error);
-    if (!loaded) {
-        QByteArray asLoaded;
-        QString unused;
-        if (BoardRecords::labelFileBytes(*m_board, dotsPerInch, &asLoaded, &unused))
-            m_labelsFromDamagedFile = asLoaded;
-        reportDamagedBoardFile(path, error);
-    }
+        *m_board, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
+        [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
+    if (!loaded)
+        boardFileDamaged(BoardElement::Kind::Caption, error);
     return loaded;
 }
 
-void TForm1::reportDamagedBoardFile(const QString& path, const QString& error)
+void TForm1::boardFileDamaged(BoardElement::Kind kind, const QString& error)
 {
-    // Once the board changes, the next save writes only what was read: a copy
-    // keeps the elements after the damage for whoever can mend the file. A
-    // file refused as larger than any board is no board file, and not copied.
-    const QFileInfo file(path);
+    QByteArray asRead;
+    QString unused;
+    if (encodeBoardFile(kind, &asRead, &unused))
+        readFromDamagedFile(kind) = asRead;
+    // A file refused as larger than any board is no board file, and not copied.
+    const QFileInfo file(boardFilePath(kind));
     if (!file.isFile() || file.size() > BoardRecords::MaximumFileSize) {
         m_platform.dialogs.error(error);
         return;
     }
     QString copyError;
-    const QString copy = keepAside(path, &copyError);
+    const QString copy = keepAside(file.filePath(), &copyError);
     m_platform.dialogs.error(error + QLatin1Char('\n') + keptAsideNote(copy, copyError));
 }
 

@@ -171,12 +171,15 @@ private:
     // Makes the outer frame the desktop less 100 each way, centred.
     void fitOuterFrame();
     void buildMenus();
-    void reportDamagedBoardFile(const QString& path, const QString& error);
-    // Writes one board file; a failed write offers the choices of a failed
-    // save, lost saying what leaving without saving loses.
-    bool saveBoardFile(const QString& name, bool encoded, const QByteArray& bytes,
-                       const QString& encodeError, const std::optional<QByteArray>& asLoaded,
-                       const QString& lost);
+    // The two board files: the shape file and the caption file.
+    QString boardFilePath(BoardElement::Kind kind) const;
+    bool encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const;
+    std::optional<QByteArray>& readFromDamagedFile(BoardElement::Kind kind);
+    // Writes one board file; a failed write offers the choices of a failed save.
+    bool saveBoardFile(BoardElement::Kind kind);
+    // After a board file failed to load: remembers what could be read of it,
+    // keeps the file aside and says so.
+    void boardFileDamaged(BoardElement::Kind kind, const QString& error);
     bool refuseWhileIdle();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;
@@ -206,9 +209,10 @@ private:
     Windows m_windows;
     bool m_terminating = false;
     // What could be read of a board file that failed to load, as it would be
-    // written again; none when the file loaded whole.
-    std::optional<QByteArray> m_shapesFromDamagedFile;
-    std::optional<QByteArray> m_labelsFromDamagedFile;
+    // written again; none when the file loaded whole. Until the board differs
+    // from it, the damaged file is not written over.
+    std::optional<QByteArray> m_shapesReadFromDamagedFile;
+    std::optional<QByteArray> m_labelsReadFromDamagedFile;
     // The window manager's frame the window was last fitted to.
     QMargins m_fittedFrame;
     FindIndexer* m_findIndexer = nullptr;
