@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <functional>
 
 namespace BoardExport {
 
@@ -59,20 +60,25 @@ bool commit(QSaveFile& file, QString* error)
     return false;
 }
 
-bool open(QSaveFile& file, QString* error)
+// Writes the board to path whole or not at all; draw writes the file's content
+// and returns false with *error when it could not.
+bool writeWhole(Board& board, const QString& path, QString* error,
+                const std::function<bool(QSaveFile&, QString*)>& draw)
 {
-    if (file.open(QIODevice::WriteOnly))
-        return true;
-    *error = cannotWrite(file.fileName(), file.errorString());
-    return false;
-}
-
-bool isEmpty(Board& board, const QString& path, QString* error)
-{
-    if (!board.boardSize().isEmpty())
+    if (board.boardSize().isEmpty()) {
+        *error = cannotWrite(path, QStringLiteral("the board has no size."));
         return false;
-    *error = cannotWrite(path, QStringLiteral("the board has no size."));
-    return true;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = cannotWrite(path, file.errorString());
+        return false;
+    }
+    if (!draw(file, error)) {
+        file.cancelWriting();
+        return false;
+    }
+    return commit(file, error);
 }
 
 int dotsPerMeter(int dotsPerInch)
@@ -113,27 +119,17 @@ void paintFitted(Board& board, QPainter& painter, const QRectF& area)
 
 bool writePng(Board& board, const QString& path, qreal scale, QString* error)
 {
-    if (isEmpty(board, path, error))
+    return writeWhole(board, path, error, [&](QSaveFile& file, QString* why) {
+        if (picture(board, scale).save(&file, "PNG"))
+            return true;
+        *why = cannotWrite(path, QStringLiteral("the picture is too large."));
         return false;
-    QSaveFile file(path);
-    if (!open(file, error))
-        return false;
-    if (!picture(board, scale).save(&file, "PNG")) {
-        file.cancelWriting();
-        *error = cannotWrite(path, QStringLiteral("the picture is too large."));
-        return false;
-    }
-    return commit(file, error);
+    });
 }
 
 bool writePdf(Board& board, const QString& path, QString* error)
 {
-    if (isEmpty(board, path, error))
-        return false;
-    QSaveFile file(path);
-    if (!open(file, error))
-        return false;
-    {
+    return writeWhole(board, path, error, [&](QSaveFile& file, QString*) {
         QPdfWriter writer(&file);
         // At the board's resolution captions keep their size beside the shapes.
         writer.setResolution(board.logicalDpiY());
@@ -144,18 +140,13 @@ bool writePdf(Board& board, const QString& path, QString* error)
                                          QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
         QPainter painter(&writer);
         paintFitted(board, painter, QRectF(QPointF(0, 0), QSizeF(writer.width(), writer.height())));
-    }
-    return commit(file, error);
+        return true;
+    });
 }
 
 bool writeSvg(Board& board, const QString& path, QString* error)
 {
-    if (isEmpty(board, path, error))
-        return false;
-    QSaveFile file(path);
-    if (!open(file, error))
-        return false;
-    {
+    return writeWhole(board, path, error, [&](QSaveFile& file, QString*) {
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
         generator.setResolution(board.logicalDpiY());
@@ -163,8 +154,8 @@ bool writeSvg(Board& board, const QString& path, QString* error)
         generator.setViewBox(QRect(QPoint(0, 0), board.boardSize()));
         QPainter painter(&generator);
         paintWhole(board, painter);
-    }
-    return commit(file, error);
+        return true;
+    });
 }
 
 bool print(Board& board, QPrinter& printer, QString* error)
