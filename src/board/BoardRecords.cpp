@@ -34,13 +34,21 @@ void add(Record& record, const char* name, const Value& value)
     record.properties.append(Property{QByteArray::fromRawData(name, qstrlen(name)), value, -1});
 }
 
-void addGeometry(Record& record, const BoardElement& element, int tag)
+// What both kinds of record begin with: class, name, tag, place, size and hint.
+Record elementRecord(const char* className, const BoardElement& element)
 {
-    add(record, "Tag", Value::fromInteger(tag));
+    Record record;
+    record.properties.reserve(16);
+    record.className = className;
+    record.name = element.objectName().toLatin1();
+    add(record, "Tag", Value::fromInteger(element.tag()));
     add(record, "Left", Value::fromInteger(element.x()));
     add(record, "Top", Value::fromInteger(element.y()));
     add(record, "Width", Value::fromInteger(element.width()));
     add(record, "Height", Value::fromInteger(element.height()));
+    if (!element.hint().isEmpty())
+        add(record, "Hint", Value::fromString(element.hint()));
+    return record;
 }
 
 // Reads typed values out of property entries, remembering the first error.
@@ -164,13 +172,7 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
 
 Record shapeRecord(const ObjectShape& shape)
 {
-    Record record;
-    record.properties.reserve(12);
-    record.className = "TShape";
-    record.name = shape.objectName().toLatin1();
-    addGeometry(record, shape, shape.tag());
-    if (!shape.hint().isEmpty())
-        add(record, "Hint", Value::fromString(shape.hint()));
+    Record record = elementRecord("TShape", shape);
     if (shape.brushColor() != 0xFFFFFF)
         add(record, "Brush.Color", stream::colorValue(shape.brushColor()));
     if (shape.brushStyle() != BrushStyle::Solid)
@@ -187,13 +189,7 @@ Record shapeRecord(const ObjectShape& shape)
 
 Record labelRecord(const ObjectLabel& label, int dotsPerInch)
 {
-    Record record;
-    record.properties.reserve(16);
-    record.className = "TLabel";
-    record.name = label.objectName().toLatin1();
-    addGeometry(record, label, label.tag());
-    if (!label.hint().isEmpty())
-        add(record, "Hint", Value::fromString(label.hint()));
+    Record record = elementRecord("TLabel", label);
     if (!label.caption().isEmpty())
         add(record, "Caption", Value::fromString(label.caption()));
     add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
