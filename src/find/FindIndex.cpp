@@ -55,23 +55,37 @@ ObjectText ObjectText::forName(const QString& name)
     return text;
 }
 
+ObjectText::Contents& ObjectText::writableContents()
+{
+    auto own = contents ? std::make_shared<Contents>(*contents) : std::make_shared<Contents>();
+    contents = own;
+    return *own;
+}
+
 void ObjectText::setNote(const QString& plainText)
 {
-    note = plainText;
-    foldedNote = FoldedText::of(plainText);
+    if (plainText.isEmpty() && !contents)
+        return;
+    Contents& own = writableContents();
+    own.note = plainText;
+    own.foldedNote = FoldedText::of(plainText);
 }
 
 void ObjectText::setTable(const QList<QStringList>& columns, int rowCount)
 {
-    cells.clear();
+    QString cells;
     for (const QStringList& column : columns) {
         for (int r = 0; r < rowCount; ++r) {
             cells += column.value(r);
             cells += CellEnd;
         }
     }
-    rows = rowCount;
-    foldedCells = FoldedText::of(cells);
+    if (cells.isEmpty() && !contents)
+        return;
+    Contents& own = writableContents();
+    own.rows = rowCount;
+    own.foldedCells = FoldedText::of(cells);
+    own.cells = cells;
 }
 
 void FindIndex::reset(const QStringList& names)
@@ -177,12 +191,14 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
             return hits;
     }
     for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && !search(text.name, FoundIn::Note, text.note, text.foldedNote))
+        if (!text.name.isEmpty() && text.contents &&
+            !search(text.name, FoundIn::Note, text.contents->note, text.contents->foldedNote))
             return hits;
     }
     for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && !search(text.name, FoundIn::Table, text.cells, text.foldedCells,
-                                           text.rows))
+        if (!text.name.isEmpty() && text.contents &&
+            !search(text.name, FoundIn::Table, text.contents->cells, text.contents->foldedCells,
+                    text.contents->rows))
             return hits;
     }
     for (const QString& name : alarmNames) {

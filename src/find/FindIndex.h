@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 // Where a hit was found.
@@ -19,17 +20,25 @@ QString foundInText(FoundIn where);
 struct ObjectText {
     QString name;
     FoldedText foldedName;
-    QString note; // the note's plain text: a position in it is a caret position
-    FoldedText foldedNote;
-    // Every cell text, column by column, each followed by a separator that no
-    // query holds, so that no match runs from one cell into the next.
-    QString cells;
-    FoldedText foldedCells;
-    int rows = 0;
+    // The note's and the table's text, held only where there is some: most
+    // objects of a large board have neither, and the index holds every object.
+    struct Contents {
+        QString note; // the note's plain text: a position in it is a caret position
+        FoldedText foldedNote;
+        // Every cell text, column by column, each followed by a separator that
+        // no query holds, so that no match runs from one cell into the next.
+        QString cells;
+        FoldedText foldedCells;
+        int rows = 0;
+    };
+    std::shared_ptr<const Contents> contents;
 
     static ObjectText forName(const QString& name);
     void setNote(const QString& plainText);
     void setTable(const QList<QStringList>& columns, int rowCount);
+
+private:
+    Contents& writableContents();
 };
 
 struct FindHit {

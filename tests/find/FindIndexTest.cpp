@@ -150,7 +150,7 @@ TEST_F(FindReadTest, NotesInEveryStyleAreFoundWhereTheirTextIs)
         ASSERT_EQ(hits.size(), 1) << c.fixture << " " << c.query;
         EXPECT_EQ(hits[0].where, FoundIn::Note);
         // The position is where the caret goes in the note's text.
-        EXPECT_EQ(text.note.mid(hits[0].position, hits[0].length), QString::fromUtf8(c.text))
+        EXPECT_EQ(text.contents->note.mid(hits[0].position, hits[0].length), QString::fromUtf8(c.text))
             << c.fixture;
     }
 }
