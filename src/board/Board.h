@@ -30,7 +30,6 @@ public:
     QList<ObjectShape*> shapes() const;
     QList<ObjectLabel*> labels() const;
     qsizetype shapeCount() const { return m_shapeCount; }
-    qsizetype labelCount() const { return m_labelCount; }
 
     // Look-ups by element name ignore letter case, as the board files do.
     ObjectShape* shapeNamed(const QString& name) const;
