@@ -1,0 +1,17 @@
+# Every message box, input box and chooser goes through platform/Dialogs, so
+# tests can answer it: no file of src/ outside platform/ names Qt's dialogs.
+file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h")
+set(offenders "")
+foreach(f ${sources})
+    if(f MATCHES "/src/platform/")
+        continue()
+    endif()
+    file(STRINGS "${f}" hits REGEX "QMessageBox|QInputDialog|QFileDialog|QColorDialog")
+    if(hits)
+        list(APPEND offenders "${f}: ${hits}")
+    endif()
+endforeach()
+if(offenders)
+    string(REPLACE ";" "\n" offenders "${offenders}")
+    message(FATAL_ERROR "Dialogs used outside platform/Dialogs:\n${offenders}")
+endif()
