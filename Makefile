@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test bench fuzz deps configure build clean
+.PHONY: run test bench fuzz deps configure build clean test-sanitize sanitize-deps sanitize-configure
 
 deps:
 	@./scripts/install-deps.sh
@@ -25,12 +25,28 @@ bench: configure
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
 	@echo "== the board in a real window"; ./bench/board_window.sh $(BUILD)
 
-# Each fuzz target runs FUZZ_SECONDS, a unit at most FUZZ_UNIT_SECONDS (not
-# part of `make test` or CI); every target runs even after one fails.
+# One clang build with ASan, UBSan and libFuzzer's instrumentation holds the
+# test programs and the fuzz targets; any sanitizer report fails the run.
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_FLAGS = -DCMAKE_CXX_COMPILER=clang++ -DVEXORIN_SANITIZE=ON -DVEXORIN_FUZZ=ON
+
+sanitize-deps:
+	@./scripts/install-deps.sh --sanitizers
+
+sanitize-configure: sanitize-deps
+	@cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_FLAGS) $(SANITIZE_FLAGS) >/dev/null
+
+test-sanitize: sanitize-configure
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target runs FUZZ_SECONDS from its seeds, a unit at most
+# FUZZ_UNIT_SECONDS; every target runs even after one fails.
 FUZZ_SECONDS ?= 60
 FUZZ_UNIT_SECONDS ?= 5
-fuzz: deps
-	@./scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_UNIT_SECONDS)
+fuzz: sanitize-configure
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target fuzzers
+	@./scripts/fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(FUZZ_UNIT_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-fuzz
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

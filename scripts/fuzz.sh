@@ -1,27 +1,16 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang's libFuzzer and runs each for a bounded time.
-# Every target runs even when an earlier one fails; the exit status says whether
-# any failed. A unit that takes longer than the timeout counts as a failure, and
-# the slowest units are reported.
-# Usage: scripts/fuzz.sh [seconds per target] [seconds per unit]
+# Runs each fuzz target of a sanitizer build (`make fuzz` builds them) for a
+# bounded time, starting from the stored files of its format. Every target runs
+# even when an earlier one fails; the exit status says whether any failed. A
+# crash, a sanitizer report (ASan, UBSan, a leak outside the system libraries),
+# a failed check of the target and a unit slower than the timeout all count as
+# failures.
+# Usage: scripts/fuzz.sh BUILD_DIR [seconds per target] [seconds per unit]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
-unit_timeout=${2:-5}
-build=build-fuzz
-
-for p in clang libclang-rt-14-dev; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing="${missing:-} $p"
-done
-if [ -n "${missing:-}" ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing ||
-    exit 1
-fi
-
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DVEXORIN_FUZZ=ON \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
-cmake --build "$build" --target fuzzers -j "$(nproc)" || exit 1
+build=${1:?usage: scripts/fuzz.sh BUILD_DIR [seconds per target] [seconds per unit]}
+seconds=${2:-60}
+unit_timeout=${3:-5}
 
 # Each target starts from the stored files of its format.
 declare -A seeds=(
@@ -34,24 +23,39 @@ declare -A seeds=(
   [fuzz_alarm_list]=tests/fixtures/alarms
   [fuzz_status_file]=tests/fixtures/notes
 )
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
+
+targets=("$build"/fuzz/fuzz_*)
+if [ ! -x "${targets[0]}" ]; then
+  echo "No fuzz targets in $build/fuzz: build them with make fuzz" >&2
+  exit 1
+fi
+
 failed=()
-for target in "$build"/fuzz/fuzz_*; do
+for target in "${targets[@]}"; do
   name=$(basename "$target")
+  seed=${seeds[$name]:-}
+  if [ -z "$seed" ] || [ ! -d "$seed" ]; then
+    echo "== $name: no seed folder; name one in scripts/fuzz.sh"
+    failed+=("$name")
+    continue
+  fi
   corpus="$build/corpus/$name"
   artifacts="$build/artifacts/$name/"
   mkdir -p "$corpus" "$artifacts"
-  seed=${seeds[$name]:-}
-  echo "== $name for ${seconds}s, at most ${unit_timeout}s a unit"
+  echo "== $name for ${seconds}s from $seed, at most ${unit_timeout}s a unit"
   log="$build/$name.log"
   "$target" -max_total_time="$seconds" -timeout="$unit_timeout" -report_slow_units=1 \
     -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts" \
-    "$corpus" ${seed:+"$seed"} >"$log" 2>&1
+    "$corpus" "$seed" >"$log" 2>&1
   status=$?
-  grep -E "^(==|SUMMARY|ERROR|Slowest unit|stat::number_of_executed_units|stat::peak_rss_mb)|ALARM: working on the last Unit|Test unit written to|artifact_prefix" \
-    "$log" | grep -v "^==[0-9]*==WARNING" | tail -8
+  grep -E "^(SUMMARY|Slowest unit|stat::number_of_executed_units|stat::peak_rss_mb)" "$log" | tail -4
   if [ "$status" -ne 0 ]; then
-    echo "   FAILED (exit $status); the whole output is in $log"
+    # The report itself, so that a run whose build folder is thrown away
+    # (CI) still shows what failed and on which input.
+    echo "   FAILED (exit $status); the report (the whole output is in $log):"
+    first=$(grep -n -m1 -E "ERROR|runtime error:|ALARM:" "$log" | cut -d: -f1)
+    if [ -n "$first" ]; then tail -n +"$first" "$log" | head -60; else tail -40 "$log"; fi |
+      sed 's/^/   | /'
     failed+=("$name")
   fi
 done

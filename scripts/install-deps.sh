@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
+# With --sanitizers also clang and its sanitizer and libFuzzer runtimes, which
+# the sanitizer build (`make test-sanitize`, `make fuzz`) needs.
 set -euo pipefail
 
 # poppler-utils: the tests read the text of exported PDF files with pdftotext.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
           xvfb poppler-utils)
+if [ "${1:-}" = --sanitizers ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

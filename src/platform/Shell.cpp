@@ -3,6 +3,9 @@
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
+#include <memory>
+
+DesktopShell::DesktopShell() : m_openers(std::make_unique<QObject>()) {}
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 
@@ -15,29 +18,40 @@ constexpr int OpenerVerdictMs = 1500;
 } // namespace
 
 // Qt hands the path to xdg-open and reports success once xdg-open started,
-// even when xdg-open then finds no program; its exit code tells.
+// even when xdg-open then finds no program; its exit code tells. xdg-open runs
+// under a shell of its own, which is what this program ends when it ends
+// first: the opener and the program it started (or became, by exec) go on.
 bool DesktopShell::open(const QString& path)
 {
-    auto* opener = new QProcess;
-    opener->setProgram(QStringLiteral("xdg-open"));
-    opener->setArguments({path});
+    auto opener = std::make_unique<QProcess>();
+    opener->setProgram(QStringLiteral("/bin/sh"));
+    opener->setArguments({QStringLiteral("-c"), QStringLiteral("xdg-open \"$1\"; exit $?"),
+                          QStringLiteral("sh"), path});
+    opener->setStandardInputFile(QProcess::nullDevice());
     opener->setStandardOutputFile(QProcess::nullDevice());
     opener->setStandardErrorFile(QProcess::nullDevice());
     opener->start();
-    if (!opener->waitForStarted()) {
-        delete opener;
+    if (!opener->waitForStarted())
         return false;
-    }
-    if (opener->waitForFinished(OpenerVerdictMs)) {
-        const bool opened = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
-        delete opener;
-        return opened;
-    }
-    QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    if (opener->waitForFinished(OpenerVerdictMs))
+        return opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+    QProcess* running = opener.release();
+    running->setParent(m_openers.get());
+    QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
     return true;
 }
 
+DesktopShell::~DesktopShell()
+{
+    for (QProcess* opener : m_openers->findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        opener->kill();
+        opener->waitForFinished();
+    }
+}
+
 #else
+
+DesktopShell::~DesktopShell() = default;
 
 bool DesktopShell::open(const QString& path)
 {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QObject>
 #include <QUrl>
+#include <memory>
 
 // Opens a document or folder with the desktop's default program, and a link
 // with the desktop's program for its kind (a web page with the browser).
@@ -15,6 +17,13 @@ public:
 
 class DesktopShell : public Shell {
 public:
+    DesktopShell();
+    // Lets go of the openers still running; the programs they started stay.
+    ~DesktopShell() override;
     bool open(const QString& path) override;
     bool openLink(const QUrl& link) override;
+
+private:
+    // Owns each opener that is still running when open() returns, until it ends.
+    std::unique_ptr<QObject> m_openers;
 };

@@ -11,7 +11,8 @@ TEST(KeepAside, KeepsOneByteExactCopyPerDistinctContent)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("Alarm.dat");
-    const QByteArray first("1-A-\r\n\x00\xff broken", 17);
+    const char damaged[] = "1-A-\r\n\x00\xff broken";
+    const QByteArray first(damaged, sizeof damaged - 1); // with the zero byte, not the terminator
     writeAll(path, first);
     QString error;
     EXPECT_EQ(keepAside(path, &error), path + ".damaged");
