@@ -48,6 +48,12 @@ public:
     void resize(const QSize& size) { resize(size.width(), size.height()); }
     void setGeometry(const QRect& geometry);
     void setGeometry(int x, int y, int width, int height) { setGeometry(QRect(x, y, width, height)); }
+    // Which of the properties the board file always carries were missing from
+    // the record the element was read from (bits of the board file's own
+    // choosing); none for an element made here.
+    quint16 missingFromFile() const { return m_missingFromFile; }
+    void setMissingFromFile(quint16 properties) { m_missingFromFile = properties; }
+
     bool isVisible() const { return m_visible; }
     bool isHidden() const { return !m_visible; }
     void setVisible(bool visible);
@@ -70,6 +76,7 @@ private:
     Board* m_board;
     Kind m_kind;
     bool m_visible = true;
+    quint16 m_missingFromFile = 0;
     int m_tag = 0;
     quint64 m_sequence;
     QRect m_geometry{0, 0, 0, 0};

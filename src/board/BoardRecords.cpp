@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 #include <array>
@@ -28,6 +29,39 @@ constexpr std::array<const char*, 8> brushStyleNames = {
     "bsSolid", "bsClear", "bsHorizontal", "bsVertical",
     "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"};
 
+// The properties a record always carries, as the program has always written
+// them. An element read from a record that lacked some keeps them out of the
+// file for as long as they hold what their absence gave it, so a file it
+// loaded is never written back larger than its elements need.
+enum AlwaysWritten : quint16 {
+    TagProperty = 1 << 0,
+    LeftProperty = 1 << 1,
+    TopProperty = 1 << 2,
+    WidthProperty = 1 << 3,
+    HeightProperty = 1 << 4,
+    ParentShowHintProperty = 1 << 5,
+    ShowHintProperty = 1 << 6,
+    FontCharsetProperty = 1 << 7,
+    FontColorProperty = 1 << 8,
+    FontHeightProperty = 1 << 9,
+    FontNameProperty = 1 << 10,
+    FontStyleProperty = 1 << 11,
+    ParentFontProperty = 1 << 12,
+    TransparentProperty = 1 << 13,
+};
+constexpr quint16 AlwaysInShapes = TagProperty | LeftProperty | TopProperty | WidthProperty |
+                                   HeightProperty | ParentShowHintProperty | ShowHintProperty;
+constexpr quint16 AlwaysInLabels = AlwaysInShapes | FontCharsetProperty | FontColorProperty |
+                                   FontHeightProperty | FontNameProperty | FontStyleProperty |
+                                   ParentFontProperty | TransparentProperty;
+
+// Whether a property the record always carries is written: unless the
+// element's record lacked it and it still holds what the absence gave.
+bool written(const BoardElement& element, quint16 property, bool asIfAbsent)
+{
+    return !(element.missingFromFile() & property) || !asIfAbsent;
+}
+
 // Property names are literals: no copy of their text per record.
 void add(Record& record, const char* name, const Value& value)
 {
@@ -35,17 +69,23 @@ void add(Record& record, const char* name, const Value& value)
 }
 
 // What both kinds of record begin with: class, name, tag, place, size and hint.
-Record elementRecord(const char* className, const BoardElement& element)
+// A size taken from the text is read from no record.
+Record elementRecord(const char* className, const BoardElement& element, bool sizeFromText)
 {
     Record record;
     record.properties.reserve(16);
     record.className = className;
     record.name = element.objectName().toLatin1();
-    add(record, "Tag", Value::fromInteger(element.tag()));
-    add(record, "Left", Value::fromInteger(element.x()));
-    add(record, "Top", Value::fromInteger(element.y()));
-    add(record, "Width", Value::fromInteger(element.width()));
-    add(record, "Height", Value::fromInteger(element.height()));
+    if (written(element, TagProperty, element.tag() == 0))
+        add(record, "Tag", Value::fromInteger(element.tag()));
+    if (written(element, LeftProperty, element.x() == 0))
+        add(record, "Left", Value::fromInteger(element.x()));
+    if (written(element, TopProperty, element.y() == 0))
+        add(record, "Top", Value::fromInteger(element.y()));
+    if (written(element, WidthProperty, sizeFromText || element.width() == 0))
+        add(record, "Width", Value::fromInteger(element.width()));
+    if (written(element, HeightProperty, sizeFromText || element.height() == 0))
+        add(record, "Height", Value::fromInteger(element.height()));
     if (!element.hint().isEmpty())
         add(record, "Hint", Value::fromString(element.hint()));
     return record;
@@ -121,9 +161,11 @@ private:
     QString* m_error;
 };
 
-// Position, size, tag, hint and visibility are common to both kinds.
+// Position, size, tag, hint and visibility are common to both kinds; each
+// property read leaves *missing.
 template <typename Element>
-bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool* handled)
+bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool* handled,
+                 quint16* missing)
 {
     *handled = true;
     int number = 0;
@@ -134,9 +176,14 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
         if (!read.integer(p, &number))
             return false;
         element.setTag(number);
+        *missing &= ~TagProperty;
     } else if (name == "Left" || name == "Top" || name == "Width" || name == "Height") {
         if (!read.integer(p, &number))
             return false;
+        *missing &= ~(name == "Left"  ? LeftProperty
+                      : name == "Top" ? TopProperty
+                      : name == "Width" ? WidthProperty
+                                        : HeightProperty);
         // Positions and sizes are kept within a range every later sum can hold.
         constexpr int limit = (1 << 24) - 1;
         number = std::clamp(number, -limit, limit);
@@ -162,6 +209,7 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
         // Hints are always shown per element; the stored flags carry nothing else.
         if (!read.boolean(p, &flag))
             return false;
+        *missing &= ~(name == "ShowHint" ? ShowHintProperty : ParentShowHintProperty);
     } else {
         *handled = false;
     }
@@ -172,16 +220,18 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
 
 Record shapeRecord(const ObjectShape& shape)
 {
-    Record record = elementRecord("TShape", shape);
+    Record record = elementRecord("TShape", shape, false);
     if (shape.brushColor() != 0xFFFFFF)
         add(record, "Brush.Color", stream::colorValue(shape.brushColor()));
     if (shape.brushStyle() != BrushStyle::Solid)
         add(record, "Brush.Style",
             Value::fromIdentifier(brushStyleNames[std::size_t(shape.brushStyle())]));
-    add(record, "ParentShowHint", Value::fromBoolean(false));
+    if (written(shape, ParentShowHintProperty, true))
+        add(record, "ParentShowHint", Value::fromBoolean(false));
     if (shape.shapeKind() != ShapeKind::Rectangle)
         add(record, "Shape", Value::fromIdentifier(shapeKindNames[std::size_t(shape.shapeKind())]));
-    add(record, "ShowHint", Value::fromBoolean(true));
+    if (written(shape, ShowHintProperty, true))
+        add(record, "ShowHint", Value::fromBoolean(true));
     if (shape.isHidden())
         add(record, "Visible", Value::fromBoolean(false));
     return record;
@@ -189,28 +239,43 @@ Record shapeRecord(const ObjectShape& shape)
 
 Record labelRecord(const ObjectLabel& label, int dotsPerInch)
 {
-    Record record = elementRecord("TLabel", label);
+    Record record = elementRecord("TLabel", label, true);
     if (!label.caption().isEmpty())
         add(record, "Caption", Value::fromString(label.caption()));
-    add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
-    add(record, "Font.Color", stream::colorValue(label.fontColor()));
-    add(record, "Font.Height",
-        Value::fromInteger(stream::fontHeightFromPointSize(label.fontSize(), dotsPerInch)));
-    add(record, "Font.Name", Value::fromString(label.font().family()));
+    // A record without a font entry reads as the board's font.
+    const QFont& font = label.font();
+    const QFont& boardFont = label.board()->font();
+    if (written(label, FontCharsetProperty, true))
+        add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
+    if (written(label, FontColorProperty, label.fontColor() == ObjectLabel::DefaultFontColor))
+        add(record, "Font.Color", stream::colorValue(label.fontColor()));
+    if (written(label, FontHeightProperty, font.pointSize() == boardFont.pointSize()))
+        add(record, "Font.Height",
+            Value::fromInteger(stream::fontHeightFromPointSize(label.fontSize(), dotsPerInch)));
+    if (written(label, FontNameProperty, font.family() == boardFont.family()))
+        add(record, "Font.Name", Value::fromString(font.family()));
     QList<QByteArray> style;
-    if (label.font().bold())
+    if (font.bold())
         style << "fsBold";
-    if (label.font().italic())
+    if (font.italic())
         style << "fsItalic";
-    if (label.font().underline())
+    if (font.underline())
         style << "fsUnderline";
-    if (label.font().strikeOut())
+    if (font.strikeOut())
         style << "fsStrikeOut";
-    add(record, "Font.Style", Value::fromSet(style));
-    add(record, "ParentFont", Value::fromBoolean(false));
-    add(record, "ParentShowHint", Value::fromBoolean(false));
-    add(record, "ShowHint", Value::fromBoolean(true));
-    add(record, "Transparent", Value::fromBoolean(true));
+    const bool boardStyle = font.bold() == boardFont.bold() && font.italic() == boardFont.italic() &&
+                            font.underline() == boardFont.underline() &&
+                            font.strikeOut() == boardFont.strikeOut();
+    if (written(label, FontStyleProperty, boardStyle))
+        add(record, "Font.Style", Value::fromSet(style));
+    if (written(label, ParentFontProperty, true))
+        add(record, "ParentFont", Value::fromBoolean(false));
+    if (written(label, ParentShowHintProperty, true))
+        add(record, "ParentShowHint", Value::fromBoolean(false));
+    if (written(label, ShowHintProperty, true))
+        add(record, "ShowHint", Value::fromBoolean(true));
+    if (written(label, TransparentProperty, true))
+        add(record, "Transparent", Value::fromBoolean(true));
     if (label.isHidden())
         add(record, "Visible", Value::fromBoolean(false));
     return record;
@@ -220,9 +285,10 @@ bool applyShapeRecord(const Record& record, ObjectShape& shape, QString* error)
 {
     PropertyReader read(error);
     shape.setObjectName(QString::fromLatin1(record.name));
+    quint16 missing = AlwaysInShapes;
     for (const Property& p : record.properties) {
         bool handled = false;
-        if (!applyCommon(p, shape, read, &handled))
+        if (!applyCommon(p, shape, read, &handled, &missing))
             return false;
         if (handled)
             continue;
@@ -244,6 +310,7 @@ bool applyShapeRecord(const Record& record, ObjectShape& shape, QString* error)
             return read.unknown(p);
         }
     }
+    shape.setMissingFromFile(missing);
     return true;
 }
 
@@ -254,9 +321,10 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
     // The font and caption are gathered and set once: each change re-measures the text.
     QFont font = label.font();
     QString caption = label.caption();
+    quint16 missing = AlwaysInLabels;
     for (const Property& p : record.properties) {
         bool handled = false;
-        if (!applyCommon(p, label, read, &handled))
+        if (!applyCommon(p, label, read, &handled, &missing))
             return false;
         if (handled)
             continue;
@@ -270,17 +338,20 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
             if (!read.color(p, &color))
                 return false;
             label.setFontColor(color);
+            missing &= ~FontColorProperty;
         } else if (p.name == "Font.Height") {
             if (!read.integer(p, &number))
                 return false;
             // A positive height is a cell height; its size is near enough the same.
             font.setPointSize(
                 std::clamp(std::abs(stream::pointSizeFromFontHeight(number, dotsPerInch)), 1, 1000));
+            missing &= ~FontHeightProperty;
         } else if (p.name == "Font.Name") {
             QString family;
             if (!read.string(p, &family))
                 return false;
             font.setFamily(family);
+            missing &= ~FontNameProperty;
         } else if (p.name == "Font.Style") {
             if (p.value.kind != Value::Kind::Set)
                 return read.unknown(p);
@@ -289,13 +360,16 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
             font.setItalic(set.contains("fsItalic"));
             font.setUnderline(set.contains("fsUnderline"));
             font.setStrikeOut(set.contains("fsStrikeOut"));
+            missing &= ~FontStyleProperty;
         } else if (p.name == "Font.Charset") {
             // Captions always use the default character set.
             if (p.value.kind != Value::Kind::Identifier && p.value.kind != Value::Kind::Integer)
                 return read.unknown(p);
+            missing &= ~FontCharsetProperty;
         } else if (p.name == "ParentFont" || p.name == "Transparent") {
             if (!read.boolean(p, &flag))
                 return false;
+            missing &= ~(p.name == "ParentFont" ? ParentFontProperty : TransparentProperty);
         } else {
             return read.unknown(p);
         }
@@ -304,10 +378,17 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
         label.setFont(font);
     label.setText(caption);
     label.fitToText();
+    label.setMissingFromFile(missing);
     return true;
 }
 
 namespace {
+
+// 1,000,000 rather than 1000000.
+QString grouped(qint64 n)
+{
+    return QLocale(QLocale::English).toString(n);
+}
 
 // The records of every element, one after the other.
 template <typename Element, typename MakeRecord>
@@ -342,12 +423,12 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
                      .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
+    const QString where = QDir::toNativeSeparators(path);
     if (file.size() > MaximumFileSize) {
-        *error = QStringLiteral("%1 is not a board file: it holds %2 MB, more than any board "
-                                "needs (%3 MB).")
-                     .arg(QDir::toNativeSeparators(path))
-                     .arg(file.size() / (1024 * 1024))
-                     .arg(MaximumFileSize / (1024 * 1024));
+        *error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
+                                "needs (%3 bytes at most, enough for %4 objects).")
+                     .arg(where, grouped(file.size()), grouped(MaximumFileSize),
+                          grouped(MaximumElements));
         return false;
     }
     // Read from memory: a file device asks the system for its size at every check.
@@ -356,6 +437,18 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
+    // The records are counted before any element is made: a file of too many
+    // costs no memory and adds nothing. A damaged record ends the count; the
+    // load below reports it.
+    for (qint64 records = 0; !reader.atEnd() && reader.skip();) {
+        if (++records > MaximumElements) {
+            *error = QStringLiteral("%1 is not a board file: it holds more than %2 elements, "
+                                    "more than any board has.")
+                         .arg(where, grouped(MaximumElements));
+            return false;
+        }
+    }
+    buffer.seek(0);
     Board::BulkChange change(board);
     const auto failure = [&](const QString& what) {
         *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);

@@ -29,13 +29,21 @@ bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QStr
 // Writes a board file whole or not at all.
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error);
 
-// A board file larger than this is refused unread: a million objects with long
-// captions and hints stay far below it.
-constexpr qint64 MaximumFileSize = qint64(512) * 1024 * 1024;
+// What no real board comes near; a board file beyond it is refused unread.
+// A million objects per file: ten times the largest board the program is
+// measured with, and more than anyone places by hand.
+constexpr qint64 MaximumElements = 1'000'000;
+// A caption record with every property, a 14-character name and a hint of 12
+// takes about 280 bytes, a shape record about 130: 512 bytes a record leaves
+// room for names and hints of a hundred characters and more on every object.
+constexpr qint64 MaximumRecordBytes = 512;
+constexpr qint64 MaximumFileSize = MaximumElements * MaximumRecordBytes;
 
 // Appends the file's elements to the board, calling loaded() for each. A
 // missing file is an empty one. On a damaged record the elements read before
-// it stay, and *error says what is wrong, in which file and at which byte.
+// it stay, and *error says what is wrong, in which file and at which byte. A
+// file larger than MaximumFileSize or of more than MaximumElements records
+// adds nothing.
 using ShapeLoaded = std::function<void(ObjectShape*)>;
 using LabelLoaded = std::function<void(ObjectLabel*)>;
 bool loadShapes(Board& board, const QString& path, const ShapeLoaded& loaded, QString* error);

@@ -19,6 +19,8 @@ public:
     void setCaption(const QString& caption);
     // Sets the text and leaves the size as it is.
     void setText(const QString& text);
+    // A new caption's text colour: the system's window text colour.
+    static constexpr quint32 DefaultFontColor = 0xFF000008;
     quint32 fontColor() const { return m_fontColor; }
     void setFontColor(quint32 colorRef);
     const QFont& font() const { return m_font; }
@@ -38,5 +40,5 @@ public:
 private:
     QString m_text;
     QFont m_font;
-    quint32 m_fontColor = 0xFF000008;
+    quint32 m_fontColor = DefaultFontColor;
 };

@@ -275,15 +275,35 @@ void TForm1::boardFileDamaged(BoardElement::Kind kind, const QString& error)
     QString unused;
     if (encodeBoardFile(kind, &asRead, &unused))
         readFromDamagedFile(kind) = asRead;
-    // A file refused as larger than any board is no board file, and not copied.
+    // A file refused as larger than any board is kept too: the next save of a
+    // changed board would write over it. The copy spends no disk on zeros.
     const QFileInfo file(boardFilePath(kind));
-    if (!file.isFile() || file.size() > BoardRecords::MaximumFileSize) {
+    if (!file.isFile()) {
         m_platform.dialogs.error(error);
         return;
     }
     QString copyError;
     const QString copy = keepAside(file.filePath(), &copyError);
     m_platform.dialogs.error(error + QLatin1Char('\n') + keptAsideNote(copy, copyError));
+}
+
+void TForm1::CheckForEmptyBoardFile()
+{
+    // The program writes both board files at once, one record per object in
+    // each, so an empty one beside one that is not has lost its records: it
+    // is damaged, not an empty board.
+    for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
+        const BoardElement::Kind other = kind == BoardElement::Kind::Shape
+                                             ? BoardElement::Kind::Caption
+                                             : BoardElement::Kind::Shape;
+        const QFileInfo file(boardFilePath(kind));
+        const QFileInfo beside(boardFilePath(other));
+        if (file.isFile() && file.size() == 0 && beside.isFile() && beside.size() > 0)
+            boardFileDamaged(kind, QStringLiteral("%1 is damaged: the file is empty, while %2 "
+                                                  "beside it is not.")
+                                       .arg(QDir::toNativeSeparators(file.filePath()),
+                                            beside.fileName()));
+    }
 }
 
 void TForm1::BlinkAlarmObject()

@@ -180,6 +180,9 @@ private:
     // After a board file failed to load: remembers what could be read of it,
     // keeps the file aside and says so.
     void boardFileDamaged(BoardElement::Kind kind, const QString& error);
+    // After both board files loaded: an empty one beside one that is not is
+    // reported and kept aside as damaged.
+    void CheckForEmptyBoardFile();
     bool refuseWhileIdle();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;

@@ -52,6 +52,7 @@ bool TForm1::LoadProject()
         // other, and the project goes on loading (its alarms) after the message.
         LoadShapes();
         LoadLabels();
+        CheckForEmptyBoardFile();
     }
     IndexProjectObjects();
     return settingsRead;

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Files are compared and copied a piece at a time: a damaged file may be huge.
@@ -57,10 +59,18 @@ QString keepAside(const QString& path, QString* error)
     const QString copy = copyName(path, n);
     QSaveFile out(copy);
     bool copied = out.open(QIODevice::WriteOnly) && file.seek(0);
+    // A piece of zeros is stepped over rather than written: a file filled
+    // with zeros (as a crash may leave one) or a sparse one then costs the
+    // copy no disk where the file system keeps holes.
+    bool endsInZeros = false;
     while (copied && !file.atEnd()) {
         const QByteArray piece = file.read(PieceSize);
-        copied = !piece.isEmpty() && out.write(piece) == piece.size();
+        endsInZeros = std::all_of(piece.cbegin(), piece.cend(), [](char c) { return c == 0; });
+        copied = !piece.isEmpty() &&
+                 (endsInZeros ? out.seek(out.pos() + piece.size()) : out.write(piece) == piece.size());
     }
+    if (copied && endsInZeros)
+        copied = out.resize(file.size());
     if (copied && commitWhole(out))
         return copy;
     if (file.error() != QFileDevice::NoError)

@@ -30,8 +30,6 @@ enum : quint8 {
     kUtf8String = 0x14,  // 4-byte byte length, UTF-8
 };
 
-constexpr qint64 kMaxLength32 = std::numeric_limits<qint32>::max();
-
 QString hexByte(quint8 b)
 {
     return QStringLiteral("0x%1").arg(QString::number(b, 16).toUpper().rightJustified(2, u'0'));
@@ -96,6 +94,10 @@ public:
             byte(v.boolean ? kTrue : kFalse);
             return true;
         case Value::Kind::Set:
+            if (v.set.size() > MaximumSetElements)
+                return fail(QStringLiteral("%1 holds more than %2 set elements")
+                                .arg(context("the value"))
+                                .arg(MaximumSetElements));
             byte(kSet);
             for (const QByteArray& id : v.set) {
                 // A zero length ends the set, so an empty element cannot be stored.
@@ -148,8 +150,10 @@ private:
             return fail(QStringLiteral("%1 holds a damaged character that cannot be stored")
                             .arg(context("the string")));
         }
-        if (encoded.size() > kMaxLength32)
-            return fail(QStringLiteral("%1 is too long").arg(context("the string")));
+        if (encoded.size() > MaximumStringBytes)
+            return fail(QStringLiteral("%1 is longer than a board file holds (%2 bytes at most)")
+                            .arg(context("the string"))
+                            .arg(MaximumStringBytes));
         byte(type);
         if (type == kString)
             byte(quint8(encoded.size()));
@@ -190,33 +194,58 @@ public:
         return false;
     }
 
-    // n must be small or already checked against the bytes left.
-    bool take(qint64 n, QByteArray* out)
+    // n must be small or already checked against the bytes left. Without
+    // out the bytes are stepped over; with ascii they must be ASCII.
+    bool take(qint64 n, QByteArray* out, bool ascii = false, const char* what = nullptr, qint64 at = 0)
     {
-        if (!m_memory.isNull())
-            *out = m_memory.sliced(m_pos, std::min(n, bytesLeft())).toByteArray();
-        else
+        const auto notAscii = [&](QByteArrayView data) {
+            return ascii && std::any_of(data.begin(), data.end(), [](char c) { return uchar(c) >= 0x80; });
+        };
+        qint64 got = 0;
+        bool badText = false;
+        if (!m_memory.isNull()) {
+            const QByteArrayView data = m_memory.sliced(m_pos, std::min(n, bytesLeft()));
+            badText = notAscii(data);
+            if (out)
+                *out = data.toByteArray();
+            got = data.size();
+        } else if (out) {
             *out = m_device->read(n);
-        m_pos += out->size();
-        if (out->size() < n)
+            badText = notAscii(*out);
+            got = out->size();
+        } else {
+            // Only names are checked for ASCII, and they are short.
+            char data[256];
+            got = std::max<qint64>(0, m_device->read(data, std::min<qint64>(n, sizeof data)));
+            badText = notAscii(QByteArrayView(data, got));
+            if (got == std::min<qint64>(n, sizeof data) && n > qint64(sizeof data))
+                got += std::max<qint64>(0, m_device->skip(n - qint64(sizeof data)));
+        }
+        m_pos += got;
+        if (got < n)
             return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
+        if (badText)
+            return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
         return true;
     }
 
     bool signature()
     {
         const qint64 at = m_pos;
-        QByteArray data;
-        if (!m_memory.isNull())
-            data = m_memory.sliced(m_pos, std::min<qint64>(kSignature.size(), bytesLeft())).toByteArray();
-        else
-            data = m_device->read(kSignature.size());
-        m_pos += data.size();
-        if (data.isEmpty())
+        char data[4];
+        qint64 got = 0;
+        if (!m_memory.isNull()) {
+            got = std::min<qint64>(kSignature.size(), bytesLeft());
+            std::memcpy(data, m_memory.data() + m_pos, size_t(got));
+        } else {
+            got = std::max<qint64>(0, m_device->read(data, kSignature.size()));
+        }
+        m_pos += got;
+        if (got == 0)
             return fail(QStringLiteral("no record at byte %1: the file ends there").arg(at));
-        if (!kSignature.startsWith(data))
+        if (!kSignature.startsWith(QByteArrayView(data, got)))
             return fail(QStringLiteral("wrong signature at byte %1").arg(at));
-        if (data.size() < kSignature.size())
+        if (got < kSignature.size())
             return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
         return true;
     }
@@ -253,8 +282,10 @@ public:
         return true;
     }
 
-    // A length (one byte or four), then that many units of unitSize bytes.
-    bool counted(int lengthSize, int unitSize, const char* what, QByteArray* out)
+    // A length (one byte or four), then that many units of unitSize bytes, at
+    // most maxBytes of them; out as for take().
+    bool counted(int lengthSize, int unitSize, const char* what, QByteArray* out,
+                 qint64 maxBytes = 255, bool ascii = false)
     {
         const qint64 at = m_pos;
         qint64 length = 0;
@@ -271,8 +302,8 @@ public:
         }
         const qint64 size = length * unitSize;
         const qint64 left = bytesLeft();
+        const QString bytesNote = unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
         if (size > left) {
-            const QString bytesNote = unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
             return fail(QStringLiteral("%1 length %2%3 at byte %4 exceeds the %5 bytes left")
                             .arg(QLatin1StringView(what))
                             .arg(length)
@@ -280,22 +311,25 @@ public:
                             .arg(at)
                             .arg(left));
         }
-        return take(size, out);
+        if (size > maxBytes) {
+            return fail(QStringLiteral("%1 length %2%3 at byte %4 is more than a board file holds "
+                                       "(%5 bytes at most)")
+                            .arg(QLatin1StringView(what))
+                            .arg(length)
+                            .arg(bytesNote)
+                            .arg(at)
+                            .arg(maxBytes));
+        }
+        return take(size, out, ascii, what, at);
     }
 
     // A length byte, then the ASCII text: what the writer can write back.
     bool shortName(const char* what, QByteArray* out)
     {
-        const qint64 at = m_pos;
-        if (!counted(1, 1, what, out))
-            return false;
-        for (char c : std::as_const(*out)) {
-            if (uchar(c) >= 0x80)
-                return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
-        }
-        return true;
+        return counted(1, 1, what, out, 255, true);
     }
 
+    // Without v the value is checked and stepped over.
     bool value(Value* v)
     {
         const qint64 at = m_pos;
@@ -303,6 +337,7 @@ public:
         if (!byte(&type))
             return false;
         QByteArray data;
+        QByteArray* const keep = v ? &data : nullptr;
         switch (type) {
         case kInt8: return integer<qint8>(v);
         case kInt16: return integer<qint16>(v);
@@ -310,51 +345,52 @@ public:
         case kInt64: return integer<qint64>(v);
         case kString:
         case kLongString:
-            if (!counted(type == kString ? 1 : 4, 1, "string", &data))
+            if (!counted(type == kString ? 1 : 4, 1, "string", keep, MaximumStringBytes))
                 return false;
-            *v = Value::fromString(CodePage::decode(data));
+            if (v)
+                *v = Value::fromString(CodePage::decode(data));
             return true;
         case kUtf8String:
-            if (!counted(4, 1, "string", &data))
+            if (!counted(4, 1, "string", keep, MaximumStringBytes))
                 return false;
-            *v = Value::fromString(QString::fromUtf8(data));
+            if (v)
+                *v = Value::fromString(QString::fromUtf8(data));
             return true;
         case kWideString: {
-            if (!counted(4, 2, "wide string", &data))
+            if (!counted(4, 2, "wide string", keep, MaximumStringBytes))
                 return false;
-            QString text(data.size() / 2, Qt::Uninitialized);
-            for (qsizetype i = 0; i < text.size(); ++i)
-                text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + 2 * i));
-            // Half of a surrogate pair is no character and cannot be written
-            // back; it reads as the replacement character, like bad UTF-8.
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                    ++i;
-                else if (text[i].isSurrogate())
-                    text[i] = QChar::ReplacementCharacter;
-            }
-            *v = Value::fromString(text);
+            if (v)
+                *v = Value::fromString(wideText(data));
             return true;
         }
         case kIdentifier:
-            if (!counted(1, 1, "identifier", &data))
+            if (!counted(1, 1, "identifier", keep))
                 return false;
-            *v = Value::fromIdentifier(data);
+            if (v)
+                *v = Value::fromIdentifier(data);
             return true;
         case kFalse:
         case kTrue:
-            *v = Value::fromBoolean(type == kTrue);
+            if (v)
+                *v = Value::fromBoolean(type == kTrue);
             return true;
         case kSet: {
             QList<QByteArray> ids;
-            for (;;) {
-                if (!counted(1, 1, "set element", &data))
+            for (int count = 0;; ++count) {
+                const qint64 elementAt = m_pos;
+                if (!counted(1, 1, "set element", keep))
                     return false;
-                if (data.isEmpty())
+                if (v ? data.isEmpty() : m_pos == elementAt + 1)
                     break;
-                ids.append(data);
+                if (count == MaximumSetElements)
+                    return fail(QStringLiteral("set at byte %1 holds more than %2 elements")
+                                    .arg(at)
+                                    .arg(MaximumSetElements));
+                if (v)
+                    ids.append(data);
             }
-            *v = Value::fromSet(ids);
+            if (v)
+                *v = Value::fromSet(ids);
             return true;
         }
         default:
@@ -369,8 +405,25 @@ private:
         T n = 0;
         if (!number(&n))
             return false;
-        *v = Value::fromInteger(n);
+        if (v)
+            *v = Value::fromInteger(n);
         return true;
+    }
+
+    // UTF-16LE text. Half of a surrogate pair is no character and cannot be
+    // written back; it reads as the replacement character, like bad UTF-8.
+    static QString wideText(const QByteArray& data)
+    {
+        QString text(data.size() / 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + 2 * i));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+        return text;
     }
 
     qint64 bytesLeft() const
@@ -439,6 +492,8 @@ bool RecordWriter::write(const Record& record)
     out.bytes.append(kSignature);
     bool ok = out.shortName(record.className, "the class name")
         && out.shortName(record.name, "the element name");
+    if (ok && record.properties.size() > MaximumProperties)
+        ok = out.fail(QStringLiteral("the record holds more than %1 properties").arg(MaximumProperties));
     for (qsizetype i = 0; ok && i < record.properties.size(); ++i) {
         const Property& p = record.properties[i];
         out.propertyIndex = i;
@@ -476,6 +531,17 @@ bool RecordReader::atEnd() const
 
 bool RecordReader::read(Record& record)
 {
+    return readRecord(&record);
+}
+
+bool RecordReader::skip()
+{
+    return readRecord(nullptr);
+}
+
+// Without out the record is checked and stepped over.
+bool RecordReader::readRecord(Record* out)
+{
     m_error.clear();
     if (!m_device || !m_device->isReadable()) {
         m_error = QStringLiteral("the device is not open for reading");
@@ -483,21 +549,29 @@ bool RecordReader::read(Record& record)
     }
     Decoder in(m_device, &m_error);
     Record r;
-    r.properties.reserve(16);
+    Record* const keep = out ? &r : nullptr;
+    if (keep)
+        r.properties.reserve(16);
     r.offset = in.pos();
-    if (!in.signature() || !in.shortName("class name", &r.className)
-        || !in.shortName("element name", &r.name))
+    if (!in.signature() || !in.shortName("class name", keep ? &r.className : nullptr)
+        || !in.shortName("element name", keep ? &r.name : nullptr))
         return false;
-    for (;;) {
+    for (int count = 0;; ++count) {
         Property p;
         p.offset = in.pos();
-        if (!in.shortName("property name", &p.name))
+        const qint64 nameAt = in.pos();
+        if (!in.shortName("property name", keep ? &p.name : nullptr))
             return false;
-        if (p.name.isEmpty())
-            break; // end of properties
-        if (!in.value(&p.value))
+        if (in.pos() == nameAt + 1)
+            break; // a zero length: the end of properties
+        if (count == MaximumProperties)
+            return in.fail(QStringLiteral("record at byte %1 holds more than %2 properties")
+                               .arg(r.offset)
+                               .arg(MaximumProperties));
+        if (!in.value(keep ? &p.value : nullptr))
             return false;
-        r.properties.append(std::move(p));
+        if (keep)
+            r.properties.append(std::move(p));
     }
     const qint64 childrenAt = in.pos();
     quint8 children = 0;
@@ -505,7 +579,8 @@ bool RecordReader::read(Record& record)
         return false;
     if (children != 0)
         return in.fail(QStringLiteral("unexpected child element at byte %1").arg(childrenAt));
-    record = std::move(r);
+    if (out)
+        *out = std::move(r);
     return true;
 }
 

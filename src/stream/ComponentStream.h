@@ -14,6 +14,19 @@ class QIODevice;
 // numbers are little-endian.
 namespace stream {
 
+// What no board record comes near. The reader refuses more before it
+// allocates anything, so one record costs at most a few megabytes however its
+// lengths and counts are set; the writer refuses more too, so whatever it
+// writes reads back.
+// A string: a hint is typed into a field of at most 32,767 characters, which
+// take at most 98,301 bytes in any encoding the writer uses; an object name is
+// a folder name of at most 255 bytes.
+constexpr qint64 MaximumStringBytes = 128 * 1024;
+// Property entries of one record: a caption record carries 17.
+constexpr int MaximumProperties = 64;
+// Identifiers in one set: a font style holds at most four.
+constexpr int MaximumSetElements = 32;
+
 struct Value {
     enum class Kind { Integer, String, Identifier, Boolean, Set };
     Kind kind = Kind::Integer;
@@ -66,9 +79,14 @@ public:
     // Reads one record, properties in file order. On failure the device
     // position is somewhere inside the broken record.
     bool read(Record& record);
+    // Checks one record as read() does and steps over it, keeping nothing:
+    // counting the records of a file costs no memory.
+    bool skip();
     QString errorString() const;
 
 private:
+    bool readRecord(Record* record);
+
     QIODevice* m_device;
     QString m_error;
 };

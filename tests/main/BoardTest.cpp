@@ -292,6 +292,110 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
     }
 }
 
+// Records another writer left short, lacking properties the program always
+// writes: they are written back as short as they came, and a property appears
+// only once the element holds something its absence could not give.
+TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
+{
+    openProject();
+    const auto entry = [](const QByteArray& name, const QByteArray& value) {
+        return shortString(name) + value;
+    };
+    const QByteArray end(2, '\0');
+    const QByteArray bare = "TPF0" + shortString("TShape") + shortString("Shape1") + end;
+    const QByteArray placed = "TPF0" + shortString("TShape") + shortString("Shape2") +
+                              entry("Tag", "\x02\x02") + entry("Left", "\x02\x28") +
+                              entry("Brush.Color", "\x07" + shortString("clRed")) +
+                              entry("ShowHint", "\x09") + end;
+    const QByteArray named = "TPF0" + shortString("TLabel") + shortString("Label2") +
+                             entry("Tag", "\x02\x02") + entry("Caption", "\x06" + shortString("Pump")) +
+                             entry("Font.Color", "\x07" + shortString("clRed")) + end;
+    writeAll(projectFile("fStreamShape.txt"), bare + placed);
+    writeAll(projectFile("fStreamLabel.txt"), named);
+    ASSERT_TRUE(form->LoadShapes());
+    ASSERT_TRUE(form->LoadLabels());
+    ASSERT_EQ(form->board().shapes().size(), 2);
+    ObjectLabel* label = form->board().labelNamed("Label2");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->fontColor(), 0x0000FFu);
+
+    ASSERT_TRUE(form->SaveShapes());
+    ASSERT_TRUE(form->SaveLabels());
+    EXPECT_EQ(readAll(projectFile("fStreamShape.txt")).toHex(' '), (bare + placed).toHex(' '));
+    EXPECT_EQ(readAll(projectFile("fStreamLabel.txt")).toHex(' '), named.toHex(' '));
+
+    // Moved, bold and larger: what changed is written, the rest stays out.
+    form->board().shapeNamed("Shape1")->move(40, 0);
+    label->setFontSize(12);
+    label->setBold(true);
+    ASSERT_TRUE(form->SaveShapes());
+    ASSERT_TRUE(form->SaveLabels());
+    QList<stream::Record> shapes, labels;
+    for (const auto& [file, into] : {std::pair{"fStreamShape.txt", &shapes}, std::pair{"fStreamLabel.txt", &labels}}) {
+        QFile device(projectFile(file));
+        ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+        stream::RecordReader reader(&device);
+        while (!reader.atEnd()) {
+            stream::Record record;
+            ASSERT_TRUE(reader.read(record)) << reader.errorString().toStdString();
+            into->append(record);
+        }
+    }
+    const auto names = [](const stream::Record& record) {
+        QStringList all;
+        for (const stream::Property& p : record.properties)
+            all << QString::fromLatin1(p.name);
+        return all.join(' ');
+    };
+    ASSERT_EQ(shapes.size(), 2);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(names(shapes[0]), "Left") << "Top stays 0, as its absence reads";
+    EXPECT_EQ(names(shapes[1]), "Tag Left Brush.Color ShowHint");
+    EXPECT_EQ(names(labels[0]), "Tag Caption Font.Color Font.Height Font.Style");
+
+    // Loaded again, the elements are what they were.
+    ASSERT_TRUE(form->LoadShapes());
+    ASSERT_TRUE(form->LoadLabels());
+    EXPECT_EQ(form->board().shapeNamed("Shape1")->pos(), QPoint(40, 0));
+    label = form->board().labelNamed("Label2");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->fontSize(), 12);
+    EXPECT_TRUE(label->isBold());
+    EXPECT_EQ(label->fontColor(), 0x0000FFu);
+
+    // Elements the program makes carry every property, as always.
+    addObject(3, QStringLiteral("Valve"));
+    EXPECT_EQ(names(BoardRecords::shapeRecord(*form->board().shapeNamed("Shape3"))),
+              "Tag Left Top Width Height Hint Brush.Color ParentShowHint ShowHint");
+}
+
+// A file of more records than any board has is refused before a single
+// element is made, however small its records are.
+TEST_F(BoardFixture, MoreElementsThanAnyBoardHasAreRefusedBeforeAnyIsMade)
+{
+    openProject();
+    const QByteArray tiny = "TPF0" + shortString("TShape") + shortString("") + QByteArray(2, '\0');
+    QByteArray bytes;
+    bytes.reserve(tiny.size() * (BoardRecords::MaximumElements + 1));
+    for (qint64 n = 0; n <= BoardRecords::MaximumElements; ++n)
+        bytes += tiny;
+    writeAll(projectFile("fStreamShape.txt"), bytes);
+    EXPECT_FALSE(form->LoadShapes());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains("more than 1,000,000 elements"))
+        << fake.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(form->board().shapes().isEmpty());
+
+    // A damaged record ends the count; the load then reports it and keeps the
+    // records before it. (Loading a million elements is the benchmark's.)
+    Board board;
+    QString error;
+    writeAll(projectFile("shapes.bin"), bytes.left(tiny.size() * 3) + "XPF0");
+    EXPECT_FALSE(BoardRecords::loadShapes(board, projectFile("shapes.bin"), [](ObjectShape*) {}, &error));
+    EXPECT_TRUE(error.contains("wrong signature at byte 42")) << error.toStdString();
+    EXPECT_EQ(board.shapes().size(), 3);
+}
+
 TEST_F(BoardFixture, MissingBoardFilesMeanAnEmptyBoard)
 {
     openProject();

@@ -1,9 +1,11 @@
 #include "ProgramFixture.h"
+#include "support/Files.h"
 
 #include "board/BoardRecords.h"
 #include "board/ObjectLabel.h"
 #include "board/ObjectShape.h"
 
+#include <QFileInfo>
 #include <QTreeWidget>
 
 namespace {
@@ -128,22 +130,62 @@ TEST_F(DamagedBoardFile, ADamagedShapeFileIsRewrittenOnlyOnceTheBoardChanged)
     EXPECT_EQ(board().shapes().size(), 2);
 }
 
-TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnread)
+TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnreadAndKeptAside)
 {
     writeProject(projectDir.path(), {"Pump"}, false);
     QFile huge(projectFile("fStreamShape.txt"));
     ASSERT_TRUE(huge.open(QIODevice::ReadWrite));
-    // Sparse: no disk is spent on it, but it is 600 MB long.
-    ASSERT_TRUE(huge.resize(qint64(600) * 1024 * 1024));
+    // Sparse: no disk is spent on it (nor on its copy), but it is one byte
+    // longer than any board file.
+    ASSERT_TRUE(huge.resize(BoardRecords::MaximumFileSize + 1));
     huge.close();
     openProject();
     ASSERT_TRUE(form().LoadProject());
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
-    EXPECT_TRUE(fake.dialogs.errors[0].contains("more than any board needs"));
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(
+        "holds 512,000,001 bytes, more than any board needs (512,000,000 bytes at most, enough "
+        "for 1,000,000 objects)"))
+        << fake.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt.damaged"));
     EXPECT_EQ(board().shapes().size(), 0);
-    EXPECT_EQ(captions(), QStringList{"Pump"});
-    EXPECT_FALSE(QFile::exists(projectFile("fStreamShape.txt.damaged")))
-        << "a file that is no board file is not copied";
+    EXPECT_EQ(captions(), QStringList{"Pump"}) << "the caption file loads all the same";
+    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), BoardRecords::MaximumFileSize + 1);
+
+    // Saved unchanged, the file stays; once the board changes, the copy holds it.
+    ASSERT_TRUE(form().SaveProject());
+    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt")).size(), BoardRecords::MaximumFileSize + 1);
+}
+
+// A shape file emptied (by a crash, a full disk or another program) beside a
+// caption file that still names the objects is damage, not an empty board.
+TEST_F(DamagedBoardFile, AnEmptyBoardFileBesideAFullOneIsReportedAndKeptAside)
+{
+    writeProject(projectDir.path(), {"Pump", "Valve"}, false);
+    writeAll(projectFile("fStreamShape.txt"), QByteArray());
+    writeAlarm(projectDir.path(), "Pump");
+    fake.dialogs.folderAnswers = {projectDir.path()};
+    form().Open1Click();
+    ASSERT_EQ(fake.dialogs.errors.size(), 1);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt is damaged: the file is empty, "
+                                                "while fStreamLabel.txt beside it is not."))
+        << fake.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(fake.dialogs.errors[0].contains("A copy of the file is kept as"));
+    EXPECT_TRUE(QFileInfo(projectFile("fStreamShape.txt.damaged")).isFile());
+    EXPECT_EQ(captions(), (QStringList{"Pump", "Valve"}));
+    EXPECT_EQ(alarmRows(), 1) << "the rest of the project loads";
+
+    // Both empty is an empty board, as a project of no objects leaves it; so
+    // is an empty caption file beside no shape file.
+    for (const bool shapeFile : {true, false}) {
+        fake.dialogs.errors.clear();
+        writeAll(projectFile("fStreamLabel.txt"), QByteArray());
+        if (shapeFile)
+            writeAll(projectFile("fStreamShape.txt"), QByteArray());
+        else
+            QFile::remove(projectFile("fStreamShape.txt"));
+        ASSERT_TRUE(form().LoadProject());
+        EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
+    }
 }
 
 TEST_F(DamagedBoardFile, RepeatedLoadsOfOneDamagedFileKeepOneCopy)

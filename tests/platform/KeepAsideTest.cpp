@@ -62,3 +62,39 @@ TEST(KeepAside, SaysWhyNoCopyCouldBeMadeAndPassesOverNamesTaken)
     EXPECT_EQ(keptAsideNote(path + ".damaged2", {}),
               "A copy of the file is kept as " + QDir::toNativeSeparators(path + ".damaged2") + ".");
 }
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+TEST(KeepAside, RunsOfZerosAreCopiedExactlyWithoutSpendingDisk)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("fStreamShape.txt");
+    const qint64 MiB = 1024 * 1024;
+    // Zeros inside the file and at its end, over a piece and less.
+    QByteArray bytes = QByteArray(MiB, 'a') + QByteArray(5 * MiB, '\0') + QByteArray(MiB, 'b') +
+                       QByteArray(2 * MiB + 3, '\0');
+    bytes[6 * MiB + 1] = '\0';
+    writeAll(path, bytes);
+    QString error;
+    ASSERT_EQ(keepAside(path, &error), path + ".damaged") << error.toStdString();
+    EXPECT_TRUE(readAll(path + ".damaged") == bytes);
+
+    // A sparse file of 64 MiB with one byte in its middle.
+    const QString sparse = folder.filePath("fStreamLabel.txt");
+    QFile file(sparse);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(64 * MiB) && file.seek(32 * MiB) &&
+                file.putChar('x'));
+    file.close();
+    ASSERT_EQ(keepAside(sparse, &error), sparse + ".damaged") << error.toStdString();
+    const QByteArray copy = readAll(sparse + ".damaged");
+    ASSERT_EQ(copy.size(), 64 * MiB);
+    EXPECT_EQ(copy.count('\0'), 64 * MiB - 1);
+    EXPECT_EQ(copy[32 * MiB], 'x');
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(sparse + ".damaged").constData(), &info), 0);
+    EXPECT_LT(qint64(info.st_blocks) * 512, 8 * MiB) << "the holes are kept as holes";
+#endif
+}

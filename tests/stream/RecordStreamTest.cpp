@@ -315,3 +315,105 @@ TEST(RecordStream, RandomBytesNeverCrashOrHang)
         }
     }
 }
+
+// No single record can make the reader allocate much: strings, sets and
+// property lists beyond what any board holds are refused before anything of
+// them is kept, and the writer refuses to write them.
+TEST(RecordStream, LengthsAndCountsBeyondAnyBoardAreRefusedEitherWay)
+{
+    const QByteArray head("TPF0\x06TShape\x06Shape1\x04Hint", 23);
+    const auto length32 = [](char type, quint32 n) {
+        QByteArray bytes(1, type);
+        for (int i = 0; i < 4; ++i)
+            bytes += char((n >> (8 * i)) & 0xff);
+        return bytes;
+    };
+    const auto set = [](int n) {
+        QByteArray bytes("\x0b");
+        for (int i = 0; i < n; ++i)
+            bytes += QByteArray("\x06" "fsBold");
+        return bytes + QByteArray(1, '\0');
+    };
+    const auto properties = [](int n) {
+        QByteArray bytes("TPF0\x06TShape\x06Shape1");
+        for (int i = 0; i < n; ++i)
+            bytes += QByteArray("\x03Tag\x02\x01");
+        return bytes + QByteArray(2, '\0');
+    };
+    const qint64 most = MaximumStringBytes;
+    const struct { QByteArray bytes; const char* message; } cases[] = {
+        {head + length32('\x0c', most + 1) + QByteArray(most + 1, 'x') + QByteArray(2, '\0'),
+         "string length 131073 at byte 24 is more than a board file holds (131072 bytes at most)"},
+        {head + length32('\x14', most + 1) + QByteArray(most + 1, 'x') + QByteArray(2, '\0'),
+         "string length 131073 at byte 24 is more than a board file holds (131072 bytes at most)"},
+        {head + length32('\x12', most / 2 + 1) + QByteArray(most + 2, 'x') + QByteArray(2, '\0'),
+         "wide string length 65537 (131074 bytes) at byte 24 is more than a board file holds (131072 bytes at most)"},
+        {head + set(MaximumSetElements + 1) + QByteArray(2, '\0'), "set at byte 23 holds more than 32 elements"},
+        {properties(MaximumProperties + 1), "record at byte 0 holds more than 64 properties"},
+    };
+    for (const auto& c : cases) {
+        QList<Record> records;
+        QString error;
+        EXPECT_FALSE(readAll(c.bytes, &records, &error));
+        EXPECT_EQ(error.toStdString(), c.message);
+    }
+    // At the limits everything reads, and writes back the same.
+    const QByteArray atLimits[] = {
+        head + length32('\x0c', most) + QByteArray(most, 'x') + QByteArray(2, '\0'),
+        head + set(MaximumSetElements) + QByteArray(2, '\0'),
+        properties(MaximumProperties),
+    };
+    for (const QByteArray& bytes : atLimits) {
+        QList<Record> records;
+        QString error;
+        ASSERT_TRUE(readAll(bytes, &records, &error)) << error.toStdString();
+        EXPECT_EQ(writeAll(records).size(), bytes.size());
+    }
+
+    Record tooMany{"TShape", "Shape1", {}};
+    for (int i = 0; i <= MaximumProperties; ++i)
+        tooMany.properties.append(Property{"Tag", Value::fromInteger(1)});
+    const Record unstorable[] = {
+        {"TShape", "Shape1", {Property{"Hint", Value::fromString(QString(most + 1, u'x'))}}},
+        {"TShape", "Shape1", {Property{"Font.Style", Value::fromSet(QList<QByteArray>(MaximumSetElements + 1, "fsBold"))}}},
+        tooMany,
+    };
+    for (const Record& r : unstorable) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        RecordWriter writer(&buffer);
+        EXPECT_FALSE(writer.write(r));
+        EXPECT_TRUE(writer.errorString().contains(QRegularExpression(QStringLiteral("(more|longer) than"))))
+            << writer.errorString().toStdString();
+        EXPECT_EQ(buffer.size(), 0);
+    }
+}
+
+// Counting records steps over them exactly as reading does: the same records
+// end at the same bytes, and the same damage stops both with the same message.
+TEST(RecordStream, SkippingChecksWhatReadingChecks)
+{
+    std::mt19937 random(7);
+    const QByteArray valid = fixture("caption.bin") + fixture("shape_unnamed_color.bin") +
+                             fixture("caption_utf8.bin") + fixture("caption_wide.bin");
+    for (int i = 0; i < 3000; ++i) {
+        QByteArray bytes = valid;
+        for (int k = i % 5; k > 0; --k)
+            bytes[random() % bytes.size()] = char(random());
+        if (i % 7 == 3)
+            bytes.truncate(random() % bytes.size());
+        QBuffer reading(&bytes), skipping(&bytes);
+        reading.open(QIODevice::ReadOnly);
+        skipping.open(QIODevice::ReadOnly);
+        RecordReader reader(&reading), skipper(&skipping);
+        while (!reader.atEnd()) {
+            Record record;
+            const bool read = reader.read(record);
+            ASSERT_EQ(skipper.skip(), read) << reader.errorString().toStdString();
+            ASSERT_EQ(skipper.errorString(), reader.errorString());
+            if (!read)
+                break;
+            ASSERT_EQ(skipping.pos(), reading.pos());
+        }
+    }
+}
