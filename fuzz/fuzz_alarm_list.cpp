@@ -33,11 +33,7 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     std::optional<QColor> chooseColor(const QColor&) override { return {}; }
     QString chooseFolder(const QString&, const QString&) override { return {}; }
     QString choosePicture() override { return {}; }
-    FailedSaveAnswer failedSave(const QString&, const QString&, const QString&,
-                                const QString&) override
-    {
-        return {};
-    }
+    FailedSaveAnswer failedSave(const QList<FailedFile>&) override { return {}; }
     QSize size() const override { return {1920, 1080}; }
     int virtualHeight() const override { return 1080; }
     int dotsPerInch() const override { return 96; }
