@@ -252,6 +252,31 @@ void BM_RefuseBoardFileOverTheLimit(benchmark::State& state)
 }
 BENCHMARK(BM_RefuseBoardFileOverTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// A file of 2,000,000 tiny records (a name and a tag each, 66 MB), refused
+// for its count.
+void BM_RefuseTwoMillionTinyRecords(benchmark::State& state)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("tiny.txt"));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        stream::RecordWriter writer(&file);
+        for (qint64 n = 1; n <= 2'000'000; ++n)
+            writer.write({"TShape", "Shape" + QByteArray::number(n), {{"Tag", Value::fromInteger(n)}}});
+    }
+    Board board;
+    const double before = residentBytes("VmRSS:");
+    resetPeak();
+    for (auto _ : state) {
+        QString error;
+        if (BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error))
+            state.SkipWithError("not refused");
+    }
+    peakCounters(state, before, QFileInfo(path).size());
+}
+BENCHMARK(BM_RefuseTwoMillionTinyRecords)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
