@@ -1,12 +1,20 @@
-// Saving, loading and clearing a board of 10,000 objects in the real window.
+// Saving, loading and clearing a board of 10,000 objects in the real window;
+// loading, saving and refusing board files at the limit of what a board file
+// may hold.
 #include "board/Board.h"
+#include "board/BoardRecords.h"
+#include "stream/ComponentStream.h"
 #include "main/Body.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include "BenchMain.h"
+
+#include <fstream>
+#include <string>
 
 #include <benchmark/benchmark.h>
 
@@ -103,6 +111,171 @@ void BM_RemoveAllElements(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RemoveAllElements)->Unit(benchmark::kMillisecond);
+
+// ---- Board files at the limit ----
+
+// The resident memory of this process now and at its peak, in bytes.
+double residentBytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::stod(line.substr(std::string(field).size())) * 1024;
+    }
+    return 0;
+}
+
+// Starts a new peak: the kernel sets it to what is resident now.
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+using stream::Property;
+using stream::Value;
+
+// One record per element, as the program writes them for a board of numbered
+// objects "Object N" spread over the board.
+stream::Record benchRecord(bool caption, qint64 n)
+{
+    const auto integer = [](qint64 v) { return Value::fromInteger(v); };
+    const qint64 left = (n - 1) % 45 * 40 + 5;
+    const qint64 top = ((n - 1) / 45 * 37) % 860 + 20;
+    if (!caption) {
+        return {"TShape", "Shape" + QByteArray::number(n),
+                {{"Tag", integer(n)}, {"Left", integer(left)}, {"Top", integer(top)},
+                 {"Width", integer(30)}, {"Height", integer(20)},
+                 {"Hint", Value::fromString(QStringLiteral("Shape%1").arg(n))},
+                 {"Brush.Color", Value::fromIdentifier("clGreen")},
+                 {"ParentShowHint", Value::fromBoolean(false)}, {"ShowHint", Value::fromBoolean(true)}}};
+    }
+    return {"TLabel", "Label" + QByteArray::number(n),
+            {{"Tag", integer(n)}, {"Left", integer(left)}, {"Top", integer(top - 14)},
+             {"Width", integer(40)}, {"Height", integer(13)},
+             {"Hint", Value::fromString(QStringLiteral("Label%1").arg(n))},
+             {"Caption", Value::fromString(QStringLiteral("Object %1").arg(n))},
+             {"Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET")},
+             {"Font.Color", Value::fromIdentifier("clBlack")}, {"Font.Height", integer(-11)},
+             {"Font.Name", Value::fromString(QStringLiteral("Tahoma"))}, {"Font.Style", Value::fromSet({})},
+             {"ParentFont", Value::fromBoolean(false)}, {"ParentShowHint", Value::fromBoolean(false)},
+             {"ShowHint", Value::fromBoolean(true)}, {"Transparent", Value::fromBoolean(true)}}};
+}
+
+// A board file of count records, written once per run.
+QString benchFile(bool caption, qint64 count)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("%1-%2.txt").arg(caption ? "labels" : "shapes").arg(count));
+    if (QFile::exists(path))
+        return path;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    stream::RecordWriter writer(&file);
+    for (qint64 n = 1; n <= count; ++n)
+        writer.write(benchRecord(caption, n));
+    return path;
+}
+
+void peakCounters(benchmark::State& state, double residentBefore, qint64 fileBytes)
+{
+    state.counters["file_MB"] = double(fileBytes) / 1e6;
+    state.counters["peak_MiB"] = residentBytes("VmHWM:") / (1024 * 1024);
+    state.counters["growth_MiB"] = (residentBytes("VmHWM:") - residentBefore) / (1024 * 1024);
+}
+
+// Loading a board file of as many elements as a board file may hold, into a
+// board in a window, and the memory the board then holds.
+void BM_LoadBoardFileAtTheLimit(benchmark::State& state)
+{
+    const bool caption = state.range(0) == 1;
+    const QString path = benchFile(caption, BoardRecords::MaximumElements);
+    Board board;
+    board.resize(1820, 900);
+    board.show();
+    QApplication::processEvents();
+    const double before = residentBytes("VmRSS:");
+    resetPeak();
+    for (auto _ : state) {
+        QString error;
+        const bool loaded =
+            caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error)
+                    : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error);
+        if (!loaded)
+            state.SkipWithError(error.toStdString().c_str());
+        state.PauseTiming();
+        peakCounters(state, before, QFileInfo(path).size());
+        state.counters["elements"] = double(caption ? board.labels().size() : board.shapes().size());
+        board.clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadBoardFileAtTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Writing such a board back, as a close does: encoding and the whole-file write.
+void BM_SaveBoardFileAtTheLimit(benchmark::State& state)
+{
+    const QString path = benchFile(true, BoardRecords::MaximumElements);
+    Board board;
+    QString error;
+    BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error);
+    QTemporaryDir out;
+    for (auto _ : state) {
+        QByteArray bytes;
+        if (!BoardRecords::labelFileBytes(board, 96, &bytes, &error) ||
+            !BoardRecords::saveFile(out.filePath(QStringLiteral("fStreamLabel.txt")), bytes, &error))
+            state.SkipWithError(error.toStdString().c_str());
+        state.counters["file_MB"] = double(bytes.size()) / 1e6;
+    }
+}
+BENCHMARK(BM_SaveBoardFileAtTheLimit)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Refusing a board file of one element more than the limit: its records are
+// counted, no element is made.
+void BM_RefuseBoardFileOverTheLimit(benchmark::State& state)
+{
+    const bool caption = state.range(0) == 1;
+    const QString path = benchFile(caption, BoardRecords::MaximumElements + 1);
+    Board board;
+    const double before = residentBytes("VmRSS:");
+    resetPeak();
+    for (auto _ : state) {
+        QString error;
+        const bool loaded =
+            caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error)
+                    : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error);
+        if (loaded || !error.contains(QStringLiteral("more than 1,000,000 elements")))
+            state.SkipWithError("not refused");
+    }
+    peakCounters(state, before, QFileInfo(path).size());
+    state.counters["elements"] = double(board.shapes().size() + board.labels().size());
+}
+BENCHMARK(BM_RefuseBoardFileOverTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A file of 2,000,000 tiny records (a name and a tag each, 66 MB), refused
+// for its count.
+void BM_RefuseTwoMillionTinyRecords(benchmark::State& state)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("tiny.txt"));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        stream::RecordWriter writer(&file);
+        for (qint64 n = 1; n <= 2'000'000; ++n)
+            writer.write({"TShape", "Shape" + QByteArray::number(n), {{"Tag", Value::fromInteger(n)}}});
+    }
+    Board board;
+    const double before = residentBytes("VmRSS:");
+    resetPeak();
+    for (auto _ : state) {
+        QString error;
+        if (BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error))
+            state.SkipWithError("not refused");
+    }
+    peakCounters(state, before, QFileInfo(path).size());
+}
+BENCHMARK(BM_RefuseTwoMillionTinyRecords)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -28,11 +28,7 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     QString choosePicture() override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
     bool choosePrinter(QPrinter&) override { return false; }
-    FailedSaveAnswer failedSave(const QString&, const QString&, const QString&,
-                                const QString&) override
-    {
-        return {};
-    }
+    FailedSaveAnswer failedSave(const QList<FailedFile>&) override { return {}; }
     QSize size() const override { return {1920, 1080}; }
     int virtualHeight() const override { return 1080; }
     int dotsPerInch() const override { return 96; }

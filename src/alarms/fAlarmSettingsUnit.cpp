@@ -332,20 +332,23 @@ bool TfAlarmSettings::LoadAlarms()
 
 bool TfAlarmSettings::SaveAlarms()
 {
-    const QList<AlarmRow> all = rows();
+    const std::optional<SaveAtLeave> save = alarmListSave();
+    return !save || mayLeave(saveOrAsk(m_platform.dialogs, *save));
+}
+
+std::optional<SaveAtLeave> TfAlarmSettings::alarmListSave()
+{
     DeriveAlarmFolder();
     if (AlarmFolder.isEmpty())
-        return true;
-    const auto writeTo = [&all](const QString& path, QString* error) {
+        return std::nullopt;
+    const auto writeTo = [all = rows()](const QString& path, QString* error) {
         AlarmFile file;
         const bool saved = file.save(path, all);
         *error = file.errorString();
         return saved;
     };
-    return mayLeave(saveOrAsk(m_platform.dialogs,
-                              {writeTo, alarmFile(),
-                               QStringLiteral("the changes to the alarm list are lost."),
-                               QStringLiteral("Alarm files (*.dat)")}));
+    return SaveAtLeave{writeTo, alarmFile(), QStringLiteral("the changes to the alarm list are lost."),
+                       QStringLiteral("Alarm files (*.dat)"), {}, {}};
 }
 
 bool TfAlarmSettings::LoadProjectAlarms()

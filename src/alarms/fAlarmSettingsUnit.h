@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Dialogs.h"
+
 #include "alarms/AlarmFile.h"
 
 #include <QColor>
@@ -36,6 +38,9 @@ public:
     // failed write offers the choices of a failed save; false when the user
     // chose to stay.
     bool SaveAlarms();
+    // The save of the alarm list at a close or a switch; none while no
+    // project is open.
+    std::optional<SaveAtLeave> alarmListSave();
     // After a project switch: loads the project's alarm file, or empties the
     // list when the project has none. False when the file could not be read.
     bool LoadProjectAlarms();

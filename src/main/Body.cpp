@@ -206,17 +206,16 @@ std::optional<QByteArray>& TForm1::readFromDamagedFile(BoardElement::Kind kind)
                                              : m_labelsReadFromDamagedFile;
 }
 
-bool TForm1::saveBoardFile(BoardElement::Kind kind)
+std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
 {
     QByteArray bytes;
     QString encodeError;
     const bool encoded = encodeBoardFile(kind, &bytes, &encodeError);
-    std::optional<QByteArray>& asRead = readFromDamagedFile(kind);
     // Writing the same elements again would throw away the damaged file's
     // elements after the damage.
-    if (encoded && asRead && bytes == *asRead)
-        return true;
-    const auto writeTo = [&](const QString& file, QString* error) {
+    if (encoded && readFromDamagedFile(kind) && bytes == *readFromDamagedFile(kind))
+        return std::nullopt;
+    const auto writeTo = [bytes, encoded, encodeError](const QString& file, QString* error) {
         if (encoded)
             return BoardRecords::saveFile(file, bytes, error);
         *error = encodeError;
@@ -227,20 +226,20 @@ bool TForm1::saveBoardFile(BoardElement::Kind kind)
                                               "sizes, shapes and colours) are lost.")
                              : QStringLiteral("the changes to the names and captions of the "
                                               "objects are lost.");
-    if (!mayLeave(saveOrAsk(m_platform.dialogs, {writeTo, boardFilePath(kind), lost, BoardFileFilter})))
-        return false;
-    asRead.reset();
-    return true;
+    return SaveAtLeave{writeTo, boardFilePath(kind), lost, BoardFileFilter, {},
+                       [this, kind](SaveOutcome) { readFromDamagedFile(kind).reset(); }};
 }
 
 bool TForm1::SaveShapes()
 {
-    return saveBoardFile(BoardElement::Kind::Shape);
+    const std::optional<SaveAtLeave> save = boardFileSave(BoardElement::Kind::Shape);
+    return !save || mayLeave(saveOrAsk(m_platform.dialogs, *save));
 }
 
 bool TForm1::SaveLabels()
 {
-    return saveBoardFile(BoardElement::Kind::Caption);
+    const std::optional<SaveAtLeave> save = boardFileSave(BoardElement::Kind::Caption);
+    return !save || mayLeave(saveOrAsk(m_platform.dialogs, *save));
 }
 
 bool TForm1::LoadShapes()
@@ -513,24 +512,13 @@ void TForm1::Timer1Timer()
 
 bool TForm1::FormCloseQuery()
 {
-    if (!CloseNoteWindow())
-        return false;
     StopAlarmTimer();
-    if (!SaveAlarms())
-        return false;
-    return CloseQueryTableWindows();
-}
-
-bool TForm1::FormClose()
-{
-    if (!isProjectOpen())
-        return true;
-    return SaveProject();
+    return SaveBeforeLeaving(isProjectOpen());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery() && FormClose()) {
+    if (FormCloseQuery()) {
         event->accept();
     } else {
         // The program goes on: so do the alarms the close query stopped.

@@ -4,6 +4,8 @@
 #include "board/ObjectLabel.h"
 #include "board/ObjectShape.h"
 
+#include "platform/Dialogs.h"
+
 #include <QMainWindow>
 #include <QMargins>
 #include <QPointer>
@@ -142,9 +144,10 @@ public:
     void ShapeMouseMove(ObjectShape* shape, Qt::MouseButtons buttons);
     void ShapeMouseUp(ObjectShape* shape, Qt::MouseButton button);
     void LabelMouseDown(ObjectLabel* label, Qt::MouseButton button);
-    // The close query and close of the main window; false keeps it open.
+    // The close query of the main window: the note, alarm and table windows
+    // and the open project saved, those files that cannot be written asked
+    // about in one box; false keeps the window open.
     bool FormCloseQuery();
-    bool FormClose();
 
     void OpenNoteWindow();
 
@@ -175,8 +178,19 @@ private:
     QString boardFilePath(BoardElement::Kind kind) const;
     bool encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const;
     std::optional<QByteArray>& readFromDamagedFile(BoardElement::Kind kind);
-    // Writes one board file; a failed write offers the choices of a failed save.
-    bool saveBoardFile(BoardElement::Kind kind);
+    // The save of one board file; none while the file holds what a damaged
+    // file let the board read and the board is unchanged.
+    std::optional<SaveAtLeave> boardFileSave(BoardElement::Kind kind);
+    // The saves of SaveProject, in its order.
+    SaveAtLeave lastProjectPathSave();
+    SaveAtLeave formSettingsSave();
+    QList<SaveAtLeave> projectSaves();
+    // What a close or a switch writes before it leaves the project: the note,
+    // the alarm list, every table and, with projectFiles, the project's own
+    // files, all tried before one box asks about those that failed. Then the
+    // note and table windows are closed. False when the user stayed: nothing
+    // is closed.
+    bool SaveBeforeLeaving(bool projectFiles);
     // After a board file failed to load: remembers what could be read of it,
     // keeps the file aside and says so.
     void boardFileDamaged(BoardElement::Kind kind, const QString& error);
@@ -196,13 +210,11 @@ private:
     static bool holdsProject(const QString& folder);
 
     // Calls into the note, table and alarm windows at project switches and close:
-    // the note and table windows are saved and closed. False when the user
-    // chose to stay at a failed save.
+    // the note window is saved and closed. False when the user chose to stay
+    // at a failed save.
     bool CloseNoteWindow();
-    bool CloseQueryTableWindows();
     void StopAlarmTimer();
     void RestartAlarmTimer();
-    bool SaveAlarms();
     void LoadAlarms();
     void buildFind();
     void IndexProjectObjects();

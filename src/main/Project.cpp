@@ -36,7 +36,17 @@ QString TForm1::lastProjectFile() const
 
 bool TForm1::SaveProject()
 {
-    return WriteLastProjectPath() && WriteFormSettings() && SaveShapes() && SaveLabels();
+    return mayLeave(saveAllOrAsk(m_platform.dialogs, projectSaves()));
+}
+
+QList<SaveAtLeave> TForm1::projectSaves()
+{
+    QList<SaveAtLeave> saves{lastProjectPathSave(), formSettingsSave()};
+    for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
+        if (std::optional<SaveAtLeave> board = boardFileSave(kind))
+            saves.append(*board);
+    }
+    return saves;
 }
 
 bool TForm1::LoadProject()
@@ -60,16 +70,19 @@ bool TForm1::LoadProject()
 
 bool TForm1::WriteLastProjectPath()
 {
+    return mayLeave(saveOrAsk(m_platform.dialogs, lastProjectPathSave()));
+}
+
+SaveAtLeave TForm1::lastProjectPathSave()
+{
     ProjectFolder = projectFolder();
-    const auto writeTo = [this](const QString& file, QString* error) {
+    const auto writeTo = [folder = ProjectFolder](const QString& file, QString* error) {
         return Ini::eraseSection(file, QStringLiteral("Form1"), error) &&
-               Ini::writeString(file, QStringLiteral("Form1"), QStringLiteral("Pathforini"),
-                                ProjectFolder, error);
+               Ini::writeString(file, QStringLiteral("Form1"), QStringLiteral("Pathforini"), folder,
+                                error);
     };
-    return mayLeave(saveOrAsk(m_platform.dialogs,
-                              {writeTo, lastProjectFile(),
-                               QStringLiteral("the next start does not open this project."),
-                               SettingsFileFilter}));
+    return {writeTo, lastProjectFile(),
+            QStringLiteral("the next start does not open this project."), SettingsFileFilter, {}, {}};
 }
 
 void TForm1::ReadLastProjectPath()
@@ -80,19 +93,23 @@ void TForm1::ReadLastProjectPath()
 
 bool TForm1::WriteFormSettings()
 {
+    return mayLeave(saveOrAsk(m_platform.dialogs, formSettingsSave()));
+}
+
+SaveAtLeave TForm1::formSettingsSave()
+{
     ProjectFolder = projectFolder();
-    const auto writeTo = [this](const QString& file, QString* error) {
-        return Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, windowTitle(), error) &&
+    const auto writeTo = [caption = windowTitle(), bitmap = BitmapFile,
+                          formName = FormName](const QString& file, QString* error) {
+        return Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, caption, error) &&
                Ini::writeString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
-                                BitmapFile, error) &&
+                                bitmap, error) &&
                Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"),
-                                FormName, error);
+                                formName, error);
     };
-    return mayLeave(saveOrAsk(
-        m_platform.dialogs,
-        {writeTo, projectFile(FormSettingsFile),
-         QStringLiteral("the form name and the background picture chosen for this project are lost."),
-         SettingsFileFilter}));
+    return {writeTo, projectFile(FormSettingsFile),
+            QStringLiteral("the form name and the background picture chosen for this project are lost."),
+            SettingsFileFilter, {}, {}};
 }
 
 bool TForm1::ReadFormSettings()
@@ -192,13 +209,12 @@ void TForm1::New1Click()
 
 void TForm1::SwitchToNewProject(const QString& formName, const QString& folder)
 {
-    if (!CloseQueryTableWindows())
-        return;
-    if (isProjectOpen()) {
+    // The tables, and an open project with its alarms, are saved together:
+    // the files that cannot be written are asked about in one box.
+    if (isProjectOpen())
         m_platform.dialogs.message(QStringLiteral("IF form1.caption <> Vexorin \"  then") + folder);
-        if (!SaveAlarms() || !SaveProject())
-            return;
-    }
+    if (!SaveBeforeLeaving(isProjectOpen()))
+        return;
     // The open project was saved under its own name; the typed one is the
     // new project's.
     FormName = formName;
@@ -239,9 +255,7 @@ void TForm1::Open1Click()
             SwitchToNewProject(*name, folder);
         return;
     }
-    if (!SaveAlarms() || !CloseQueryTableWindows())
-        return;
-    if (isProjectOpen() && !SaveProject())
+    if (!SaveBeforeLeaving(isProjectOpen()))
         return;
     ProjectFolder = folder;
     if (!LoadProject())

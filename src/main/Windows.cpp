@@ -50,9 +50,21 @@ bool TForm1::CloseNoteWindow()
     return ::CloseNoteWindow();
 }
 
-bool TForm1::CloseQueryTableWindows()
+bool TForm1::SaveBeforeLeaving(bool projectFiles)
 {
-    return TObjectTable::closeAll();
+    QList<SaveAtLeave> saves = NoteWindowSaves();
+    if (m_windows.alarmSettings) {
+        if (std::optional<SaveAtLeave> alarms = m_windows.alarmSettings->alarmListSave())
+            saves.append(*alarms);
+    }
+    saves += TObjectTable::closingSaves();
+    if (projectFiles)
+        saves += projectSaves();
+    if (!mayLeave(saveAllOrAsk(m_platform.dialogs, saves)))
+        return false;
+    CloseSavedNoteWindow();
+    TObjectTable::closeSaved();
+    return true;
 }
 
 void TForm1::StopAlarmTimer()
@@ -65,11 +77,6 @@ void TForm1::RestartAlarmTimer()
 {
     if (m_windows.alarmSettings)
         m_windows.alarmSettings->RestartThreadTimer();
-}
-
-bool TForm1::SaveAlarms()
-{
-    return !m_windows.alarmSettings || m_windows.alarmSettings->SaveAlarms();
 }
 
 void TForm1::LoadAlarms()

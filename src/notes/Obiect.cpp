@@ -573,23 +573,39 @@ bool TForm2::LeaveNote()
     return true;
 }
 
-bool TForm2::FormClose()
+QList<SaveAtLeave> TForm2::closingSaves()
 {
-    const QString path = notePath();
-    const bool typed = RichEdit1->document()->isModified();
-    if (typed) {
+    QList<SaveAtLeave> saves;
+    m_typedAtClose = RichEdit1->document()->isModified();
+    if (m_typedAtClose) {
         // Typed text is never thrown away unasked: it goes to the note it
         // belongs to, which is made again if its file was deleted meanwhile;
         // when that fails, the user chooses where it goes.
-        if (!mayLeave(saveOrAsk(m_platform.dialogs, typedNoteSave())))
-            return false;
-        RichEdit1->document()->setModified(false);
-    } else if (!QFileInfo::exists(path)) {
-        m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
+        SaveAtLeave note = typedNoteSave();
+        note.done = [this](SaveOutcome) { RichEdit1->document()->setModified(false); };
+        saves.append(note);
     }
+    if (std::optional<SaveAtLeave> status = statusButtonsSave())
+        saves.append(*status);
+    return saves;
+}
+
+bool TForm2::closeSaved()
+{
+    m_savesSettled = true;
+    const bool closed = close();
+    m_savesSettled = false;
+    return closed;
+}
+
+bool TForm2::FormClose()
+{
+    const QList<SaveAtLeave> saves = m_savesSettled ? QList<SaveAtLeave>() : closingSaves();
     // An unchanged note is left as it is: rewriting it would only lose what
     // the editor cannot hold of another program's file.
-    return WriteStatusButtons();
+    if (!m_typedAtClose && !QFileInfo::exists(notePath()))
+        m_platform.dialogs.message(cannotWriteMessage(windowTitle()));
+    return mayLeave(saveAllOrAsk(m_platform.dialogs, saves));
 }
 
 void TForm2::closeEvent(QCloseEvent* event)
@@ -665,4 +681,16 @@ bool CloseNoteWindow()
 {
     TForm2* window = noteWindowRef();
     return !window || window->close();
+}
+
+QList<SaveAtLeave> NoteWindowSaves()
+{
+    TForm2* window = noteWindowRef();
+    return window ? window->closingSaves() : QList<SaveAtLeave>();
+}
+
+void CloseSavedNoteWindow()
+{
+    if (TForm2* window = noteWindowRef())
+        window->closeSaved();
 }

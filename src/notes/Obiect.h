@@ -7,6 +7,7 @@
 
 #include "platform/Dialogs.h"
 #include <memory>
+#include <optional>
 
 class BoardHost;
 class QAction;
@@ -88,11 +89,16 @@ public:
     // Where the note file is kept as it was before the first change.
     QString originalPath() const { return m_notePath + QStringLiteral(".original"); }
 
-    // The status file, read at every activation and written at close; a
-    // failed write offers the choices of a failed save. False when the user
-    // stays.
+    // The status file, read at every activation and written at close; none
+    // to write while the window never became active.
     void ReadStatusButtons();
-    bool WriteStatusButtons();
+    std::optional<SaveAtLeave> statusButtonsSave() const;
+
+    // What the window's close writes: the typed note, if any, and the status
+    // file. A close asks about those that fail in one box.
+    QList<SaveAtLeave> closingSaves();
+    // Closes the window after the main window settled its closingSaves().
+    bool closeSaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -132,6 +138,9 @@ private:
 
     BoardHost& m_host;
     Platform& m_platform;
+    // While closeSaved() runs, and whether text was typed when it was asked.
+    bool m_savesSettled = false;
+    bool m_typedAtClose = false;
     quint32 m_color = 0;
     QString m_projectFolder;
     // The note the editor holds: its file and object; empty until one loads.
@@ -175,3 +184,7 @@ void OpenNoteWindow(BoardHost& host, Platform& platform);
 // Closes the note window if one exists, writing its note and the status file.
 // Returns false when it had to stay open (an error it showed).
 bool CloseNoteWindow();
+// The saves the note window's close makes, none while there is no window; and
+// its close once the main window settled them.
+QList<SaveAtLeave> NoteWindowSaves();
+void CloseSavedNoteWindow();

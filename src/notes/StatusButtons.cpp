@@ -224,21 +224,29 @@ void TForm2::ReadStatusButtons()
     }
 }
 
-bool TForm2::WriteStatusButtons()
+std::optional<SaveAtLeave> TForm2::statusButtonsSave() const
 {
     if (m_projectFolder.isEmpty())
-        return true; // never became active: no project to write into
+        return std::nullopt; // never became active: no project to write into
     const QString path = statusFilePath();
     QList<StatusFile::Button> buttons;
     for (const TStatusButton* button : statusButtons())
         buttons.append({button->tag(), button->text(), button->width(), button->height(), button->y(), button->x(),
                         button->color()});
     Ini::Document file;
+    const QString unwritable = QStringLiteral("Unable to write to %1").arg(path);
+    SaveAtLeave save{{}, path, QStringLiteral("the status buttons added or removed since are lost."),
+                     QStringLiteral("Settings files (*.ini)"), {}, {}};
     if (!StatusFile::write(buttons, &file)) {
-        m_platform.dialogs.error(QStringLiteral("Unable to write to %1").arg(path));
-        return false;
+        // Buttons that cannot be stored still leave the user a way out.
+        save.writeTo = [unwritable](const QString&, QString* error) {
+            *error = unwritable;
+            return false;
+        };
+        save.failedWith = unwritable;
+        return save;
     }
-    const auto writeTo = [&file](const QString& target, QString* error) {
+    save.writeTo = [file](const QString& target, QString* error) {
         // No buttons left: no file. A link the user made stays, its target emptied.
         const bool ok = file.toBytes().isEmpty() && !QFileInfo(target).isSymLink()
                             ? !QFile::exists(target) || QFile::remove(target)
@@ -247,8 +255,5 @@ bool TForm2::WriteStatusButtons()
             *error = QStringLiteral("Unable to write to %1").arg(target);
         return ok;
     };
-    return mayLeave(saveOrAsk(
-        m_platform.dialogs,
-        {writeTo, path, QStringLiteral("the status buttons added or removed since are lost."),
-         QStringLiteral("Settings files (*.ini)")}));
+    return save;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -12,10 +13,10 @@ class QPrinter;
 // blank leaves the title bar empty.
 inline const QString NoTitle = QStringLiteral(" ");
 
-// What the user chose at a save that failed while a window closes or the
+// What the user chose at saves that failed while a window closes or the
 // project switches.
 enum class FailedSaveChoice {
-    TryAgain,      // write the same file again
+    TryAgain,      // write the same files again
     SaveElsewhere, // write what is unsaved to FailedSaveAnswer::elsewhere
     LeaveUnsaved,  // go on without saving: what is unsaved is lost
     Stay,          // cancel: the close or switch stops, nothing is lost
@@ -23,7 +24,17 @@ enum class FailedSaveChoice {
 
 struct FailedSaveAnswer {
     FailedSaveChoice choice = FailedSaveChoice::Stay;
-    QString elsewhere; // the chosen file, for SaveElsewhere
+    // For SaveElsewhere: the chosen file when one file failed; the chosen
+    // folder when several did, each then written there under its own name.
+    QString elsewhere;
+};
+
+// One file that a close or a switch could not write.
+struct FailedFile {
+    QString error;  // what went wrong, naming the file
+    QString lost;   // what leaving without saving loses, a plain sentence
+    QString path;   // the file it belongs in, with native separators
+    QString filter; // for the save-elsewhere chooser
 };
 
 // Every message box, input box and chooser of the program goes through this
@@ -54,13 +65,15 @@ public:
     virtual QString chooseSaveFile(const QString& title, const QString& filters) = 0;
     // The system print dialog, which sets up printer; false when cancelled.
     virtual bool choosePrinter(QPrinter& printer) = 0;
-    // A save failed at a close or a switch: shows error and what leaving
-    // without saving loses (lost, a plain sentence), and offers to try again,
-    // to save elsewhere (a file chooser starting at suggestedFile, showing
-    // filter), to close without saving, or to cancel.
-    virtual FailedSaveAnswer failedSave(const QString& error, const QString& lost,
-                                        const QString& suggestedFile, const QString& filter) = 0;
+    // Saves failed at a close or a switch: one box shows each file's error and
+    // what leaving without saving loses, and offers to try again, to save
+    // elsewhere, to close without saving, or to cancel. Saving elsewhere asks
+    // for a file (starting at the file's path, showing its filter) when one
+    // file failed, for a folder when several did.
+    virtual FailedSaveAnswer failedSave(const QList<FailedFile>& files) = 0;
 };
+
+enum class SaveOutcome { Saved, SavedElsewhere, LeftUnsaved, Stayed };
 
 // One save that runs when a window closes or the project switches.
 struct SaveAtLeave {
@@ -69,19 +82,31 @@ struct SaveAtLeave {
     QString path;   // the file it belongs in
     QString lost;   // what leaving without saving loses, said plainly
     QString filter; // for the save-elsewhere chooser
+    // When set, the save already failed so: it is not tried before the box.
+    QString failedWith;
+    // Called once the save is settled (written, written elsewhere or left
+    // unsaved); not when the user stayed with it unwritten.
+    std::function<void(SaveOutcome)> done;
 };
 
-enum class SaveOutcome { Saved, SavedElsewhere, LeftUnsaved, Stayed };
-
-// Writes to save.path; while that fails, asks through failedSave until it is
-// written somewhere, the user leaves it unsaved, or the user stays. A failed
-// write elsewhere asks again.
+// Writes every save to its path, then asks once about all that failed, again
+// and again for those still failing, until each is written somewhere, the
+// user leaves them unsaved, or the user stays. Saved elsewhere into a folder,
+// each file keeps its own name; a second file of the same name gets " (2)"
+// before its suffix, and files the folder already holds are replaced only
+// when the user agrees. Returns each save's outcome, in order.
+QList<SaveOutcome> saveAllOrAsk(Dialogs& dialogs, const QList<SaveAtLeave>& saves);
+// One save: writes it, asking while it fails.
 SaveOutcome saveOrAsk(Dialogs& dialogs, const SaveAtLeave& save);
 // The same after a save that already failed with error.
-SaveOutcome askAfterFailedSave(Dialogs& dialogs, const SaveAtLeave& save, QString error);
+SaveOutcome askAfterFailedSave(Dialogs& dialogs, SaveAtLeave save, QString error);
 
-// True when the close or switch may go on after the outcome.
+// True when the close or switch may go on after the outcomes.
 inline bool mayLeave(SaveOutcome outcome)
 {
     return outcome != SaveOutcome::Stayed;
+}
+inline bool mayLeave(const QList<SaveOutcome>& outcomes)
+{
+    return !outcomes.contains(SaveOutcome::Stayed);
 }

@@ -89,12 +89,49 @@ bool QtDialogs::choosePrinter(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-FailedSaveAnswer QtDialogs::failedSave(const QString& error, const QString& lost,
-                                       const QString& suggestedFile, const QString& filter)
+namespace {
+
+// The box's text: one file's error and loss; or, for several, each file's,
+// the first few in the box and every one under its details.
+constexpr int FilesShownInTheBox = 6;
+
+QString failedFileText(const FailedFile& file)
 {
-    const QString text = error + QStringLiteral("\n\nIf you close without saving, ") + lost;
+    return file.error + QStringLiteral("\nIf you close without saving, ") + file.lost;
+}
+
+} // namespace
+
+QString QtDialogs::failedSaveText(const QList<FailedFile>& files, QString* details)
+{
+    details->clear();
+    if (files.size() == 1)
+        return files[0].error + QStringLiteral("\n\nIf you close without saving, ") + files[0].lost;
+    QStringList shown;
+    QStringList all;
+    for (const FailedFile& file : files) {
+        all.append(failedFileText(file));
+        if (shown.size() < FilesShownInTheBox)
+            shown.append(all.last());
+    }
+    QString text = QStringLiteral("%1 files could not be written.\n\n").arg(files.size()) +
+                   shown.join(QStringLiteral("\n\n"));
+    if (files.size() > shown.size()) {
+        text += QStringLiteral("\n\n... and %1 more (see the details).").arg(files.size() - shown.size());
+        *details = all.join(QStringLiteral("\n\n"));
+    }
+    return text + QStringLiteral("\n\n\"Save elsewhere\" writes each of them, under its own name, "
+                                 "into a folder you choose.");
+}
+
+FailedSaveAnswer QtDialogs::failedSave(const QList<FailedFile>& files)
+{
+    QString details;
+    const QString text = failedSaveText(files, &details);
     for (;;) {
         QMessageBox box(QMessageBox::Warning, NoTitle, text, QMessageBox::NoButton, owner());
+        if (!details.isEmpty())
+            box.setDetailedText(details);
         QPushButton* tryAgain = box.addButton(QMessageBox::Retry);
         tryAgain->setText(QApplication::translate("QtDialogs", "Try again"));
         QPushButton* elsewhere = box.addButton(
@@ -110,9 +147,14 @@ FailedSaveAnswer QtDialogs::failedSave(const QString& error, const QString& lost
             return {FailedSaveChoice::LeaveUnsaved, {}};
         if (box.clickedButton() != elsewhere)
             return {FailedSaveChoice::Stay, {}};
-        const QString file = QFileDialog::getSaveFileName(owner(), QString(), suggestedFile, filter);
-        if (!file.isEmpty())
-            return {FailedSaveChoice::SaveElsewhere, QDir::toNativeSeparators(file)};
+        const QString chosen =
+            files.size() == 1
+                ? QFileDialog::getSaveFileName(owner(), QString(), files[0].path, files[0].filter)
+                : QFileDialog::getExistingDirectory(
+                      owner(), QApplication::translate("QtDialogs", "Save the files into"),
+                      QFileInfo(files[0].path).absolutePath());
+        if (!chosen.isEmpty())
+            return {FailedSaveChoice::SaveElsewhere, QDir::toNativeSeparators(chosen)};
         // A cancelled chooser returns to the choices.
     }
 }

@@ -14,6 +14,9 @@ public:
     QString choosePicture() override;
     QString chooseSaveFile(const QString& title, const QString& filters) override;
     bool choosePrinter(QPrinter& printer) override;
-    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
-                                const QString& suggestedFile, const QString& filter) override;
+    FailedSaveAnswer failedSave(const QList<FailedFile>& files) override;
+
+    // What the failed-save box says; *details holds every file when the box
+    // shows only the first few.
+    static QString failedSaveText(const QList<FailedFile>& files, QString* details);
 };

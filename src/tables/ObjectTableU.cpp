@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QPointer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -162,11 +163,20 @@ void TObjectTable::FormShow()
 
 SaveOutcome TObjectTable::FormCloseQuery()
 {
-    return saveOrAsk(m_platform.dialogs,
-                     {[this](const QString& file, QString* error) { return SaveTable(file, error); },
-                      m_tableFile,
-                      QStringLiteral("the changes to the table \"%1\" are lost.").arg(windowTitle()),
-                      QStringLiteral("Table files (*.txt)")});
+    return saveOrAsk(m_platform.dialogs, tableSave());
+}
+
+SaveAtLeave TObjectTable::tableSave()
+{
+    // The boxes of a failed save run an event loop, in which a window may
+    // go: its own close query saved it then, and nothing is left to write.
+    const QPointer<TObjectTable> window(this);
+    const auto writeTo = [window](const QString& file, QString* error) {
+        return !window || window->SaveTable(file, error);
+    };
+    return {writeTo, m_tableFile,
+            QStringLiteral("the changes to the table \"%1\" are lost.").arg(windowTitle()),
+            QStringLiteral("Table files (*.txt)"), {}, {}};
 }
 
 void TObjectTable::resetMarkColors()
@@ -464,16 +474,26 @@ TObjectTable* TObjectTable::find(const QString& tableFile)
 
 bool TObjectTable::closeAll()
 {
-    // A copy: a close query shows boxes, whose event loop may run anything.
     const QList<TObjectTable*> windows = registry();
-    for (TObjectTable* window : windows) {
-        if (!registry().contains(window))
-            continue;
-        if (!mayLeave(window->FormCloseQuery()))
-            return false;
-        delete window;
-    }
+    if (windows.isEmpty())
+        return true;
+    if (!mayLeave(saveAllOrAsk(windows.first()->m_platform.dialogs, closingSaves())))
+        return false;
+    closeSaved();
     return true;
+}
+
+QList<SaveAtLeave> TObjectTable::closingSaves()
+{
+    QList<SaveAtLeave> saves;
+    for (TObjectTable* window : registry())
+        saves.append(window->tableSave());
+    return saves;
+}
+
+void TObjectTable::closeSaved()
+{
+    destroyAll();
 }
 
 void TObjectTable::destroyAll()

@@ -63,6 +63,8 @@ public:
     void FormShow();
     // Saves the table; a failed save offers the choices of a failed save.
     SaveOutcome FormCloseQuery();
+    // The save of the close query, for a close that asks about several files.
+    SaveAtLeave tableSave();
     void StringGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& pos);
     void StringGrid1DrawCell(QPainter* painter, int col, int row, const QRect& rect, bool selected);
     void Inputtext1Click();
@@ -89,9 +91,15 @@ public:
     static QList<TObjectTable*> windows();
     static TObjectTable* find(const QString& tableFile);
     // Runs the close query of every table window, visible or hidden, and
-    // deletes the window, at a project switch and at the end of the program;
-    // stops with false where the user chose to stay at a failed save.
+    // deletes the windows, at a project switch and at the end of the program:
+    // the tables that cannot be written are asked about in one box; false,
+    // with every window left, when the user chose to stay.
     static bool closeAll();
+    // The same in two steps, for a close that asks about the tables together
+    // with other files: the save of every table window, and deleting every
+    // window once those saves are settled.
+    static QList<SaveAtLeave> closingSaves();
+    static void closeSaved();
     // Deletes every table window, at the end of the program.
     static void destroyAll();
 

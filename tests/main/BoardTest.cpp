@@ -385,6 +385,7 @@ TEST_F(BoardFixture, MoreElementsThanAnyBoardHasAreRefusedBeforeAnyIsMade)
     EXPECT_TRUE(fake.dialogs.errors[0].contains("more than 1,000,000 elements"))
         << fake.dialogs.errors[0].toStdString();
     EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), bytes.size()) << "kept aside";
 
     // A damaged record ends the count; the load then reports it and keeps the
     // records before it. (Loading a million elements is the benchmark's.)

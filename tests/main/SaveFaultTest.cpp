@@ -3,6 +3,7 @@
 #include "alarms/AlarmFile.h"
 #include "alarms/ThreadTimer.h"
 #include "platform/RichText.h"
+#include "support/Files.h"
 
 #include <QProcess>
 #include <QTextDocument>
@@ -273,9 +274,12 @@ TEST_P(SaveFault, SavingElsewhereKeepsTheChangeInTheChosenFileAndEndsTheProgram)
     makeChange();
     breakDisk();
     QTemporaryDir rescue;
+    // One file goes to the file chosen, several into the folder chosen.
     fake.dialogs.failedSaveAnswerer = [&](const TestDialogs::FailedSave& failed) {
         return FailedSaveAnswer{FailedSaveChoice::SaveElsewhere,
-                                rescue.filePath(QFileInfo(failed.suggestedFile).fileName())};
+                                failed.files.size() == 1
+                                    ? rescue.filePath(QFileInfo(failed.suggestedFile).fileName())
+                                    : rescue.path()};
     };
     EXPECT_TRUE(form().close());
     switch (point()) {
@@ -311,3 +315,122 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(nameOf(std::get<0>(info.param))) + "On" + nameOf(std::get<1>(info.param));
     });
+
+// A close on a full disk with a change of every kind: the board moved, a note
+// typed into its open window, a table cell typed, an alarm added. Every file
+// that cannot be written is listed in one box, and each choice acts on all.
+class SeveralFilesFailing : public SaveFault {
+protected:
+    void changeEverything()
+    {
+        shapeOf(QStringLiteral("Pump"))->move(123, 321);
+        note = doublePress(QStringLiteral("Pump"));
+        ASSERT_NE(note, nullptr);
+        note->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(note->RichEdit1, QStringLiteral(" and greased"));
+        table = openTable();
+        ASSERT_NE(table, nullptr);
+        inputCell(table, 2, 1, QStringLiteral("0,35"));
+        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
+    }
+
+    static QStringList fileNames(const TestDialogs::FailedSave& box)
+    {
+        QStringList names;
+        for (const FailedFile& file : box.files)
+            names << QFileInfo(file.path).fileName();
+        return names;
+    }
+
+    const QStringList unwritable{"Pump.rtf", "Alarm.dat", "Pumptable.txt", "iniformsettings.ini",
+                                 "fStreamShape.txt", "fStreamLabel.txt"};
+};
+
+TEST_P(SeveralFilesFailing, AClosePutsEveryFileItCannotWriteInOneBoxAndTriesThemAllAgain)
+{
+    changeEverything();
+    breakDisk();
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
+    EXPECT_FALSE(form().close());
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(fileNames(fake.dialogs.failedSaves[0]), unwritable);
+    for (const FailedFile& file : fake.dialogs.failedSaves[0].files)
+        EXPECT_FALSE(file.lost.isEmpty()) << file.path.toStdString();
+    // Staying closes nothing and keeps every change.
+    EXPECT_EQ(NoteWindow(), note);
+    EXPECT_TRUE(note->RichEdit1->document()->isModified());
+    EXPECT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
+    EXPECT_TRUE(program->alarmSettings.ThreadTimer->isRunning());
+    expectOldFilesWhole();
+
+    // Room made while the box is up: trying again writes every file in its place.
+    fake.dialogs.failedSaveAnswerer = [&](const TestDialogs::FailedSave& box) {
+        EXPECT_EQ(fileNames(box), unwritable);
+        mendDisk();
+        return FailedSaveAnswer{FailedSaveChoice::TryAgain, {}};
+    };
+    EXPECT_TRUE(form().close());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 2);
+    restart();
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump"))->pos(), QPoint(123, 321));
+    EXPECT_TRUE(readAll(project + "/Pump/Pumptable.txt").contains("0,35"));
+    ASSERT_EQ(program->alarmSettings.rowCount(), 2);
+    note = doublePress(QStringLiteral("Pump"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->RichEdit1->toPlainText().contains(" and greased"))
+        << note->RichEdit1->toPlainText().toStdString();
+}
+
+TEST_P(SeveralFilesFailing, SavingElsewhereWritesEveryFileIntoTheChosenFolderUnderItsOwnName)
+{
+    changeEverything();
+    breakDisk();
+    QTemporaryDir rescue;
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, rescue.path()}};
+    EXPECT_TRUE(form().close());
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(QDir(rescue.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"Alarm.dat", "Pump.rtf", "Pumptable.txt", "fStreamLabel.txt", "fStreamShape.txt",
+                           "iniformsettings.ini"}));
+    EXPECT_TRUE(readAll(rescue.filePath("Pumptable.txt")).contains("0,35"));
+    EXPECT_TRUE(readAll(rescue.filePath("fStreamLabel.txt")).contains("Pump"));
+    AlarmFile alarms;
+    ASSERT_TRUE(alarms.load(rescue.filePath("Alarm.dat")));
+    EXPECT_EQ(alarms.rows().size(), 2);
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    expectOldFilesWhole();
+}
+
+TEST_P(SeveralFilesFailing, LeavingWithoutSavingLeavesEveryFileAsItWas)
+{
+    changeEverything();
+    breakDisk();
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
+    EXPECT_TRUE(form().close());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
+    EXPECT_EQ(NoteWindow(), nullptr);
+    EXPECT_TRUE(TObjectTable::windows().isEmpty());
+    expectOldFilesWhole();
+}
+
+TEST_P(SeveralFilesFailing, ASwitchToAnotherProjectAsksInOneBoxToo)
+{
+    changeEverything();
+    QTemporaryDir other;
+    writeAll(other.filePath("iniformsettings.ini"), "[formname]\r\nformname=Other\r\n");
+    breakDisk();
+    // FILE > Open closes the note window first, on its own; the rest goes together.
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}, {FailedSaveChoice::Stay, {}}};
+    fake.dialogs.folderAnswers = {other.path()};
+    form().Open1Click();
+    ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);
+    EXPECT_EQ(fileNames(fake.dialogs.failedSaves[0]), QStringList{"Pump.rtf"});
+    EXPECT_EQ(fileNames(fake.dialogs.failedSaves[1]), unwritable.mid(1));
+    EXPECT_EQ(form().projectFolder(), project) << "staying keeps the project open";
+    EXPECT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
+    expectOldFilesWhole();
+}
+
+INSTANTIATE_TEST_SUITE_P(OnAFullDisk, SeveralFilesFailing,
+                         ::testing::Values(std::tuple(SavePoint::Board, Fault::FullDisk)));

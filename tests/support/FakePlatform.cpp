@@ -95,14 +95,14 @@ bool TestDialogs::choosePrinter(QPrinter& printer)
     return true;
 }
 
-FailedSaveAnswer TestDialogs::failedSave(const QString& error, const QString& lost,
-                                         const QString& suggestedFile, const QString& filter)
+FailedSaveAnswer TestDialogs::failedSave(const QList<FailedFile>& files)
 {
-    failedSaves.append({error, lost, suggestedFile, filter});
+    const FailedFile first = files.value(0);
+    failedSaves.append({first.error, first.lost, first.path, first.filter, files});
     if (failedSaveAnswerer)
         return failedSaveAnswerer(failedSaves.last());
     if (failedSaveAnswers.isEmpty()) {
-        ADD_FAILURE() << "unexpected failed save: " << error.toStdString();
+        ADD_FAILURE() << "unexpected failed save: " << first.error.toStdString();
         return {FailedSaveChoice::Stay, {}};
     }
     return failedSaveAnswers.takeFirst();

@@ -29,8 +29,7 @@ public:
     QString choosePicture() override;
     QString chooseSaveFile(const QString& title, const QString& filters) override;
     bool choosePrinter(QPrinter& printer) override;
-    FailedSaveAnswer failedSave(const QString& error, const QString& lost,
-                                const QString& suggestedFile, const QString& filter) override;
+    FailedSaveAnswer failedSave(const QList<FailedFile>& files) override;
 
     // Everything shown, in order.
     QStringList messages;
@@ -41,12 +40,14 @@ public:
     QStringList initialTexts;
     QStringList folderTitles;
     QStringList initialFolders;
-    // Each failed save: its error, what it said is lost, the file suggested.
+    // Each failed-save box: every file it listed; error, lost, suggestedFile
+    // and filter are those of its first file.
     struct FailedSave {
         QString error;
         QString lost;
         QString suggestedFile;
         QString filter;
+        QList<FailedFile> files;
     };
     QList<FailedSave> failedSaves;
 

@@ -233,11 +233,16 @@ TEST_F(TableWindow, FailedSaveOffersTheChoicesAndStopsClosingAllWindowsOnlyWhenT
     EXPECT_EQ(fake.dialogs.failedSaves[1].lost, "the changes to the table \"Gone\" are lost.");
     EXPECT_EQ(fake.dialogs.failedSaves[1].suggestedFile, gone);
 
-    // Hidden windows are saved too; staying at a failure ends the run.
+    // Hidden windows are saved too, every table before the one box about the
+    // failing one; staying there leaves every window.
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(TObjectTable::closeAll());
+    EXPECT_EQ(fake.dialogs.failedSaves.size(), 3);
+    EXPECT_EQ(fake.dialogs.failedSaves[2].files.size(), 1);
     EXPECT_EQ(readAll(pump), fixture("builtin-7x5.txt"));
-    EXPECT_FALSE(QFile::exists(valve));
+    EXPECT_TRUE(QFile::exists(valve));
+    EXPECT_EQ(TObjectTable::windows().size(), 3);
+    QFile::remove(valve);
 
     // Saved elsewhere, the run goes on and every window is saved and closed.
     const QString rescue = projectFile("rescue.txt");
