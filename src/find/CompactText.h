@@ -30,6 +30,15 @@ public:
 
     bool operator==(const QString& other) const { return toString() == other; }
 
+    // The bytes of a text held one byte a character; null for one in UTF-16.
+    const QByteArray* latin1() const { return m_wide ? nullptr : &m_latin1; }
+    static CompactText fromLatin1(QByteArray bytes)
+    {
+        CompactText text;
+        text.m_latin1 = std::move(bytes);
+        return text;
+    }
+
 private:
     void widen();
 

@@ -1,6 +1,7 @@
 #include "find/FoldedText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -105,7 +106,48 @@ FoldedText FoldedText::of(const QString& original)
 
 FoldedText FoldedText::of(const CompactText& original)
 {
-    return foldWhole(original);
+    const QByteArray* bytes = original.latin1();
+    // Whether each Latin-1 letter folds to Latin-1 letters (µ does not).
+    static const std::array<bool, 256> foldsToLatin1 = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            const QString& folded = foldedLatin1(char16_t(c));
+            t[size_t(c)] = std::all_of(folded.cbegin(), folded.cend(), [](QChar f) { return f.unicode() <= 0xFF; });
+        }
+        return t;
+    }();
+    if (!bytes || !std::all_of(bytes->cbegin(), bytes->cend(), [](char b) { return foldsToLatin1[uchar(b)]; }))
+        return foldWhole(original);
+
+    // A text of one byte a character folds into one, byte by byte; delta is
+    // the origin less the folded index since the last shift.
+    FoldedText text;
+    text.originalLength = bytes->size();
+    QByteArray folded(bytes->size(), Qt::Uninitialized);
+    qsizetype at = 0;
+    qsizetype delta = 0;
+    const auto put = [&](char c, qsizetype origin) {
+        if (origin - at != delta) {
+            text.shifts.append({at, origin});
+            delta = origin - at;
+        }
+        if (at == folded.size())
+            folded.resize(folded.size() + folded.size() / 4 + 16);
+        folded[at++] = c;
+    };
+    for (qsizetype i = 0; i < bytes->size(); ++i) {
+        const uchar b = uchar(bytes->at(i));
+        if (b < 0x80) {
+            put(char(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b), i);
+            continue;
+        }
+        for (const QChar c : foldedLatin1(b))
+            put(char(c.unicode()), i);
+    }
+    folded.resize(at);
+    folded.squeeze();
+    text.folded = CompactText::fromLatin1(std::move(folded));
+    return text;
 }
 
 qsizetype FoldedText::origin(qsizetype foldedIndex) const

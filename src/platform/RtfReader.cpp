@@ -363,6 +363,20 @@ int hexValue(char c)
     return -1;
 }
 
+// The code pages whose printable ASCII bytes are those characters: not so
+// UTF-7 or the ISO-2022 and HZ encodings, which switch with such bytes.
+bool isAsciiCompatible(int codePage)
+{
+    switch (codePage) {
+    case 437: case 850: case 874: case 932: case 936: case 949: case 950: case 1250: case 1251:
+    case 1252: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258: case 10000:
+    case 65001:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int clampTwips(int value)
 {
     return qBound(-31680, value, 31680); // 22 inches either way
@@ -447,6 +461,7 @@ private:
 
     // Tokens.
     void token();
+    qsizetype plainRunEnd(qsizetype from) const;
     void refill();
     void finish();
     void controlSequence();
@@ -663,10 +678,37 @@ void Reader::token()
         ++m_pos;
         break;
     default:
+        if (uchar(c) >= 0x20 && !m_stack.empty() && m_skip == 0
+            && (top().dest == Dest::Text || top().dest == Dest::Skip)) {
+            // A run of plain characters at once, as literalByte() takes each:
+            // most of a note is such runs.
+            const qsizetype end = plainRunEnd(m_pos);
+            if (top().dest == Dest::Text)
+                m_bytes.append(m_in.constData() + m_pos, end - m_pos);
+            m_star = false;
+            m_groupStart = false;
+            m_pos = end;
+            break;
+        }
         ++m_pos;
         literalByte(uchar(c), false);
         break;
     }
+}
+
+// The end of the bytes from from on that stand for themselves in text.
+qsizetype Reader::plainRunEnd(qsizetype from) const
+{
+    const char* const data = m_in.constData();
+    const qsizetype size = m_in.size();
+    qsizetype end = from;
+    while (end < size) {
+        const uchar b = uchar(data[end]);
+        if (b < 0x20 || b == '{' || b == '}' || b == '\\')
+            break;
+        ++end;
+    }
+    return end;
 }
 
 void Reader::finish()
@@ -1286,6 +1328,14 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
         text.replace(QChar(0x00B7), QChar(0x2022));
         return text;
     }
+    // Printable ASCII is itself in every ANSI and OEM code page, and so is
+    // the upper half of Windows-1252 from 0xA0 on in Latin-1.
+    const auto printable = [codePage](char c) {
+        const uchar b = uchar(c);
+        return (b >= 0x20 && b < 0x7F) || (codePage == 1252 && b >= 0xA0);
+    };
+    if (isAsciiCompatible(codePage) && std::all_of(bytes.cbegin(), bytes.cend(), printable))
+        return QString::fromLatin1(bytes);
     // A code page the converter does not know reads as Windows-1252.
     return CodePage::decode(bytes, CodePage::isKnown(codePage) ? codePage : 1252);
 }

@@ -70,6 +70,22 @@ TEST(FindIndexTest, ALongTextKeepsItsOriginsInAFewShifts)
     EXPECT_EQ(text.mid(after[1999].position, after[1999].length), QStringLiteral("Zoe\u0308 wartet"));
 }
 
+TEST(FindIndexTest, ATextOfOneByteACharacterFoldsAsAnyText)
+{
+    // Byte by byte for Latin-1, character by character otherwise: the same
+    // folded letters from the same places.
+    for (const QString& original : {QStringLiteral("Große STRASSE, Ærø, Çà ÿ ß. "), QStringLiteral("1 µm ß Ä")}) {
+        const QString text = original.repeated(50);
+        const FoldedText any = FoldedText::of(text);
+        const FoldedText bytes = FoldedText::of(CompactText(text));
+        ASSERT_TRUE(CompactText(text).latin1());
+        ASSERT_EQ(bytes.folded.toString().toStdString(), any.folded.toString().toStdString());
+        for (qsizetype i = 0; i < any.folded.size(); ++i)
+            ASSERT_EQ(bytes.origin(i), any.origin(i)) << i;
+        EXPECT_EQ(bytes.shifts.size(), any.shifts.size());
+    }
+}
+
 TEST(FindIndexTest, HitsComeByPlaceAndStopAtTheLimit)
 {
     FindIndex index;
