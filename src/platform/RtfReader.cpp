@@ -738,7 +738,9 @@ void Reader::refill()
     m_in.remove(0, m_pos);
     m_pos = 0;
     while (!m_device->atEnd() && m_in.size() < kLookaheadBytes) {
-        const QByteArray chunk = m_device->read(kChunkBytes);
+        // A small note is read in one piece of its own size.
+        const qint64 available = m_device->bytesAvailable();
+        const QByteArray chunk = m_device->read(available > 0 ? qMin<qint64>(available, kChunkBytes) : kChunkBytes);
         if (chunk.isEmpty())
             break;
         const qsizetype skipped = qsizetype(qMin<qint64>(m_binaryLeft, chunk.size()));
