@@ -1,6 +1,7 @@
 // Find over a project of 10,000 objects, each with a 1 KB note and a 5 x 8
 // table: reading every note and table in the background, and answering each
-// keystroke of a query.
+// keystroke of a query. And one object with a 50 MB note, indexed in a process
+// of its own so that its peak memory is that of the indexing alone.
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
 #include "platform/RichText.h"
@@ -11,13 +12,21 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 #include "BenchMain.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -151,9 +160,103 @@ void BM_KeystrokeInTheWindow(benchmark::State& state)
 }
 BENCHMARK(BM_KeystrokeInTheWindow)->Unit(benchmark::kMillisecond);
 
+// A note of about megabytes MB as the rich-edit control writes a long log:
+// paragraphs of text, every twentieth one a coloured date stamp.
+QByteArray richEditLog(int megabytes)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 "
+                     "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
+                     "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
+    const qsizetype size = qsizetype(megabytes) * 1024 * 1024;
+    rtf.reserve(size + 1024);
+    for (int i = 0; rtf.size() < size; ++i) {
+        if (i % 20 == 0)
+            rtf += "\\cf1\\highlight2 08.12.2026 09:15:00\\cf0\\highlight0\\par\r\n";
+        rtf += "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
+    }
+    rtf += "}\r\n";
+    return rtf;
+}
+
+long peakResidentKib()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// The child: indexes the object "Pump" of folder as the find index's worker
+// does (or, with "document", through the note window's document, as it once
+// did) and prints "ms=T peak_kib=K chars=N".
+int indexBigNote(const QString& how, const QString& folder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype chars = 0;
+    if (how == QLatin1String("document")) {
+        QTextDocument document;
+        RichText::readFile(folder + QStringLiteral("/Pump/Pump.rtf"), &document);
+        ObjectText text = ObjectText::forName(QStringLiteral("Pump"));
+        text.setNote(document.toPlainText());
+        chars = text.contents ? text.contents->note.size() : 0;
+    } else {
+        const ObjectText text = FindIndexer::read(folder, QStringLiteral("Pump"));
+        chars = text.contents ? text.contents->note.size() : 0;
+    }
+    std::printf("ms=%lld peak_kib=%ld chars=%lld\n", static_cast<long long>(timer.elapsed()), peakResidentKib(),
+                static_cast<long long>(chars));
+    return 0;
+}
+
+// The index of one object whose note is a 50 MB log: its time and the peak
+// memory of the whole process that made it ("peak_MiB"), for the text-only
+// pass (0) and, to compare, through a document (1).
+void BM_IndexBigNote(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath(QStringLiteral("Pump"));
+    {
+        QFile file(folder.filePath(QStringLiteral("Pump/Pump.rtf")));
+        file.open(QIODevice::WriteOnly);
+        file.write(richEditLog(50));
+    }
+    const QString how = state.range(0) == 0 ? QStringLiteral("text") : QStringLiteral("document");
+    double peakKib = 0;
+    double chars = 0;
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--index-big-note"), how, folder.path()});
+        child.waitForFinished(600'000);
+        const QString out = QString::fromLatin1(child.readAllStandardOutput());
+        const QStringList fields = out.simplified().split(u' ');
+        if (child.exitCode() != 0 || fields.size() != 3) {
+            state.SkipWithError("the indexing process failed");
+            break;
+        }
+        state.SetIterationTime(fields[0].section(u'=', 1).toDouble() / 1000.0);
+        peakKib = fields[1].section(u'=', 1).toDouble();
+        chars = fields[2].section(u'=', 1).toDouble();
+    }
+    state.SetLabel(how.toStdString());
+    state.counters["peak_MiB"] = peakKib / 1024.0;
+    state.counters["chars"] = chars;
+    state.counters["bytes"] = double(QFileInfo(folder.filePath(QStringLiteral("Pump/Pump.rtf"))).size());
+}
+BENCHMARK(BM_IndexBigNote)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--index-big-note") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return indexBigNote(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     return runBenchmarks(argc, argv);
 }

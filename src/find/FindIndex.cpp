@@ -10,8 +10,18 @@ constexpr qsizetype ContextLength = 30;
 
 // The excerpt of text around [start, start + length): one line, blanks for
 // line breaks and cell ends, "..." where text was left out.
-FindHit excerptHit(const QString& text, qsizetype start, qsizetype length, qsizetype from,
-                   qsizetype to)
+qsizetype cellEndsBefore(const QString& text, qsizetype end)
+{
+    return QStringView(text).left(end).count(CellEnd);
+}
+
+qsizetype cellEndsBefore(const CompactText& text, qsizetype end)
+{
+    return text.count(CellEnd, end);
+}
+
+template <typename Text>
+FindHit excerptHit(const Text& text, qsizetype start, qsizetype length, qsizetype from, qsizetype to)
 {
     FindHit hit;
     const qsizetype begin = std::max(from, start - ContextLength);
@@ -64,11 +74,16 @@ ObjectText::Contents& ObjectText::writableContents()
 
 void ObjectText::setNote(const QString& plainText)
 {
+    setNote(CompactText(plainText));
+}
+
+void ObjectText::setNote(CompactText plainText)
+{
     if (plainText.isEmpty() && !contents)
         return;
     Contents& own = writableContents();
-    own.note = plainText;
     own.foldedNote = FoldedText::of(plainText);
+    own.note = std::move(plainText);
 }
 
 void ObjectText::setTable(const QList<QStringList>& columns, int rowCount)
@@ -153,7 +168,7 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
     if (needle.isEmpty())
         return hits;
     // Adds the hits in one text; false once maxHits are found and another is there.
-    const auto search = [&](const QString& object, FoundIn where, const QString& original,
+    const auto search = [&](const QString& object, FoundIn where, const auto& original,
                             const FoldedText& text, int tableRows = 1) {
         for (qsizetype at = text.folded.indexOf(needle); at >= 0;
              at = text.folded.indexOf(needle, at + needle.size())) {
@@ -170,7 +185,7 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
             if (where == FoundIn::Table) {
                 from = original.lastIndexOf(CellEnd, span.start) + 1;
                 to = original.indexOf(CellEnd, span.start);
-                const qsizetype cell = QStringView(original).left(from).count(CellEnd);
+                const qsizetype cell = cellEndsBefore(original, from);
                 column = int(cell / std::max(1, tableRows));
                 row = int(cell % std::max(1, tableRows));
             }

@@ -23,7 +23,7 @@ struct ObjectText {
     // The note's and the table's text, held only where there is some: most
     // objects of a large board have neither, and the index holds every object.
     struct Contents {
-        QString note; // the note's plain text: a position in it is a caret position
+        CompactText note; // the note's plain text: a position in it is a caret position
         FoldedText foldedNote;
         // Every cell text, column by column, each followed by a separator that
         // no query holds, so that no match runs from one cell into the next.
@@ -35,6 +35,7 @@ struct ObjectText {
 
     static ObjectText forName(const QString& name);
     void setNote(const QString& plainText);
+    void setNote(CompactText plainText);
     void setTable(const QList<QStringList>& columns, int rowCount);
 
 private:

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextDocument>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -48,9 +47,11 @@ FindIndexer::~FindIndexer()
 ObjectText FindIndexer::read(const QString& folder, const QString& name)
 {
     ObjectText text = ObjectText::forName(name);
-    QTextDocument note;
-    if (RichText::readFile(notePath(folder, name), &note))
-        text.setNote(note.toPlainText());
+    // The text alone: the note window's document is not needed to find in
+    // it, and a big note's text is held one byte a character where it can be.
+    CompactText note;
+    if (RichText::readTextFile(notePath(folder, name), [&note](QStringView piece) { note.append(piece); }))
+        text.setNote(std::move(note));
 
     QFile table(ObjectTableFile(folder, name));
     if (table.open(QIODevice::ReadOnly)) {

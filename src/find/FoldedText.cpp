@@ -1,5 +1,8 @@
 #include "find/FoldedText.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 bool isMark(QChar c)
@@ -34,37 +37,127 @@ template <typename Append> void foldCharacter(QStringView character, Append appe
         append(c);
 }
 
-template <typename Append> void foldText(const QString& text, Append append)
+// The folded forms of the Latin-1 letters, made once: most of a long note's
+// letters are these, and decomposing each one anew would be slow.
+const QString& foldedLatin1(char16_t c)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                                         text.at(i + 1).isLowSurrogate()
-                                     ? 2
-                                     : 1;
-        foldCharacter(QStringView(text).mid(i, length), [&](QChar c) { append(c, i); });
+    static const QList<QString> table = [] {
+        QList<QString> t;
+        for (char16_t u = 0; u < 0x100; ++u) {
+            QString folded;
+            const QChar character(u);
+            foldCharacter(QStringView(&character, 1), [&](QChar f) { folded += f; });
+            t.append(folded);
+        }
+        return t;
+    }();
+    return table.at(c);
+}
+
+template <typename Text, typename Append> void foldText(const Text& text, Append append)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            const char16_t u = c.unicode();
+            append(QChar(u >= u'A' && u <= u'Z' ? u + (u'a' - u'A') : u), i);
+            continue;
+        }
+        if (c.unicode() < 0x100) {
+            for (const QChar f : foldedLatin1(c.unicode()))
+                append(f, i);
+            continue;
+        }
+        QChar character[2] = {c, QChar()};
+        qsizetype length = 1;
+        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            character[1] = text.at(i + 1);
+            length = 2;
+        }
+        foldCharacter(QStringView(character, length), [&](QChar f) { append(f, i); });
         i += length - 1;
     }
+}
+
+template <typename Text> FoldedText foldWhole(const Text& original)
+{
+    FoldedText text;
+    text.folded.reserve(original.size());
+    text.originalLength = original.size();
+    foldText(original, [&](QChar c, qsizetype origin) {
+        const qsizetype at = text.folded.size();
+        const qsizetype expected = text.shifts.isEmpty() ? at
+                                                         : text.shifts.back().original + at - text.shifts.back().folded;
+        if (origin != expected)
+            text.shifts.append({at, origin});
+        text.folded.append(c);
+    });
+    text.folded.squeeze();
+    return text;
 }
 
 } // namespace
 
 FoldedText FoldedText::of(const QString& original)
 {
+    return foldWhole(original);
+}
+
+FoldedText FoldedText::of(const CompactText& original)
+{
+    const QByteArray* bytes = original.latin1();
+    // Whether each Latin-1 letter folds to Latin-1 letters (µ does not).
+    static const std::array<bool, 256> foldsToLatin1 = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            const QString& folded = foldedLatin1(char16_t(c));
+            t[size_t(c)] = std::all_of(folded.cbegin(), folded.cend(), [](QChar f) { return f.unicode() <= 0xFF; });
+        }
+        return t;
+    }();
+    if (!bytes || !std::all_of(bytes->cbegin(), bytes->cend(), [](char b) { return foldsToLatin1[uchar(b)]; }))
+        return foldWhole(original);
+
+    // A text of one byte a character folds into one, byte by byte; delta is
+    // the origin less the folded index since the last shift.
     FoldedText text;
-    text.folded.reserve(original.size());
-    text.origins.reserve(original.size());
-    text.originalLength = original.size();
-    foldText(original, [&](QChar c, qsizetype origin) {
-        text.folded += c;
-        text.origins.append(origin);
-    });
-    // Most texts fold letter for letter; they keep no table of origins.
-    bool sameLetters = text.folded.size() == original.size();
-    for (qsizetype i = 0; sameLetters && i < text.origins.size(); ++i)
-        sameLetters = text.origins.at(i) == i;
-    if (sameLetters)
-        text.origins = {};
+    text.originalLength = bytes->size();
+    QByteArray folded(bytes->size(), Qt::Uninitialized);
+    qsizetype at = 0;
+    qsizetype delta = 0;
+    const auto put = [&](char c, qsizetype origin) {
+        if (origin - at != delta) {
+            text.shifts.append({at, origin});
+            delta = origin - at;
+        }
+        if (at == folded.size())
+            folded.resize(folded.size() + folded.size() / 4 + 16);
+        folded[at++] = c;
+    };
+    for (qsizetype i = 0; i < bytes->size(); ++i) {
+        const uchar b = uchar(bytes->at(i));
+        if (b < 0x80) {
+            put(char(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b), i);
+            continue;
+        }
+        for (const QChar c : foldedLatin1(b))
+            put(char(c.unicode()), i);
+    }
+    folded.resize(at);
+    folded.squeeze();
+    text.folded = CompactText::fromLatin1(std::move(folded));
     return text;
+}
+
+qsizetype FoldedText::origin(qsizetype foldedIndex) const
+{
+    if (shifts.isEmpty() || foldedIndex < shifts.front().folded)
+        return foldedIndex;
+    const auto after = std::upper_bound(shifts.cbegin(), shifts.cend(), foldedIndex,
+                                        [](qsizetype index, const Shift& shift) { return index < shift.folded; });
+    const Shift& shift = *(after - 1);
+    return shift.original + foldedIndex - shift.folded;
 }
 
 QString FoldedText::fold(const QString& text)

@@ -1,5 +1,6 @@
 #include "main/PaintReport.h"
 #include "main/Program.h"
+#include "platform/CloseSignal.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -25,6 +26,12 @@ int main(int argc, char** argv)
     if (const QByteArray report = qgetenv("VEXORIN_PAINT_REPORT"); !report.isEmpty())
         new PaintReport(program.form1, report == "exit" ? PaintReport::Then::Exit
                                                         : PaintReport::Then::KeepRunning);
+    // Ended by the session or by kill, the program closes as by its close
+    // button: the project is saved, and a refused close keeps it running.
+    CloseSignal closeSignal([&program] {
+        if (program.form1.close())
+            QCoreApplication::exit(0);
+    });
     program.form1.show();
     const int exitCode = app.exec();
     TObjectTable::destroyAll();

@@ -41,6 +41,10 @@ QString decodePlainText(QByteArray data)
         text = CodePage::decode(data);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // What a note cannot keep is no text here either, as in RTF.
+    text.replace(QLatin1Char('\n'), QChar(QChar::ParagraphSeparator));
+    text = Rtf::cleanText(text);
+    text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     return text;
 }
 
@@ -101,6 +105,66 @@ bool read(QIODevice* device, QTextDocument* document, QString* error, QStringLis
     if (notKept)
         *notKept = reader.notKept();
     return true;
+}
+
+bool readText(QIODevice* device, const std::function<void(QStringView)>& sink, QString* error)
+{
+    if (!device || !device->isOpen() || !device->isReadable()) {
+        setError(error, QStringLiteral("The note cannot be read: the device is not open for reading"));
+        return false;
+    }
+    QByteArray head = device->read(8);
+    if (head.isEmpty() && !device->atEnd()) {
+        setError(error, QStringLiteral("The note cannot be read: %1").arg(device->errorString()));
+        return false;
+    }
+    if (looksLikeRtf(head)) {
+        Rtf::readPlainText(device, std::move(head), sink);
+        return true;
+    }
+    head += device->readAll();
+    QString text = decodePlainText(head);
+    head.clear();
+    // As the document gives it back.
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
+            c = u'\n';
+        else if (u == QChar::Nbsp)
+            c = u' ';
+    }
+    sink(text);
+    return true;
+}
+
+bool readText(QIODevice* device, QString* text, QString* error)
+{
+    if (!text) {
+        setError(error, QStringLiteral("No text to read into"));
+        return false;
+    }
+    text->clear();
+    return readText(device, [text](QStringView piece) { text->append(piece); }, error);
+}
+
+bool readTextFile(const QString& path, const std::function<void(QStringView)>& sink, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return readText(&file, sink, error);
+}
+
+bool readTextFile(const QString& path, QString* text, QString* error)
+{
+    if (!text) {
+        setError(error, QStringLiteral("No text to read into"));
+        return false;
+    }
+    text->clear();
+    return readTextFile(path, [text](QStringView piece) { text->append(piece); }, error);
 }
 
 bool write(const QTextDocument* document, QIODevice* device, QString* error)

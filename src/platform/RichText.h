@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QTextDocument;
@@ -33,6 +34,18 @@ bool write(const QTextDocument* document, QIODevice* device, QString* error = nu
 
 bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr,
               QStringList* notKept = nullptr);
+
+// The text of a note without a document: what read() followed by
+// QTextDocument::toPlainText() gives (a line feed between paragraphs and
+// around table cells, U+FFFC for each picture), in a fraction of the time and
+// memory. The device is read in chunks, so a big note is never held whole.
+// Returns false and sets *error only for an input that cannot be read at all.
+bool readText(QIODevice* device, QString* text, QString* error = nullptr);
+bool readTextFile(const QString& path, QString* text, QString* error = nullptr);
+// The same handed to sink piece by piece, so that a big note's text can be
+// kept in another form without being held whole as a QString first.
+bool readText(QIODevice* device, const std::function<void(QStringView)>& sink, QString* error = nullptr);
+bool readTextFile(const QString& path, const std::function<void(QStringView)>& sink, QString* error = nullptr);
 
 // Reads the bytes of a note into a document in steps, so that a window can
 // serve its events while a big note is read. The document is filled as read()

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
+class QIODevice;
 class QTextDocument;
 
 // The two halves of RichText: RtfReader.cpp and RtfWriter.cpp. RichText.cpp
@@ -50,6 +52,16 @@ public:
 private:
     std::unique_ptr<Reader> m_reader;
 };
+
+// text without the characters a QTextDocument must not hold: control
+// characters other than tab, its frame markers, U+FFFC and unpaired
+// surrogates (as U+FFFD).
+QString cleanText(const QString& text);
+
+// The text-only pass of the reader: hands sink, piece by piece, what the
+// document pass would show as QTextDocument::toPlainText(), reading head (the
+// bytes already read, starting with "{\rtf") and then device to its end in chunks.
+void readPlainText(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink);
 
 // The RTF form of document.
 QByteArray generate(const QTextDocument* document);

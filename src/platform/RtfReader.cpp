@@ -13,7 +13,11 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QBuffer>
+#include <QIODevice>
 #include <QImage>
+#include <QImageReader>
+#include <QPointer>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -24,6 +28,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -39,6 +44,12 @@ constexpr int kMaxColumns = 64;        // Word's limit is 63; further cells shar
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;    // \fcharset2: symbol fonts
 constexpr int kDocumentCodePage = 0;   // a font without a character set of its own
+// The text-only pass reads its device in chunks; a token is read whole when
+// it is shorter than the bytes kept ahead of it.
+constexpr qsizetype kChunkBytes = 1 << 20;
+constexpr qsizetype kLookaheadBytes = 1 << 16;
+// Of a picture, the text-only pass keeps only what tells whether it can be shown.
+constexpr qsizetype kPictureHeadBytes = 64;
 
 enum class Dest : quint8 {
     Text, Skip, FontTable, ColorTable, Picture, FieldInstruction, ListNumbering, ListTable,
@@ -352,36 +363,23 @@ int hexValue(char c)
     return -1;
 }
 
+// The code pages whose printable ASCII bytes are those characters: not so
+// UTF-7 or the ISO-2022 and HZ encodings, which switch with such bytes.
+bool isAsciiCompatible(int codePage)
+{
+    switch (codePage) {
+    case 437: case 850: case 874: case 932: case 936: case 949: case 950: case 1250: case 1251:
+    case 1252: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258: case 10000:
+    case 65001:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int clampTwips(int value)
 {
     return qBound(-31680, value, 31680); // 22 inches either way
-}
-
-// Replaces characters a QTextDocument must not hold in text: control
-// characters other than tab, and unpaired UTF-16 surrogates. Paragraph
-// separators in a run are the reader's own, one for each \par.
-QString cleanText(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate()) {
-            if (i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-                out += c;
-                out += text.at(++i);
-            } else {
-                out += QChar(QChar::ReplacementCharacter);
-            }
-        } else if (c.isLowSurrogate()) {
-            out += QChar(QChar::ReplacementCharacter);
-        } else if (c.unicode() >= 0x20 || c == u'\t') {
-            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1
-                && c != QChar::ObjectReplacementCharacter)
-                out += c;
-        }
-    }
-    return out;
 }
 
 // A cell of a table row as \trowd ... \cellx describe it.
@@ -410,19 +408,62 @@ struct PnState {
 
 } // namespace
 
+// Replaces characters a QTextDocument must not hold in text: control
+// characters other than tab, and unpaired UTF-16 surrogates. Paragraph
+// separators in a run are the reader's own, one for each \par.
+QString cleanText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate()) {
+            if (i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                out += c;
+                out += text.at(++i);
+            } else {
+                out += QChar(QChar::ReplacementCharacter);
+            }
+        } else if (c.isLowSurrogate()) {
+            out += QChar(QChar::ReplacementCharacter);
+        } else if ((c.unicode() >= 0x20 && c.unicode() != 0x7F) || c == u'\t') {
+            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1
+                && c != QChar::ObjectReplacementCharacter)
+                out += c;
+        }
+    }
+    return out;
+}
+
 class Reader {
 public:
+    // The document pass: fills document from data.
     Reader(const QByteArray& data, QTextDocument* document)
         : m_in(data), m_document(document), m_cursor(document)
     {
     }
+    // The text-only pass: appends to *text what the document pass would show
+    // as its plain text, reading device in chunks.
+    Reader(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink)
+        : m_in(std::move(head)), m_device(device), m_text(&m_textPiece), m_sink(sink)
+    {
+    }
 
     bool step(qsizetype bytes);
+    // The text-only pass from its start to the end of the device.
+    void readToEnd();
     double progress() const { return m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size()); }
     QStringList notKept() const { return m_lost; }
 
 private:
+    bool textOnly() const { return m_text != nullptr; }
+    bool tableOpen() const { return textOnly() ? m_textInTable : !m_table.isNull(); }
+
     // Tokens.
+    void token();
+    qsizetype plainRunEnd(qsizetype from) const;
+    void refill();
+    void finish();
     void controlSequence();
     void controlWord(const QByteArray& word, bool hasParam, int param);
     bool tableOrListWord(Word word, int param);
@@ -440,6 +481,7 @@ private:
 
     // Document.
     void appendText(const QString& text);
+    void appendPlain(const QString& text);
     void placeContent(const Paragraph& para);
     void startParagraphIfPending();
     void paragraphBreak();
@@ -458,6 +500,8 @@ private:
     void finishFieldInstruction();
     void addToList(const Paragraph& para);
     void enterTableCell();
+    void enterTextCell();
+    int definedColumns() const;
     void startRow();
     void mapRowToColumns();
     void splitColumnAt(qsizetype column);
@@ -471,10 +515,19 @@ private:
 
     Group& top() { return m_stack.back(); }
 
-    const QByteArray m_in;
+    QByteArray m_in;
     qsizetype m_pos = 0;
-    QTextDocument* m_document;
+    QTextDocument* m_document = nullptr;
     QTextCursor m_cursor;
+    // The text-only pass: its device, the bytes of a \bin still to skip in
+    // the next chunks, the text made, and whether a table is being read.
+    QIODevice* m_device = nullptr;
+    qint64 m_binaryLeft = 0;
+    // m_text is m_textPiece, handed to m_sink whenever it has grown.
+    QString* m_text = nullptr;
+    QString m_textPiece;
+    std::function<void(QStringView)> m_sink;
+    bool m_textInTable = false;
 
     std::vector<Group> m_stack;
     int m_overflow = 0;     // braces opened past kMaxDepth
@@ -517,7 +570,9 @@ private:
     std::vector<int> m_levelsBeingRead;
     int m_overrideListId = 0;
     std::map<int, int> m_overrides;
-    std::map<std::pair<int, int>, QTextList*> m_lists;
+    // A list is deleted with its last block (a table made around the block
+    // removes it): guarded pointers never outlive it.
+    std::map<std::pair<int, int>, QPointer<QTextList>> m_lists;
 
     // Tables: the row definition in effect, and the table being filled.
     std::vector<CellDefinition> m_rowCells;
@@ -525,7 +580,7 @@ private:
     bool m_defineCellBorder = false;
     int m_rowLeft = 0;
     int m_rowGap = 0;
-    QTextTable* m_table = nullptr;
+    QPointer<QTextTable> m_table;
     std::vector<int> m_grid;        // right edge of each column, twips
     std::vector<int> m_cellColumns; // the first column of each cell of the row
     std::vector<int> m_cellSpans;
@@ -603,42 +658,115 @@ QString linkTarget(const QString& instruction)
 
 } // namespace
 
-bool Reader::step(qsizetype bytes)
+void Reader::token()
 {
-    const qsizetype size = m_in.size();
-    const qsizetype stop = qMin(size, m_pos + qMax<qsizetype>(bytes, 1));
-    while (m_pos < stop && !m_finished) {
-        const char c = m_in.at(m_pos);
-        switch (c) {
-        case '{':
-            ++m_pos;
-            openGroup();
-            break;
-        case '}':
-            ++m_pos;
-            closeGroup();
-            break;
-        case '\\':
-            controlSequence();
-            break;
-        case '\r':
-        case '\n':
-            ++m_pos;
-            break;
-        default:
-            ++m_pos;
-            literalByte(uchar(c), false);
+    const char c = m_in.at(m_pos);
+    switch (c) {
+    case '{':
+        ++m_pos;
+        openGroup();
+        break;
+    case '}':
+        ++m_pos;
+        closeGroup();
+        break;
+    case '\\':
+        controlSequence();
+        break;
+    case '\r':
+    case '\n':
+        ++m_pos;
+        break;
+    default:
+        if (uchar(c) >= 0x20 && !m_stack.empty() && m_skip == 0
+            && (top().dest == Dest::Text || top().dest == Dest::Skip)) {
+            // A run of plain characters at once, as literalByte() takes each:
+            // most of a note is such runs.
+            const qsizetype end = plainRunEnd(m_pos);
+            if (top().dest == Dest::Text)
+                m_bytes.append(m_in.constData() + m_pos, end - m_pos);
+            m_star = false;
+            m_groupStart = false;
+            m_pos = end;
             break;
         }
+        ++m_pos;
+        literalByte(uchar(c), false);
+        break;
     }
-    if (m_pos < size && !m_finished)
-        return false;
+}
+
+// The end of the bytes from from on that stand for themselves in text.
+qsizetype Reader::plainRunEnd(qsizetype from) const
+{
+    const char* const data = m_in.constData();
+    const qsizetype size = m_in.size();
+    qsizetype end = from;
+    while (end < size) {
+        const uchar b = uchar(data[end]);
+        if (b < 0x20 || b == '{' || b == '}' || b == '\\')
+            break;
+        ++end;
+    }
+    return end;
+}
+
+void Reader::finish()
+{
     flushBytes();
     while (!m_stack.empty())
         closeGroup();
     finishDocument();
-    m_pos = size;
+    m_pos = m_in.size();
+}
+
+bool Reader::step(qsizetype bytes)
+{
+    const qsizetype size = m_in.size();
+    const qsizetype stop = qMin(size, m_pos + qMax<qsizetype>(bytes, 1));
+    while (m_pos < stop && !m_finished)
+        token();
+    if (m_pos < size && !m_finished)
+        return false;
+    finish();
     return true;
+}
+
+// Drops what was read and appends the next chunk, less what a \bin still skips.
+void Reader::refill()
+{
+    m_in.remove(0, m_pos);
+    m_pos = 0;
+    while (!m_device->atEnd() && m_in.size() < kLookaheadBytes) {
+        // A small note is read in one piece of its own size.
+        const qint64 available = m_device->bytesAvailable();
+        const QByteArray chunk = m_device->read(available > 0 ? qMin<qint64>(available, kChunkBytes) : kChunkBytes);
+        if (chunk.isEmpty())
+            break;
+        const qsizetype skipped = qsizetype(qMin<qint64>(m_binaryLeft, chunk.size()));
+        m_binaryLeft -= skipped;
+        m_in.append(chunk.constData() + skipped, chunk.size() - skipped);
+    }
+}
+
+void Reader::readToEnd()
+{
+    if (m_in.startsWith("\xEF\xBB\xBF"))
+        m_in.remove(0, 3);
+    while (!m_finished) {
+        if (m_in.size() - m_pos < kLookaheadBytes && !m_device->atEnd())
+            refill();
+        if (m_pos >= m_in.size())
+            break;
+        token();
+        if (m_textPiece.size() >= kLookaheadBytes) {
+            m_sink(m_textPiece);
+            m_textPiece.resize(0);
+        }
+    }
+    finish();
+    m_sink(m_textPiece);
+    m_textPiece.clear();
 }
 
 void Reader::controlSequence()
@@ -784,9 +912,14 @@ void Reader::skipBinary(int count, QByteArray* into)
 {
     const qsizetype available = m_in.size() - m_pos;
     const qsizetype n = qBound(qsizetype(0), qsizetype(count), available);
-    if (into)
+    if (into && textOnly())
+        into->append(m_in.constData() + m_pos, qMax<qsizetype>(0, qMin(n, kPictureHeadBytes - into->size())));
+    else if (into)
         into->append(m_in.constData() + m_pos, n);
     m_pos += n;
+    // What is not read yet is skipped as it comes.
+    if (m_device && count > n)
+        m_binaryLeft = count - n;
 }
 
 void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
@@ -1095,7 +1228,7 @@ void Reader::literalByte(uchar byte, bool escaped)
     case Dest::Skip:
         return;
     case Dest::Picture:
-        if (!escaped && hexValue(char(byte)) >= 0)
+        if (!escaped && hexValue(char(byte)) >= 0 && (!textOnly() || m_picture.hex.size() < 2 * kPictureHeadBytes))
             m_picture.hex.append(char(byte));
         return;
     case Dest::ColorTable:
@@ -1197,6 +1330,14 @@ QString Reader::decode(const QByteArray& bytes, int codePage)
         text.replace(QChar(0x00B7), QChar(0x2022));
         return text;
     }
+    // Printable ASCII is itself in every ANSI and OEM code page, and so is
+    // the upper half of Windows-1252 from 0xA0 on in Latin-1.
+    const auto printable = [codePage](char c) {
+        const uchar b = uchar(c);
+        return (b >= 0x20 && b < 0x7F) || (codePage == 1252 && b >= 0xA0);
+    };
+    if (isAsciiCompatible(codePage) && std::all_of(bytes.cbegin(), bytes.cend(), printable))
+        return QString::fromLatin1(bytes);
     // A code page the converter does not know reads as Windows-1252.
     return CodePage::decode(bytes, CodePage::isKnown(codePage) ? codePage : 1252);
 }
@@ -1337,7 +1478,10 @@ void Reader::startParagraphIfPending()
         m_run += QChar(QChar::ParagraphSeparator); // the new block takes the properties of this one
     } else {
         flushRun();
-        m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
+        if (textOnly())
+            *m_text += u'\n';
+        else
+            m_cursor.insertBlock(blockFormat(top().para), charFormat(top().chars));
         m_blockMadeWith = top().para;
     }
     m_pendingBreak = false;
@@ -1367,8 +1511,28 @@ void Reader::flushRun()
         return;
     const QString text = cleanText(m_run);
     m_run.clear();
-    if (!text.isEmpty())
+    if (text.isEmpty())
+        return;
+    if (textOnly())
+        appendPlain(text);
+    else
         m_cursor.insertText(text, charFormat(m_runProps));
+}
+
+// The text as QTextDocument::toPlainText() gives it back: paragraph and line
+// separators as line feeds, no-break spaces as spaces.
+void Reader::appendPlain(const QString& text)
+{
+    QString& out = *m_text;
+    const qsizetype start = out.size();
+    out += text;
+    for (QChar* c = out.data() + start, *end = out.data() + out.size(); c != end; ++c) {
+        const char16_t u = c->unicode();
+        if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
+            *c = u'\n';
+        else if (u == QChar::Nbsp)
+            *c = u' ';
+    }
 }
 
 // A paragraph of text whose block already has its properties, as most of a
@@ -1389,12 +1553,16 @@ void Reader::paragraphBreak()
     flushRun();
     // The paragraph properties in effect at \par are those of the paragraph.
     finishBlock(top().para);
-    if (!m_blockHasContent)
+    if (!m_blockHasContent && !textOnly())
         m_cursor.setBlockCharFormat(charFormat(top().chars));
 }
 
 void Reader::finishBlock(const Paragraph& para)
 {
+    if (textOnly()) {
+        m_blockMadeWith = para; // list items show their numbers, not text
+        return;
+    }
     if (!(m_blockMadeWith == para))
         m_cursor.setBlockFormat(blockFormat(para));
     m_blockMadeWith = para;
@@ -1406,7 +1574,7 @@ void Reader::placeContent(const Paragraph& para)
 {
     if (para.inTable)
         enterTableCell();
-    else if (m_table)
+    else if (tableOpen())
         leaveTable();
     startParagraphIfPending();
 }
@@ -1441,7 +1609,7 @@ void Reader::addToList(const Paragraph& para)
         std::erase_if(m_lists, [](const auto& entry) { return entry.first.first == 0; });
         return;
     }
-    QTextList*& list = m_lists[{para.listOverride, para.listLevel}];
+    QPointer<QTextList>& list = m_lists[{para.listOverride, para.listLevel}];
     if (list && list->format().style() == style) {
         list->add(m_cursor.block());
         return;
@@ -1514,8 +1682,55 @@ bool Reader::tableOrListWord(Word word, int param)
 // the cells met so far: a cell whose edges span several columns is merged
 // across them, and an edge between two columns splits one.
 
+// The text-only pass keeps no table, only the text QTextDocument gives a
+// table of plain cells: a line feed before each cell and one after the table.
+void Reader::enterTextCell()
+{
+    if (!m_textInTable) {
+        flushRun();
+        m_textInTable = true;
+        m_row = 0;
+        m_cell = 0;
+        m_placedCell = -1;
+        m_rowEnded = false;
+    } else if (m_rowEnded) {
+        flushRun();
+        ++m_row;
+        m_cell = 0;
+        m_placedCell = -1;
+        m_rowEnded = false;
+    }
+    if (m_placedCell == m_cell)
+        return;
+    flushRun();
+    for (int cell = m_placedCell; cell < m_cell; ++cell)
+        *m_text += u'\n';
+    m_blockMadeWith.reset();
+    m_placedCell = m_cell;
+    m_pendingBreak = false;
+    m_blockHasContent = false;
+}
+
+// The columns a table made for the present row definition starts with.
+int Reader::definedColumns() const
+{
+    int columns = 0;
+    int right = -1;
+    for (const CellDefinition& cell : m_rowCells) {
+        if (cell.right > right && columns < kMaxColumns) {
+            right = cell.right;
+            ++columns;
+        }
+    }
+    return qMax(1, columns);
+}
+
 void Reader::enterTableCell()
 {
+    if (textOnly()) {
+        enterTextCell();
+        return;
+    }
     if (!m_table) {
         flushRun();
         QTextTableFormat format;
@@ -1625,9 +1840,17 @@ void Reader::endCell()
 
 void Reader::endRow()
 {
-    if (!m_table || m_rowEnded)
+    if (!tableOpen() || m_rowEnded)
         return;
     flushRun();
+    if (textOnly()) {
+        // The cells of the row that hold nothing are there all the same.
+        for (int cell = m_placedCell + 1; cell < definedColumns(); ++cell)
+            *m_text += u'\n';
+        m_rowEnded = true;
+        m_pendingBreak = false;
+        return;
+    }
     int mergeStart = -1;
     for (size_t i = 0; i < m_cellsOfRow.size() && i < m_cellColumns.size(); ++i) {
         const CellDefinition& cell = m_cellsOfRow[i];
@@ -1666,6 +1889,14 @@ void Reader::endRow()
 void Reader::leaveTable()
 {
     endRow();
+    if (textOnly()) {
+        *m_text += u'\n';
+        m_textInTable = false;
+        m_blockMadeWith.reset();
+        m_pendingBreak = false;
+        m_blockHasContent = false;
+        return;
+    }
     QTextTableFormat format = m_table->format();
     if (m_tableBorder) {
         format.setBorder(1);
@@ -1707,8 +1938,33 @@ void Reader::finishPicture()
             picture.hex.chop(1);
         data = QByteArray::fromHex(picture.hex);
     }
+    const char* const imageFormat = picture.kind == PictureKind::Png ? "PNG" : "JPEG";
+    if (textOnly()) {
+        // The head of the data tells whether the editor shows a picture,
+        // which takes one character of the text.
+        QBuffer head(&data);
+        head.open(QIODevice::ReadOnly);
+        if (!QImageReader(&head, imageFormat).canRead()) {
+            lose(Loss::Pictures);
+            return;
+        }
+        const Group& owner = m_stack.size() > 1 ? m_stack[m_stack.size() - 2] : m_stack.back();
+        if (owner.chars.hidden)
+            return;
+        placeContent(owner.para);
+        flushRun();
+        if (m_pendingBreak) {
+            *m_text += u'\n';
+            m_blockMadeWith = owner.para;
+            m_pendingBreak = false;
+        }
+        *m_text += QChar(QChar::ObjectReplacementCharacter);
+        m_lastPara = owner.para;
+        m_blockHasContent = true;
+        return;
+    }
     QImage image;
-    if (!image.loadFromData(data, picture.kind == PictureKind::Png ? "PNG" : "JPEG")) {
+    if (!image.loadFromData(data, imageFormat)) {
         lose(Loss::Pictures);
         return;
     }
@@ -1748,7 +2004,7 @@ void Reader::finishPicture()
 void Reader::finishDocument()
 {
     flushRun();
-    if (m_table)
+    if (tableOpen())
         leaveTable();
     // A \par at the very end marks the last paragraph's end, as the rich-edit
     // control, Word and LibreOffice write it; it starts no new paragraph.
@@ -1777,6 +2033,11 @@ double Parser::progress() const
 QStringList Parser::notKept() const
 {
     return m_reader->notKept();
+}
+
+void readPlainText(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink)
+{
+    Reader(device, std::move(head), sink).readToEnd();
 }
 
 } // namespace RichText::Rtf

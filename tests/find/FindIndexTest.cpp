@@ -44,6 +44,48 @@ TEST(FindIndexTest, MatchesIgnoreCaseAndAccentsAndMarkTheOriginalLetters)
     EXPECT_TRUE(findIn(index, QString()).isEmpty());
 }
 
+TEST(FindIndexTest, ALongTextKeepsItsOriginsInAFewShifts)
+{
+    // A letter that folds to two and a combining mark that folds to none move
+    // every later origin; the rest follows one for one.
+    const QString line = QStringLiteral("Die Straße ist nass, Zoe\u0308 wartet. ");
+    const QString text = line.repeated(2000);
+    const FoldedText folded = FoldedText::of(text);
+    EXPECT_EQ(folded.shifts.size(), 2 * 2000);
+    EXPECT_TRUE(FoldedText::of(QStringLiteral("Plain ASCII text, Café too. ").repeated(2000)).shifts.isEmpty());
+
+    ObjectText object = ObjectText::forName(QStringLiteral("Road"));
+    object.setNote(text);
+    FindIndex index;
+    index.reset({QStringLiteral("Road")});
+    index.update(object);
+    const QList<FindHit> hits = index.find(QStringLiteral("strasse"), {}, 5000);
+    ASSERT_EQ(hits.size(), 2000);
+    for (const int n : {0, 1, 999, 1999}) {
+        EXPECT_EQ(hits[n].position, n * line.size() + 4);
+        EXPECT_EQ(text.mid(hits[n].position, hits[n].length), QStringLiteral("Straße"));
+    }
+    const QList<FindHit> after = index.find(QStringLiteral("zoe wartet"), {}, 5000);
+    ASSERT_EQ(after.size(), 2000);
+    EXPECT_EQ(text.mid(after[1999].position, after[1999].length), QStringLiteral("Zoe\u0308 wartet"));
+}
+
+TEST(FindIndexTest, ATextOfOneByteACharacterFoldsAsAnyText)
+{
+    // Byte by byte for Latin-1, character by character otherwise: the same
+    // folded letters from the same places.
+    for (const QString& original : {QStringLiteral("Große STRASSE, Ærø, Çà ÿ ß. "), QStringLiteral("1 µm ß Ä")}) {
+        const QString text = original.repeated(50);
+        const FoldedText any = FoldedText::of(text);
+        const FoldedText bytes = FoldedText::of(CompactText(text));
+        ASSERT_TRUE(CompactText(text).latin1());
+        ASSERT_EQ(bytes.folded.toString().toStdString(), any.folded.toString().toStdString());
+        for (qsizetype i = 0; i < any.folded.size(); ++i)
+            ASSERT_EQ(bytes.origin(i), any.origin(i)) << i;
+        EXPECT_EQ(bytes.shifts.size(), any.shifts.size());
+    }
+}
+
 TEST(FindIndexTest, HitsComeByPlaceAndStopAtTheLimit)
 {
     FindIndex index;
@@ -153,6 +195,22 @@ TEST_F(FindReadTest, NotesInEveryStyleAreFoundWhereTheirTextIs)
         EXPECT_EQ(text.contents->note.mid(hits[0].position, hits[0].length), QString::fromUtf8(c.text))
             << c.fixture;
     }
+}
+
+TEST_F(FindReadTest, NotesThatOnceCrashedTheReaderAreIndexed)
+{
+    const QString crashes = QStringLiteral(VEXORIN_FIXTURES "/rtf/crashes/");
+    for (const QString& name : QDir(crashes).entryList(QDir::Files)) {
+        writeNote(QStringLiteral("Pump"), readAll(crashes + name));
+        const ObjectText text = FindIndexer::read(folder(), QStringLiteral("Pump"));
+        EXPECT_EQ(text.name, QStringLiteral("Pump")) << name.toStdString();
+    }
+    writeNote(QStringLiteral("Pump"), "{\\rtf\\cellx\\cellx\\ls2 one\\cell two\\cell}");
+    FindIndex index;
+    index.reset({QStringLiteral("Pump")});
+    index.update(FindIndexer::read(folder(), QStringLiteral("Pump")));
+    ASSERT_EQ(findIn(index, QStringLiteral("two")).size(), 1);
+    EXPECT_EQ(findIn(index, QStringLiteral("two"))[0].where, FoundIn::Note);
 }
 
 TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
