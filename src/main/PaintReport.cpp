@@ -19,6 +19,11 @@ PaintReport::PaintReport(TForm1& form, Then then) : QObject(&form), m_form(form)
 
 bool PaintReport::eventFilter(QObject* watched, QEvent* event)
 {
+    // Only a timer tick or a paint concerns the report; the watched widgets
+    // send other events while the main window is destroyed, when it may no
+    // longer be touched.
+    if (m_reported || (event->type() != QEvent::Timer && event->type() != QEvent::Paint))
+        return false;
     if (watched == m_form.Timer1 && event->type() == QEvent::Timer && m_timerTicked == 0)
         m_timerTicked = QDateTime::currentMSecsSinceEpoch();
     // The first paint after the start-up load; the report waits until the
