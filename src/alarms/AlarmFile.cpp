@@ -20,17 +20,22 @@ bool isSeparatorBlank(QChar c)
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
-QString withoutLineBreaks(QString text)
+// Line breaks would split the line; a NUL ended the text for the Windows version.
+bool isLineBreak(QChar c)
 {
-    // Line breaks would split the line; a NUL ended the text for the Windows version.
-    for (QChar& c : text) {
-        if (c == u'\r' || c == u'\n' || c.isNull())
-            c = u' ';
-    }
-    return text;
+    return c == u'\r' || c == u'\n' || c.isNull();
 }
 
-bool needsQuotes(const QString& text, bool blanksAllowed)
+QString withoutLineBreaks(const QString& text)
+{
+    if (std::none_of(text.begin(), text.end(), isLineBreak))
+        return text;
+    QString result = text;
+    std::replace_if(result.begin(), result.end(), isLineBreak, QChar(u' '));
+    return result;
+}
+
+bool needsQuotes(QStringView text, bool blanksAllowed)
 {
     if (text.startsWith(u'"'))
         return true;
@@ -41,24 +46,43 @@ bool needsQuotes(const QString& text, bool blanksAllowed)
     return false;
 }
 
-QString quoted(QString text)
+void appendQuoted(QString& line, QStringView text)
 {
-    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    line += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
 }
 
-QString fieldText(const QString& text)
+// The field and the "-" after it.
+void appendField(QString& line, QStringView text)
 {
-    return needsQuotes(text, false) ? quoted(text) : text;
+    if (needsQuotes(text, false))
+        appendQuoted(line, text);
+    else
+        line += text;
+    line += u'-';
 }
 
-QString nameField(const QString& name)
+void appendNameField(QString& line, QStringView name)
 {
     // Blanks are written as "+", which reads back as a blank; a name that holds
     // "+" itself would come back changed, so it is quoted and kept as it stands.
-    if (needsQuotes(name, true) || name.contains(u'+'))
-        return quoted(name);
-    QString text = name;
-    return text.replace(u' ', u'+');
+    if (needsQuotes(name, true) || name.contains(u'+')) {
+        appendQuoted(line, name);
+    } else {
+        for (const QChar c : name)
+            line += c == u' ' ? QChar(u'+') : c;
+    }
+    line += u'-';
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 QString describeDevice(const QIODevice& device)
@@ -73,6 +97,7 @@ QString describeDevice(const QIODevice& device)
 QList<AlarmFile::Field> AlarmFile::splitFields(QStringView line)
 {
     QList<Field> fields;
+    fields.reserve(FieldsPerLine);
     const qsizetype n = line.size();
     qsizetype p = 0;
     while (p < n && isSeparatorBlank(line[p]))
@@ -222,11 +247,19 @@ QString AlarmFile::lineText(const AlarmRow& row)
     QString time = withoutLineBreaks(row.time);
     if (!time.isEmpty())
         time.remove(std::min(TimeBlank, time.size() - 1), 1);
-    return (row.enabled ? QStringLiteral("1") : QStringLiteral("0")) + u'-' +
-           nameField(withoutLineBreaks(row.name)) + u'-' + fieldText(time) + u'-' +
-           fieldText(withoutLineBreaks(row.duration)) + u'-' + fieldText(withoutLineBreaks(row.unit)) + u'-' +
-           fieldText(withoutLineBreaks(row.sound)) + u'-' + fieldText(withoutLineBreaks(row.active)) +
-           QStringLiteral("-\r\n");
+    QString line;
+    line.reserve(row.name.size() + time.size() + row.duration.size() + row.unit.size() +
+                 row.sound.size() + row.active.size() + 16);
+    line += row.enabled ? u'1' : u'0';
+    line += u'-';
+    appendNameField(line, withoutLineBreaks(row.name));
+    appendField(line, time);
+    appendField(line, withoutLineBreaks(row.duration));
+    appendField(line, withoutLineBreaks(row.unit));
+    appendField(line, withoutLineBreaks(row.sound));
+    appendField(line, withoutLineBreaks(row.active));
+    line += u"\r\n";
+    return line;
 }
 
 QByteArray AlarmFile::lineOf(const AlarmRow& row)
@@ -247,7 +280,12 @@ bool AlarmFile::encodeLines(qsizetype count, const RowSource& rowAt,
     bool allUtf8 = true;
     bool wholeUtf16 = true;
     for (qsizetype i = 0; i < count && (inCodePage || wholeUtf16); ++i) {
-        const QString text = lineText(rowAt(i));
+        const AlarmRow row = rowAt(i);
+        // A row of ASCII text makes a line of ASCII, which changes nothing here.
+        if (isAscii(row.name) && isAscii(row.time) && isAscii(row.duration) && isAscii(row.unit) &&
+            isAscii(row.sound) && isAscii(row.active))
+            continue;
+        const QString text = lineText(row);
         if (inCodePage) {
             const std::optional<QByteArray> bytes = CodePage::encode(text);
             if (!bytes) {
