@@ -24,6 +24,7 @@ bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
 	@echo "== the board in a real window"; ./bench/board_window.sh $(BUILD)
+	@echo "== a million alarms in the real program"; ./bench/alarm_idle.sh $(BUILD)
 
 # Each fuzz target runs FUZZ_SECONDS, a unit at most FUZZ_UNIT_SECONDS (not
 # part of `make test` or CI); every target runs even after one fails.
