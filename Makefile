@@ -24,6 +24,7 @@ bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b"; done
 	@echo "== the board in a real window"; ./bench/board_window.sh $(BUILD)
+	@echo "== a million alarms in the real program"; ./bench/alarm_idle.sh $(BUILD)
 
 # One clang build with ASan, UBSan and libFuzzer's instrumentation holds the
 # test programs and the fuzz targets; any sanitizer report fails the run. With

@@ -1,7 +1,12 @@
-// The alarm check over 10,000 rows, the alarm file at that size, and the
+// The alarm check over 10,000 and over 1,000,000 rows, the alarm file at those
+// sizes, the peak memory of the alarm window holding a million rows, and the
 // program's cost while its alarm worker idles.
+//
+//     bench_alarms --window-memory FOLDER   (run by the memory benchmark: loads
+//     FOLDER/Alarm.dat into the window, shows it and prints its peak memory)
 #include "alarms/AlarmFile.h"
 #include "alarms/ThreadTimer.h"
+#include "alarms/fAddEditAlarmUnit.h"
 #include "alarms/fAlarmSettingsUnit.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
@@ -11,11 +16,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include "BenchMain.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -124,6 +135,205 @@ void BM_ReadTenThousandAlarmLines(benchmark::State& state)
 }
 BENCHMARK(BM_ReadTenThousandAlarmLines)->Unit(benchmark::kMillisecond);
 
+// ---- A million rows ----
+
+constexpr int MillionRows = 1'000'000;
+
+// Tells which objects are hatched, as the main window does: none here.
+class TellingHost : public FakeBoardHost {
+public:
+    std::optional<QSet<QString>> hatchedObjectNames() const override { return QSet<QString>(); }
+};
+
+// One alarm file line per row, as the program writes them: every object its
+// own name, half the alarms ended a week ago, half due in a year; none sounds.
+QByteArray millionLineFile(int rows)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QByteArray ended = now.addDays(-7).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
+    const QByteArray later = now.addDays(365).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
+    QByteArray bytes;
+    bytes.reserve(qsizetype(rows) * 48);
+    for (int i = 0; i < rows; ++i)
+        bytes += "1-Object+" + QByteArray::number(i) + '-' + (i % 2 ? ended : later) + "-1-Days-Off-False-\r\n";
+    return bytes;
+}
+
+// A project whose Alarm.dat holds a million lines.
+struct MillionAlarmFile {
+    MillionAlarmFile()
+    {
+        QFile file(folder.filePath(QStringLiteral("Alarm.dat")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(millionLineFile(MillionRows));
+    }
+    QString path() const { return QDir::toNativeSeparators(folder.path()); }
+    QTemporaryDir folder;
+};
+
+MillionAlarmFile& millionAlarmFile()
+{
+    static MillionAlarmFile file;
+    return file;
+}
+
+template <typename Host>
+struct MillionAlarmWindow {
+    MillionAlarmWindow() : window(host, system.platform)
+    {
+        window.StopThreadTimer();
+        window.Timer1->stop();
+        host.folder = millionAlarmFile().path();
+        window.LoadProjectAlarms();
+    }
+    SystemClockPlatform system;
+    Host host;
+    TfAlarmSettings window;
+};
+
+// The check as the program runs it: the main window tells which objects are
+// hatched, so idle rows of solid objects are left alone.
+void BM_CheckMillionRowsNoneDue(benchmark::State& state)
+{
+    MillionAlarmWindow<TellingHost> project;
+    QElapsedTimer first;
+    first.start();
+    project.window.CheckAlarms(); // builds the index of the periods
+    state.counters["first_check_ms"] = double(first.nsecsElapsed()) / 1e6;
+    for (auto _ : state)
+        project.window.CheckAlarms();
+    state.counters["rows"] = project.window.rowCount();
+}
+BENCHMARK(BM_CheckMillionRowsNoneDue)->Unit(benchmark::kMicrosecond);
+
+// The same with a host that cannot tell: every row is looked at.
+void BM_CheckMillionRowsEveryRowVisited(benchmark::State& state)
+{
+    MillionAlarmWindow<FakeBoardHost> project;
+    for (auto _ : state)
+        project.window.CheckAlarms();
+    state.counters["rows"] = project.window.rowCount();
+}
+BENCHMARK(BM_CheckMillionRowsEveryRowVisited)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Start-up's load of a million-line Alarm.dat, until the list has been drawn.
+void BM_LoadMillionAlarmsIntoTheWindow(benchmark::State& state)
+{
+    MillionAlarmWindow<TellingHost> project;
+    project.window.show();
+    for (auto _ : state) {
+        if (!project.window.LoadProjectAlarms())
+            state.SkipWithError("load failed");
+        project.window.lwAlarm->viewport()->grab();
+    }
+    state.counters["rows"] = project.window.rowCount();
+    project.window.hide();
+}
+BENCHMARK(BM_LoadMillionAlarmsIntoTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Add (through the dialog, answered at once) and Remove of a row in the shown
+// window of a million rows, each until the list has been drawn again.
+void BM_AddAndRemoveAmongAMillionRows(benchmark::State& state)
+{
+    MillionAlarmWindow<TellingHost> project;
+    project.window.show();
+    project.window.lwAlarm->viewport()->grab();
+    project.window.runDialog = [](TfAddEditAlarm&) { return int(QDialog::Accepted); };
+    project.system.fake.dialogs.confirmAnswers.clear();
+    for (auto _ : state) {
+        project.window.AddClick();
+        project.window.lwAlarm->viewport()->grab();
+        project.system.fake.dialogs.confirmAnswers = {true};
+        project.window.DeleteClick();
+        project.window.lwAlarm->viewport()->grab();
+    }
+    if (project.window.rowCount() != MillionRows)
+        state.SkipWithError("a row was not added and removed");
+    project.window.hide();
+}
+BENCHMARK(BM_AddAndRemoveAmongAMillionRows)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SaveMillionAlarms(benchmark::State& state)
+{
+    MillionAlarmWindow<TellingHost> project;
+    QTemporaryDir other;
+    project.host.folder = QDir::toNativeSeparators(other.path());
+    for (auto _ : state) {
+        if (!project.window.SaveAlarms())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveMillionAlarms)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Peak memory (VmHWM) of a process of its own: the window with the million
+// rows, shown, drawn and checked; beside it the same process with no rows.
+qint64 statusKib(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+int windowMemory(const QString& folder)
+{
+    SystemClockPlatform system;
+    TellingHost host;
+    host.folder = QDir::toNativeSeparators(folder);
+    QElapsedTimer load;
+    load.start();
+    TfAlarmSettings window(host, system.platform);
+    window.StopThreadTimer();
+    window.Timer1->stop();
+    if (!window.LoadProjectAlarms())
+        return 1;
+    window.show();
+    window.lwAlarm->viewport()->grab();
+    const qint64 loadMs = load.elapsed();
+    window.CheckAlarms();
+    window.CheckAlarms();
+    window.lwAlarm->scrollToBottom();
+    window.lwAlarm->viewport()->grab();
+    std::printf("rows=%d peak_kib=%lld rss_kib=%lld load_ms=%lld\n", window.rowCount(),
+                statusKib("VmHWM:"), statusKib("VmRSS:"), loadMs);
+    return 0;
+}
+
+QMap<QString, double> measureWindowMemory(const QString& folder)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--window-memory"), folder});
+    child.waitForFinished(-1);
+    QMap<QString, double> figures;
+    for (const QByteArray& pair : child.readAllStandardOutput().trimmed().split(' ')) {
+        const QList<QByteArray> kv = pair.split('=');
+        if (kv.size() == 2)
+            figures[QString::fromLatin1(kv[0])] = kv[1].toDouble();
+    }
+    return figures;
+}
+
+void BM_PeakMemoryOfTheWindowWithAMillionRows(benchmark::State& state)
+{
+    QTemporaryDir empty;
+    QFile(empty.filePath(QStringLiteral("Alarm.dat"))).open(QIODevice::WriteOnly);
+    for (auto _ : state) {
+        const QMap<QString, double> none = measureWindowMemory(empty.path());
+        const QMap<QString, double> million = measureWindowMemory(millionAlarmFile().folder.path());
+        if (million.value(QStringLiteral("rows")) != MillionRows)
+            state.SkipWithError("the window did not load the rows");
+        state.counters["peak_MiB"] = million.value(QStringLiteral("peak_kib")) / 1024;
+        state.counters["rss_MiB"] = million.value(QStringLiteral("rss_kib")) / 1024;
+        state.counters["no_rows_peak_MiB"] = none.value(QStringLiteral("peak_kib")) / 1024;
+        state.counters["load_ms"] = million.value(QStringLiteral("load_ms"));
+    }
+}
+BENCHMARK(BM_PeakMemoryOfTheWindowWithAMillionRows)->Unit(benchmark::kSecond)->Iterations(1);
+
 double processCpuSeconds()
 {
     timespec t{};
@@ -159,5 +369,10 @@ BENCHMARK(BM_IdleWithTheAlarmWorkerRunning)->Iterations(1)->Unit(benchmark::kSec
 
 int main(int argc, char** argv)
 {
-    return runBenchmarks(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--window-memory") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return windowMemory(QString::fromLocal8Bit(argv[2]));
+    }
+    return runBenchmarks(argc, argv, [] { millionAlarmFile().folder.remove(); });
 }

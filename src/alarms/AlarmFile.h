@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+
 class QIODevice;
 
 // One alarm as the alarm list shows it: every value is the text of its cell.
@@ -40,10 +42,22 @@ public:
     bool read(QIODevice& device);
     bool load(const QString& path);
 
+    // The same, handing each row to take as it is read instead of keeping it
+    // in rows(): a list of a million alarms is never held twice.
+    using RowTaker = std::function<void(AlarmRow&&)>;
+    bool read(QIODevice& device, const RowTaker& take);
+    bool load(const QString& path, const RowTaker& take);
+
     // Writes the rows. Returns false and sets errorString() when the device or
     // file cannot be written; save() replaces the file whole or not at all.
     bool write(QIODevice& device, const QList<AlarmRow>& rows);
     bool save(const QString& path, const QList<AlarmRow>& rows);
+
+    // The same for count rows asked for one at a time (rowAt(0) to
+    // rowAt(count - 1)), written in pieces rather than as one text.
+    using RowSource = std::function<AlarmRow(qsizetype)>;
+    bool write(QIODevice& device, qsizetype count, const RowSource& rowAt);
+    bool save(const QString& path, qsizetype count, const RowSource& rowAt);
 
     const QList<AlarmRow>& rows() const { return m_rows; }
     bool isCorrupted() const { return m_corrupted; }
@@ -68,7 +82,13 @@ public:
 
 private:
     static QString lineText(const AlarmRow& row);
-    bool takeLine(QStringView line, qint64 lineNumber);
+    // The lines of the rows in the encoding toBytes() describes, handed to
+    // put in pieces; false when put refused a piece. With refuseDamaged,
+    // nothing is handed over when *complete comes out false.
+    static bool encodeLines(qsizetype count, const RowSource& rowAt,
+                            const std::function<bool(const QByteArray&)>& put, bool refuseDamaged,
+                            bool* complete);
+    bool takeLine(QStringView line, qint64 lineNumber, const RowTaker& take);
 
     QList<AlarmRow> m_rows;
     bool m_corrupted = false;

@@ -25,14 +25,12 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
-const QString True = QStringLiteral("True");
 const QString False = QStringLiteral("False");
 const QString SoundOn = QStringLiteral("On");
 const QString SelectAnItem = QStringLiteral("Please select an item!");
@@ -49,19 +47,19 @@ constexpr int ListBottomGap = 99;
 constexpr int ButtonRightGap = 300;
 
 // The list, whose rows choose their own text colour each time they are drawn.
-class AlarmListView : public QTreeWidget {
+class AlarmListView : public QTreeView {
 public:
-    using QTreeWidget::QTreeWidget;
-    std::function<QColor(QTreeWidgetItem*)> rowColor;
+    using QTreeView::QTreeView;
+    std::function<QColor(int)> rowColor;
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override
     {
         QStyleOptionViewItem colored(option);
-        if (QTreeWidgetItem* item = itemFromIndex(index); item && rowColor)
-            colored.palette.setColor(QPalette::Text, rowColor(item));
-        QTreeWidget::drawRow(painter, colored, index);
+        if (index.isValid() && rowColor)
+            colored.palette.setColor(QPalette::Text, rowColor(index.row()));
+        QTreeView::drawRow(painter, colored, index);
     }
 };
 
@@ -104,13 +102,10 @@ void TfAlarmSettings::build()
     setSizeGripEnabled(true);
 
     auto* list = new AlarmListView(this);
-    list->rowColor = [this](QTreeWidgetItem* item) { return lwAlarmAdvancedCustomDrawItem(item); };
+    list->rowColor = [this](int row) { return lwAlarmAdvancedCustomDrawItem(row); };
     lwAlarm = list;
     lwAlarm->setObjectName(QStringLiteral("lwAlarm"));
-    lwAlarm->setColumnCount(ColumnCount);
-    lwAlarm->setHeaderLabels({QString(), QStringLiteral("Name"), QStringLiteral("Time"),
-                              QStringLiteral("Duration"), QStringLiteral("Unit"),
-                              QStringLiteral("Sound"), QStringLiteral("Active")});
+    lwAlarm->setModel(&m_model);
     const int widths[ColumnCount] = {23, 220, 153, 76, 54, 54, 54};
     // The style's least section width may exceed the check box column's.
     lwAlarm->header()->setMinimumSectionSize(
@@ -217,36 +212,16 @@ void TfAlarmSettings::RestartThreadTimer()
 
 // ---- Rows ----
 
-void TfAlarmSettings::fillItem(QTreeWidgetItem* item, const AlarmRow& row)
-{
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
-                   Qt::ItemNeverHasChildren);
-    item->setCheckState(CheckColumn, row.enabled ? Qt::Checked : Qt::Unchecked);
-    item->setText(NameColumn, row.name);
-    item->setText(TimeColumn, row.time);
-    item->setText(DurationColumn, row.duration);
-    item->setText(UnitColumn, row.unit);
-    item->setText(SoundColumn, row.sound);
-    item->setText(ActiveColumn, row.active);
-}
-
 int TfAlarmSettings::rowCount() const
 {
-    return lwAlarm->topLevelItemCount();
+    return m_model.rows().count();
 }
 
 AlarmRow TfAlarmSettings::row(int index) const
 {
-    const QTreeWidgetItem* item = lwAlarm->topLevelItem(index);
-    if (!item)
+    if (index < 0 || index >= rowCount())
         return {};
-    return {item->checkState(CheckColumn) == Qt::Checked,
-            item->text(NameColumn),
-            item->text(TimeColumn),
-            item->text(DurationColumn),
-            item->text(UnitColumn),
-            item->text(SoundColumn),
-            item->text(ActiveColumn)};
+    return m_model.rows().row(index);
 }
 
 QList<AlarmRow> TfAlarmSettings::rows() const
@@ -258,17 +233,32 @@ QList<AlarmRow> TfAlarmSettings::rows() const
     return all;
 }
 
+QStringList TfAlarmSettings::names() const
+{
+    QStringList all;
+    all.reserve(rowCount());
+    for (int i = 0; i < rowCount(); ++i)
+        all.append(m_model.rows().text(i, AlarmRows::Name));
+    return all;
+}
+
 void TfAlarmSettings::appendRow(const AlarmRow& row)
 {
-    auto* item = new QTreeWidgetItem;
-    fillItem(item, row);
-    lwAlarm->addTopLevelItem(item);
+    m_model.append(row);
 }
 
 int TfAlarmSettings::selectedRow() const
 {
-    const QList<QTreeWidgetItem*> selected = lwAlarm->selectedItems();
-    return selected.isEmpty() ? -1 : lwAlarm->indexOfTopLevelItem(selected.front());
+    const QModelIndexList selected = lwAlarm->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+void TfAlarmSettings::selectRow(int index)
+{
+    const QModelIndex at = m_model.index(index, CheckColumn);
+    lwAlarm->setCurrentIndex(at);
+    lwAlarm->selectionModel()->select(
+        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 // ---- The alarm file ----
@@ -294,11 +284,17 @@ int TfAlarmSettings::lwAlarmCompare(const std::optional<qint64>& startA,
 bool TfAlarmSettings::LoadAlarms()
 {
     AlarmFile file;
-    if (!file.load(alarmFile()) && !file.isCorrupted()) {
+    AlarmRows loaded;
+    if (const QFileInfo info(alarmFile()); info.size() > 0)
+        loaded.reserve(int(std::min<qint64>(info.size() / 40, 1 << 22))); // about 40 bytes a line
+    const bool read = file.load(alarmFile(), [&loaded](AlarmRow&& row) { loaded.append(row); });
+    if (!read && !file.isCorrupted()) {
         m_platform.dialogs.error(file.errorString());
         return false;
     }
-    lwAlarm->clear();
+    // The rows in the order lwAlarmCompare gives; equal starts keep the file's order.
+    loaded.sortByStart();
+    m_model.reset(std::move(loaded));
     if (file.isCorrupted()) {
         // The next save writes only the rows before the bad line: a copy keeps
         // the rest for whoever can mend the file.
@@ -307,26 +303,6 @@ bool TfAlarmSettings::LoadAlarms()
         m_platform.dialogs.message(QStringLiteral("Your Alarm data file is corrupted!\n") +
                                    file.errorString() + u'\n' + keptAsideNote(copy, copyError));
     }
-
-    const QList<AlarmRow>& loaded = file.rows();
-    std::vector<std::optional<qint64>> starts;
-    starts.reserve(loaded.size());
-    for (const AlarmRow& row : loaded)
-        starts.push_back(Alarm::readTime(row.time));
-    std::vector<qsizetype> order(loaded.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&starts](qsizetype a, qsizetype b) {
-        return lwAlarmCompare(starts[a], starts[b]) < 0;
-    });
-
-    QList<QTreeWidgetItem*> items;
-    items.reserve(loaded.size());
-    for (const qsizetype index : order) {
-        auto* item = new QTreeWidgetItem;
-        fillItem(item, loaded[index]);
-        items.append(item);
-    }
-    lwAlarm->addTopLevelItems(items);
     return true;
 }
 
@@ -341,9 +317,13 @@ std::optional<SaveAtLeave> TfAlarmSettings::alarmListSave()
     DeriveAlarmFolder();
     if (AlarmFolder.isEmpty())
         return std::nullopt;
-    const auto writeTo = [all = rows()](const QString& path, QString* error) {
+    // The rows are read when the file is written: no copy of a million rows,
+    // and nothing can change them while a close or a switch asks.
+    const auto writeTo = [this](const QString& path, QString* error) {
+        const AlarmRows& all = m_model.rows();
         AlarmFile file;
-        const bool saved = file.save(path, all);
+        const bool saved =
+            file.save(path, all.count(), [&all](qsizetype i) { return all.row(int(i)); });
         *error = file.errorString();
         return saved;
     };
@@ -358,7 +338,7 @@ bool TfAlarmSettings::LoadProjectAlarms()
         return true;
     if (!QFileInfo::exists(alarmFile())) {
         // The rows belong to the project they were loaded from.
-        lwAlarm->clear();
+        m_model.clear();
         return true;
     }
     return LoadAlarms();
@@ -383,13 +363,14 @@ void TfAlarmSettings::OpenForCurrentObject()
     exec();
 }
 
-QColor TfAlarmSettings::lwAlarmAdvancedCustomDrawItem(QTreeWidgetItem* item)
+QColor TfAlarmSettings::lwAlarmAdvancedCustomDrawItem(int row)
 {
-    if (item->checkState(CheckColumn) != Qt::Checked) {
-        m_host.clearAlarmBlink(item->text(NameColumn));
+    const AlarmRows& rows = m_model.rows();
+    if (!rows.isEnabled(row)) {
+        m_host.clearAlarmBlink(rows.text(row, AlarmRows::Name));
         return QColor(0x80, 0x80, 0x80);
     }
-    return item->text(ActiveColumn) == False ? QColor(0, 0, 0) : QColor(0xFF, 0, 0);
+    return rows.isActiveFalse(row) ? QColor(0, 0, 0) : QColor(0xFF, 0, 0);
 }
 
 void TfAlarmSettings::AddClick()
@@ -406,10 +387,10 @@ void TfAlarmSettings::AddClick()
     lwAlarm->setUpdatesEnabled(false);
     appendRow({false, NewAlarmName, dialog.timeText(), QString::number(dialog.duration()),
                dialog.unitText(), dialog.soundText(), False});
-    QTreeWidgetItem* last = lwAlarm->topLevelItem(rowCount() - 1);
-    lwAlarm->setCurrentItem(last);
+    const int last = rowCount() - 1;
+    selectRow(last);
     if (dialog.cbEnabled->isChecked())
-        last->setCheckState(CheckColumn, Qt::Checked);
+        m_model.setData(m_model.index(last, CheckColumn), Qt::Checked, Qt::CheckStateRole);
     lwAlarm->setUpdatesEnabled(true);
 }
 
@@ -420,7 +401,6 @@ void TfAlarmSettings::bEditClick()
         m_platform.dialogs.message(SelectAnItem);
         return;
     }
-    QTreeWidgetItem* item = lwAlarm->topLevelItem(index);
     const AlarmRow current = row(index);
 
     TfAddEditAlarm dialog(m_host, m_platform, this);
@@ -454,13 +434,13 @@ void TfAlarmSettings::bEditClick()
     if (runDialog(dialog) != QDialog::Accepted)
         return;
 
-    lwAlarm->setUpdatesEnabled(false);
-    item->setCheckState(CheckColumn, dialog.cbEnabled->isChecked() ? Qt::Checked : Qt::Unchecked);
-    item->setText(TimeColumn, dialog.timeText());
-    item->setText(DurationColumn, QString::number(dialog.duration()));
-    item->setText(UnitColumn, dialog.unitText());
-    item->setText(SoundColumn, dialog.soundText());
-    lwAlarm->setUpdatesEnabled(true);
+    AlarmRow edited = current;
+    edited.enabled = dialog.cbEnabled->isChecked();
+    edited.time = dialog.timeText();
+    edited.duration = QString::number(dialog.duration());
+    edited.unit = dialog.unitText();
+    edited.sound = dialog.soundText();
+    m_model.replace(index, edited);
 }
 
 void TfAlarmSettings::DeleteClick()
@@ -478,14 +458,11 @@ void TfAlarmSettings::DeleteClick()
     m_host.clearAlarmBlink(current.name);
 
     lwAlarm->setUpdatesEnabled(false);
-    delete lwAlarm->takeTopLevelItem(index);
+    m_model.remove(index);
     lwAlarm->clearSelection();
     const int count = rowCount();
-    if (count > 0) {
-        QTreeWidgetItem* next = lwAlarm->topLevelItem(std::min(index, count - 1));
-        lwAlarm->setCurrentItem(next);
-        next->setSelected(true);
-    }
+    if (count > 0)
+        selectRow(std::min(index, count - 1));
     lwAlarm->setUpdatesEnabled(true);
 }
 
@@ -551,26 +528,28 @@ void TfAlarmSettings::CheckAlarms()
     // A text longer than the box shows its beginning, not its end.
     Edit1->setCursorPosition(0);
 
-    const int count = rowCount();
-    for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem* item = lwAlarm->topLevelItem(i);
-        if (item->checkState(CheckColumn) != Qt::Checked)
+    // Only the rows whose visit can change something, when the host tells
+    // which objects are hatched: the others are idle, show "False" already and
+    // would clear an object that is solid.
+    const std::optional<QSet<QString>> hatched = m_host.hatchedObjectNames();
+    std::vector<int> visit;
+    if (hatched)
+        visit = m_model.rowsToCheck(now, *hatched);
+    const int count = hatched ? int(visit.size()) : rowCount();
+    const AlarmRows& rows = m_model.rows();
+    for (int at = 0; at < count; ++at) {
+        const int i = hatched ? visit[std::size_t(at)] : at;
+        if (i >= rowCount() || !rows.isEnabled(i))
             continue;
-        const qint64 duration = readWholeNumber(item->text(DurationColumn)).value_or(0);
-        const std::optional<Alarm::Millis> start = Alarm::readTime(item->text(TimeColumn));
-        const QString name = item->text(NameColumn);
+        const QString name = rows.text(i, AlarmRows::Name);
         // A start that cannot be read has no period.
-        const bool active =
-            start && Alarm::period(*start, duration, item->text(UnitColumn)).contains(now);
-        if (active) {
-            if (item->text(ActiveColumn) != True)
-                item->setText(ActiveColumn, True);
+        if (rows.isRunningAt(i, now)) {
+            m_model.setActive(i, true);
             m_host.blinkAlarmObject(name);
-            if (item->text(SoundColumn) == SoundOn)
+            if (rows.isSoundOn(i))
                 m_platform.sound.tone(ToneFrequency, ToneDuration);
         } else {
-            if (item->text(ActiveColumn) != False)
-                item->setText(ActiveColumn, False);
+            m_model.setActive(i, false);
             // A new second begun during the pass leaves this object as it is.
             if (m_platform.clock.elapsedMs() < secondTurnsAt)
                 m_host.clearAlarmBlink(name);

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include "alarms/AlarmFile.h"
+#include "alarms/AlarmListModel.h"
 
 #include <QColor>
 #include <QDialog>
@@ -15,15 +16,15 @@ struct Platform;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class TfAddEditAlarm;
 class TThreadTimer;
 
 // The alarm list of the open project: every alarm as one row of lwAlarm, the
-// store of the rows between loads and saves of the alarm file. Created once at
-// start-up; its creation starts the thread timer that runs CheckAlarms once a
-// second.
+// store of the rows between loads and saves of the alarm file. The rows are
+// plain values in an AlarmListModel that the list view shows, so a list of a
+// million alarms holds no widget item per row. Created once at start-up; its
+// creation starts the thread timer that runs CheckAlarms once a second.
 class TfAlarmSettings : public QDialog {
     Q_OBJECT
 public:
@@ -56,7 +57,9 @@ public:
     // Replaces all rows by the alarm file's rows, sorted by start. False when
     // the file could not be read (the error was shown, the rows are unchanged).
     bool LoadAlarms();
-    // One pass of the alarm check over the enabled rows.
+    // One pass of the alarm check over the enabled rows. It looks only at the
+    // rows whose visit can change something (AlarmRows::rowsToCheck) when the
+    // host tells which objects are hatched, else at every row.
     void CheckAlarms();
 
     // ---- Handlers ----
@@ -71,19 +74,24 @@ public:
     static int lwAlarmCompare(const std::optional<qint64>& startA,
                               const std::optional<qint64>& startB);
     // The text colour of a row; a disabled row also returns its object to solid.
-    QColor lwAlarmAdvancedCustomDrawItem(QTreeWidgetItem* item);
+    QColor lwAlarmAdvancedCustomDrawItem(int row);
 
     // ---- The rows ----
+    AlarmListModel& listModel() { return m_model; }
     int rowCount() const;
     AlarmRow row(int index) const;
     QList<AlarmRow> rows() const;
+    // The Name of every row, in display order.
+    QStringList names() const;
     void appendRow(const AlarmRow& row);
     int selectedRow() const; // -1: none
+    // Makes the row current and selected, as a click on it does.
+    void selectRow(int index);
 
     // Shows an add/edit dialog modally and returns its result; tests replace it.
     std::function<int(TfAddEditAlarm&)> runDialog;
 
-    QTreeWidget* lwAlarm;
+    QTreeView* lwAlarm;
     QLineEdit* Edit1;
     QPushButton* Add;
     QPushButton* bEdit;
@@ -94,8 +102,8 @@ public:
     QString AlarmFolder;
     std::unique_ptr<TThreadTimer> ThreadTimer;
 
-    enum Column { CheckColumn, NameColumn, TimeColumn, DurationColumn, UnitColumn, SoundColumn,
-                  ActiveColumn, ColumnCount };
+    using Column = AlarmListModel::Column;
+    using enum AlarmListModel::Column;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,12 +112,12 @@ protected:
 private:
     void build();
     void placeControls();
-    void fillItem(QTreeWidgetItem* item, const AlarmRow& row);
     QString clockText(const QDateTime& now) const;
     int clockBoxWidth() const;
 
     BoardHost& m_host;
     Platform& m_platform;
+    AlarmListModel m_model;
     // Room for the widest text the clock box can show.
     int m_clockBoxWidth = 150;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <optional>
 
 class Board;
 class QWidget;
@@ -24,6 +26,11 @@ public:
     // solid on even ones; and back to solid.
     virtual void blinkAlarmObject(const QString& objectName) = 0;
     virtual void clearAlarmBlink(const QString& objectName) = 0;
+    // The names of the objects hatched now, which clearAlarmBlink would turn
+    // solid: the alarm check leaves alone the rows whose clearing would change
+    // nothing. Nothing when the host cannot tell; the check then visits every
+    // row.
+    virtual std::optional<QSet<QString>> hatchedObjectNames() const { return std::nullopt; }
     // The main window, for placing and owning the subsystem windows.
     virtual QWidget* mainWindow() = 0;
 };

@@ -27,6 +27,8 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <algorithm>
+
 TForm1::TForm1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform), m_board(new Board(this))
 {
@@ -326,6 +328,24 @@ void TForm1::clearAlarmBlink(const QString& objectName)
 {
     AlarmObjectName = objectName;
     ClearAlarmBlink();
+}
+
+std::optional<QSet<QString>> TForm1::hatchedObjectNames() const
+{
+    // The names ClearAlarmBlink would find a hatched shape under; mostly there
+    // is none, found by looking at the shapes alone.
+    QSet<QString> names;
+    const QList<ObjectShape*> shapes = m_board->shapes();
+    if (std::none_of(shapes.begin(), shapes.end(), [](const ObjectShape* shape) {
+            return shape->brushStyle() == BrushStyle::BDiagonal;
+        }))
+        return names;
+    for (const ObjectLabel* label : m_board->labels()) {
+        const ObjectShape* shape = m_board->shapeOf(label);
+        if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
+            names.insert(label->caption());
+    }
+    return names;
 }
 
 void TForm1::ClearAlarmBlink()

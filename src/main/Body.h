@@ -48,6 +48,7 @@ public:
     ObjectLabel* currentLabel() const override { return CurrentLabel; }
     void blinkAlarmObject(const QString& objectName) override;
     void clearAlarmBlink(const QString& objectName) override;
+    std::optional<QSet<QString>> hatchedObjectNames() const override;
     QWidget* mainWindow() override { return this; }
 
     // The state other windows and the project files read.

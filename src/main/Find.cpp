@@ -19,12 +19,7 @@ void TForm1::buildFind()
     m_findIndexer = new FindIndexer(this);
     m_findWindow = new FindWindow(*m_findIndexer, this);
     m_findWindow->setAlarmNames([this] {
-        QStringList names;
-        if (m_windows.alarmSettings) {
-            for (const AlarmRow& row : m_windows.alarmSettings->rows())
-                names.append(row.name);
-        }
-        return names;
+        return m_windows.alarmSettings ? m_windows.alarmSettings->names() : QStringList();
     });
     connect(&SaveNotice::instance(), &SaveNotice::saved, m_findIndexer,
             [this](const QString& path) { m_findIndexer->fileSaved(projectFolder(), path); });

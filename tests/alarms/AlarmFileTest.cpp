@@ -1,4 +1,6 @@
+#include "AlarmRowPrinter.h"
 #include "alarms/AlarmFile.h"
+#include "platform/CodePage.h"
 #include "support/QtPrinters.h"
 #include "support/SystemCodePage.h"
 
@@ -342,4 +344,40 @@ TEST(AlarmFileTest, NamesBeyondTheCodePageAreKeptInAUtf8FileAndDamagedTextIsRefu
     EXPECT_FALSE(file.write(buffer, {pump}));
     EXPECT_TRUE(file.errorString().contains(QStringLiteral("damaged"))) << file.errorString().toStdString();
     EXPECT_TRUE(buffer.data().isEmpty());
+}
+
+TEST(AlarmFileTest, ALongListIsWrittenInPiecesInTheEncodingItsLastRowNeeds)
+{
+    const SystemCodePage western(1252);
+    QList<AlarmRow> rows;
+    for (int i = 0; i < 5000; ++i) {
+        AlarmRow row = taxReturn();
+        row.name = QStringLiteral("Café %1").arg(i); // in the code page
+        rows.append(row);
+    }
+    // Written in the code page, piece by piece, as the whole text would be.
+    QBuffer inCodePage;
+    inCodePage.open(QIODevice::WriteOnly);
+    AlarmFile file;
+    ASSERT_TRUE(file.write(inCodePage, rows.size(), [&rows](qsizetype i) { return rows[i]; }));
+    EXPECT_GT(inCodePage.data().size(), 1 << 17);
+    EXPECT_EQ(inCodePage.data(), CodePage::encodeTextFile(QString::fromLatin1(inCodePage.data())));
+    EXPECT_TRUE(inCodePage.data().contains("Caf\xE9+4999"));
+
+    // A character beyond the code page in the very last row: the whole file,
+    // the pieces written before it included, is UTF-8.
+    rows.last().name = QStringLiteral("工厂");
+    QBuffer inUtf8;
+    inUtf8.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(file.write(inUtf8, rows.size(), [&rows](qsizetype i) { return rows[i]; }));
+    EXPECT_EQ(inUtf8.data(), AlarmFile::toBytes(rows));
+    EXPECT_TRUE(inUtf8.data().startsWith(QStringLiteral("1-Café+0-").toUtf8()));
+
+    // Read back row by row, as they were.
+    inUtf8.close();
+    inUtf8.open(QIODevice::ReadOnly);
+    QList<AlarmRow> read;
+    EXPECT_TRUE(file.read(inUtf8, [&read](AlarmRow&& row) { read.append(std::move(row)); }));
+    EXPECT_TRUE(file.rows().isEmpty());
+    EXPECT_EQ(read, rows);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlarmRowPrinter.h"
 #include "alarms/ThreadTimer.h"
 #include "alarms/fAddEditAlarmUnit.h"
 #include "alarms/fAlarmSettingsUnit.h"
@@ -12,7 +13,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
@@ -96,6 +97,17 @@ protected:
         for (const AlarmRow& row : settings->rows())
             result.append(row.active);
         return result;
+    }
+
+    // A click on the row, and a click on its check box.
+    void select(int row)
+    {
+        settings->lwAlarm->setCurrentIndex(settings->listModel().index(row, TfAlarmSettings::CheckColumn));
+    }
+    void setCheck(int row, Qt::CheckState state)
+    {
+        AlarmListModel& model = settings->listModel();
+        model.setData(model.index(row, TfAlarmSettings::CheckColumn), state, Qt::CheckStateRole);
     }
 
     void setNow(const QString& text)

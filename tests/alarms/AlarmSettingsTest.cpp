@@ -1,6 +1,7 @@
 #include "AlarmFixture.h"
 
 #include "alarms/AlarmFile.h"
+#include "alarms/AlarmPeriod.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,14 +36,14 @@ TEST_F(AlarmWindowTest, WindowShowsTheListColumnsAndButtonsAsLaidOut)
     EXPECT_EQ(settings->windowTitle(), "Alarm settings");
     EXPECT_EQ(settings->size(), QSize(1143, 348));
 
-    QTreeWidget* list = settings->findChild<QTreeWidget*>("lwAlarm");
+    QTreeView* list = settings->findChild<QTreeView*>("lwAlarm");
     ASSERT_TRUE(list);
     EXPECT_EQ(list->geometry(), QRect(8, 8, 655, 241));
     const QStringList captions = {"", "Name", "Time", "Duration", "Unit", "Sound", "Active"};
     const int widths[] = {23, 220, 153, 76, 54, 54, 54};
-    ASSERT_EQ(list->columnCount(), 7);
+    ASSERT_EQ(list->model()->columnCount(), 7);
     for (int column = 0; column < 7; ++column) {
-        EXPECT_EQ(list->headerItem()->text(column), captions[column]);
+        EXPECT_EQ(list->model()->headerData(column, Qt::Horizontal).toString(), captions[column]);
         EXPECT_EQ(list->columnWidth(column), widths[column]);
     }
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
@@ -226,6 +227,31 @@ TEST_F(AlarmWindowTest, UnreadableStartsAreOrderedAfterReadableOnesKeepingTheirO
     ASSERT_TRUE(settings->LoadAlarms());
     EXPECT_EQ(names(), (QStringList{"A", "B", "X", "Y"}));
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
+
+    // A large file comes out in the order lwAlarmCompare gives.
+    QByteArray many;
+    QRandomGenerator random(3);
+    for (int i = 0; i < 3000; ++i)
+        many += "1-R" + QByteArray::number(i) + '-' +
+                (i % 7 ? QDateTime(QDate(2026, 1, 1), QTime(0, 0))
+                             .addSecs(random.bounded(500))
+                             .toString("dd.MM.yyyyHH:mm:ss")
+                             .toLatin1()
+                       : QByteArray("damaged")) +
+                "-3-Days-Off-False-\r\n";
+    writeFile(alarmPath(), many);
+    ASSERT_TRUE(settings->LoadAlarms());
+    ASSERT_EQ(settings->rowCount(), 3000);
+    for (int i = 1; i < settings->rowCount(); ++i) {
+        const AlarmRow before = settings->row(i - 1);
+        const AlarmRow here = settings->row(i);
+        const int order =
+            TfAlarmSettings::lwAlarmCompare(Alarm::readTime(before.time), Alarm::readTime(here.time));
+        ASSERT_LE(order, 0) << i;
+        if (order == 0) { // equal starts keep the file's order
+            ASSERT_LT(before.name.mid(1).toInt(), here.name.mid(1).toInt()) << i;
+        }
+    }
 }
 
 TEST_F(AlarmWindowTest, SaveWritesTheRowsInDisplayOrderOnlyWhileAProjectIsOpen)
@@ -241,7 +267,7 @@ TEST_F(AlarmWindowTest, SaveWritesTheRowsInDisplayOrderOnlyWhileAProjectIsOpen)
     EXPECT_EQ(readFile(alarmPath()), "1-Tax+return-07.12.202614:30:00-3-Days-Off-False-\r\n"
                                      "0-Early-01.01.202010:00:00-2-Hours-On-True-\r\n");
 
-    settings->lwAlarm->clear();
+    settings->listModel().clear();
     EXPECT_TRUE(settings->SaveAlarms());
     EXPECT_TRUE(QFile::exists(alarmPath()));
     EXPECT_EQ(readFile(alarmPath()).size(), 0);
@@ -337,14 +363,14 @@ TEST_F(AlarmWindowTest, AddWithTheDefaultsAppendsASelectedTickedRowForTheObject)
     ASSERT_EQ(settings->rowCount(), 2);
     EXPECT_EQ(settings->row(1), alarm("Tax return", "07.12.2026 14:30:05"));
     EXPECT_EQ(settings->selectedRow(), 1);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(1)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
               QColor(Qt::black));
 
     // Its period has begun: the next check makes it active.
     setNow("07.12.2026 14:30:06.000");
     settings->CheckAlarms();
     EXPECT_EQ(settings->row(1).active, "True");
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(1)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
               QColor(0xFF, 0, 0));
 }
 
@@ -363,14 +389,14 @@ TEST_F(AlarmWindowTest, AddTakesTheDialogsValuesAndLeavesTheBoxClearWhenNotEnabl
     settings->AddClick();
     ASSERT_EQ(settings->rowCount(), 1);
     EXPECT_EQ(settings->row(0), alarm("Pump", "02.01.2027 03:04:05", "90", "weeks", false, "On"));
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(0)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(0),
               QColor(0x80, 0x80, 0x80));
 }
 
 TEST_F(AlarmWindowTest, AddOrEditClosedWithoutOkLeavesTheRowsAlone)
 {
     settings->appendRow(alarm("A", "07.12.2026 14:30:00"));
-    settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(0));
+    select(0);
     settings->runDialog = [](TfAddEditAlarm& dialog) {
         dialog.spDuration->setValue(50);
         return int(QDialog::Rejected);
@@ -420,7 +446,7 @@ TEST_F(AlarmWindowTest, EditFillsTheDialogFromTheRowAndChangesItInPlace)
     settings->appendRow(alarm("First", "01.01.2026 10:00:00"));
     settings->appendRow(alarm("Tax return", "07.12.2026 14:30:00", "99999999999", "Years", false,
                               "Beep", "True"));
-    settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(1));
+    select(1);
     settings->runDialog = [](TfAddEditAlarm& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Edit alarm for Tax return");
         EXPECT_FALSE(dialog.cbEnabled->isChecked());
@@ -442,7 +468,7 @@ TEST_F(AlarmWindowTest, EditFillsTheDialogFromTheRowAndChangesItInPlace)
 TEST_F(AlarmWindowTest, EditSelectsTheKnownUnitAndSoundItems)
 {
     settings->appendRow(alarm("A", "07.12.2026 14:30:00", "0", "Minutes", true, "On"));
-    settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(0));
+    select(0);
     settings->runDialog = [](TfAddEditAlarm& dialog) {
         EXPECT_EQ(dialog.UnitCB->currentIndex(), 2);
         EXPECT_EQ(dialog.SoundCB->currentIndex(), 1);
@@ -463,7 +489,7 @@ TEST_F(AlarmWindowTest, EditOfAnUnreadableRowQuotesTheTextAndChangesNothing)
     };
     const QList<AlarmRow> before = settings->rows();
     for (int row = 0; row < 2; ++row) {
-        settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(row));
+        select(row);
         settings->bEditClick();
     }
     ASSERT_EQ(fake.dialogs.errors.size(), 2);
@@ -478,7 +504,7 @@ TEST_F(AlarmWindowTest, RemoveAsksAndSelectsTheRowThatTakesThePlace)
     settings->appendRow(alarm("B", "08.12.2026 14:30:00"));
     settings->appendRow(alarm("C", "09.12.2026 14:30:00"));
 
-    settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(0));
+    select(0);
     fake.dialogs.confirmAnswers = {false};
     settings->DeleteClick();
     EXPECT_EQ(fake.dialogs.questions, QStringList{"Delete alram Tax return - 07.12.2026 14:30:00?"});
@@ -492,7 +518,7 @@ TEST_F(AlarmWindowTest, RemoveAsksAndSelectsTheRowThatTakesThePlace)
     EXPECT_EQ(names(), (QStringList{"B", "C"}));
     EXPECT_EQ(settings->selectedRow(), 0);
 
-    settings->lwAlarm->setCurrentItem(settings->lwAlarm->topLevelItem(1));
+    select(1);
     fake.dialogs.confirmAnswers = {true};
     settings->DeleteClick(); // the last row: the new last row is selected
     EXPECT_EQ(names(), QStringList{"B"});
@@ -512,12 +538,11 @@ TEST_F(AlarmWindowTest, RowColoursFollowTheBoxAndTheActiveCell)
     settings->appendRow(alarm("Running", "07.12.2026 14:30:00", "3", "Days", true, "Off", "True"));
     settings->appendRow(alarm("Odd", "07.12.2026 14:30:00", "3", "Days", true, "Off", "false"));
     settings->appendRow(alarm("Off", "07.12.2026 14:30:00", "3", "Days", false, "Off", "True"));
-    QTreeWidget* list = settings->lwAlarm;
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(list->topLevelItem(0)), QColor(0, 0, 0));
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(list->topLevelItem(1)), QColor(255, 0, 0));
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(list->topLevelItem(2)), QColor(255, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(0), QColor(0, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(255, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(2), QColor(255, 0, 0));
     EXPECT_TRUE(host.cleared.isEmpty());
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(list->topLevelItem(3)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(3),
               QColor(0x80, 0x80, 0x80));
     EXPECT_EQ(host.cleared, QStringList{"Off"});
 }
@@ -529,7 +554,7 @@ TEST_F(AlarmWindowTest, ClearingTheBoxOfAFlashingAlarmReturnsItsObjectToSolidAtT
     settings->lwAlarm->viewport()->grab();
     EXPECT_FALSE(host.cleared.contains("Pump"));
 
-    settings->lwAlarm->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    setCheck(0, Qt::Unchecked);
     settings->lwAlarm->viewport()->grab();
     EXPECT_TRUE(host.cleared.contains("Pump"));
     EXPECT_EQ(settings->row(0).active, "True");
@@ -594,7 +619,7 @@ TEST_F(AlarmWindowTest, TwoAlarmsOfOneObjectFlashOnlyWhenTheActiveOneComesLast)
     EXPECT_FALSE(host.hatched.contains("Gate"));
 
     host.calls.clear();
-    settings->lwAlarm->clear();
+    settings->listModel().clear();
     settings->appendRow(alarm("Gate", "11.12.2026 10:00:00", "1", "Hours"));
     settings->appendRow(alarm("Gate", "10.12.2026 10:00:00", "1", "Hours"));
     settings->CheckAlarms();
@@ -696,7 +721,7 @@ TEST_F(AlarmWindowTest, AMinuteOfAlarmWithSoundFlashesBeepsEndsAndComesBackAfter
         EXPECT_EQ(settings->row(1).active, "True");
     }
     EXPECT_EQ(fake.sound.tones.size(), 4);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(1)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
               QColor(0xFF, 0, 0));
 
     setNow("10.12.2026 10:01:00.000");
@@ -704,15 +729,15 @@ TEST_F(AlarmWindowTest, AMinuteOfAlarmWithSoundFlashesBeepsEndsAndComesBackAfter
     EXPECT_EQ(settings->row(1).active, "False");
     EXPECT_FALSE(host.hatched.contains("Pump"));
     EXPECT_EQ(fake.sound.tones.size(), 4);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(1)),
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
               QColor(0, 0, 0));
 
     // A flashing alarm disabled: its object turns solid at the repaint.
     setNow("10.12.2026 10:00:31.000");
     settings->CheckAlarms();
     ASSERT_TRUE(host.hatched.contains("Pump"));
-    settings->lwAlarm->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    settings->lwAlarmAdvancedCustomDrawItem(settings->lwAlarm->topLevelItem(1));
+    setCheck(1, Qt::Unchecked);
+    settings->lwAlarmAdvancedCustomDrawItem(1);
     EXPECT_FALSE(host.hatched.contains("Pump"));
 
     // Closing saves; the next start loads them back, sorted by start.
@@ -749,7 +774,7 @@ TEST_F(AlarmWindowTest, ChecksRunInsideTheModalWindowAndNeverAfterTheStop)
     EXPECT_FALSE(window.Edit1->text().isEmpty());
 
     window.StopThreadTimer();
-    window.lwAlarm->topLevelItem(0)->setText(TfAlarmSettings::ActiveColumn, "False");
+    window.listModel().setData(window.listModel().index(0, TfAlarmSettings::ActiveColumn), "False");
     fake.clock.elapsed += 5000; // a check would be due
     QApplication::processEvents();
     EXPECT_TRUE(window.ThreadTimer->isFinished());

@@ -6,7 +6,6 @@
 #include "board/ObjectShape.h"
 
 #include <QFileInfo>
-#include <QTreeWidget>
 
 namespace {
 
@@ -57,13 +56,14 @@ protected:
             found << label->caption();
         return found;
     }
-    int alarmRows() { return program->alarmSettings.lwAlarm->topLevelItemCount(); }
+    int alarmRows() { return program->alarmSettings.rowCount(); }
     QStringList alarmRowNames()
     {
+        const AlarmListModel& model = program->alarmSettings.listModel();
         QStringList texts;
         for (int row = 0; row < alarmRows(); ++row)
-            for (int column = 0; column < program->alarmSettings.lwAlarm->columnCount(); ++column)
-                texts << program->alarmSettings.lwAlarm->topLevelItem(row)->text(column);
+            for (int column = 0; column < model.columnCount(); ++column)
+                texts << model.data(model.index(row, column)).toString();
         return texts;
     }
 };

@@ -244,9 +244,15 @@ TEST_F(MouseThroughTheView, ANewObjectLandsWhereTheSameClickLandsAtTheDefaultVie
 TEST_F(MouseThroughTheView, TheAlarmBlinkReachesItsObjectByName)
 {
     fake.clock.current.setTime(QTime(9, 30, 1));
+    EXPECT_EQ(form().hatchedObjectNames(), QSet<QString>());
     form().blinkAlarmObject(QStringLiteral("Valve"));
     EXPECT_EQ(valve->brushStyle(), BrushStyle::BDiagonal);
     EXPECT_EQ(pump->brushStyle(), BrushStyle::Solid);
+    // The alarm check asks which objects a clearing would turn solid.
+    EXPECT_EQ(form().hatchedObjectNames(), QSet<QString>{"Valve"});
+    pump->setBrushStyle(BrushStyle::BDiagonal); // as a board file may store it
+    EXPECT_EQ(form().hatchedObjectNames(), (QSet<QString>{"Valve", "Pump"}));
+    form().clearAlarmBlink(QStringLiteral("Pump"));
     fake.clock.current.setTime(QTime(9, 30, 2));
     form().blinkAlarmObject(QStringLiteral("Valve"));
     EXPECT_EQ(valve->brushStyle(), BrushStyle::Solid);
@@ -254,4 +260,5 @@ TEST_F(MouseThroughTheView, TheAlarmBlinkReachesItsObjectByName)
     form().blinkAlarmObject(QStringLiteral("Valve"));
     form().clearAlarmBlink(QStringLiteral("Valve"));
     EXPECT_EQ(valve->brushStyle(), BrushStyle::Solid);
+    EXPECT_EQ(form().hatchedObjectNames(), QSet<QString>());
 }

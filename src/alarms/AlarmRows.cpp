@@ -1,0 +1,414 @@
+#include "alarms/AlarmRows.h"
+
+#include "platform/WholeNumber.h"
+
+#include <QDate>
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <tuple>
+
+namespace {
+
+constexpr Alarm::Millis DayMs = 86'400'000;
+constexpr Alarm::Millis NoEnd = std::numeric_limits<Alarm::Millis>::max();
+
+// The Time text of a moment in the usual form, "dd.mm.yyyy hh:nn:ss".
+QString usualTimeText(Alarm::Millis at)
+{
+    const QDate date = QDate::fromJulianDay(at / DayMs);
+    const int seconds = int((at % DayMs) / 1000);
+    char16_t text[19];
+    const auto two = [&text](int at, int value) {
+        text[at] = char16_t(u'0' + value / 10);
+        text[at + 1] = char16_t(u'0' + value % 10);
+    };
+    two(0, date.day());
+    text[2] = u'.';
+    two(3, date.month());
+    text[5] = u'.';
+    two(6, date.year() / 100);
+    two(8, date.year() % 100);
+    text[10] = u' ';
+    two(11, seconds / 3600);
+    text[13] = u':';
+    two(14, seconds / 60 % 60);
+    text[16] = u':';
+    two(17, seconds % 60);
+    return QString(reinterpret_cast<const QChar*>(text), 19);
+}
+
+} // namespace
+
+// ---- AlarmTextPool ----
+
+AlarmTextPool::AlarmTextPool()
+{
+    m_begin.push_back(0);
+    rehash(64);
+    for (const char16_t* text : {u"", u"True", u"False", u"On", u"Off", u"Days", u"Hours",
+                                 u"Minutes", u"Seconds", u"1", u"3"})
+        intern(QStringView(text));
+}
+
+std::optional<quint32> AlarmTextPool::find(QStringView text) const
+{
+    const quint32 hash = quint32(qHash(text));
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const quint64 slot = m_slots[at];
+        if (slot == 0)
+            return std::nullopt;
+        const auto id = quint32(slot) - 1;
+        if (quint32(slot >> 32) == hash && view(id) == text)
+            return id;
+    }
+}
+
+quint32 AlarmTextPool::intern(QStringView text)
+{
+    const quint32 hash = quint32(qHash(text));
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (;; at = (at + 1) & mask) {
+        const quint64 slot = m_slots[at];
+        if (slot == 0)
+            break;
+        const auto id = quint32(slot) - 1;
+        if (quint32(slot >> 32) == hash && view(id) == text)
+            return id;
+    }
+    const auto id = quint32(m_hashes.size());
+    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
+    m_begin.push_back(qsizetype(m_chars.size()));
+    m_hashes.push_back(hash);
+    m_slots[at] = quint64(hash) << 32 | (id + 1);
+    if (m_hashes.size() * 2 > m_slots.size())
+        rehash(m_slots.size() * 2);
+    return id;
+}
+
+void AlarmTextPool::rehash(std::size_t slotCount)
+{
+    m_slots.assign(slotCount, 0);
+    const std::size_t mask = slotCount - 1;
+    for (quint32 id = 0; id < m_hashes.size(); ++id) {
+        std::size_t at = m_hashes[id] & mask;
+        while (m_slots[at] != 0)
+            at = (at + 1) & mask;
+        m_slots[at] = quint64(m_hashes[id]) << 32 | (id + 1);
+    }
+}
+
+// ---- The rows ----
+
+void AlarmRows::computePeriod(Entry& entry, QStringView time)
+{
+    const std::optional<Alarm::Millis> start = Alarm::readTime(time);
+    entry.hasStart = bool(start);
+    entry.start = start.value_or(0);
+    entry.end = entry.start;
+    if (!start)
+        return;
+    const Alarm::Period period =
+        Alarm::period(*start, readWholeNumber(m_pool.view(entry.duration)).value_or(0),
+                      m_pool.view(entry.unit));
+    entry.end = period.end.value_or(NoEnd);
+}
+
+AlarmRows::Entry AlarmRows::entryOf(const AlarmRow& row)
+{
+    Entry entry;
+    entry.enabled = row.enabled;
+    entry.name = m_pool.intern(row.name);
+    entry.duration = m_pool.intern(row.duration);
+    entry.unit = m_pool.intern(row.unit);
+    entry.sound = m_pool.intern(row.sound);
+    entry.active = m_pool.intern(row.active);
+    computePeriod(entry, row.time);
+    // A Time in the usual form is its moment; any other text is kept as typed.
+    entry.time = entry.hasStart && usualTimeText(entry.start) == row.time ? NoText
+                                                                          : m_pool.intern(row.time);
+    return entry;
+}
+
+QString AlarmRows::text(int index, Cell cell) const
+{
+    const Entry& entry = m_entries[std::size_t(index)];
+    quint32 id = 0;
+    switch (cell) {
+    case Name: id = entry.name; break;
+    case Time:
+        if (entry.time == NoText)
+            return usualTimeText(entry.start);
+        id = entry.time;
+        break;
+    case Duration: id = entry.duration; break;
+    case Unit: id = entry.unit; break;
+    case Sound: id = entry.sound; break;
+    case Active: id = entry.active; break;
+    }
+    return m_pool.view(id).toString();
+}
+
+AlarmRow AlarmRows::row(int index) const
+{
+    return {isEnabled(index),       text(index, Name),  text(index, Time), text(index, Duration),
+            text(index, Unit),      text(index, Sound), text(index, Active)};
+}
+
+bool AlarmRows::isRunningAt(int index, Alarm::Millis now) const
+{
+    const Entry& entry = m_entries[std::size_t(index)];
+    return entry.hasStart && now > entry.start && entry.end > now;
+}
+
+void AlarmRows::reserve(int rows)
+{
+    m_entries.reserve(std::size_t(rows));
+}
+
+void AlarmRows::changed(int index)
+{
+    if (!m_indexed)
+        return;
+    m_pending.push_back(quint32(index));
+    // Past some size, building the index afresh is cheaper than looking at
+    // the changed rows one by one at every check.
+    const std::size_t limit = 4096 + m_entries.size() / 32;
+    if (m_loose.size() > limit || m_pending.size() > limit) {
+        m_indexed = false;
+        m_byStart = {};
+        m_byEnd = {};
+        m_byName = {};
+        m_loose = {};
+        m_pending = {};
+        m_running = {};
+    }
+}
+
+void AlarmRows::append(const AlarmRow& row)
+{
+    m_entries.push_back(entryOf(row));
+    if (m_indexed) {
+        m_entries.back().loose = true;
+        m_loose.push_back(quint32(m_entries.size() - 1));
+    }
+    changed(count() - 1);
+}
+
+void AlarmRows::replace(int index, const AlarmRow& row)
+{
+    Entry& entry = m_entries[std::size_t(index)];
+    const bool wasLoose = entry.loose;
+    entry = entryOf(row);
+    entry.loose = m_indexed;
+    if (m_indexed && !wasLoose)
+        m_loose.push_back(quint32(index));
+    changed(index);
+}
+
+void AlarmRows::setEnabled(int index, bool enabled)
+{
+    m_entries[std::size_t(index)].enabled = enabled;
+    changed(index);
+}
+
+void AlarmRows::setText(int index, Cell cell, QStringView text)
+{
+    AlarmRow changedRow = row(index);
+    QString* cells[] = {&changedRow.name,  &changedRow.time,  &changedRow.duration,
+                        &changedRow.unit,  &changedRow.sound, &changedRow.active};
+    *cells[cell] = text.toString();
+    replace(index, changedRow);
+}
+
+bool AlarmRows::setActive(int index, bool running)
+{
+    quint32& active = m_entries[std::size_t(index)].active;
+    const quint32 wanted = running ? AlarmTextPool::True : AlarmTextPool::False;
+    if (active == wanted)
+        return false;
+    active = wanted;
+    return true;
+}
+
+void AlarmRows::remove(int index)
+{
+    m_entries.erase(m_entries.begin() + index);
+    if (!m_indexed)
+        return;
+    const auto gone = quint32(index);
+    const auto renumber = [gone](auto& list, auto rowOf) {
+        std::erase_if(list, [&](auto& item) { return rowOf(item) == gone; });
+        for (auto& item : list) {
+            if (rowOf(item) > gone)
+                --rowOf(item);
+        }
+    };
+    const auto stampRow = [](Stamp& stamp) -> quint32& { return stamp.row; };
+    const auto pairRow = [](std::pair<quint32, quint32>& pair) -> quint32& { return pair.second; };
+    const auto itself = [](quint32& row) -> quint32& { return row; };
+    renumber(m_byStart, stampRow);
+    renumber(m_byEnd, stampRow);
+    renumber(m_byName, pairRow);
+    renumber(m_loose, itself);
+    renumber(m_pending, itself);
+    renumber(m_running, itself);
+}
+
+void AlarmRows::clear()
+{
+    *this = AlarmRows();
+}
+
+void AlarmRows::sortByStart()
+{
+    // (unreadable, start, place): a total order, so no stable sort is needed.
+    struct Key {
+        bool unreadable;
+        Alarm::Millis start;
+        quint32 place;
+        bool operator<(const Key& o) const
+        {
+            return std::tie(unreadable, start, place) < std::tie(o.unreadable, o.start, o.place);
+        }
+    };
+    std::vector<Key> keys(m_entries.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i] = {!m_entries[i].hasStart, m_entries[i].hasStart ? m_entries[i].start : 0,
+                   quint32(i)};
+    if (std::is_sorted(keys.begin(), keys.end()))
+        return;
+    std::sort(keys.begin(), keys.end());
+    std::vector<Entry> sorted;
+    sorted.reserve(m_entries.size());
+    for (const Key& key : keys)
+        sorted.push_back(m_entries[key.place]);
+    keys = {};
+    m_entries = std::move(sorted);
+    m_indexed = false;
+    m_byStart = {};
+    m_byEnd = {};
+    m_byName = {};
+    m_loose = {};
+    m_pending = {};
+    m_running = {};
+}
+
+// ---- The index ----
+
+void AlarmRows::buildIndex()
+{
+    m_byStart.clear();
+    m_byEnd.clear();
+    m_byName.clear();
+    m_loose.clear();
+    m_pending.clear();
+    m_running.clear();
+    // The rows by name, counted out by the names' numbers: (name, row) in order.
+    std::vector<quint32> firstOfName(std::size_t(m_pool.count()) + 1, 0);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        Entry& entry = m_entries[i];
+        entry.loose = false;
+        const auto row = quint32(i);
+        if (hasPeriod(entry)) {
+            m_byStart.push_back({entry.start, row});
+            m_byEnd.push_back({entry.end, row});
+        }
+        ++firstOfName[entry.name + 1];
+        if (entry.enabled && entry.active != AlarmTextPool::False)
+            m_pending.push_back(row);
+    }
+    std::partial_sum(firstOfName.begin(), firstOfName.end(), firstOfName.begin());
+    m_byName.resize(m_entries.size());
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const quint32 name = m_entries[i].name;
+        m_byName[firstOfName[name]++] = {name, quint32(i)};
+    }
+    firstOfName = {};
+    // Rows sorted by start, as a load leaves them, give their starts in order.
+    if (!std::is_sorted(m_byStart.begin(), m_byStart.end()))
+        std::sort(m_byStart.begin(), m_byStart.end());
+    std::sort(m_byEnd.begin(), m_byEnd.end());
+    m_haveLast = false;
+    m_indexed = true;
+}
+
+std::vector<int> AlarmRows::rowsToCheck(Alarm::Millis now, const QSet<QString>& hatchedNames)
+{
+    if (!m_indexed)
+        buildIndex();
+
+    // The rows running now: those running at the last call, and those whose
+    // period began (going forward) or ended (going back) between then and now;
+    // the first time, every started row whose period has not ended.
+    std::vector<quint32> candidates = m_loose;
+    const auto stampAt = [](const Stamp& stamp, Alarm::Millis at) { return stamp.at < at; };
+    const auto atStamp = [](Alarm::Millis at, const Stamp& stamp) { return at < stamp.at; };
+    if (!m_haveLast) {
+        const auto last = std::lower_bound(m_byStart.begin(), m_byStart.end(), now, stampAt);
+        for (auto it = m_byStart.begin(); it != last; ++it)
+            candidates.push_back(it->row);
+    } else if (now >= m_lastNow) {
+        // A row running now but not at the last call began at or after it.
+        const auto from = std::lower_bound(m_byStart.begin(), m_byStart.end(), m_lastNow, stampAt);
+        const auto to = std::lower_bound(from, m_byStart.end(), now, stampAt);
+        for (auto it = from; it != to; ++it)
+            candidates.push_back(it->row);
+        candidates.insert(candidates.end(), m_running.begin(), m_running.end());
+    } else {
+        // Going back: such a row ends after now and at or before the last call.
+        const auto from = std::upper_bound(m_byEnd.begin(), m_byEnd.end(), now, atStamp);
+        const auto to = std::upper_bound(from, m_byEnd.end(), m_lastNow, atStamp);
+        for (auto it = from; it != to; ++it)
+            candidates.push_back(it->row);
+        candidates.insert(candidates.end(), m_running.begin(), m_running.end());
+    }
+    // Rows that ran at the last call and do not now are looked at too: their
+    // Active cell turns "False".
+    std::vector<quint32> visit = std::move(m_running);
+    m_running.clear();
+    for (const quint32 row : candidates) {
+        if (isRunningAt(int(row), now))
+            m_running.push_back(row);
+    }
+    std::sort(m_running.begin(), m_running.end());
+    m_running.erase(std::unique(m_running.begin(), m_running.end()), m_running.end());
+    m_lastNow = now;
+    m_haveLast = true;
+
+    visit.insert(visit.end(), m_running.begin(), m_running.end());
+    visit.insert(visit.end(), m_pending.begin(), m_pending.end());
+    m_pending.clear();
+
+    // Every row of the names whose objects are or become hatched.
+    std::vector<quint32> names;
+    for (const QString& name : hatchedNames) {
+        if (const std::optional<quint32> id = m_pool.find(name))
+            names.push_back(*id);
+    }
+    for (const quint32 row : m_running) {
+        if (m_entries[row].enabled)
+            names.push_back(m_entries[row].name);
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const quint32 name : names) {
+        const auto first = std::lower_bound(m_byName.begin(), m_byName.end(), std::pair(name, 0u));
+        for (auto it = first; it != m_byName.end() && it->first == name; ++it)
+            visit.push_back(it->second);
+    }
+    if (!names.empty()) {
+        for (const quint32 row : m_loose) {
+            if (std::binary_search(names.begin(), names.end(), m_entries[row].name))
+                visit.push_back(row);
+        }
+    }
+
+    std::sort(visit.begin(), visit.end());
+    visit.erase(std::unique(visit.begin(), visit.end()), visit.end());
+    return std::vector<int>(visit.begin(), visit.end());
+}
