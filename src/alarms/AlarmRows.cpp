@@ -172,29 +172,22 @@ void AlarmRows::reserve(int rows)
 
 void AlarmRows::changed(int index)
 {
-    if (!m_indexed)
+    if (!m_index)
         return;
-    m_pending.push_back(quint32(index));
+    m_index->pending.push_back(quint32(index));
     // Past some size, building the index afresh is cheaper than looking at
     // the changed rows one by one at every check.
     const std::size_t limit = 4096 + m_entries.size() / 32;
-    if (m_loose.size() > limit || m_pending.size() > limit) {
-        m_indexed = false;
-        m_byStart = {};
-        m_byEnd = {};
-        m_byName = {};
-        m_loose = {};
-        m_pending = {};
-        m_running = {};
-    }
+    if (m_index->loose.size() > limit || m_index->pending.size() > limit)
+        m_index.reset();
 }
 
 void AlarmRows::append(const AlarmRow& row)
 {
     m_entries.push_back(entryOf(row));
-    if (m_indexed) {
+    if (m_index) {
         m_entries.back().loose = true;
-        m_loose.push_back(quint32(m_entries.size() - 1));
+        m_index->loose.push_back(quint32(m_entries.size() - 1));
     }
     changed(count() - 1);
 }
@@ -204,9 +197,9 @@ void AlarmRows::replace(int index, const AlarmRow& row)
     Entry& entry = m_entries[std::size_t(index)];
     const bool wasLoose = entry.loose;
     entry = entryOf(row);
-    entry.loose = m_indexed;
-    if (m_indexed && !wasLoose)
-        m_loose.push_back(quint32(index));
+    entry.loose = bool(m_index);
+    if (m_index && !wasLoose)
+        m_index->loose.push_back(quint32(index));
     changed(index);
 }
 
@@ -238,7 +231,7 @@ bool AlarmRows::setActive(int index, bool running)
 void AlarmRows::remove(int index)
 {
     m_entries.erase(m_entries.begin() + index);
-    if (!m_indexed)
+    if (!m_index)
         return;
     const auto gone = quint32(index);
     const auto renumber = [gone](auto& list, auto rowOf) {
@@ -251,12 +244,12 @@ void AlarmRows::remove(int index)
     const auto stampRow = [](Stamp& stamp) -> quint32& { return stamp.row; };
     const auto pairRow = [](std::pair<quint32, quint32>& pair) -> quint32& { return pair.second; };
     const auto itself = [](quint32& row) -> quint32& { return row; };
-    renumber(m_byStart, stampRow);
-    renumber(m_byEnd, stampRow);
-    renumber(m_byName, pairRow);
-    renumber(m_loose, itself);
-    renumber(m_pending, itself);
-    renumber(m_running, itself);
+    renumber(m_index->byStart, stampRow);
+    renumber(m_index->byEnd, stampRow);
+    renumber(m_index->byName, pairRow);
+    renumber(m_index->loose, itself);
+    renumber(m_index->pending, itself);
+    renumber(m_index->running, itself);
 }
 
 void AlarmRows::clear()
@@ -289,25 +282,14 @@ void AlarmRows::sortByStart()
         sorted.push_back(m_entries[key.place]);
     keys = {};
     m_entries = std::move(sorted);
-    m_indexed = false;
-    m_byStart = {};
-    m_byEnd = {};
-    m_byName = {};
-    m_loose = {};
-    m_pending = {};
-    m_running = {};
+    m_index.reset();
 }
 
 // ---- The index ----
 
 void AlarmRows::buildIndex()
 {
-    m_byStart.clear();
-    m_byEnd.clear();
-    m_byName.clear();
-    m_loose.clear();
-    m_pending.clear();
-    m_running.clear();
+    Index& index = m_index.emplace();
     // The rows by name, counted out by the names' numbers: (name, row) in order.
     std::vector<quint32> firstOfName(std::size_t(m_pool.count()) + 1, 0);
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
@@ -315,74 +297,74 @@ void AlarmRows::buildIndex()
         entry.loose = false;
         const auto row = quint32(i);
         if (hasPeriod(entry)) {
-            m_byStart.push_back({entry.start, row});
-            m_byEnd.push_back({entry.end, row});
+            index.byStart.push_back({entry.start, row});
+            index.byEnd.push_back({entry.end, row});
         }
         ++firstOfName[entry.name + 1];
         if (entry.enabled && entry.active != AlarmTextPool::False)
-            m_pending.push_back(row);
+            index.pending.push_back(row);
     }
     std::partial_sum(firstOfName.begin(), firstOfName.end(), firstOfName.begin());
-    m_byName.resize(m_entries.size());
+    index.byName.resize(m_entries.size());
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const quint32 name = m_entries[i].name;
-        m_byName[firstOfName[name]++] = {name, quint32(i)};
+        index.byName[firstOfName[name]++] = {name, quint32(i)};
     }
     firstOfName = {};
     // Rows sorted by start, as a load leaves them, give their starts in order.
-    if (!std::is_sorted(m_byStart.begin(), m_byStart.end()))
-        std::sort(m_byStart.begin(), m_byStart.end());
-    std::sort(m_byEnd.begin(), m_byEnd.end());
-    m_haveLast = false;
-    m_indexed = true;
+    if (!std::is_sorted(index.byStart.begin(), index.byStart.end()))
+        std::sort(index.byStart.begin(), index.byStart.end());
+    std::sort(index.byEnd.begin(), index.byEnd.end());
 }
 
 std::vector<int> AlarmRows::rowsToCheck(Alarm::Millis now, const QSet<QString>& hatchedNames)
 {
-    if (!m_indexed)
+    const bool built = !m_index;
+    if (built)
         buildIndex();
+    Index& index = *m_index;
 
     // The rows running now: those running at the last call, and those whose
     // period began (going forward) or ended (going back) between then and now;
-    // the first time, every started row whose period has not ended.
-    std::vector<quint32> candidates = m_loose;
+    // after the index was built, every started row whose period has not ended.
+    std::vector<quint32> candidates = index.loose;
     const auto stampAt = [](const Stamp& stamp, Alarm::Millis at) { return stamp.at < at; };
     const auto atStamp = [](Alarm::Millis at, const Stamp& stamp) { return at < stamp.at; };
-    if (!m_haveLast) {
-        const auto last = std::lower_bound(m_byStart.begin(), m_byStart.end(), now, stampAt);
-        for (auto it = m_byStart.begin(); it != last; ++it)
+    if (built) {
+        const auto last = std::lower_bound(index.byStart.begin(), index.byStart.end(), now, stampAt);
+        for (auto it = index.byStart.begin(); it != last; ++it)
             candidates.push_back(it->row);
-    } else if (now >= m_lastNow) {
+    } else if (now >= index.lastNow) {
         // A row running now but not at the last call began at or after it.
-        const auto from = std::lower_bound(m_byStart.begin(), m_byStart.end(), m_lastNow, stampAt);
-        const auto to = std::lower_bound(from, m_byStart.end(), now, stampAt);
+        const auto from =
+            std::lower_bound(index.byStart.begin(), index.byStart.end(), index.lastNow, stampAt);
+        const auto to = std::lower_bound(from, index.byStart.end(), now, stampAt);
         for (auto it = from; it != to; ++it)
             candidates.push_back(it->row);
-        candidates.insert(candidates.end(), m_running.begin(), m_running.end());
+        candidates.insert(candidates.end(), index.running.begin(), index.running.end());
     } else {
         // Going back: such a row ends after now and at or before the last call.
-        const auto from = std::upper_bound(m_byEnd.begin(), m_byEnd.end(), now, atStamp);
-        const auto to = std::upper_bound(from, m_byEnd.end(), m_lastNow, atStamp);
+        const auto from = std::upper_bound(index.byEnd.begin(), index.byEnd.end(), now, atStamp);
+        const auto to = std::upper_bound(from, index.byEnd.end(), index.lastNow, atStamp);
         for (auto it = from; it != to; ++it)
             candidates.push_back(it->row);
-        candidates.insert(candidates.end(), m_running.begin(), m_running.end());
+        candidates.insert(candidates.end(), index.running.begin(), index.running.end());
     }
     // Rows that ran at the last call and do not now are looked at too: their
     // Active cell turns "False".
-    std::vector<quint32> visit = std::move(m_running);
-    m_running.clear();
+    std::vector<quint32> visit = std::move(index.running);
+    index.running.clear();
     for (const quint32 row : candidates) {
         if (isRunningAt(int(row), now))
-            m_running.push_back(row);
+            index.running.push_back(row);
     }
-    std::sort(m_running.begin(), m_running.end());
-    m_running.erase(std::unique(m_running.begin(), m_running.end()), m_running.end());
-    m_lastNow = now;
-    m_haveLast = true;
+    std::sort(index.running.begin(), index.running.end());
+    index.running.erase(std::unique(index.running.begin(), index.running.end()), index.running.end());
+    index.lastNow = now;
 
-    visit.insert(visit.end(), m_running.begin(), m_running.end());
-    visit.insert(visit.end(), m_pending.begin(), m_pending.end());
-    m_pending.clear();
+    visit.insert(visit.end(), index.running.begin(), index.running.end());
+    visit.insert(visit.end(), index.pending.begin(), index.pending.end());
+    index.pending.clear();
 
     // Every row of the names whose objects are or become hatched.
     std::vector<quint32> names;
@@ -390,19 +372,20 @@ std::vector<int> AlarmRows::rowsToCheck(Alarm::Millis now, const QSet<QString>& 
         if (const std::optional<quint32> id = m_pool.find(name))
             names.push_back(*id);
     }
-    for (const quint32 row : m_running) {
+    for (const quint32 row : index.running) {
         if (m_entries[row].enabled)
             names.push_back(m_entries[row].name);
     }
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
     for (const quint32 name : names) {
-        const auto first = std::lower_bound(m_byName.begin(), m_byName.end(), std::pair(name, 0u));
-        for (auto it = first; it != m_byName.end() && it->first == name; ++it)
+        const auto first =
+            std::lower_bound(index.byName.begin(), index.byName.end(), std::pair(name, 0u));
+        for (auto it = first; it != index.byName.end() && it->first == name; ++it)
             visit.push_back(it->second);
     }
     if (!names.empty()) {
-        for (const quint32 row : m_loose) {
+        for (const quint32 row : index.loose) {
             if (std::binary_search(names.begin(), names.end(), m_entries[row].name))
                 visit.push_back(row);
         }

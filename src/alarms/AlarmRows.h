@@ -116,16 +116,19 @@ private:
     AlarmTextPool m_pool;
     std::vector<Entry> m_entries;
 
-    // The index; valid while m_indexed. Rows changed since it was built are
-    // m_loose and looked at directly.
-    bool m_indexed = false;
-    std::vector<Stamp> m_byStart;
-    std::vector<Stamp> m_byEnd;
-    std::vector<std::pair<quint32, quint32>> m_byName; // (name, row)
-    std::vector<quint32> m_loose;
-    std::vector<quint32> m_pending; // to be looked at by the next check
-    // The rows running at m_lastNow (or more); m_lastNow valid when m_haveLast.
-    std::vector<quint32> m_running;
-    bool m_haveLast = false;
-    Alarm::Millis m_lastNow = 0;
+    // What the check keeps between calls; built at the first call after the
+    // rows were loaded, reordered or changed too often. Rows changed since it
+    // was built are in loose and looked at directly.
+    struct Index {
+        std::vector<Stamp> byStart;
+        std::vector<Stamp> byEnd;
+        std::vector<std::pair<quint32, quint32>> byName; // (name, row)
+        std::vector<quint32> loose;
+        std::vector<quint32> pending; // to be looked at by the next check
+        // The rows running at the last call, at lastNow; a row changed since
+        // may stand here without running.
+        std::vector<quint32> running;
+        Alarm::Millis lastNow = 0;
+    };
+    std::optional<Index> m_index;
 };
