@@ -182,25 +182,23 @@ void AlarmRows::changed(int index)
         m_index.reset();
 }
 
+void AlarmRows::loosen(int index)
+{
+    if (m_index)
+        m_index->loose.push_back(quint32(index));
+    changed(index);
+}
+
 void AlarmRows::append(const AlarmRow& row)
 {
     m_entries.push_back(entryOf(row));
-    if (m_index) {
-        m_entries.back().loose = true;
-        m_index->loose.push_back(quint32(m_entries.size() - 1));
-    }
-    changed(count() - 1);
+    loosen(count() - 1);
 }
 
 void AlarmRows::replace(int index, const AlarmRow& row)
 {
-    Entry& entry = m_entries[std::size_t(index)];
-    const bool wasLoose = entry.loose;
-    entry = entryOf(row);
-    entry.loose = bool(m_index);
-    if (m_index && !wasLoose)
-        m_index->loose.push_back(quint32(index));
-    changed(index);
+    m_entries[std::size_t(index)] = entryOf(row);
+    loosen(index);
 }
 
 void AlarmRows::setEnabled(int index, bool enabled)
@@ -293,8 +291,7 @@ void AlarmRows::buildIndex()
     // The rows by name, counted out by the names' numbers: (name, row) in order.
     std::vector<quint32> firstOfName(std::size_t(m_pool.count()) + 1, 0);
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        Entry& entry = m_entries[i];
-        entry.loose = false;
+        const Entry& entry = m_entries[i];
         const auto row = quint32(i);
         if (hasPeriod(entry)) {
             index.byStart.push_back({entry.start, row});

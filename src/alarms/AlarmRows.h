@@ -95,7 +95,6 @@ private:
         quint32 active = 0;
         bool enabled = false;
         bool hasStart = false;
-        bool loose = false; // changed since the index was built: not in it
     };
     struct Stamp {
         Alarm::Millis at;
@@ -110,15 +109,19 @@ private:
     Entry entryOf(const AlarmRow& row);
     void computePeriod(Entry& entry, QStringView time);
     bool hasPeriod(const Entry& entry) const { return entry.hasStart && entry.end > entry.start; }
+    // The row is to be looked at by the next check; loosen: its period or
+    // name may also differ from what the index holds.
     void changed(int index);
+    void loosen(int index);
     void buildIndex();
 
     AlarmTextPool m_pool;
     std::vector<Entry> m_entries;
 
     // What the check keeps between calls; built at the first call after the
-    // rows were loaded, reordered or changed too often. Rows changed since it
-    // was built are in loose and looked at directly.
+    // rows were loaded, reordered or changed too often. Rows appended or
+    // replaced since it was built are in loose and looked at directly (a row
+    // replaced twice stands there twice: what the check gathers is made unique).
     struct Index {
         std::vector<Stamp> byStart;
         std::vector<Stamp> byEnd;
