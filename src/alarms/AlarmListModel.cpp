@@ -1,5 +1,7 @@
 #include "alarms/AlarmListModel.h"
 
+#include <numeric>
+
 namespace {
 
 // The cell of a text column.
@@ -108,4 +110,14 @@ void AlarmListModel::setActive(int row, bool running)
         const QModelIndex cell = index(row, ActiveColumn);
         emit dataChanged(cell, cell, {Qt::DisplayRole});
     }
+}
+
+std::vector<int> AlarmListModel::rowsToCheck(Alarm::Millis now,
+                                             const std::optional<QSet<QString>>& hatchedNames)
+{
+    if (hatchedNames)
+        return m_rows.rowsToCheck(now, *hatchedNames);
+    std::vector<int> all(std::size_t(m_rows.count()));
+    std::iota(all.begin(), all.end(), 0);
+    return all;
 }

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+#include <vector>
+
 // The alarm list's rows as the list view shows them: a check box in the first
 // column, the six texts in the others. Every change of the rows goes through
 // here, so that the view follows it.
@@ -34,12 +37,11 @@ public:
     void reset(AlarmRows&& rows);
 
     // The alarm check: its writing of a row's Active cell, and the rows it
-    // looks at.
+    // looks at (AlarmRows::rowsToCheck). Without the names of the hatched
+    // objects, any row's visit may return its object to solid: every row.
     void setActive(int row, bool running);
-    std::vector<int> rowsToCheck(Alarm::Millis now, const QSet<QString>& hatchedNames)
-    {
-        return m_rows.rowsToCheck(now, hatchedNames);
-    }
+    std::vector<int> rowsToCheck(Alarm::Millis now,
+                                 const std::optional<QSet<QString>>& hatchedNames);
 
 private:
     AlarmRows m_rows;

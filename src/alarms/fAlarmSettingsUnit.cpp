@@ -528,18 +528,11 @@ void TfAlarmSettings::CheckAlarms()
     // A text longer than the box shows its beginning, not its end.
     Edit1->setCursorPosition(0);
 
-    // Only the rows whose visit can change something, when the host tells
-    // which objects are hatched: the others are idle, show "False" already and
-    // would clear an object that is solid.
-    const std::optional<QSet<QString>> hatched = m_host.hatchedObjectNames();
-    std::vector<int> visit;
-    if (hatched)
-        visit = m_model.rowsToCheck(now, *hatched);
-    const int count = hatched ? int(visit.size()) : rowCount();
+    // Only the rows whose visit can change something: the others are idle,
+    // show "False" already and would clear an object that is solid.
     const AlarmRows& rows = m_model.rows();
-    for (int at = 0; at < count; ++at) {
-        const int i = hatched ? visit[std::size_t(at)] : at;
-        if (i >= rowCount() || !rows.isEnabled(i))
+    for (const int i : m_model.rowsToCheck(now, m_host.hatchedObjectNames())) {
+        if (!rows.isEnabled(i))
             continue;
         const QString name = rows.text(i, AlarmRows::Name);
         // A start that cannot be read has no period.

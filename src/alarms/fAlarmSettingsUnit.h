@@ -57,9 +57,8 @@ public:
     // Replaces all rows by the alarm file's rows, sorted by start. False when
     // the file could not be read (the error was shown, the rows are unchanged).
     bool LoadAlarms();
-    // One pass of the alarm check over the enabled rows. It looks only at the
-    // rows whose visit can change something (AlarmRows::rowsToCheck) when the
-    // host tells which objects are hatched, else at every row.
+    // One pass of the alarm check over the enabled rows whose visit can
+    // change something (AlarmListModel::rowsToCheck).
     void CheckAlarms();
 
     // ---- Handlers ----
