@@ -82,15 +82,22 @@ void TForm1::ExportList1Click()
         m_platform.dialogs.chooseSaveFile(QStringLiteral("Export list"), QStringLiteral("CSV table (*.csv)"));
     if (path.isEmpty())
         return;
-    QList<AlarmRow> alarms;
+    QString error;
+    const auto save = [&](qsizetype alarmCount, const AlarmFile::RowSource& alarmAt) {
+        return CsvFile::save(
+            path, objectListRows(*m_board, projectFolder(), alarmCount, alarmAt, QLocale::system()),
+            &error);
+    };
+    bool saved = false;
     if (m_windows.alarmSettings) {
-        alarms = m_windows.alarmSettings->rows();
+        const AlarmRows& alarms = m_windows.alarmSettings->listModel().rows();
+        saved = save(alarms.count(), [&alarms](qsizetype i) { return alarms.row(int(i)); });
     } else {
         AlarmFile file;
         file.load(QDir(projectFolder()).filePath(QStringLiteral("Alarm.dat")));
-        alarms = file.rows();
+        const QList<AlarmRow>& alarms = file.rows();
+        saved = save(alarms.size(), [&alarms](qsizetype i) { return alarms[i]; });
     }
-    QString error;
-    if (!CsvFile::save(path, objectListRows(*m_board, projectFolder(), alarms, QLocale::system()), &error))
+    if (!saved)
         m_platform.dialogs.error(error);
 }

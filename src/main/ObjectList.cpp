@@ -63,7 +63,8 @@ QString lastStamp(const QString& projectFolder, const QString& objectName, const
 } // namespace
 
 QList<QStringList> objectListRows(const Board& board, const QString& projectFolder,
-                                  const QList<AlarmRow>& alarms, const QLocale& locale)
+                                  qsizetype alarmCount, const AlarmFile::RowSource& alarmAt,
+                                  const QLocale& locale)
 {
     QList<QStringList> rows{{QStringLiteral("Name"), QStringLiteral("Kind"), QStringLiteral("X"),
                              QStringLiteral("Y"), QStringLiteral("Colour"), QStringLiteral("Status"),
@@ -71,24 +72,39 @@ QList<QStringList> objectListRows(const Board& board, const QString& projectFold
                              QStringLiteral("Alarm period"), QStringLiteral("Alarm on/off"),
                              QStringLiteral("Alarm active")}};
     const QHash<quint32, QString> statuses = statusesByColor(projectFolder);
-    QMultiHash<QString, const AlarmRow*> alarmsByName;
-    for (auto alarm = alarms.crbegin(); alarm != alarms.crend(); ++alarm)
-        alarmsByName.insert(alarm->name, &*alarm); // values() gives the latest inserted first
-    for (const ObjectShape* shape : board.shapes()) {
-        const ObjectLabel* label = board.labelOf(shape);
-        const QString name = label ? label->caption() : QString();
+    // The alarm fields of each object's name, the alarms in list order.
+    struct AlarmFields {
         QStringList starts, periods, switches, actives;
-        for (const AlarmRow* alarm : alarmsByName.values(name)) {
-            starts.append(alarm->time);
-            periods.append(alarm->duration + u' ' + alarm->unit);
-            switches.append(alarm->enabled ? QStringLiteral("on") : QStringLiteral("off"));
-            actives.append(alarm->active);
-        }
-        const QChar line = u'\n';
+    };
+    QHash<QString, AlarmFields> alarmsByName;
+    const QList<ObjectShape*> shapes = board.shapes();
+    QStringList names;
+    names.reserve(shapes.size());
+    for (const ObjectShape* shape : shapes) {
+        const ObjectLabel* label = board.labelOf(shape);
+        names.append(label ? label->caption() : QString());
+        alarmsByName.insert(names.back(), {});
+    }
+    for (qsizetype i = 0; i < alarmCount; ++i) {
+        const AlarmRow alarm = alarmAt(i);
+        const auto fields = alarmsByName.find(alarm.name);
+        if (fields == alarmsByName.end())
+            continue;
+        fields->starts.append(alarm.time);
+        fields->periods.append(alarm.duration + u' ' + alarm.unit);
+        fields->switches.append(alarm.enabled ? QStringLiteral("on") : QStringLiteral("off"));
+        fields->actives.append(alarm.active);
+    }
+    const QChar line = u'\n';
+    for (qsizetype i = 0; i < shapes.size(); ++i) {
+        const ObjectShape* shape = shapes[i];
+        const QString& name = names[i];
+        const AlarmFields& alarms = *alarmsByName.constFind(name);
         rows.append({name, kindName(shape->shapeKind()), QString::number(shape->x()),
                      QString::number(shape->y()), ColorRef::toQColor(shape->brushColor()).name().toUpper(),
                      statuses.value(shape->brushColor()), lastStamp(projectFolder, name, locale),
-                     starts.join(line), periods.join(line), switches.join(line), actives.join(line)});
+                     alarms.starts.join(line), alarms.periods.join(line), alarms.switches.join(line),
+                     alarms.actives.join(line)});
     }
     return rows;
 }

@@ -12,6 +12,9 @@ class Board;
 // row, then one row per object on the board in creation order with its name,
 // kind, position, colour, the status whose colour it has, the date and time
 // of the last status stamp in its note and its alarms (several alarms of one
-// object one per line within the alarm fields).
+// object one per line within the alarm fields). The alarms are asked for one
+// at a time, alarmAt(0) to alarmAt(alarmCount - 1), and only those of the
+// board's objects are kept: a list of a million alarms is never copied.
 QList<QStringList> objectListRows(const Board& board, const QString& projectFolder,
-                                  const QList<AlarmRow>& alarms, const QLocale& locale);
+                                  qsizetype alarmCount, const AlarmFile::RowSource& alarmAt,
+                                  const QLocale& locale);
