@@ -27,6 +27,14 @@ bool readTime(QStringView text, QDate* date, QTime* time);
 // The wall-clock reading of a date and time.
 Millis wallClock(const QDateTime& dateTime);
 
+// The alarm list's order by start: negative when a comes first, 0 for equal
+// starts. A start that cannot be read comes after every readable one.
+inline int compareStarts(const std::optional<Millis>& a, const std::optional<Millis>& b)
+{
+    if (a && b)
+        return *a < *b ? -1 : (*b < *a ? 1 : 0);
+    return int(!a) - int(!b);
+}
 
 // The alarm's period, from start to end, both excluded.
 struct Period {

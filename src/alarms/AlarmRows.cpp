@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
-#include <tuple>
 
 namespace {
 
@@ -257,23 +256,23 @@ void AlarmRows::clear()
 
 void AlarmRows::sortByStart()
 {
-    // (unreadable, start, place): a total order, so no stable sort is needed.
+    // Equal starts ordered by place: a total order, so no stable sort is needed.
     struct Key {
-        bool unreadable;
-        Alarm::Millis start;
+        std::optional<Alarm::Millis> start;
         quint32 place;
-        bool operator<(const Key& o) const
-        {
-            return std::tie(unreadable, start, place) < std::tie(o.unreadable, o.start, o.place);
-        }
+    };
+    const auto before = [](const Key& a, const Key& b) {
+        const int order = Alarm::compareStarts(a.start, b.start);
+        return order != 0 ? order < 0 : a.place < b.place;
     };
     std::vector<Key> keys(m_entries.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        keys[i] = {!m_entries[i].hasStart, m_entries[i].hasStart ? m_entries[i].start : 0,
-                   quint32(i)};
-    if (std::is_sorted(keys.begin(), keys.end()))
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Entry& entry = m_entries[i];
+        keys[i] = {entry.hasStart ? std::optional(entry.start) : std::nullopt, quint32(i)};
+    }
+    if (std::is_sorted(keys.begin(), keys.end(), before))
         return;
-    std::sort(keys.begin(), keys.end());
+    std::sort(keys.begin(), keys.end(), before);
     std::vector<Entry> sorted;
     sorted.reserve(m_entries.size());
     for (const Key& key : keys)

@@ -65,8 +65,8 @@ public:
     void setText(int index, Cell cell, QStringView text);
     void remove(int index);
     void clear();
-    // Orders the rows by start as the list's ordering does, earliest first,
-    // unreadable starts last; rows of equal starts keep their order.
+    // Orders the rows by start (Alarm::compareStarts); rows of equal starts
+    // keep their order.
     void sortByStart();
 
     // The check's writing of the Active cell, "True" or "False"; true when

@@ -276,9 +276,7 @@ QString TfAlarmSettings::alarmFile() const
 int TfAlarmSettings::lwAlarmCompare(const std::optional<qint64>& startA,
                                     const std::optional<qint64>& startB)
 {
-    if (startA && startB)
-        return *startA < *startB ? -1 : (*startB < *startA ? 1 : 0);
-    return int(!startA) - int(!startB);
+    return Alarm::compareStarts(startA, startB);
 }
 
 bool TfAlarmSettings::LoadAlarms()
