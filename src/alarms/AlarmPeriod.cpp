@@ -47,19 +47,44 @@ private:
     qsizetype m_at = 0;
 };
 
-QString twoDigits(int value)
+// Digit by digit: the list of a million alarms writes every row's Time text
+// at each save.
+QString timeText(int day, int month, int year, int hour, int minute, int second)
 {
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    char16_t text[19];
+    const auto two = [&text](int at, int value) {
+        text[at] = char16_t(u'0' + value / 10);
+        text[at + 1] = char16_t(u'0' + value % 10);
+    };
+    two(0, day);
+    text[2] = u'.';
+    two(3, month);
+    text[5] = u'.';
+    two(6, year / 100);
+    two(8, year % 100);
+    text[10] = u' ';
+    two(11, hour);
+    text[13] = u':';
+    two(14, minute);
+    text[16] = u':';
+    two(17, second);
+    return QString(reinterpret_cast<const QChar*>(text), 19);
 }
 
 } // namespace
 
 QString timeText(const QDate& date, const QTime& time)
 {
-    return twoDigits(date.day()) + u'.' + twoDigits(date.month()) + u'.' +
-           QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + u' ' +
-           twoDigits(time.hour()) + u':' + twoDigits(time.minute()) + u':' +
-           twoDigits(time.second());
+    return timeText(date.day(), date.month(), date.year(), time.hour(), time.minute(),
+                    time.second());
+}
+
+QString timeText(Millis at)
+{
+    const QDate date = QDate::fromJulianDay(at / DayMs);
+    const int seconds = int((at % DayMs) / 1000);
+    return timeText(date.day(), date.month(), date.year(), seconds / 3600, seconds / 60 % 60,
+                    seconds % 60);
 }
 
 bool readTime(QStringView text, QDate* date, QTime* time)

@@ -15,8 +15,11 @@ namespace Alarm {
 
 using Millis = qint64;
 
-// The Time text of a row: "dd.mm.yyyy hh:nn:ss", e.g. "07.12.2026 14:30:00".
+// The Time text of a row: "dd.mm.yyyy hh:nn:ss", e.g. "07.12.2026 14:30:00",
+// for years 1 to 9999.
 QString timeText(const QDate& date, const QTime& time);
+// The same of a moment readTime() gave (its milliseconds left out).
+QString timeText(Millis at);
 
 // Reads a Time text. Day, month, hour, minute and second may have one or two
 // digits, the year has four; nothing else may stand around them.

@@ -2,7 +2,6 @@
 
 #include "platform/WholeNumber.h"
 
-#include <QDate>
 #include <QHash>
 
 #include <algorithm>
@@ -11,33 +10,7 @@
 
 namespace {
 
-constexpr Alarm::Millis DayMs = 86'400'000;
 constexpr Alarm::Millis NoEnd = std::numeric_limits<Alarm::Millis>::max();
-
-// The Time text of a moment in the usual form, "dd.mm.yyyy hh:nn:ss".
-QString usualTimeText(Alarm::Millis at)
-{
-    const QDate date = QDate::fromJulianDay(at / DayMs);
-    const int seconds = int((at % DayMs) / 1000);
-    char16_t text[19];
-    const auto two = [&text](int at, int value) {
-        text[at] = char16_t(u'0' + value / 10);
-        text[at + 1] = char16_t(u'0' + value % 10);
-    };
-    two(0, date.day());
-    text[2] = u'.';
-    two(3, date.month());
-    text[5] = u'.';
-    two(6, date.year() / 100);
-    two(8, date.year() % 100);
-    text[10] = u' ';
-    two(11, seconds / 3600);
-    text[13] = u':';
-    two(14, seconds / 60 % 60);
-    text[16] = u':';
-    two(17, seconds % 60);
-    return QString(reinterpret_cast<const QChar*>(text), 19);
-}
 
 } // namespace
 
@@ -128,7 +101,7 @@ AlarmRows::Entry AlarmRows::entryOf(const AlarmRow& row)
     entry.active = m_pool.intern(row.active);
     computePeriod(entry, row.time);
     // A Time in the usual form is its moment; any other text is kept as typed.
-    entry.time = entry.hasStart && usualTimeText(entry.start) == row.time ? NoText
+    entry.time = entry.hasStart && Alarm::timeText(entry.start) == row.time ? NoText
                                                                           : m_pool.intern(row.time);
     return entry;
 }
@@ -141,7 +114,7 @@ QString AlarmRows::text(int index, Cell cell) const
     case Name: id = entry.name; break;
     case Time:
         if (entry.time == NoText)
-            return usualTimeText(entry.start);
+            return Alarm::timeText(entry.start);
         id = entry.time;
         break;
     case Duration: id = entry.duration; break;
