@@ -177,6 +177,13 @@ QString benchFile(bool caption, qint64 count)
     return path;
 }
 
+// Loads a caption or a shape file onto board.
+bool loadBoardFile(Board& board, bool caption, const QString& path, QString* error)
+{
+    return caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, error)
+                   : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, error);
+}
+
 void peakCounters(benchmark::State& state, double residentBefore, qint64 fileBytes)
 {
     state.counters["file_MB"] = double(fileBytes) / 1e6;
@@ -198,10 +205,7 @@ void BM_LoadBoardFileAtTheLimit(benchmark::State& state)
     resetPeak();
     for (auto _ : state) {
         QString error;
-        const bool loaded =
-            caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error)
-                    : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error);
-        if (!loaded)
+        if (!loadBoardFile(board, caption, path, &error))
             state.SkipWithError(error.toStdString().c_str());
         state.PauseTiming();
         peakCounters(state, before, QFileInfo(path).size());
@@ -218,7 +222,7 @@ void BM_SaveBoardFileAtTheLimit(benchmark::State& state)
     const QString path = benchFile(true, BoardRecords::MaximumElements);
     Board board;
     QString error;
-    BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error);
+    loadBoardFile(board, true, path, &error);
     QTemporaryDir out;
     for (auto _ : state) {
         QByteArray bytes;
@@ -241,10 +245,7 @@ void BM_RefuseBoardFileOverTheLimit(benchmark::State& state)
     resetPeak();
     for (auto _ : state) {
         QString error;
-        const bool loaded =
-            caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, &error)
-                    : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error);
-        if (loaded || !error.contains(QStringLiteral("more than 1,000,000 elements")))
+        if (loadBoardFile(board, caption, path, &error) || !error.contains(QStringLiteral("more than 1,000,000 elements")))
             state.SkipWithError("not refused");
     }
     peakCounters(state, before, QFileInfo(path).size());

@@ -384,6 +384,10 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
 
 namespace {
 
+// The signature, two empty names, the end of the properties and the byte of
+// the children: no record is shorter.
+constexpr qint64 SmallestRecordBytes = 8;
+
 // 1,000,000 rather than 1000000.
 QString grouped(qint64 n)
 {
@@ -437,18 +441,21 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
-    // The records are counted before any element is made: a file of too many
-    // costs no memory and adds nothing. A damaged record ends the count; the
-    // load below reports it.
-    for (qint64 records = 0; !reader.atEnd() && reader.skip();) {
-        if (++records > MaximumElements) {
-            *error = QStringLiteral("%1 is not a board file: it holds more than %2 elements, "
-                                    "more than any board has.")
-                         .arg(where, grouped(MaximumElements));
-            return false;
+    // A file that may hold too many records has them counted before any
+    // element is made: it then costs no memory and adds nothing. A damaged
+    // record ends the count; the load below reports it. A smaller file, as
+    // every real board's is, is read once.
+    if (bytes.size() / SmallestRecordBytes > MaximumElements) {
+        for (qint64 records = 0; !reader.atEnd() && reader.skip();) {
+            if (++records > MaximumElements) {
+                *error = QStringLiteral("%1 is not a board file: it holds more than %2 elements, "
+                                        "more than any board has.")
+                             .arg(where, grouped(MaximumElements));
+                return false;
+            }
         }
+        buffer.seek(0);
     }
-    buffer.seek(0);
     Board::BulkChange change(board);
     const auto failure = [&](const QString& what) {
         *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);

@@ -102,9 +102,7 @@ public:
     // Project files. Each returns false when it ended on an error it showed.
     bool SaveProject();
     bool LoadProject();
-    bool WriteLastProjectPath();
     void ReadLastProjectPath();
-    bool WriteFormSettings();
     bool ReadFormSettings();
     void LoadBackground();
     // The picture file BitmapFile names: the stored path when it is a file,

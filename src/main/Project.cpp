@@ -68,11 +68,6 @@ bool TForm1::LoadProject()
     return settingsRead;
 }
 
-bool TForm1::WriteLastProjectPath()
-{
-    return mayLeave(saveOrAsk(m_platform.dialogs, lastProjectPathSave()));
-}
-
 SaveAtLeave TForm1::lastProjectPathSave()
 {
     ProjectFolder = projectFolder();
@@ -89,11 +84,6 @@ void TForm1::ReadLastProjectPath()
 {
     ProjectFolder = Ini::readString(lastProjectFile(), QStringLiteral("Form1"),
                                     QStringLiteral("pathforini"), ProjectFolder);
-}
-
-bool TForm1::WriteFormSettings()
-{
-    return mayLeave(saveOrAsk(m_platform.dialogs, formSettingsSave()));
 }
 
 SaveAtLeave TForm1::formSettingsSave()

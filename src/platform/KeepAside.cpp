@@ -61,16 +61,15 @@ QString keepAside(const QString& path, QString* error)
     bool copied = out.open(QIODevice::WriteOnly) && file.seek(0);
     // A piece of zeros is stepped over rather than written: a file filled
     // with zeros (as a crash may leave one) or a sparse one then costs the
-    // copy no disk where the file system keeps holes.
-    bool endsInZeros = false;
+    // copy no disk where the file system keeps holes. The resize at the end
+    // gives the copy the zeros it stepped over last.
     while (copied && !file.atEnd()) {
         const QByteArray piece = file.read(PieceSize);
-        endsInZeros = std::all_of(piece.cbegin(), piece.cend(), [](char c) { return c == 0; });
+        const bool zeros = std::all_of(piece.cbegin(), piece.cend(), [](char c) { return c == 0; });
         copied = !piece.isEmpty() &&
-                 (endsInZeros ? out.seek(out.pos() + piece.size()) : out.write(piece) == piece.size());
+                 (zeros ? out.seek(out.pos() + piece.size()) : out.write(piece) == piece.size());
     }
-    if (copied && endsInZeros)
-        copied = out.resize(file.size());
+    copied = copied && out.resize(file.size());
     if (copied && commitWhole(out))
         return copy;
     if (file.error() != QFileDevice::NoError)

@@ -194,60 +194,33 @@ public:
         return false;
     }
 
-    // n must be small or already checked against the bytes left. Without
-    // out the bytes are stepped over; with ascii they must be ASCII.
-    bool take(qint64 n, QByteArray* out, bool ascii = false, const char* what = nullptr, qint64 at = 0)
+    // The next n bytes (n small or already checked against the bytes left):
+    // in place when the file is in memory, so that stepping over them copies
+    // nothing. The view holds until the next read.
+    bool take(qint64 n, QByteArrayView* bytes)
     {
-        const auto notAscii = [&](QByteArrayView data) {
-            return ascii && std::any_of(data.begin(), data.end(), [](char c) { return uchar(c) >= 0x80; });
-        };
-        qint64 got = 0;
-        bool badText = false;
         if (!m_memory.isNull()) {
-            const QByteArrayView data = m_memory.sliced(m_pos, std::min(n, bytesLeft()));
-            badText = notAscii(data);
-            if (out)
-                *out = data.toByteArray();
-            got = data.size();
-        } else if (out) {
-            *out = m_device->read(n);
-            badText = notAscii(*out);
-            got = out->size();
+            *bytes = m_memory.sliced(m_pos, std::min(n, bytesLeft()));
         } else {
-            // Only names are checked for ASCII, and they are short.
-            char data[256];
-            got = std::max<qint64>(0, m_device->read(data, std::min<qint64>(n, sizeof data)));
-            badText = notAscii(QByteArrayView(data, got));
-            if (got == std::min<qint64>(n, sizeof data) && n > qint64(sizeof data))
-                got += std::max<qint64>(0, m_device->skip(n - qint64(sizeof data)));
+            m_read = m_device->read(n);
+            *bytes = m_read;
         }
-        m_pos += got;
-        if (got < n)
+        m_pos += bytes->size();
+        if (bytes->size() < n)
             return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
-        if (badText)
-            return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
         return true;
     }
 
     bool signature()
     {
         const qint64 at = m_pos;
-        char data[4];
-        qint64 got = 0;
-        if (!m_memory.isNull()) {
-            got = std::min<qint64>(kSignature.size(), bytesLeft());
-            std::memcpy(data, m_memory.data() + m_pos, size_t(got));
-        } else {
-            got = std::max<qint64>(0, m_device->read(data, kSignature.size()));
-        }
-        m_pos += got;
-        if (got == 0)
+        QByteArrayView data;
+        const bool whole = take(kSignature.size(), &data);
+        if (data.isEmpty())
             return fail(QStringLiteral("no record at byte %1: the file ends there").arg(at));
-        if (!kSignature.startsWith(QByteArrayView(data, got)))
+        if (!kSignature.startsWith(data))
             return fail(QStringLiteral("wrong signature at byte %1").arg(at));
-        if (got < kSignature.size())
-            return fail(QStringLiteral("file ends inside a record at byte %1").arg(m_pos));
-        return true;
+        return whole;
     }
 
     // Bytes and numbers are read without a buffer of their own: a board file
@@ -283,9 +256,9 @@ public:
     }
 
     // A length (one byte or four), then that many units of unitSize bytes, at
-    // most maxBytes of them; out as for take().
-    bool counted(int lengthSize, int unitSize, const char* what, QByteArray* out,
-                 qint64 maxBytes = 255, bool ascii = false)
+    // most maxBytes of them; *bytes as take() gives them.
+    bool counted(int lengthSize, int unitSize, const char* what, QByteArrayView* bytes,
+                 qint64 maxBytes = 255)
     {
         const qint64 at = m_pos;
         qint64 length = 0;
@@ -320,13 +293,18 @@ public:
                             .arg(at)
                             .arg(maxBytes));
         }
-        return take(size, out, ascii, what, at);
+        return take(size, bytes);
     }
 
     // A length byte, then the ASCII text: what the writer can write back.
-    bool shortName(const char* what, QByteArray* out)
+    bool shortName(const char* what, QByteArrayView* text)
     {
-        return counted(1, 1, what, out, 255, true);
+        const qint64 at = m_pos;
+        if (!counted(1, 1, what, text))
+            return false;
+        if (std::any_of(text->begin(), text->end(), [](char c) { return uchar(c) >= 0x80; }))
+            return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
+        return true;
     }
 
     // Without v the value is checked and stepped over.
@@ -336,8 +314,7 @@ public:
         quint8 type = 0;
         if (!byte(&type))
             return false;
-        QByteArray data;
-        QByteArray* const keep = v ? &data : nullptr;
+        QByteArrayView data;
         switch (type) {
         case kInt8: return integer<qint8>(v);
         case kInt16: return integer<qint16>(v);
@@ -345,29 +322,29 @@ public:
         case kInt64: return integer<qint64>(v);
         case kString:
         case kLongString:
-            if (!counted(type == kString ? 1 : 4, 1, "string", keep, MaximumStringBytes))
+            if (!counted(type == kString ? 1 : 4, 1, "string", &data, MaximumStringBytes))
                 return false;
             if (v)
                 *v = Value::fromString(CodePage::decode(data));
             return true;
         case kUtf8String:
-            if (!counted(4, 1, "string", keep, MaximumStringBytes))
+            if (!counted(4, 1, "string", &data, MaximumStringBytes))
                 return false;
             if (v)
                 *v = Value::fromString(QString::fromUtf8(data));
             return true;
         case kWideString: {
-            if (!counted(4, 2, "wide string", keep, MaximumStringBytes))
+            if (!counted(4, 2, "wide string", &data, MaximumStringBytes))
                 return false;
             if (v)
                 *v = Value::fromString(wideText(data));
             return true;
         }
         case kIdentifier:
-            if (!counted(1, 1, "identifier", keep))
+            if (!counted(1, 1, "identifier", &data))
                 return false;
             if (v)
-                *v = Value::fromIdentifier(data);
+                *v = Value::fromIdentifier(data.toByteArray());
             return true;
         case kFalse:
         case kTrue:
@@ -377,17 +354,16 @@ public:
         case kSet: {
             QList<QByteArray> ids;
             for (int count = 0;; ++count) {
-                const qint64 elementAt = m_pos;
-                if (!counted(1, 1, "set element", keep))
+                if (!counted(1, 1, "set element", &data))
                     return false;
-                if (v ? data.isEmpty() : m_pos == elementAt + 1)
+                if (data.isEmpty())
                     break;
                 if (count == MaximumSetElements)
                     return fail(QStringLiteral("set at byte %1 holds more than %2 elements")
                                     .arg(at)
                                     .arg(MaximumSetElements));
                 if (v)
-                    ids.append(data);
+                    ids.append(data.toByteArray());
             }
             if (v)
                 *v = Value::fromSet(ids);
@@ -412,7 +388,7 @@ private:
 
     // UTF-16LE text. Half of a surrogate pair is no character and cannot be
     // written back; it reads as the replacement character, like bad UTF-8.
-    static QString wideText(const QByteArray& data)
+    static QString wideText(QByteArrayView data)
     {
         QString text(data.size() / 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < text.size(); ++i)
@@ -433,6 +409,8 @@ private:
 
     QIODevice* m_device;
     QByteArrayView m_memory;
+    // What take() read from a device that is no buffer.
+    QByteArray m_read;
     QString* m_error;
     qint64 m_pos;
 };
@@ -549,28 +527,36 @@ bool RecordReader::readRecord(Record* out)
     }
     Decoder in(m_device, &m_error);
     Record r;
-    Record* const keep = out ? &r : nullptr;
-    if (keep)
-        r.properties.reserve(16);
     r.offset = in.pos();
-    if (!in.signature() || !in.shortName("class name", keep ? &r.className : nullptr)
-        || !in.shortName("element name", keep ? &r.name : nullptr))
+    // A name is copied at once, while the decoder's view of it holds.
+    QByteArrayView name;
+    const auto keep = [out, &name](QByteArray* into) {
+        if (out)
+            *into = name.toByteArray();
+    };
+    if (!in.signature() || !in.shortName("class name", &name))
         return false;
+    keep(&r.className);
+    if (!in.shortName("element name", &name))
+        return false;
+    keep(&r.name);
+    if (out)
+        r.properties.reserve(16);
     for (int count = 0;; ++count) {
         Property p;
         p.offset = in.pos();
-        const qint64 nameAt = in.pos();
-        if (!in.shortName("property name", keep ? &p.name : nullptr))
+        if (!in.shortName("property name", &name))
             return false;
-        if (in.pos() == nameAt + 1)
-            break; // a zero length: the end of properties
+        if (name.isEmpty())
+            break; // end of properties
         if (count == MaximumProperties)
             return in.fail(QStringLiteral("record at byte %1 holds more than %2 properties")
                                .arg(r.offset)
                                .arg(MaximumProperties));
-        if (!in.value(keep ? &p.value : nullptr))
+        keep(&p.name);
+        if (!in.value(out ? &p.value : nullptr))
             return false;
-        if (keep)
+        if (out)
             r.properties.append(std::move(p));
     }
     const qint64 childrenAt = in.pos();

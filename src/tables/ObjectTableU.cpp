@@ -472,17 +472,6 @@ TObjectTable* TObjectTable::find(const QString& tableFile)
     return nullptr;
 }
 
-bool TObjectTable::closeAll()
-{
-    const QList<TObjectTable*> windows = registry();
-    if (windows.isEmpty())
-        return true;
-    if (!mayLeave(saveAllOrAsk(windows.first()->m_platform.dialogs, closingSaves())))
-        return false;
-    closeSaved();
-    return true;
-}
-
 QList<SaveAtLeave> TObjectTable::closingSaves()
 {
     QList<SaveAtLeave> saves;

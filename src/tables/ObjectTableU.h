@@ -90,14 +90,10 @@ public:
     // Every table window, visible or hidden, oldest first.
     static QList<TObjectTable*> windows();
     static TObjectTable* find(const QString& tableFile);
-    // Runs the close query of every table window, visible or hidden, and
-    // deletes the windows, at a project switch and at the end of the program:
-    // the tables that cannot be written are asked about in one box; false,
-    // with every window left, when the user chose to stay.
-    static bool closeAll();
-    // The same in two steps, for a close that asks about the tables together
-    // with other files: the save of every table window, and deleting every
-    // window once those saves are settled.
+    // What a project switch and the end of the program do with the table
+    // windows, visible or hidden, in two steps, for a close that asks about
+    // the tables together with other files: the save of every table window,
+    // and deleting every window once those saves are settled.
     static QList<SaveAtLeave> closingSaves();
     static void closeSaved();
     // Deletes every table window, at the end of the program.

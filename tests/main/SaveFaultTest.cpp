@@ -140,9 +140,10 @@ protected:
     }
 
     // The change, made before the disk fails.
-    void makeChange()
+    void makeChange() { makeChange(point()); }
+    void makeChange(SavePoint at)
     {
-        switch (point()) {
+        switch (at) {
         case SavePoint::Board:
             shapeOf(QStringLiteral("Pump"))->move(123, 321);
             break;
@@ -161,6 +162,19 @@ protected:
             addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
             break;
         }
+    }
+
+    // A close that leaves what it cannot write unsaved ends the program:
+    // its windows are gone, the files on disk are the old ones.
+    void closeLeavingUnsaved()
+    {
+        fake.dialogs.failedSaveAnswerer = [](const TestDialogs::FailedSave&) {
+            return FailedSaveAnswer{FailedSaveChoice::LeaveUnsaved, {}};
+        };
+        EXPECT_TRUE(form().close());
+        EXPECT_EQ(NoteWindow(), nullptr);
+        EXPECT_TRUE(TObjectTable::windows().isEmpty());
+        expectOldFilesWhole();
     }
 
     void expectOldFilesWhole()
@@ -259,14 +273,8 @@ TEST_P(SaveFault, ClosingWithoutSavingEndsTheProgramAndKeepsTheOldFilesWhole)
 {
     makeChange();
     breakDisk();
-    fake.dialogs.failedSaveAnswerer = [](const TestDialogs::FailedSave&) {
-        return FailedSaveAnswer{FailedSaveChoice::LeaveUnsaved, {}};
-    };
-    EXPECT_TRUE(form().close());
+    closeLeavingUnsaved();
     EXPECT_FALSE(fake.dialogs.failedSaves.isEmpty());
-    EXPECT_EQ(NoteWindow(), nullptr);
-    EXPECT_TRUE(TObjectTable::windows().isEmpty());
-    expectOldFilesWhole();
 }
 
 TEST_P(SaveFault, SavingElsewhereKeepsTheChangeInTheChosenFileAndEndsTheProgram)
@@ -323,15 +331,11 @@ class SeveralFilesFailing : public SaveFault {
 protected:
     void changeEverything()
     {
-        shapeOf(QStringLiteral("Pump"))->move(123, 321);
-        note = doublePress(QStringLiteral("Pump"));
-        ASSERT_NE(note, nullptr);
-        note->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(note->RichEdit1, QStringLiteral(" and greased"));
-        table = openTable();
-        ASSERT_NE(table, nullptr);
-        inputCell(table, 2, 1, QStringLiteral("0,35"));
-        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
+        for (const SavePoint at : {SavePoint::Board, SavePoint::Note, SavePoint::Table, SavePoint::Alarms}) {
+            makeChange(at);
+            if (HasFatalFailure())
+                return;
+        }
     }
 
     static QStringList fileNames(const TestDialogs::FailedSave& box)
@@ -406,12 +410,8 @@ TEST_P(SeveralFilesFailing, LeavingWithoutSavingLeavesEveryFileAsItWas)
 {
     changeEverything();
     breakDisk();
-    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
-    EXPECT_TRUE(form().close());
+    closeLeavingUnsaved();
     EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
-    EXPECT_EQ(NoteWindow(), nullptr);
-    EXPECT_TRUE(TObjectTable::windows().isEmpty());
-    expectOldFilesWhole();
 }
 
 TEST_P(SeveralFilesFailing, ASwitchToAnotherProjectAsksInOneBoxToo)
