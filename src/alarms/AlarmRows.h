@@ -131,7 +131,9 @@ private:
         // The rows running at the last call, at lastNow; a row changed since
         // may stand here without running.
         std::vector<quint32> running;
-        Alarm::Millis lastNow = 0;
+        // No initialiser here: clang cannot default-construct a nested type
+        // with one inside std::optional; emplace() value-initialises it to 0.
+        Alarm::Millis lastNow;
     };
     std::optional<Index> m_index;
 };
