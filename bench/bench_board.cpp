@@ -2,7 +2,7 @@
 // loading, saving and refusing board files at the limit of what a board file
 // may hold.
 #include "board/Board.h"
-#include "board/BoardRecords.h"
+#include "project/BoardRecords.h"
 #include "stream/ComponentStream.h"
 #include "main/Body.h"
 #include "support/FakePlatform.h"
@@ -30,14 +30,14 @@ struct BoardOfObjects {
         form.setWindowTitle(Caption::project(QStringLiteral("Bench"), form.ProjectFolder));
         form.show();
         for (int n = 1; n <= Objects; ++n) {
-            auto* shape = new ObjectShape(&form.board());
+            auto* shape = new ObjectShape(form.boardModel());
             shape->setObjectName(QStringLiteral("Shape%1").arg(n));
             shape->setTag(n);
             shape->setHint(shape->objectName());
             shape->setGeometry(n % 1700, n % 900, 30, 20);
             shape->setBrushColor(0x008000);
             shape->show();
-            auto* label = new ObjectLabel(&form.board());
+            auto* label = new ObjectLabel(form.boardModel());
             label->setObjectName(QStringLiteral("Label%1").arg(n));
             label->setTag(n);
             label->setHint(label->objectName());
@@ -66,7 +66,7 @@ BoardOfObjects& board()
 TForm1& loadedBoard()
 {
     TForm1& form = board().form;
-    if (form.board().shapes().size() != Objects) {
+    if (form.boardModel().shapes().size() != Objects) {
         form.LoadProject();
         QApplication::processEvents();
     }
@@ -93,7 +93,7 @@ void BM_LoadProject(benchmark::State& state)
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["objects"] = double(form.board().shapes().size());
+    state.counters["objects"] = double(form.boardModel().shapes().size());
 }
 BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
 
@@ -105,9 +105,9 @@ void BM_RemoveAllElements(benchmark::State& state)
         QApplication::processEvents();
         state.ResumeTiming();
         // As a project load does it: one hide and show of the board for both kinds.
-        Board::BulkChange change(form.board());
-        form.board().removeShapes();
-        form.board().removeLabels();
+        BoardModel::BulkChange change(form.boardModel());
+        form.boardModel().removeShapes();
+        form.boardModel().removeLabels();
     }
 }
 BENCHMARK(BM_RemoveAllElements)->Unit(benchmark::kMillisecond);
@@ -178,7 +178,7 @@ QString benchFile(bool caption, qint64 count)
 }
 
 // Loads a caption or a shape file onto board.
-bool loadBoardFile(Board& board, bool caption, const QString& path, QString* error)
+bool loadBoardFile(BoardModel& board, bool caption, const QString& path, QString* error)
 {
     return caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, error)
                    : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, error);
@@ -197,9 +197,10 @@ void BM_LoadBoardFileAtTheLimit(benchmark::State& state)
 {
     const bool caption = state.range(0) == 1;
     const QString path = benchFile(caption, BoardRecords::MaximumElements);
-    Board board;
-    board.resize(1820, 900);
-    board.show();
+    Board view;
+    BoardModel& board = view.model();
+    view.resize(1820, 900);
+    view.show();
     QApplication::processEvents();
     const double before = residentBytes("VmRSS:");
     resetPeak();
@@ -220,7 +221,7 @@ BENCHMARK(BM_LoadBoardFileAtTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(
 void BM_SaveBoardFileAtTheLimit(benchmark::State& state)
 {
     const QString path = benchFile(true, BoardRecords::MaximumElements);
-    Board board;
+    BoardModel board;
     QString error;
     loadBoardFile(board, true, path, &error);
     QTemporaryDir out;
@@ -240,7 +241,7 @@ void BM_RefuseBoardFileOverTheLimit(benchmark::State& state)
 {
     const bool caption = state.range(0) == 1;
     const QString path = benchFile(caption, BoardRecords::MaximumElements + 1);
-    Board board;
+    BoardModel board;
     const double before = residentBytes("VmRSS:");
     resetPeak();
     for (auto _ : state) {
@@ -266,7 +267,7 @@ void BM_RefuseTwoMillionTinyRecords(benchmark::State& state)
         for (qint64 n = 1; n <= 2'000'000; ++n)
             writer.write({"TShape", "Shape" + QByteArray::number(n), {{"Tag", Value::fromInteger(n)}}});
     }
-    Board board;
+    BoardModel board;
     const double before = residentBytes("VmRSS:");
     resetPeak();
     for (auto _ : state) {

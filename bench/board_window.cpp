@@ -7,7 +7,7 @@
 // PROJECT_A and PROJECT_B are projects of the same size (bench/make_board.py);
 // SIZE_n are projects of growing size for clearing and closing.
 #include "board/Board.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectShape.h"
 #include "main/Program.h"
 #include "support/FakePlatform.h"
 
@@ -84,7 +84,7 @@ void openAnotherProject(const QString& first, const QString& second)
     clock.start();
     window.open(second);
     std::printf("FILE > Open of another %lld-object project until painted: %lld ms\n",
-                static_cast<long long>(window.form().board().shapeCount()),
+                static_cast<long long>(window.form().boardModel().shapeCount()),
                 static_cast<long long>(clock.elapsed()));
 }
 
@@ -93,7 +93,7 @@ void dragOneObject(const QString& project)
     Window window(project);
     Board& board = window.form().board();
     // The last shape: no later element covers it.
-    ObjectShape* shape = board.shapes().last();
+    ObjectShape* shape = board.model().shapes().last();
     const QPoint start = board.viewPoint(shape->pos() + QPoint(5, 5));
     window.fake.pointer.at = board.viewport()->mapToGlobal(start);
     QTest::mousePress(board.viewport(), Qt::LeftButton, Qt::NoModifier, start);
@@ -110,7 +110,7 @@ void dragOneObject(const QString& project)
     const double perMove = (processSeconds() - before) / Moves;
     QTest::mouseRelease(board.viewport(), Qt::LeftButton, Qt::NoModifier, start);
     std::printf("one drag step on a %lld-object board, with its repaint: %.3f ms of processor time\n",
-                static_cast<long long>(board.shapeCount()), perMove * 1000);
+                static_cast<long long>(board.model().shapeCount()), perMove * 1000);
 }
 
 void clearAndClose(const QString& project)
@@ -120,9 +120,9 @@ void clearAndClose(const QString& project)
     qsizetype objects = 0;
     {
         Window window(project);
-        objects = window.form().board().shapeCount();
+        objects = window.form().boardModel().shapeCount();
         clock.start();
-        window.form().board().clear();
+        window.form().boardModel().clear();
         cleared = clock.nsecsElapsed();
         // Closed idle, so the emptied board is not saved over the project.
         window.form().setWindowTitle(Caption::Idle);

@@ -16,13 +16,14 @@
 namespace {
 
 struct ProjectHost final : BoardHost {
-    Board& board() override { return window; }
+    BoardModel& boardModel() override { return window.model(); }
     bool isProjectOpen() const override { return true; }
     QString projectFolder() const override { return QDir::toNativeSeparators(folder.path()); }
     ObjectShape* currentShape() const override { return nullptr; }
     ObjectLabel* currentLabel() const override { return nullptr; }
     void blinkAlarmObject(const QString&) override {}
     void clearAlarmBlink(const QString&) override {}
+    QPoint globalPoint(const QPoint& boardPoint) const override { return boardPoint; }
     QWidget* mainWindow() override { return &window; }
 
     Board window;

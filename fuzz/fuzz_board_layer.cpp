@@ -1,14 +1,14 @@
-// The board files loaded into a board: records into elements, with the checks
+// The board files loaded into a board model: records into elements, with the checks
 // of element names, duplicates and object names. Whatever loads must save, and
 // the saved files must load again into the same elements.
 //
 // The input is the shape file, then, after LabelsMarker, the caption file;
 // without the marker both files hold the whole input.
 #include "FuzzMain.h"
-#include "board/Board.h"
-#include "board/BoardRecords.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardModel.h"
+#include "project/BoardRecords.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "platform/ObjectName.h"
 
 #include <QFile>
@@ -34,7 +34,7 @@ struct Loaded {
     QStringList names;
 };
 
-Loaded load(Board& board, const QString& shapes, const QString& labels)
+Loaded load(BoardModel& board, const QString& shapes, const QString& labels)
 {
     Loaded result;
     QString error;
@@ -52,7 +52,7 @@ Loaded load(Board& board, const QString& shapes, const QString& labels)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ensureApplication<QApplication>();
+    ensureApplication<QGuiApplication>();
     static QTemporaryDir folder;
     const QString shapes = folder.filePath(QStringLiteral("fStreamShape.txt"));
     const QString labels = folder.filePath(QStringLiteral("fStreamLabel.txt"));
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     writeFile(shapes, marker < 0 ? input : input.first(marker));
     writeFile(labels, marker < 0 ? input : input.sliced(marker + qsizetype(sizeof LabelsMarker) - 1));
 
-    Board board;
+    BoardModel board;
     const Loaded first = load(board, shapes, labels);
     QSet<QString> seen;
     for (const QString& name : first.names) {
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         qWarning("what loaded cannot be saved: %s", qPrintable(error));
         std::abort();
     }
-    Board again;
+    BoardModel again;
     const Loaded second = load(again, shapes, labels);
     if (!second.shapesWhole || !second.labelsWhole || second.names != first.names)
         std::abort();

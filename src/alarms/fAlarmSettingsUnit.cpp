@@ -4,7 +4,7 @@
 #include "alarms/ThreadTimer.h"
 #include "alarms/fAddEditAlarmUnit.h"
 #include "board/BoardHost.h"
-#include "board/ObjectLabel.h"
+#include "project/ObjectLabel.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"

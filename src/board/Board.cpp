@@ -1,13 +1,13 @@
 #include "board/Board.h"
 
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "platform/ColorRef.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QSet>
 #include <QTimer>
 #include <QShortcut>
 #include <QToolTip>
@@ -15,7 +15,13 @@
 #include <algorithm>
 #include <cmath>
 
-Board::Board(QWidget* parent) : QAbstractScrollArea(parent)
+Board::Board(QWidget* parent) : Board(*new BoardModel, parent)
+{
+    // A model of its own goes with the board.
+    m_model->setParent(this);
+}
+
+Board::Board(BoardModel& model, QWidget* parent) : QAbstractScrollArea(parent), m_model(&model)
 {
     setObjectName(QStringLiteral("Board"));
     setFrameShape(QFrame::NoFrame);
@@ -28,211 +34,46 @@ Board::Board(QWidget* parent) : QAbstractScrollArea(parent)
     // Every paint covers what it exposes: the background first.
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(model.defaultFont());
     m_boardSize = size();
+    watchModel();
 }
 
-Board::~Board()
+Board::~Board() = default;
+
+// ---- What the model announces ----
+
+void Board::watchModel()
 {
-    clear();
+    connect(m_model, &BoardModel::elementAdded, this,
+            [this](BoardElement* element) { updateArea(element->geometry()); });
+    connect(m_model, &BoardModel::elementChangedAt, this, &Board::elementChangedAt);
+    connect(m_model, &BoardModel::elementRemoved, this, &Board::elementRemoved);
+    connect(m_model, &BoardModel::boardReset, this, [this] {
+        // Whatever was pressed may be gone.
+        m_pressedElement = nullptr;
+        viewport()->update();
+    });
 }
 
-// ---- Elements and their indexes ----
-
-void Board::adopt(BoardElement* element)
+void Board::elementChangedAt(const BoardElement* element, const QRect& area)
 {
-    if (m_removedSlots > 1024 && m_removedSlots > qsizetype(m_elements.size()) / 2)
-        compactElements();
-    element->m_slot = m_elements.size();
-    m_elements.push_back(element);
-    (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) += 1;
+    // Both where it was and where it is now need drawing again.
+    updateArea(area);
+    if (element->geometry() != area)
+        updateArea(element->geometry());
 }
 
-void Board::compactElements()
-{
-    m_elements.erase(std::remove(m_elements.begin(), m_elements.end(), nullptr), m_elements.end());
-    for (std::size_t slot = 0; slot < m_elements.size(); ++slot)
-        m_elements[slot]->m_slot = slot;
-    m_removedSlots = 0;
-}
-
-void Board::forget(BoardElement* element)
+void Board::elementRemoved(BoardElement* element)
 {
     if (m_pressedElement == element)
         m_pressedElement = nullptr;
-    m_byName.remove(element->objectName().toLower(), element);
-    (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) -= 1;
     updateArea(element->geometry());
-    m_elements[element->m_slot] = nullptr;
-    ++m_removedSlots;
-}
-
-void Board::renamed(BoardElement* element, const QString& before)
-{
-    m_byName.remove(before.toLower(), element);
-    m_byName.insert(element->objectName().toLower(), element);
-}
-
-void Board::captionChanged(ObjectLabel* label, const QString& before)
-{
-    m_byCaption.remove(before, label);
-    m_byCaption.insert(label->caption(), label);
-}
-
-void Board::forgetCaption(ObjectLabel* label)
-{
-    m_byCaption.remove(label->caption(), label);
-}
-
-QFont Board::sharedFont(const QFont& font)
-{
-    const QString key = font.key();
-    auto it = m_fonts.constFind(key);
-    if (it != m_fonts.constEnd())
-        return *it;
-    m_fonts.insert(key, font);
-    return font;
-}
-
-template <typename Element> QList<Element*> Board::elements() const
-{
-    const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
-                                                          : BoardElement::Kind::Caption;
-    QList<Element*> found;
-    found.reserve(kind == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount);
-    for (BoardElement* element : m_elements)
-        if (element && element->kind() == kind)
-            found.append(static_cast<Element*>(element));
-    return found;
-}
-
-QList<ObjectShape*> Board::shapes() const
-{
-    return elements<ObjectShape>();
-}
-
-QList<ObjectLabel*> Board::labels() const
-{
-    return elements<ObjectLabel>();
-}
-
-template <typename Element> Element* Board::firstNamed(const QString& name) const
-{
-    const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
-                                                          : BoardElement::Kind::Caption;
-    BoardElement* first = nullptr;
-    const auto [begin, end] = m_byName.equal_range(name.toLower());
-    for (auto it = begin; it != end; ++it)
-        if ((*it)->kind() == kind && (!first || (*it)->sequence() < first->sequence()))
-            first = *it;
-    return static_cast<Element*>(first);
-}
-
-ObjectShape* Board::shapeNamed(const QString& name) const
-{
-    return firstNamed<ObjectShape>(name);
-}
-
-ObjectLabel* Board::labelNamed(const QString& name) const
-{
-    return firstNamed<ObjectLabel>(name);
-}
-
-bool Board::hasElementNamed(const QString& name) const
-{
-    return m_byName.contains(name.toLower());
-}
-
-ObjectLabel* Board::labelOf(const ObjectShape* shape) const
-{
-    return shape ? labelNamed(QStringLiteral("label%1").arg(shape->tag())) : nullptr;
-}
-
-ObjectShape* Board::shapeOf(const ObjectLabel* label) const
-{
-    return label ? shapeNamed(QStringLiteral("Shape%1").arg(label->tag())) : nullptr;
-}
-
-QList<ObjectLabel*> Board::labelsWithCaption(const QString& name) const
-{
-    QList<ObjectLabel*> found = m_byCaption.values(name);
-    std::sort(found.begin(), found.end(), [](const ObjectLabel* a, const ObjectLabel* b) {
-        return a->sequence() < b->sequence();
-    });
-    return found;
-}
-
-ObjectLabel* Board::labelWithCaption(const QString& name) const
-{
-    const QList<ObjectLabel*> found = labelsWithCaption(name);
-    return found.isEmpty() ? nullptr : found.first();
-}
-
-int Board::nextObjectNumber() const
-{
-    QSet<qint64> taken;
-    for (auto it = m_byName.keyBegin(); it != m_byName.keyEnd(); ++it) {
-        const QString& name = *it;
-        if (name.size() > 5 && name.startsWith(QLatin1String("label"))) {
-            bool ok = false;
-            const qint64 n = QStringView(name).mid(5).toLongLong(&ok);
-            // "label" + N must spell the name exactly: "Label07" is not number 7.
-            if (ok && QString::number(n) == QStringView(name).mid(5))
-                taken.insert(n);
-        }
-    }
-    const qsizetype candidates = m_shapeCount + m_labelCount;
-    int n = 1;
-    for (; n <= candidates; ++n)
-        if (!taken.contains(n))
-            return n;
-    return n;
-}
-
-void Board::removeAllOf(BoardElement::Kind kind)
-{
-    BulkChange change(*this);
-    // One pass, then one compaction: linear however the kinds interleave.
-    for (BoardElement*& element : m_elements) {
-        if (element && element->kind() == kind)
-            delete element;
-    }
-    compactElements();
-}
-
-void Board::removeShapes()
-{
-    removeAllOf(BoardElement::Kind::Shape);
-}
-
-void Board::removeLabels()
-{
-    removeAllOf(BoardElement::Kind::Caption);
-}
-
-void Board::clear()
-{
-    BulkChange change(*this);
-    for (BoardElement* element : m_elements)
-        delete element;
-    compactElements();
-    m_fonts.clear();
-}
-
-Board::BulkChange::BulkChange(Board& board) : m_board(board)
-{
-    ++m_board.m_bulkChanges;
-}
-
-Board::BulkChange::~BulkChange()
-{
-    if (--m_board.m_bulkChanges == 0)
-        m_board.viewport()->update();
 }
 
 void Board::updateArea(const QRect& boardRect)
 {
-    if (m_bulkChanges > 0 || !isVisible())
+    if (!isVisible())
         return;
     // A pixel more each way: antialiased outlines reach past the element.
     const QRectF view(boardRect.adjusted(-1, -1, 1, 1));
@@ -311,12 +152,79 @@ void Board::highlight(const QRect& boardRect, int milliseconds)
     m_highlightTimer->start(milliseconds);
 }
 
+namespace {
+
+Qt::BrushStyle qtBrushStyle(BrushStyle style)
+{
+    switch (style) {
+    case BrushStyle::Solid: return Qt::SolidPattern;
+    case BrushStyle::Clear: return Qt::NoBrush;
+    case BrushStyle::Horizontal: return Qt::HorPattern;
+    case BrushStyle::Vertical: return Qt::VerPattern;
+    case BrushStyle::FDiagonal: return Qt::FDiagPattern;
+    case BrushStyle::BDiagonal: return Qt::BDiagPattern;
+    case BrushStyle::Cross: return Qt::CrossPattern;
+    case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
+    }
+    return Qt::SolidPattern;
+}
+
+void paintShape(QPainter& painter, const ObjectShape& shape)
+{
+    if (shape.width() <= 0 || shape.height() <= 0)
+        return;
+    const ShapeKind kind = shape.shapeKind();
+    painter.setRenderHint(QPainter::Antialiasing,
+                          kind == ShapeKind::Ellipse || kind == ShapeKind::Circle);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(
+        QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(shape.brushStyle())));
+
+    // The outline stays inside the element; square kinds take the shorter side, centred.
+    QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const bool square =
+        kind == ShapeKind::Square || kind == ShapeKind::RoundSquare || kind == ShapeKind::Circle;
+    if (square) {
+        const qreal side = std::min(area.width(), area.height());
+        area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
+    }
+    const qreal corner = std::min(area.width(), area.height()) / 4;
+    switch (kind) {
+    case ShapeKind::Rectangle:
+    case ShapeKind::Square: painter.drawRect(area); break;
+    case ShapeKind::RoundRect:
+    case ShapeKind::RoundSquare: painter.drawRoundedRect(area, corner, corner); break;
+    case ShapeKind::Ellipse:
+    case ShapeKind::Circle: painter.drawEllipse(area); break;
+    }
+}
+
+void paintLabel(QPainter& painter, const ObjectLabel& label)
+{
+    if (label.text().isEmpty())
+        return;
+    const QFontMetrics metrics(label.font());
+    // One line, at the left, centred in the element's height.
+    const qreal baseline =
+        label.y() + (label.height() - metrics.height()) / 2.0 + metrics.ascent();
+    painter.setFont(label.font());
+    painter.setPen(ColorRef::toQColor(label.fontColor()));
+    painter.drawText(QPointF(label.x(), baseline), label.text());
+}
+
+} // namespace
+
 void Board::paintBoard(QPainter& painter, const QRect& boardRect)
 {
     paintBackground(painter, boardRect);
-    for (const BoardElement* element : m_elements)
-        if (element && element->isVisible() && element->geometry().intersects(boardRect))
-            element->paint(painter);
+    m_model->forEachElement([&](const BoardElement& element) {
+        if (!element.isVisible() || !element.geometry().intersects(boardRect))
+            return;
+        if (element.kind() == BoardElement::Kind::Shape)
+            paintShape(painter, static_cast<const ObjectShape&>(element));
+        else
+            paintLabel(painter, static_cast<const ObjectLabel&>(element));
+    });
 }
 
 void Board::resizeEvent(QResizeEvent* event)
@@ -396,17 +304,9 @@ QPoint Board::shiftFromDefaultView(const QPoint& global) const
     return boardPoint(global) - viewport()->mapFromGlobal(global);
 }
 
-BoardElement* Board::elementAtBoardPoint(const QPoint& boardPoint) const
-{
-    for (auto it = m_elements.crbegin(); it != m_elements.crend(); ++it)
-        if (*it && (*it)->isVisible() && (*it)->geometry().contains(boardPoint))
-            return *it;
-    return nullptr;
-}
-
 BoardElement* Board::elementAt(const QPoint& global) const
 {
-    return elementAtBoardPoint(boardPoint(global));
+    return m_model->elementAt(boardPoint(global));
 }
 
 // ---- Mouse ----
@@ -421,12 +321,13 @@ void Board::mousePressEvent(QMouseEvent* event)
         m_pressedElement = nullptr;
     if (!m_pressedElement)
         m_pressedElement = elementAt(event->globalPosition().toPoint());
-    if (auto* shape = qobject_cast<ObjectShape*>(m_pressedElement.data())) {
-        emit shapeMousePressed(shape, event->button(), event->buttons());
+    if (m_pressedElement && m_pressedElement->kind() == BoardElement::Kind::Shape) {
+        emit shapeMousePressed(static_cast<ObjectShape*>(m_pressedElement), event->button(),
+                               event->buttons());
         return;
     }
-    if (auto* label = qobject_cast<ObjectLabel*>(m_pressedElement.data())) {
-        emit labelMousePressed(label, event->button());
+    if (m_pressedElement) {
+        emit labelMousePressed(static_cast<ObjectLabel*>(m_pressedElement), event->button());
         return;
     }
     if (event->button() == Qt::MiddleButton && m_zoomAndPan) {
@@ -448,8 +349,8 @@ void Board::mouseDoubleClickEvent(QMouseEvent* event)
 
 void Board::mouseMoveEvent(QMouseEvent* event)
 {
-    if (auto* shape = qobject_cast<ObjectShape*>(m_pressedElement.data())) {
-        emit shapeMouseMoved(shape, event->buttons());
+    if (m_pressedElement && m_pressedElement->kind() == BoardElement::Kind::Shape) {
+        emit shapeMouseMoved(static_cast<ObjectShape*>(m_pressedElement), event->buttons());
         return;
     }
     if (!m_panning)
@@ -467,11 +368,11 @@ void Board::mouseReleaseEvent(QMouseEvent* event)
         m_panning = false;
         viewport()->unsetCursor();
     }
-    QPointer<BoardElement> released = m_pressedElement;
+    BoardElement* released = m_pressedElement;
     if (event->buttons() == Qt::NoButton)
         m_pressedElement = nullptr;
-    if (auto* shape = qobject_cast<ObjectShape*>(released.data()))
-        emit shapeMouseReleased(shape, event->button());
+    if (released && released->kind() == BoardElement::Kind::Shape)
+        emit shapeMouseReleased(static_cast<ObjectShape*>(released), event->button());
 }
 
 // ---- Preview, zoom and pan ----

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "board/BoardElement.h"
+#include "project/BoardModel.h"
 
 #include <QAbstractScrollArea>
-#include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QPixmap>
-#include <QPointer>
 #include <vector>
 
 class ObjectLabel;
@@ -15,53 +12,21 @@ class QTimer;
 class ObjectShape;
 
 // The board: the main window's client area, one widget that draws every
-// element itself over the background picture stretched across the client
-// area. At the default view one board pixel is one screen pixel and the
-// board's corner is the client area's, so stored positions are client
-// positions; zoom and pan change only the view. Elements are found through
-// name indexes, never by walking the board.
+// element of a board model over the background picture stretched across the
+// client area. At the default view one board pixel is one screen pixel and
+// the board's corner is the client area's, so stored positions are client
+// positions; zoom and pan change only the view. It holds no element of its
+// own: what it shows is the model's.
 class Board : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // A board showing a model of its own (the shape dialogs' previews), or
+    // the model given, which outlives it.
     explicit Board(QWidget* parent = nullptr);
+    Board(BoardModel& model, QWidget* parent);
     ~Board() override;
 
-    // Every shape or caption element, in creation order.
-    QList<ObjectShape*> shapes() const;
-    QList<ObjectLabel*> labels() const;
-    qsizetype shapeCount() const { return m_shapeCount; }
-
-    // Look-ups by element name ignore letter case, as the board files do.
-    ObjectShape* shapeNamed(const QString& name) const;
-    ObjectLabel* labelNamed(const QString& name) const;
-    // Whether any element bears the name, ignoring letter case.
-    bool hasElementNamed(const QString& name) const;
-    // The caption element "label" + the shape's number, and the reverse.
-    ObjectLabel* labelOf(const ObjectShape* shape) const;
-    ObjectShape* shapeOf(const ObjectLabel* label) const;
-    // The first caption element whose text is the object name (compared exactly).
-    ObjectLabel* labelWithCaption(const QString& name) const;
-    // Every caption element with that text, in creation order.
-    QList<ObjectLabel*> labelsWithCaption(const QString& name) const;
-
-    // The smallest object number no caption element uses.
-    int nextObjectNumber() const;
-
-    // Destroy every shape element, every caption element, or both.
-    void removeShapes();
-    void removeLabels();
-    void clear();
-
-    // While one lives, elements change without asking for a paint each; the
-    // whole board is painted once at its end.
-    class BulkChange {
-    public:
-        explicit BulkChange(Board& board);
-        ~BulkChange();
-
-    private:
-        Board& m_board;
-    };
+    BoardModel& model() const { return *m_model; }
 
     bool hasBackground() const { return !m_background.isNull(); }
     const QImage& background() const { return m_background; }
@@ -99,21 +64,13 @@ public:
     static constexpr qreal MinimumZoom = 0.25;
     static constexpr qreal MaximumZoom = 8.0;
 
-    // Called by the elements themselves.
-    void adopt(BoardElement* element);
-    void forget(BoardElement* element);
-    void renamed(BoardElement* element, const QString& before);
-    void captionChanged(ObjectLabel* label, const QString& before);
-    void forgetCaption(ObjectLabel* label);
+    // Draws a board area again.
     void updateArea(const QRect& boardRect);
     // Draws a frame around boardRect on the screen for a time, to make an
     // element stand out; nothing of the elements changes, and the frame is
     // not drawn by paintBoard. A new one replaces the one shown.
     void highlight(const QRect& boardRect, int milliseconds);
     QRect highlighted() const { return m_highlight; }
-    quint64 nextSequence() { return ++m_lastSequence; }
-    // The one copy of a font that equal fonts of captions share.
-    QFont sharedFont(const QFont& font);
 
 signals:
     // A press on the board itself, not on one of its elements.
@@ -137,11 +94,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    template <typename Element> QList<Element*> elements() const;
-    template <typename Element> Element* firstNamed(const QString& name) const;
-    void removeAllOf(BoardElement::Kind kind);
-    void compactElements();
-    BoardElement* elementAtBoardPoint(const QPoint& boardPoint) const;
+    void watchModel();
+    void elementChangedAt(const BoardElement* element, const QRect& area);
+    void elementRemoved(BoardElement* element);
     QPointF toBoard(const QPointF& viewPoint) const;
     QPoint scrollOffset() const;
     void updateScrollRanges();
@@ -153,22 +108,13 @@ private:
     QSize m_boardSize;
     qreal m_zoom = 1.0;
 
-    // Every element in creation order; removed ones leave a null until the
-    // next compaction, so that removing one element costs no shifting.
-    std::vector<BoardElement*> m_elements;
-    qsizetype m_removedSlots = 0;
-    qsizetype m_shapeCount = 0;
-    qsizetype m_labelCount = 0;
-    quint64 m_lastSequence = 0;
-    int m_bulkChanges = 0;
-    QMultiHash<QString, BoardElement*> m_byName; // lower-case name
-    QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
-    QHash<QString, QFont> m_fonts;
+    BoardModel* m_model;
 
     QRect m_highlight;
     QTimer* m_highlightTimer = nullptr;
 
-    QPointer<BoardElement> m_pressedElement;
+    // The element pressed, until every button is up; none once it is removed.
+    BoardElement* m_pressedElement = nullptr;
     quint64 m_lastPressTime = 0;
     bool m_transparent = false;
     bool m_zoomAndPan = false;

@@ -1,7 +1,7 @@
 #include "board/BoardExport.h"
 
 #include "board/Board.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectShape.h"
 
 #include <QDir>
 #include <QPageLayout>
@@ -23,7 +23,7 @@ class SolidBlinks {
 public:
     explicit SolidBlinks(Board& board)
     {
-        for (ObjectShape* shape : board.shapes())
+        for (ObjectShape* shape : board.model().shapes())
             if (shape->brushStyle() == BrushStyle::BDiagonal) {
                 shape->setBrushStyle(BrushStyle::Solid);
                 m_hatched.append(shape);

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QPoint>
 #include <QSet>
 #include <QString>
 #include <optional>
 
-class Board;
+class BoardModel;
 class QWidget;
 class ObjectLabel;
 class ObjectShape;
@@ -15,7 +16,7 @@ class BoardHost {
 public:
     virtual ~BoardHost() = default;
 
-    virtual Board& board() = 0;
+    virtual BoardModel& boardModel() = 0;
     // A project form is open: the caption is not the idle caption.
     virtual bool isProjectOpen() const = 0;
     // The project folder, as the caption names it; empty while idle.
@@ -31,6 +32,8 @@ public:
     // nothing. Nothing when the host cannot tell; the check then visits every
     // row.
     virtual std::optional<QSet<QString>> hatchedObjectNames() const { return std::nullopt; }
+    // Where a board point is shown on the screen now.
+    virtual QPoint globalPoint(const QPoint& boardPoint) const = 0;
     // The main window, for placing and owning the subsystem windows.
     virtual QWidget* mainWindow() = 0;
 };

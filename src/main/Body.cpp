@@ -1,9 +1,9 @@
 #include "main/Body.h"
 
 #include "board/Board.h"
-#include "board/BoardRecords.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardRecords.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
 #include "notes/Obiect.h"
 #include "platform/ColorRef.h"
@@ -30,7 +30,8 @@
 #include <algorithm>
 
 TForm1::TForm1(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform), m_board(new Board(this))
+    : QMainWindow(parent), m_platform(platform), m_boardModel(new BoardModel(this)),
+      m_board(new Board(*m_boardModel, this))
 {
     setObjectName(QStringLiteral("Form1"));
     // A single fixed border with system menu and minimise buttons only.
@@ -179,7 +180,7 @@ bool TForm1::refuseWhileIdle()
 
 int TForm1::NextObjectNumber() const
 {
-    return m_board->nextObjectNumber();
+    return m_boardModel->nextObjectNumber();
 }
 
 namespace {
@@ -198,8 +199,8 @@ QString TForm1::boardFilePath(BoardElement::Kind kind) const
 bool TForm1::encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const
 {
     return kind == BoardElement::Kind::Shape
-               ? BoardRecords::shapeFileBytes(*m_board, bytes, error)
-               : BoardRecords::labelFileBytes(*m_board, m_platform.desktop.dotsPerInch(), bytes, error);
+               ? BoardRecords::shapeFileBytes(*m_boardModel, bytes, error)
+               : BoardRecords::labelFileBytes(*m_boardModel, m_platform.desktop.dotsPerInch(), bytes, error);
 }
 
 std::optional<QByteArray>& TForm1::readFromDamagedFile(BoardElement::Kind kind)
@@ -246,11 +247,11 @@ bool TForm1::SaveLabels()
 
 bool TForm1::LoadShapes()
 {
-    m_board->removeShapes();
+    m_boardModel->removeShapes();
     m_shapesReadFromDamagedFile.reset();
     QString error;
     const bool loaded = BoardRecords::loadShapes(
-        *m_board, boardFilePath(BoardElement::Kind::Shape),
+        *m_boardModel, boardFilePath(BoardElement::Kind::Shape),
         [this](ObjectShape* shape) { CurrentShape = shape; }, &error);
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Shape, error);
@@ -259,11 +260,11 @@ bool TForm1::LoadShapes()
 
 bool TForm1::LoadLabels()
 {
-    m_board->removeLabels();
+    m_boardModel->removeLabels();
     m_labelsReadFromDamagedFile.reset();
     QString error;
     const bool loaded = BoardRecords::loadLabels(
-        *m_board, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
+        *m_boardModel, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
         [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Caption, error);
@@ -309,13 +310,18 @@ void TForm1::CheckForEmptyBoardFile()
 
 void TForm1::BlinkAlarmObject()
 {
-    const QList<ObjectLabel*> labels = m_board->labelsWithCaption(AlarmObjectName);
+    const QList<ObjectLabel*> labels = m_boardModel->labelsWithCaption(AlarmObjectName);
     const bool oddSecond = m_platform.clock.now().time().second() % 2 == 1;
     for (auto it = labels.crbegin(); it != labels.crend(); ++it) {
         // A caption without its shape has nothing to flash.
-        if (ObjectShape* shape = m_board->shapeOf(*it))
+        if (ObjectShape* shape = m_boardModel->shapeOf(*it))
             shape->setBrushStyle(oddSecond ? BrushStyle::BDiagonal : BrushStyle::Solid);
     }
+}
+
+QPoint TForm1::globalPoint(const QPoint& boardPoint) const
+{
+    return m_board->globalPoint(boardPoint);
 }
 
 void TForm1::blinkAlarmObject(const QString& objectName)
@@ -335,13 +341,13 @@ std::optional<QSet<QString>> TForm1::hatchedObjectNames() const
     // The names ClearAlarmBlink would find a hatched shape under; mostly there
     // is none, found by looking at the shapes alone.
     QSet<QString> names;
-    const QList<ObjectShape*> shapes = m_board->shapes();
+    const QList<ObjectShape*> shapes = m_boardModel->shapes();
     if (std::none_of(shapes.begin(), shapes.end(), [](const ObjectShape* shape) {
             return shape->brushStyle() == BrushStyle::BDiagonal;
         }))
         return names;
-    for (const ObjectLabel* label : m_board->labels()) {
-        const ObjectShape* shape = m_board->shapeOf(label);
+    for (const ObjectLabel* label : m_boardModel->labels()) {
+        const ObjectShape* shape = m_boardModel->shapeOf(label);
         if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
             names.insert(label->caption());
     }
@@ -350,8 +356,8 @@ std::optional<QSet<QString>> TForm1::hatchedObjectNames() const
 
 void TForm1::ClearAlarmBlink()
 {
-    for (ObjectLabel* label : m_board->labelsWithCaption(AlarmObjectName)) {
-        ObjectShape* shape = m_board->shapeOf(label);
+    for (ObjectLabel* label : m_boardModel->labelsWithCaption(AlarmObjectName)) {
+        ObjectShape* shape = m_boardModel->shapeOf(label);
         if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
             shape->setBrushStyle(BrushStyle::Solid);
     }
@@ -381,7 +387,7 @@ void TForm1::ShapeMouseDown(ObjectShape* shape, Qt::MouseButton, Qt::MouseButton
 {
     m_platform.pointer.confine(confinementRect());
     CurrentShape = shape;
-    CurrentLabel = m_board->labelOf(shape);
+    CurrentLabel = m_boardModel->labelOf(shape);
     const QPoint at = m_platform.pointer.pos();
     if (buttons & Qt::RightButton) {
         m_platform.pointer.release();
@@ -416,7 +422,7 @@ void TForm1::LabelMouseDown(ObjectLabel* label, Qt::MouseButton button)
     // A caption takes its presses itself. One whose shape element is missing
     // (a damaged board file) is the only handle on its object: it becomes
     // current, and a right press offers the object menu, so it can be removed.
-    if (m_board->shapeOf(label))
+    if (m_boardModel->shapeOf(label))
         return;
     CurrentShape = nullptr;
     CurrentLabel = label;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "board/BoardHost.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardModel.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 
 #include "platform/Dialogs.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <optional>
 
+class Board;
 class FindIndexer;
 class FindWindow;
 class QAction;
@@ -41,7 +43,7 @@ public:
     void attachWindows(const Windows& windows) { m_windows = windows; }
 
     // BoardHost
-    Board& board() override { return *m_board; }
+    BoardModel& boardModel() override { return *m_boardModel; }
     bool isProjectOpen() const override;
     QString projectFolder() const override;
     ObjectShape* currentShape() const override { return CurrentShape; }
@@ -49,6 +51,7 @@ public:
     void blinkAlarmObject(const QString& objectName) override;
     void clearAlarmBlink(const QString& objectName) override;
     std::optional<QSet<QString>> hatchedObjectNames() const override;
+    QPoint globalPoint(const QPoint& boardPoint) const override;
     QWidget* mainWindow() override { return this; }
 
     // The state other windows and the project files read.
@@ -56,8 +59,8 @@ public:
     QString FormName;
     QString BitmapFile;
     bool ClearBackgroundOnce = false;
-    QPointer<ObjectShape> CurrentShape;
-    QPointer<ObjectLabel> CurrentLabel;
+    ElementRef<ObjectShape> CurrentShape;
+    ElementRef<ObjectLabel> CurrentLabel;
     int DragOffsetX = 0;
     int DragOffsetY = 0;
     int LabelGap = 0;
@@ -109,6 +112,9 @@ public:
     // else the file of that name in the project folder; empty when neither is.
     QString backgroundFile() const;
     bool CountRunningInstances();
+
+    // The view of the board, the main window's client area.
+    Board& board() { return *m_board; }
 
     // The help document "Vexorin help" opens.
     QString helpDocument() const;
@@ -219,6 +225,7 @@ private:
     void IndexProjectObjects();
 
     Platform& m_platform;
+    BoardModel* m_boardModel;
     Board* m_board;
     Windows m_windows;
     bool m_terminating = false;

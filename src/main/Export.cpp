@@ -85,7 +85,7 @@ void TForm1::ExportList1Click()
     QString error;
     const auto save = [&](qsizetype alarmCount, const AlarmFile::RowSource& alarmAt) {
         return CsvFile::save(
-            path, objectListRows(*m_board, projectFolder(), alarmCount, alarmAt, QLocale::system()),
+            path, objectListRows(*m_boardModel, projectFolder(), alarmCount, alarmAt, QLocale::system()),
             &error);
     };
     bool saved = false;

@@ -31,7 +31,7 @@ void TForm1::buildFind()
 void TForm1::IndexProjectObjects()
 {
     QStringList names;
-    for (const ObjectLabel* label : m_board->labels()) {
+    for (const ObjectLabel* label : m_boardModel->labels()) {
         // A caption still "?" belongs to an object being named.
         if (!label->caption().isEmpty() && label->caption() != QLatin1String("?"))
             names.append(label->caption());
@@ -46,11 +46,11 @@ void TForm1::Find1Click()
 
 bool TForm1::ShowFoundObject(const FindHit& hit)
 {
-    ObjectLabel* label = m_board->labelWithCaption(hit.object);
+    ObjectLabel* label = m_boardModel->labelWithCaption(hit.object);
     if (!label)
         return false;
     CurrentLabel = label;
-    CurrentShape = m_board->shapeOf(label);
+    CurrentShape = m_boardModel->shapeOf(label);
     const QRect area = CurrentShape ? CurrentShape->geometry().united(label->geometry())
                                     : label->geometry();
     bringIntoView(*m_board, area);

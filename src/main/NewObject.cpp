@@ -33,14 +33,14 @@ void TForm1::New2Click()
 {
     if (refuseWhileIdle())
         return;
-    if (m_board->labelWithCaption(QStringLiteral("?"))) {
+    if (m_boardModel->labelWithCaption(QStringLiteral("?"))) {
         m_platform.dialogs.message(QStringLiteral("You have one indefined obiect!"));
         return;
     }
     const DefaultObjectSettings defaults =
         m_windows.defaultObject ? m_windows.defaultObject->settings : DefaultObjectSettings();
 
-    auto* shape = new ObjectShape(m_board);
+    auto* shape = new ObjectShape(*m_boardModel);
     CurrentShape = shape;
     shape->resize(defaults.WidthChosen ? defaults.DefaultWidth : 10,
                   defaults.HeightChosen ? defaults.DefaultHeight : 10);
@@ -58,7 +58,7 @@ void TForm1::New2Click()
     shape->setHint(QStringLiteral("Shape%1").arg(n));
     shape->show();
 
-    auto* label = new ObjectLabel(m_board);
+    auto* label = new ObjectLabel(*m_boardModel);
     CurrentLabel = label;
     label->resize(10, 10);
     setRoundingMode(RoundingMode::Downward);
@@ -91,7 +91,7 @@ void TForm1::New2Click()
         abandon();
         return;
     }
-    if (m_board->labelWithCaption(name)) {
+    if (m_boardModel->labelWithCaption(name)) {
         m_platform.dialogs.message(QStringLiteral(" Object with same name olarady exist!"));
         if (CurrentShape && CurrentShape->brushColor() == ColorRef::White)
             abandon();

@@ -1,8 +1,8 @@
 #include "main/ObjectList.h"
 
-#include "board/Board.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardModel.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "notes/StatusButtons.h"
 #include "notes/StatusFile.h"
 #include "platform/ColorRef.h"
@@ -62,7 +62,7 @@ QString lastStamp(const QString& projectFolder, const QString& objectName, const
 
 } // namespace
 
-QList<QStringList> objectListRows(const Board& board, const QString& projectFolder,
+QList<QStringList> objectListRows(const BoardModel& board, const QString& projectFolder,
                                   qsizetype alarmCount, const AlarmFile::RowSource& alarmAt,
                                   const QLocale& locale)
 {

@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QStringList>
 
-class Board;
+class BoardModel;
 
 // The list of a project's objects that "Export list..." writes: a heading
 // row, then one row per object on the board in creation order with its name,
@@ -15,6 +15,6 @@ class Board;
 // object one per line within the alarm fields). The alarms are asked for one
 // at a time, alarmAt(0) to alarmAt(alarmCount - 1), and only those of the
 // board's objects are kept: a list of a million alarms is never copied.
-QList<QStringList> objectListRows(const Board& board, const QString& projectFolder,
+QList<QStringList> objectListRows(const BoardModel& board, const QString& projectFolder,
                                   qsizetype alarmCount, const AlarmFile::RowSource& alarmAt,
                                   const QLocale& locale);

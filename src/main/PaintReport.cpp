@@ -45,7 +45,7 @@ void PaintReport::report()
             if (line.startsWith("VmHWM:"))
                 peakKib = line.mid(6).trimmed().split(' ').first().toLong();
     std::fprintf(stderr, "painted objects=%lld timer=%lld painted=%lld peak_kib=%ld\n",
-                 static_cast<long long>(m_form.board().shapeCount()),
+                 static_cast<long long>(m_form.boardModel().shapeCount()),
                  static_cast<long long>(m_timerTicked),
                  static_cast<long long>(QDateTime::currentMSecsSinceEpoch()), peakKib);
     std::fflush(stderr);

@@ -53,7 +53,7 @@ bool TForm1::LoadProject()
 {
     // Nothing of the previous project stays on the board, whatever the new
     // project's files hold.
-    m_board->clear();
+    m_boardModel->clear();
     CurrentShape = nullptr;
     CurrentLabel = nullptr;
     const bool settingsRead = ReadFormSettings();

@@ -2,8 +2,8 @@
 #include "platform/SaveFile.h"
 
 #include "board/BoardHost.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"

@@ -3,7 +3,7 @@
 #include "notes/StatusButtons.h"
 
 #include "board/BoardHost.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectShape.h"
 #include "notes/Obiect.h"
 #include "platform/Clock.h"
 #include "platform/ColorRef.h"

@@ -3,7 +3,7 @@
 #include "board/BoardHost.h"
 #include "board/Board.h"
 #include "board/LabelOffset.h"
-#include "board/ObjectLabel.h"
+#include "project/ObjectLabel.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -81,10 +81,10 @@ TForm5::TForm5(BoardHost&, Platform& platform, QWidget* parent)
     auto* preview = new Board(GroupBox5);
     named(preview, "Preview");
     preview->makePreview();
-    Shape1 = new ObjectShape(preview);
+    Shape1 = new ObjectShape(preview->model());
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setGeometry(16, 200, 8, 8);
-    Label1 = new ObjectLabel(preview);
+    Label1 = new ObjectLabel(preview->model());
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
     Label1->setCaption(QStringLiteral("Name"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/ObjectShape.h"
+#include "project/ObjectShape.h"
 
 #include <QColor>
 #include <QDialog>

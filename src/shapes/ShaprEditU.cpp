@@ -3,8 +3,8 @@
 #include "board/Board.h"
 #include "board/BoardHost.h"
 #include "board/LabelOffset.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -20,7 +20,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -142,9 +141,9 @@ TShapeEdit::TShapeEdit(BoardHost& host, Platform& platform, QWidget* parent)
     // Created before the buttons, so that a large shape stays under them.
     auto* preview = named(new Board(GroupBox5), "Preview");
     preview->makePreview();
-    Shape1 = named(new ObjectShape(preview), "Shape1");
+    Shape1 = named(new ObjectShape(preview->model()), "Shape1");
     Shape1->setGeometry(16, 206, 8, 8);
-    NameLabel = named(new ObjectLabel(preview), "NameLabel");
+    NameLabel = named(new ObjectLabel(preview->model()), "NameLabel");
     NameLabel->setFont(QFont(QStringLiteral("Tahoma"), 8));
     NameLabel->setCaption(QStringLiteral("NameLabel"));
     NameLabel->move(16, 188);
@@ -375,8 +374,8 @@ void TShapeEdit::applyButClick()
     }
 
     // The object may have been removed while the dialog was open.
-    QPointer<ObjectShape> shape = m_host.currentShape();
-    QPointer<ObjectLabel> label = m_host.currentLabel();
+    ElementRef<ObjectShape> shape = m_host.currentShape();
+    ElementRef<ObjectLabel> label = m_host.currentLabel();
     if (!shape || !label)
         return;
 
@@ -437,7 +436,7 @@ void TShapeEdit::applyButClick()
 void TShapeEdit::CheckLabelHint()
 {
     const QString typed = Edit2->text();
-    for (ObjectLabel* caption : m_host.board().labels()) {
+    for (ObjectLabel* caption : m_host.boardModel().labels()) {
         if (sameIgnoringLetterCase(caption->hint(), typed)) {
             m_platform.dialogs.message(LabelHintUsed);
             Edit2->setText(OldLabelHint);
@@ -451,7 +450,7 @@ void TShapeEdit::CheckLabelHint()
 void TShapeEdit::CheckShapeHint()
 {
     const QString typed = Edit1->text();
-    for (ObjectShape* element : m_host.board().shapes()) {
+    for (ObjectShape* element : m_host.boardModel().shapes()) {
         if (sameIgnoringLetterCase(element->hint(), typed)) {
             m_platform.dialogs.message(ShapeHintUsed);
             Edit1->setText(OldShapeHint);
@@ -464,13 +463,15 @@ void TShapeEdit::CheckShapeHint()
 
 void TShapeEdit::ShowElementHint(BoardElement* element)
 {
-    const QPoint at = element->mapToGlobal(QPoint(1, 1));
+    const QPoint boardPoint = element->pos() + QPoint(1, 1);
+    const QPoint at = m_host.globalPoint(boardPoint);
     m_platform.pointer.setPos(QPoint(at.x(), at.y() + 4));
 
     // The hint of the element under the point; else of the control under it,
     // or of the nearest of its parents within the window that has one.
-    if (BoardElement* under = element->board()->elementAt(at); under && !under->hint().isEmpty()) {
-        QToolTip::showText(at, under->hint(), element->board());
+    const BoardElement* under = m_host.boardModel().elementAt(boardPoint);
+    if (under && !under->hint().isEmpty()) {
+        QToolTip::showText(at, under->hint(), m_host.mainWindow());
         return;
     }
     QWidget* owner = QApplication::widgetAt(at);

@@ -1,7 +1,7 @@
 #include "tables/ObjectTableU.h"
 
 #include "board/BoardHost.h"
-#include "board/ObjectLabel.h"
+#include "project/ObjectLabel.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/KeepAside.h"

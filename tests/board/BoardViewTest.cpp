@@ -1,6 +1,6 @@
 #include "board/Board.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "support/BoardInput.h"
 
 #include <QImage>
@@ -25,7 +25,7 @@ protected:
 
     ObjectShape* shape(int n, const QRect& at, quint32 color = 0x008000)
     {
-        auto* s = new ObjectShape(&board);
+        auto* s = new ObjectShape(board.model());
         s->setObjectName(QStringLiteral("Shape%1").arg(n));
         s->setTag(n);
         s->setGeometry(at);
@@ -35,7 +35,7 @@ protected:
 
     ObjectLabel* label(int n, const QString& caption, QPoint at)
     {
-        auto* l = new ObjectLabel(&board);
+        auto* l = new ObjectLabel(board.model());
         l->setObjectName(QStringLiteral("Label%1").arg(n));
         l->setTag(n);
         l->move(at);
@@ -147,7 +147,7 @@ TEST_F(BoardView, ZoomAndPanChangeTheViewNeverTheBoard)
     // The board point under the anchor stays there, and the shape is still
     // found under its own drawing.
     EXPECT_EQ(board.boardPoint(board.viewport()->mapToGlobal(anchor)), underAnchor);
-    EXPECT_EQ(board.elementAt(s->mapToGlobal(QPoint(29, 19))), s);
+    EXPECT_EQ(board.elementAt(board.globalPoint(s->pos() + QPoint(29, 19))), s);
     EXPECT_EQ(s->geometry(), shapeAt);
     EXPECT_EQ(l->geometry(), labelAt);
     EXPECT_NE(board.shiftFromDefaultView(board.viewport()->mapToGlobal(QPoint(0, 0))), QPoint(0, 0));
@@ -171,33 +171,33 @@ TEST_F(BoardView, NamesAndCaptionsAreFoundThroughTheirIndexes)
     ObjectShape* s2 = shape(2, QRect(0, 0, 10, 10));
     ObjectLabel* l2 = label(2, QStringLiteral("Valve"), QPoint(0, 0));
 
-    EXPECT_EQ(board.shapeNamed("shape1"), s1);
-    EXPECT_EQ(board.labelOf(s2), l2);
-    EXPECT_EQ(board.shapeOf(l1), s1);
-    EXPECT_EQ(board.labelWithCaption("Pump"), l1);
-    EXPECT_EQ(board.labelWithCaption("pump"), nullptr);
+    EXPECT_EQ(board.model().shapeNamed("shape1"), s1);
+    EXPECT_EQ(board.model().labelOf(s2), l2);
+    EXPECT_EQ(board.model().shapeOf(l1), s1);
+    EXPECT_EQ(board.model().labelWithCaption("Pump"), l1);
+    EXPECT_EQ(board.model().labelWithCaption("pump"), nullptr);
 
     // A rename and a new caption move the entries; a removal drops them.
     l2->setCaption(QStringLiteral("Pump"));
-    EXPECT_EQ(board.labelsWithCaption("Pump"), (QList<ObjectLabel*>{l1, l2}));
-    EXPECT_EQ(board.labelWithCaption("Valve"), nullptr);
+    EXPECT_EQ(board.model().labelsWithCaption("Pump"), (QList<ObjectLabel*>{l1, l2}));
+    EXPECT_EQ(board.model().labelWithCaption("Valve"), nullptr);
     l1->setObjectName(QStringLiteral("Label7"));
-    EXPECT_EQ(board.labelNamed("Label1"), nullptr);
-    EXPECT_EQ(board.labelNamed("LABEL7"), l1);
-    EXPECT_EQ(board.nextObjectNumber(), 1);
+    EXPECT_EQ(board.model().labelNamed("Label1"), nullptr);
+    EXPECT_EQ(board.model().labelNamed("LABEL7"), l1);
+    EXPECT_EQ(board.model().nextObjectNumber(), 1);
     delete l1;
-    EXPECT_EQ(board.labelsWithCaption("Pump"), QList<ObjectLabel*>{l2});
-    EXPECT_FALSE(board.hasElementNamed("Label7"));
+    EXPECT_EQ(board.model().labelsWithCaption("Pump"), QList<ObjectLabel*>{l2});
+    EXPECT_FALSE(board.model().hasElementNamed("Label7"));
 
     // Removing one kind keeps the other in its order.
     ObjectShape* s3 = shape(3, QRect(0, 0, 10, 10));
-    board.removeLabels();
-    EXPECT_EQ(board.labels().size(), 0);
-    EXPECT_EQ(board.shapes(), (QList<ObjectShape*>{s1, s2, s3}));
-    EXPECT_EQ(board.labelWithCaption("Pump"), nullptr);
-    board.clear();
-    EXPECT_EQ(board.shapeCount(), 0);
-    EXPECT_EQ(board.shapeNamed("Shape1"), nullptr);
+    board.model().removeLabels();
+    EXPECT_EQ(board.model().labels().size(), 0);
+    EXPECT_EQ(board.model().shapes(), (QList<ObjectShape*>{s1, s2, s3}));
+    EXPECT_EQ(board.model().labelWithCaption("Pump"), nullptr);
+    board.model().clear();
+    EXPECT_EQ(board.model().shapeCount(), 0);
+    EXPECT_EQ(board.model().shapeNamed("Shape1"), nullptr);
 }
 
 TEST_F(BoardView, TheSecondPressOfADoubleClickIsOnePressWhicheverWayItComes)

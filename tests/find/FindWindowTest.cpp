@@ -150,7 +150,7 @@ TEST_F(FindTest, ChoosingAHitMakesItsObjectCurrentBringsItIntoViewAndFramesItFor
 {
     board().setZoom(4.0, QPoint(0, 0));
     ObjectShape* valve = shapeOf(QStringLiteral("Valve"));
-    ObjectLabel* label = board().labelWithCaption(QStringLiteral("Valve"));
+    ObjectLabel* label = boardModel().labelWithCaption(QStringLiteral("Valve"));
     const quint32 fill = valve->brushColor();
     ASSERT_FALSE(board().viewport()->rect().contains(board().viewPoint(valve->geometry().center())));
 

@@ -2,8 +2,8 @@
 
 #include "board/Board.h"
 #include "main/Body.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "support/FakePlatform.h"
 #include "support/Files.h"
 
@@ -36,13 +36,13 @@ protected:
     // Places a named object the way New Object leaves it.
     ObjectShape* addObject(int n, const QString& name)
     {
-        auto* shape = new ObjectShape(&form->board());
+        auto* shape = new ObjectShape(form->board().model());
         shape->setObjectName(QStringLiteral("Shape%1").arg(n));
         shape->setTag(n);
         shape->setHint(QStringLiteral("Shape%1").arg(n));
         shape->setGeometry(10 * n, 20 * n, 30, 40);
         shape->setBrushColor(0x008000);
-        auto* label = new ObjectLabel(&form->board());
+        auto* label = new ObjectLabel(form->board().model());
         label->setObjectName(QStringLiteral("Label%1").arg(n));
         label->setTag(n);
         label->setHint(QStringLiteral("Label%1").arg(n));

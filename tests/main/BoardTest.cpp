@@ -1,6 +1,6 @@
 #include "BoardFixture.h"
 
-#include "board/BoardRecords.h"
+#include "project/BoardRecords.h"
 #include "board/LabelOffset.h"
 
 #include <QApplication>
@@ -44,7 +44,7 @@ TEST_F(BoardFixture, CaptionRecordCarriesEveryPropertyInOrder)
 {
     openProject();
     addObject(200, QStringLiteral("Plans"));
-    ObjectLabel* label = form->board().labels().first();
+    ObjectLabel* label = form->boardModel().labels().first();
     label->setFontSize(8);
     label->setFontColor(0x123456);
     const stream::Record record = BoardRecords::labelRecord(*label, 96);
@@ -75,7 +75,7 @@ TEST_F(BoardFixture, BoardLoadsBackPropertyByProperty)
     ObjectShape* white = addObject(2, QStringLiteral("Łódź ✓"));
     white->setBrushColor(0xFFFFFF);
     white->setShapeKind(ShapeKind::RoundSquare);
-    ObjectLabel* hidden = form->board().labels().at(1);
+    ObjectLabel* hidden = form->boardModel().labels().at(1);
     hidden->hide();
     hidden->setBold(true);
     hidden->setFontSize(12);
@@ -86,7 +86,7 @@ TEST_F(BoardFixture, BoardLoadsBackPropertyByProperty)
     ASSERT_TRUE(form->SaveLabels());
     const QList<stream::Record> shapesBefore = [&] {
         QList<stream::Record> r;
-        for (ObjectShape* s : form->board().shapes())
+        for (ObjectShape* s : form->boardModel().shapes())
             r << BoardRecords::shapeRecord(*s);
         return r;
     }();
@@ -95,8 +95,8 @@ TEST_F(BoardFixture, BoardLoadsBackPropertyByProperty)
     ASSERT_TRUE(form->LoadLabels());
     EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
 
-    const QList<ObjectShape*> shapes = form->board().shapes();
-    const QList<ObjectLabel*> labels = form->board().labels();
+    const QList<ObjectShape*> shapes = form->boardModel().shapes();
+    const QList<ObjectLabel*> labels = form->boardModel().labels();
     ASSERT_EQ(shapes.size(), 2);
     ASSERT_EQ(labels.size(), 2);
     EXPECT_EQ(shapes[0]->brushStyle(), BrushStyle::BDiagonal);
@@ -152,7 +152,7 @@ TEST_F(BoardFixture, ForeignWriterOrderAndWideStringsLoad)
     file.close();
 
     ASSERT_TRUE(form->LoadLabels());
-    ObjectLabel* label = form->board().labelNamed("Label4");
+    ObjectLabel* label = form->boardModel().labelNamed("Label4");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->caption(), "Pump");
     EXPECT_TRUE(label->isBold());
@@ -195,7 +195,7 @@ TEST_F(BoardFixture, DamagedBoardFileStopsWithItsPlaceAndKeepsWhatWasRead)
         EXPECT_TRUE(fake.dialogs.errors[0].contains(c.expected))
             << fake.dialogs.errors[0].toStdString();
         const int kept = std::string(c.what) == "unknown property" ? 0 : 2;
-        EXPECT_EQ(form->board().shapes().size(), kept);
+        EXPECT_EQ(form->boardModel().shapes().size(), kept);
         EXPECT_EQ(readAll(projectFile("fStreamShape.txt")), c.bytes) << "the file stays as it was";
         // The next save writes only what was read, so the damaged file is kept beside.
         EXPECT_EQ(readAll(projectFile("fStreamShape.txt.damaged")), c.bytes);
@@ -234,7 +234,7 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
     const QByteArray labels = readAll(projectFile("fStreamLabel.txt"));
     const QString shapeFile = projectFile("shapes.bin");
     const QString labelFile = projectFile("labels.bin");
-    const auto names = [](const Board& board) {
+    const auto names = [](const BoardModel& board) {
         QStringList all;
         for (const ObjectShape* shape : board.shapes())
             all.append(shape->objectName());
@@ -242,7 +242,7 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
             all.append(label->objectName());
         return all;
     };
-    const auto load = [&](Board& board, QString* error) {
+    const auto load = [&](BoardModel& board, QString* error) {
         const bool shapesWhole =
             BoardRecords::loadShapes(board, shapeFile, [](ObjectShape*) {}, error);
         return BoardRecords::loadLabels(board, labelFile, 96, [](ObjectLabel*) {}, error) &&
@@ -266,7 +266,7 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
         writeAll(shapeFile, mangle(shapes, labels));
         writeAll(labelFile, mangle(labels, shapes));
         SCOPED_TRACE(i);
-        Board board;
+        BoardModel board;
         QString error;
         const bool whole = load(board, &error);
         EXPECT_EQ(whole, error.isEmpty()) << error.toStdString();
@@ -285,7 +285,7 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
         ASSERT_TRUE(BoardRecords::labelFileBytes(board, 96, &labelBytes, &error));
         ASSERT_TRUE(BoardRecords::saveFile(shapeFile, shapeBytes, &error));
         ASSERT_TRUE(BoardRecords::saveFile(labelFile, labelBytes, &error));
-        Board again;
+        BoardModel again;
         error.clear();
         EXPECT_TRUE(load(again, &error)) << error.toStdString();
         EXPECT_EQ(names(again), loaded);
@@ -314,8 +314,8 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
     writeAll(projectFile("fStreamLabel.txt"), named);
     ASSERT_TRUE(form->LoadShapes());
     ASSERT_TRUE(form->LoadLabels());
-    ASSERT_EQ(form->board().shapes().size(), 2);
-    ObjectLabel* label = form->board().labelNamed("Label2");
+    ASSERT_EQ(form->boardModel().shapes().size(), 2);
+    ObjectLabel* label = form->boardModel().labelNamed("Label2");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->fontColor(), 0x0000FFu);
 
@@ -325,7 +325,7 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
     EXPECT_EQ(readAll(projectFile("fStreamLabel.txt")).toHex(' '), named.toHex(' '));
 
     // Moved, bold and larger: what changed is written, the rest stays out.
-    form->board().shapeNamed("Shape1")->move(40, 0);
+    form->boardModel().shapeNamed("Shape1")->move(40, 0);
     label->setFontSize(12);
     label->setBold(true);
     ASSERT_TRUE(form->SaveShapes());
@@ -356,8 +356,8 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
     // Loaded again, the elements are what they were.
     ASSERT_TRUE(form->LoadShapes());
     ASSERT_TRUE(form->LoadLabels());
-    EXPECT_EQ(form->board().shapeNamed("Shape1")->pos(), QPoint(40, 0));
-    label = form->board().labelNamed("Label2");
+    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->pos(), QPoint(40, 0));
+    label = form->boardModel().labelNamed("Label2");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->fontSize(), 12);
     EXPECT_TRUE(label->isBold());
@@ -365,7 +365,7 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
 
     // Elements the program makes carry every property, as always.
     addObject(3, QStringLiteral("Valve"));
-    EXPECT_EQ(names(BoardRecords::shapeRecord(*form->board().shapeNamed("Shape3"))),
+    EXPECT_EQ(names(BoardRecords::shapeRecord(*form->boardModel().shapeNamed("Shape3"))),
               "Tag Left Top Width Height Hint Brush.Color ParentShowHint ShowHint");
 }
 
@@ -384,12 +384,12 @@ TEST_F(BoardFixture, MoreElementsThanAnyBoardHasAreRefusedBeforeAnyIsMade)
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_TRUE(fake.dialogs.errors[0].contains("more than 1,000,000 elements"))
         << fake.dialogs.errors[0].toStdString();
-    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), bytes.size()) << "kept aside";
 
     // A damaged record ends the count; the load then reports it and keeps the
     // records before it. (Loading a million elements is the benchmark's.)
-    Board board;
+    BoardModel board;
     QString error;
     writeAll(projectFile("shapes.bin"), bytes.left(tiny.size() * 3) + "XPF0");
     EXPECT_FALSE(BoardRecords::loadShapes(board, projectFile("shapes.bin"), [](ObjectShape*) {}, &error));
@@ -403,8 +403,8 @@ TEST_F(BoardFixture, MissingBoardFilesMeanAnEmptyBoard)
     addObject(1, QStringLiteral("Plans"));
     EXPECT_TRUE(form->LoadShapes());
     EXPECT_TRUE(form->LoadLabels());
-    EXPECT_TRUE(form->board().shapes().isEmpty());
-    EXPECT_TRUE(form->board().labels().isEmpty());
+    EXPECT_TRUE(form->boardModel().shapes().isEmpty());
+    EXPECT_TRUE(form->boardModel().labels().isEmpty());
     EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
@@ -416,8 +416,8 @@ TEST_F(BoardFixture, ObjectNumbersFreedByRemovalAreReusedSmallestFirst)
         addObject(n, QStringLiteral("Object %1").arg(n));
     EXPECT_EQ(form->NextObjectNumber(), 4);
 
-    form->CurrentShape = form->board().shapeNamed("Shape2");
-    form->CurrentLabel = form->board().labelNamed("Label2");
+    form->CurrentShape = form->boardModel().shapeNamed("Shape2");
+    form->CurrentLabel = form->boardModel().labelNamed("Label2");
     fake.dialogs.confirmAnswers = {true};
     form->Delete1Click();
     EXPECT_EQ(fake.dialogs.questions, QStringList{"Do You realy want do delate object?"});
@@ -425,9 +425,9 @@ TEST_F(BoardFixture, ObjectNumbersFreedByRemovalAreReusedSmallestFirst)
     EXPECT_EQ(form->CurrentShape, nullptr);
 
     // Only "label" + N spelled exactly takes a number.
-    form->board().labelNamed("Label3")->setObjectName("Label03");
+    form->boardModel().labelNamed("Label3")->setObjectName("Label03");
     EXPECT_EQ(form->NextObjectNumber(), 2);
-    form->board().labelNamed("Label1")->setObjectName("LABEL2");
+    form->boardModel().labelNamed("Label1")->setObjectName("LABEL2");
     EXPECT_EQ(form->NextObjectNumber(), 1);
 }
 
@@ -458,19 +458,19 @@ TEST_F(BoardFixture, AlarmBlinkFlashesWithTheSecondsAndClears)
     form->AlarmObjectName = QStringLiteral("Pump");
     fake.clock.current.setTime(QTime(10, 0, 7));
     form->BlinkAlarmObject();
-    EXPECT_EQ(form->board().shapeNamed("Shape1")->brushStyle(), BrushStyle::BDiagonal);
-    EXPECT_EQ(form->board().shapeNamed("Shape2")->brushStyle(), BrushStyle::Solid);
+    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::BDiagonal);
+    EXPECT_EQ(form->boardModel().shapeNamed("Shape2")->brushStyle(), BrushStyle::Solid);
     fake.clock.current.setTime(QTime(10, 0, 8));
     form->BlinkAlarmObject();
-    EXPECT_EQ(form->board().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
+    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
 
     fake.clock.current.setTime(QTime(10, 0, 9));
     form->BlinkAlarmObject();
     form->ClearAlarmBlink();
-    EXPECT_EQ(form->board().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
+    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
 
     // A caption whose shape is gone has nothing to flash.
-    delete form->board().shapeNamed("Shape1");
+    delete form->boardModel().shapeNamed("Shape1");
     form->BlinkAlarmObject();
     form->ClearAlarmBlink();
 }

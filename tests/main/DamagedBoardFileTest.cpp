@@ -1,9 +1,10 @@
 #include "ProgramFixture.h"
 #include "support/Files.h"
 
-#include "board/BoardRecords.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardModel.h"
+#include "project/BoardRecords.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 
 #include <QFileInfo>
 
@@ -13,13 +14,13 @@ namespace {
 // file damaged after its records when damageShapes is set.
 void writeProject(const QString& folder, const QStringList& names, bool damageShapes)
 {
-    Board scratch;
+    BoardModel scratch;
     for (int n = 1; n <= names.size(); ++n) {
-        auto* shape = new ObjectShape(&scratch);
+        auto* shape = new ObjectShape(scratch);
         shape->setObjectName(QStringLiteral("Shape%1").arg(n));
         shape->setTag(n);
         shape->setGeometry(40 * n, 100, 30, 20);
-        auto* label = new ObjectLabel(&scratch);
+        auto* label = new ObjectLabel(scratch);
         label->setObjectName(QStringLiteral("Label%1").arg(n));
         label->setTag(n);
         label->move(40 * n, 87);
@@ -52,7 +53,7 @@ protected:
     QStringList captions()
     {
         QStringList found;
-        for (const ObjectLabel* label : board().labels())
+        for (const ObjectLabel* label : boardModel().labels())
             found << label->caption();
         return found;
     }
@@ -90,7 +91,7 @@ TEST_F(DamagedBoardFile, ASwitchLeavesNothingOfTheOldProjectEvenWhenTheNewOneIsD
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt"));
     EXPECT_EQ(captions(), QStringList{"Boiler"});
-    EXPECT_EQ(board().shapes().size(), 1);
+    EXPECT_EQ(boardModel().shapes().size(), 1);
     EXPECT_EQ(alarmRows(), 1);
     EXPECT_TRUE(alarmRowNames().contains("Boiler"));
 
@@ -111,7 +112,7 @@ TEST_F(DamagedBoardFile, ADamagedShapeFileIsRewrittenOnlyOnceTheBoardChanged)
     openProject();
     ASSERT_TRUE(form().LoadProject());
     EXPECT_EQ(captions(), (QStringList{"Pump", "Valve"})) << "the caption file loads on its own";
-    ASSERT_EQ(board().shapes().size(), 2);
+    ASSERT_EQ(boardModel().shapes().size(), 2);
 
     // Saved unchanged: both files stay as they were.
     const QByteArray shapes = readAll(projectFile("fStreamShape.txt"));
@@ -121,13 +122,13 @@ TEST_F(DamagedBoardFile, ADamagedShapeFileIsRewrittenOnlyOnceTheBoardChanged)
 
     // Once an object moved, the board is what the user keeps: it is written,
     // while the copy kept aside holds the damaged file as it was.
-    board().shapeNamed("Shape1")->move(300, 300);
+    boardModel().shapeNamed("Shape1")->move(300, 300);
     ASSERT_TRUE(form().SaveProject());
     EXPECT_NE(readAll(projectFile("fStreamShape.txt")), shapes);
     EXPECT_EQ(readAll(projectFile("fStreamShape.txt.damaged")), shapes);
     ASSERT_TRUE(form().LoadProject());
-    EXPECT_EQ(board().shapeNamed("Shape1")->pos(), QPoint(300, 300));
-    EXPECT_EQ(board().shapes().size(), 2);
+    EXPECT_EQ(boardModel().shapeNamed("Shape1")->pos(), QPoint(300, 300));
+    EXPECT_EQ(boardModel().shapes().size(), 2);
 }
 
 TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnreadAndKeptAside)
@@ -147,7 +148,7 @@ TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnreadAndKeptAside)
         "for 1,000,000 objects)"))
         << fake.dialogs.errors[0].toStdString();
     EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt.damaged"));
-    EXPECT_EQ(board().shapes().size(), 0);
+    EXPECT_EQ(boardModel().shapes().size(), 0);
     EXPECT_EQ(captions(), QStringList{"Pump"}) << "the caption file loads all the same";
     EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), BoardRecords::MaximumFileSize + 1);
 

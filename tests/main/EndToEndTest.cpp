@@ -45,14 +45,14 @@ std::ostream& operator<<(std::ostream& out, const ObjectSeen& o)
 QList<ObjectSeen> objectsOn(Board& board)
 {
     QList<ObjectSeen> seen;
-    for (ObjectShape* shape : board.shapes()) {
+    for (ObjectShape* shape : board.model().shapes()) {
         ObjectSeen o;
         o.shapeName = shape->objectName();
         o.shape = shape->geometry();
         o.kind = shape->shapeKind();
         o.fill = shape->brushColor();
         o.brush = shape->brushStyle();
-        if (ObjectLabel* label = board.labelOf(shape)) {
+        if (ObjectLabel* label = board.model().labelOf(shape)) {
             o.caption = label->caption();
             o.label = label->geometry();
             o.fontSize = label->fontSize();
@@ -146,7 +146,7 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     look.hide();
     setRoundingMode(RoundingMode::NearestEven);
 
-    ASSERT_EQ(board().shapes().size(), 3);
+    ASSERT_EQ(boardModel().shapes().size(), 3);
     EXPECT_EQ(shapeOf("Pump")->shapeKind(), ShapeKind::Rectangle);
     EXPECT_EQ(shapeOf("Tank A")->shapeKind(), ShapeKind::Circle);
     EXPECT_EQ(shapeOf("Tank A")->size(), QSize(30, 30));

@@ -35,14 +35,14 @@ TEST_F(ExampleProject, TheSampleOpensWithItsObjectsInTheirStatuses)
     EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
     EXPECT_EQ(form().projectFolder(), projectDir.path());
     QStringList names;
-    for (const ObjectLabel* label : board().labels())
+    for (const ObjectLabel* label : boardModel().labels())
         names << label->caption();
     EXPECT_EQ(names, (QStringList{"Boiler", "Pump 1", "Pump 2", "Tank A", "Gate"}));
     QSet<quint32> colours;
-    for (const ObjectShape* shape : board().shapes())
+    for (const ObjectShape* shape : boardModel().shapes())
         colours.insert(shape->brushColor());
     EXPECT_GE(colours.size(), 4) << "objects stand in several statuses";
-    EXPECT_EQ(board().shapeNamed("Shape2")->shapeKind(), ShapeKind::Circle);
+    EXPECT_EQ(boardModel().shapeNamed("Shape2")->shapeKind(), ShapeKind::Circle);
     // The sample names its floor plan without a folder, so any copy shows its own.
     EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("\r\nbitmapfile=plan.bmp\r\n"));
     EXPECT_TRUE(board().hasBackground());

@@ -1,8 +1,8 @@
 #include "ProgramFixture.h"
 
 #include "alarms/fAlarmSettingsUnit.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "notes/StatusButtons.h"
 #include "notes/StatusFile.h"
 #include "platform/Ini.h"
@@ -87,13 +87,13 @@ protected:
     ObjectShape* addObject(int n, const QString& name, QPoint at, ShapeKind kind = ShapeKind::Rectangle,
                            quint32 color = 0x008000)
     {
-        auto* shape = new ObjectShape(&board());
+        auto* shape = new ObjectShape(board().model());
         shape->setObjectName(QStringLiteral("Shape%1").arg(n));
         shape->setTag(n);
         shape->setShapeKind(kind);
         shape->setGeometry(at.x(), at.y(), 40, 30);
         shape->setBrushColor(color);
-        auto* label = new ObjectLabel(&board());
+        auto* label = new ObjectLabel(board().model());
         label->setObjectName(QStringLiteral("Label%1").arg(n));
         label->setTag(n);
         label->move(at.x(), at.y() - 16);
@@ -112,7 +112,7 @@ protected:
         addObject(2, QStringLiteral("Tank \"B\" & <C>"), {200, 140}, ShapeKind::Ellipse, 0x0000FF);
         addObject(3, QStringLiteral("Насос"), {320, 60}, ShapeKind::Circle, 0xFF0000);
         addObject(4, QStringLiteral("Hidden valve"), {420, 200});
-        board().labelNamed(QStringLiteral("Label4"))->hide();
+        boardModel().labelNamed(QStringLiteral("Label4"))->hide();
     }
 
     QString outFile(const QString& name) const { return projectDir.filePath(name); }
@@ -159,7 +159,7 @@ TEST_F(ExportTest, PngAtFullScaleIsTheBoardsOwnPixelsWhateverTheView)
 TEST_F(ExportTest, BlinkNeverShowsInAnExportAndGoesOnAfterIt)
 {
     placeSampleBoard();
-    ObjectShape* blinking = board().shapeNamed(QStringLiteral("Shape2"));
+    ObjectShape* blinking = boardModel().shapeNamed(QStringLiteral("Shape2"));
     const QImage solid = grabBoard();
     blinking->setBrushStyle(BrushStyle::BDiagonal);
     ASSERT_NE(grabBoard(), solid);
@@ -221,7 +221,7 @@ TEST_F(ExportTest, ListReadsNoNoteOutsideTheProjectFolderThroughAName)
 TEST_F(ExportTest, SvgHoldsEveryVisibleCaptionAsTextAndNoHiddenOne)
 {
     placeSampleBoard();
-    board().shapeNamed(QStringLiteral("Shape3"))->setBrushStyle(BrushStyle::BDiagonal);
+    boardModel().shapeNamed(QStringLiteral("Shape3"))->setBrushStyle(BrushStyle::BDiagonal);
     const QString path = outFile(QStringLiteral("board.svg"));
 
     fake.dialogs.saveFileAnswers << path;

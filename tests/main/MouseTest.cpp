@@ -12,8 +12,8 @@ protected:
         newObject(QStringLiteral("Pump"));
         newObject(QStringLiteral("Valve"), QPoint(700, 500));
         setRoundingMode(RoundingMode::NearestEven);
-        pump = board().shapeNamed("Shape1");
-        valve = board().shapeNamed("Shape2");
+        pump = boardModel().shapeNamed("Shape1");
+        valve = boardModel().shapeNamed("Shape2");
     }
     ObjectShape* pump = nullptr;
     ObjectShape* valve = nullptr;
@@ -21,7 +21,7 @@ protected:
 
 TEST_F(Mouse, DraggingMovesShapeAndCaptionTogetherWithThePointerConfined)
 {
-    const QPoint labelBefore = board().labelNamed("Label1")->pos();
+    const QPoint labelBefore = boardModel().labelNamed("Label1")->pos();
     const QPoint shapeBefore = pump->pos();
     fake.pointer.at = QPoint(600, 600);
     form().ShapeMouseDown(pump, Qt::LeftButton, Qt::LeftButton);
@@ -35,7 +35,7 @@ TEST_F(Mouse, DraggingMovesShapeAndCaptionTogetherWithThePointerConfined)
     // The element under the pointer does not matter: the current object moves.
     form().ShapeMouseMove(valve, Qt::LeftButton);
     EXPECT_EQ(pump->pos(), shapeBefore + QPoint(50, -20));
-    EXPECT_EQ(board().labelNamed("Label1")->pos(), labelBefore + QPoint(50, -20));
+    EXPECT_EQ(boardModel().labelNamed("Label1")->pos(), labelBefore + QPoint(50, -20));
     EXPECT_EQ(valve->pos(), QPoint(645, 395));
 
     form().ShapeMouseUp(pump, Qt::LeftButton);
@@ -90,7 +90,7 @@ TEST_F(Mouse, RightPressMakesTheObjectCurrentAndOpensItsMenu)
     fake.pointer.at = QPoint(300, 300);
     form().ShapeMouseDown(pump, Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(form().CurrentShape, pump);
-    EXPECT_EQ(form().CurrentLabel, board().labelNamed("Label1"));
+    EXPECT_EQ(form().CurrentLabel, boardModel().labelNamed("Label1"));
     EXPECT_TRUE(form().PopupMenu1->isVisible());
     EXPECT_FALSE(fake.pointer.confined.has_value());
     form().PopupMenu1->hide();
@@ -134,15 +134,15 @@ TEST_F(Mouse, RemoveAsksAndLeavesEveryFileSoANewObjectFindsItsNoteAgain)
     form().PopupMenu1->hide();
     fake.dialogs.confirmAnswers = {false, true};
     form().Delete1Click();
-    EXPECT_EQ(board().shapes().size(), 2);
+    EXPECT_EQ(boardModel().shapes().size(), 2);
     form().Delete1Click();
     EXPECT_EQ(fake.dialogs.questions, QStringList(2, "Do You realy want do delate object?"));
-    EXPECT_EQ(board().shapes().size(), 1);
-    EXPECT_EQ(board().labelWithCaption("Pump"), nullptr);
+    EXPECT_EQ(boardModel().shapes().size(), 1);
+    EXPECT_EQ(boardModel().labelWithCaption("Pump"), nullptr);
     EXPECT_EQ(form().CurrentShape, nullptr);
 
     newObject(QStringLiteral("Pump"));
-    EXPECT_EQ(board().labelWithCaption("Pump")->objectName(), "Label1");
+    EXPECT_EQ(boardModel().labelWithCaption("Pump")->objectName(), "Label1");
     EXPECT_EQ(readAll(projectFile("Pump/Pump.rtf")), "{\\rtf1 kept}");
 }
 
@@ -154,16 +154,16 @@ TEST_F(Mouse, TheBoardComesBackAsLeftAfterARestart)
     form().ShapeMouseMove(valve, Qt::LeftButton);
     form().ShapeMouseUp(valve, Qt::LeftButton);
     const QRect valveAt = valve->geometry();
-    const QRect captionAt = board().labelNamed("Label2")->geometry();
+    const QRect captionAt = boardModel().labelNamed("Label2")->geometry();
     ASSERT_TRUE(form().close());
 
     program.reset();
     start();
     form().Timer1Timer();
-    ASSERT_EQ(board().shapes().size(), 2);
-    EXPECT_EQ(board().shapeNamed("Shape2")->geometry(), valveAt);
-    EXPECT_EQ(board().labelNamed("Label2")->geometry(), captionAt);
-    EXPECT_EQ(board().labelNamed("Label2")->caption(), "Valve");
+    ASSERT_EQ(boardModel().shapes().size(), 2);
+    EXPECT_EQ(boardModel().shapeNamed("Shape2")->geometry(), valveAt);
+    EXPECT_EQ(boardModel().labelNamed("Label2")->geometry(), captionAt);
+    EXPECT_EQ(boardModel().labelNamed("Label2")->caption(), "Valve");
 }
 
 // Presses given through the board's view, where a user gives them; the
@@ -172,7 +172,7 @@ class MouseThroughTheView : public Mouse {
 protected:
     void pressAt(BoardElement* element, Qt::MouseButton button, QPoint inside = QPoint(2, 2))
     {
-        fake.pointer.at = element->mapToGlobal(inside);
+        fake.pointer.at = form().board().globalPoint(element->pos() + inside);
         BoardInput::press(element, button, inside);
     }
     void moveTo(const QPoint& global)
@@ -184,7 +184,7 @@ protected:
 
 TEST_F(MouseThroughTheView, ADragFollowsThePointerAtAnyZoom)
 {
-    ObjectLabel* caption = board().labelOf(pump);
+    ObjectLabel* caption = boardModel().labelOf(pump);
     const QPoint shapeBefore = pump->pos();
     const QPoint captionBefore = caption->pos();
     pressAt(pump, Qt::LeftButton);
@@ -204,7 +204,7 @@ TEST_F(MouseThroughTheView, ADragFollowsThePointerAtAnyZoom)
 
 TEST_F(MouseThroughTheView, ARightPressOnACaptionIsNoPressOnTheBoard)
 {
-    pressAt(board().labelOf(valve), Qt::RightButton);
+    pressAt(boardModel().labelOf(valve), Qt::RightButton);
     QTest::mouseRelease(board().viewport(), Qt::RightButton);
     EXPECT_FALSE(form().PopupMenu2->isVisible());
     EXPECT_FALSE(form().PopupMenu1->isVisible());
@@ -213,7 +213,7 @@ TEST_F(MouseThroughTheView, ARightPressOnACaptionIsNoPressOnTheBoard)
 
 TEST_F(MouseThroughTheView, ACaptionWhoseShapeIsMissingCanStillBeRemoved)
 {
-    ObjectLabel* orphan = board().labelOf(valve);
+    ObjectLabel* orphan = boardModel().labelOf(valve);
     delete valve;
     pressAt(orphan, Qt::RightButton);
     QTest::mouseRelease(board().viewport(), Qt::RightButton);
@@ -222,8 +222,8 @@ TEST_F(MouseThroughTheView, ACaptionWhoseShapeIsMissingCanStillBeRemoved)
     EXPECT_EQ(form().CurrentLabel, orphan);
     fake.dialogs.confirmAnswers = {true};
     form().Delete1Click();
-    EXPECT_EQ(board().labelWithCaption("Valve"), nullptr);
-    EXPECT_EQ(board().labels().size(), 1);
+    EXPECT_EQ(boardModel().labelWithCaption("Valve"), nullptr);
+    EXPECT_EQ(boardModel().labels().size(), 1);
 }
 
 TEST_F(MouseThroughTheView, ANewObjectLandsWhereTheSameClickLandsAtTheDefaultView)
@@ -233,7 +233,7 @@ TEST_F(MouseThroughTheView, ANewObjectLandsWhereTheSameClickLandsAtTheDefaultVie
     board().setZoom(2.0, QPoint(0, 0));
     ASSERT_NE(board().boardPoint(click), atDefault);
     newObject(QStringLiteral("Tank"), click);
-    ObjectShape* tank = board().shapeOf(board().labelWithCaption("Tank"));
+    ObjectShape* tank = boardModel().shapeOf(boardModel().labelWithCaption("Tank"));
     ASSERT_NE(tank, nullptr);
     // Relative to the board point under the click, the object stands where the
     // default view puts it.

@@ -27,15 +27,15 @@ TEST_F(NewObject, PlacesAWhiteUnnamedObjectAtTheClickThenNamesItGreenWithItsFile
     EXPECT_EQ(seen.label.top(), 295 - 13);
     EXPECT_EQ(roundingMode(), RoundingMode::Downward);
 
-    ObjectLabel* label = board().labelNamed("Label1");
+    ObjectLabel* label = boardModel().labelNamed("Label1");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->caption(), "Plans");
     EXPECT_EQ(label->hint(), "Label1");
     EXPECT_EQ(label->fontSize(), 8);
     EXPECT_FALSE(label->isBold());
     EXPECT_EQ(label->fontColor(), 0u);
-    EXPECT_EQ(board().shapeNamed("Shape1")->brushColor(), 0x008000u);
-    EXPECT_EQ(form().CurrentShape, board().shapeNamed("Shape1"));
+    EXPECT_EQ(boardModel().shapeNamed("Shape1")->brushColor(), 0x008000u);
+    EXPECT_EQ(form().CurrentShape, boardModel().shapeNamed("Shape1"));
     EXPECT_EQ(form().LabelGap, 13);
     EXPECT_EQ(readAll(projectFile("Plans/Plans.rtf")), QByteArray());
     EXPECT_EQ(readAll(projectFile("Plans/Planstable.txt")), "1\r\n1\r\nx\r\n");
@@ -49,11 +49,11 @@ TEST_F(NewObject, RefusesWhileIdleAndWhileAnotherObjectIsUnnamed)
 
     openProject();
     newObject(QStringLiteral("Plans"));
-    board().labelNamed("Label1")->setCaption(QStringLiteral("?"));
+    boardModel().labelNamed("Label1")->setCaption(QStringLiteral("?"));
     fake.dialogs.messages.clear();
     form().New2Click();
     EXPECT_EQ(fake.dialogs.messages, QStringList{"You have one indefined obiect!"});
-    EXPECT_EQ(board().shapes().size(), 1);
+    EXPECT_EQ(boardModel().shapes().size(), 1);
 }
 
 TEST_F(NewObject, EmptyOrDuplicateNamesLeaveTheBoardAsItWas)
@@ -63,19 +63,19 @@ TEST_F(NewObject, EmptyOrDuplicateNamesLeaveTheBoardAsItWas)
     newObject(QString());
     EXPECT_EQ(fake.dialogs.messages,
               QStringList{"You have not gave name to object, object will be deleted!"});
-    EXPECT_EQ(board().shapes().size(), 1);
+    EXPECT_EQ(boardModel().shapes().size(), 1);
     EXPECT_EQ(form().CurrentShape, nullptr);
 
     fake.dialogs.messages.clear();
     newObject(QStringLiteral("Plans"));
     EXPECT_EQ(fake.dialogs.messages, QStringList{" Object with same name olarady exist!"});
-    EXPECT_EQ(board().shapes().size(), 1);
-    EXPECT_EQ(board().labels().size(), 1);
+    EXPECT_EQ(boardModel().shapes().size(), 1);
+    EXPECT_EQ(boardModel().labels().size(), 1);
     EXPECT_EQ(form().NextObjectNumber(), 2);
 
     // Names differ by letter case: both are objects of their own.
     newObject(QStringLiteral("plans"));
-    EXPECT_EQ(board().labels().size(), 2);
+    EXPECT_EQ(boardModel().labels().size(), 2);
     EXPECT_TRUE(QFileInfo(projectFile("plans")).isDir());
 }
 
@@ -83,7 +83,7 @@ TEST_F(NewObject, ANameTypedBeforeCancelIsUsed)
 {
     openProject();
     newObject(QStringLiteral("Valve"), QPoint(500, 400), /*pressCancel=*/true);
-    ASSERT_NE(board().labelWithCaption("Valve"), nullptr);
+    ASSERT_NE(boardModel().labelWithCaption("Valve"), nullptr);
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
 }
 
@@ -102,8 +102,8 @@ TEST_F(NewObject, NamesThatCannotBeAFolderOfTheProjectAreRefusedBeforeAnythingIs
         newObject(name);
         ASSERT_EQ(fake.dialogs.messages.size(), 1);
         EXPECT_FALSE(fake.dialogs.messages[0].isEmpty());
-        EXPECT_TRUE(board().shapes().isEmpty());
-        EXPECT_TRUE(board().labels().isEmpty());
+        EXPECT_TRUE(boardModel().shapes().isEmpty());
+        EXPECT_TRUE(boardModel().labels().isEmpty());
     }
     EXPECT_TRUE(QDir(project).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -119,7 +119,7 @@ TEST_F(NewObject, AFolderThatCannotBeMadeLeavesNoObject)
     newObject(QStringLiteral("Pump"));
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_TRUE(fake.dialogs.errors[0].contains("Pump"));
-    EXPECT_TRUE(board().shapes().isEmpty());
+    EXPECT_TRUE(boardModel().shapes().isEmpty());
     EXPECT_EQ(form().CurrentLabel, nullptr);
 }
 
@@ -130,7 +130,7 @@ TEST_F(NewObject, TakesTheDefaultObjectSettingsAsTheyStand)
     defaults.SpinEdit1->setText("40");
     defaults.RectangleComboBox1->setCurrentText("Circle");
     newObject(QStringLiteral("Round"));
-    ObjectShape* round = board().shapeNamed("Shape1");
+    ObjectShape* round = boardModel().shapeNamed("Shape1");
     EXPECT_EQ(round->size(), QSize(40, 40));
     EXPECT_EQ(round->shapeKind(), ShapeKind::Circle);
 
@@ -142,10 +142,10 @@ TEST_F(NewObject, TakesTheDefaultObjectSettingsAsTheyStand)
     defaults.ComboBox4->setCurrentIndex(5);
     defaults.ComboBox4Change();
     newObject(QStringLiteral("Box"));
-    ObjectShape* box = board().shapeNamed("Shape2");
+    ObjectShape* box = boardModel().shapeNamed("Shape2");
     EXPECT_EQ(box->size(), QSize(40, 25));
     EXPECT_EQ(box->shapeKind(), ShapeKind::Rectangle);
-    ObjectLabel* caption = board().labelNamed("Label2");
+    ObjectLabel* caption = boardModel().labelNamed("Label2");
     EXPECT_TRUE(caption->isBold());
     EXPECT_TRUE(caption->isHidden());
     EXPECT_EQ(caption->fontSize(), 10);

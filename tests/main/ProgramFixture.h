@@ -31,6 +31,7 @@ protected:
 
     TForm1& form() { return program->form1; }
     Board& board() { return program->form1.board(); }
+    BoardModel& boardModel() { return program->form1.boardModel(); }
 
     void openProject(const QString& formName = QStringLiteral("Work"), QString folder = {})
     {

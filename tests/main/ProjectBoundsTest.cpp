@@ -25,11 +25,11 @@ TEST_F(ProjectBounds, AnObjectNameFromTheBoardFileThatLeavesTheProjectShowsButRe
     // A board file whose caption names a folder outside the project.
     newObject("Pump");
     const QString hostile = QStringLiteral("../outside/victim");
-    board().labelWithCaption("Pump")->setCaption(hostile);
+    boardModel().labelWithCaption("Pump")->setCaption(hostile);
     ASSERT_TRUE(form().SaveLabels());
     ASSERT_TRUE(form().LoadLabels());
     ASSERT_NE(shapeOf(hostile), nullptr) << "the element still loads";
-    EXPECT_TRUE(board().labelWithCaption(hostile)->isVisible()) << "and shows";
+    EXPECT_TRUE(boardModel().labelWithCaption(hostile)->isVisible()) << "and shows";
 
     rightPress(hostile);
     form().Folder1Click();

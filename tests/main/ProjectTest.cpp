@@ -59,7 +59,7 @@ TEST_F(ProjectFixture, NewWhileIdleSavesNothingAndShowsAnEmptyBoard)
     EXPECT_EQ(form->windowTitle(), "Vexorin \" Depot \"                Arhive is located in: " +
                                        folder.path());
     EXPECT_EQ(form->FormName, "Depot");
-    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_TRUE(filesIn(folder.path()).isEmpty());
     EXPECT_TRUE(filesIn(fake.programDir.path()).isEmpty());
 }
@@ -106,7 +106,7 @@ TEST_F(ProjectFixture, NewWhileAProjectIsOpenSavesItFirstAndClearsTheBackground)
     EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
     EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("plan.bmp"));
     EXPECT_EQ(form->projectFolder(), next.path());
-    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_FALSE(form->board().hasBackground());
     EXPECT_TRUE(form->BitmapFile.isEmpty());
 }
@@ -137,8 +137,8 @@ TEST_F(ProjectFixture, StartUpReopensTheRememberedProject)
     EXPECT_EQ(again.windowTitle(), caption);
     EXPECT_EQ(again.FormName, "Plant");
     EXPECT_TRUE(again.board().hasBackground());
-    ASSERT_EQ(again.board().labels().size(), 2);
-    EXPECT_EQ(again.board().labels()[1]->caption(), "Valve");
+    ASSERT_EQ(again.boardModel().labels().size(), 2);
+    EXPECT_EQ(again.boardModel().labels()[1]->caption(), "Valve");
     EXPECT_EQ(fake.processes.asked, "Vexorin");
 }
 
@@ -184,7 +184,7 @@ TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOne
     EXPECT_EQ(fake.dialogs.questions, QStringList{question});
     EXPECT_EQ(form->projectFolder(), form->ProjectFolder);
     EXPECT_EQ(form->ProjectFolder, projectDir.path());
-    EXPECT_EQ(form->board().shapes().size(), 1);
+    EXPECT_EQ(form->boardModel().shapes().size(), 1);
     EXPECT_TRUE(form->board().hasBackground());
     EXPECT_TRUE(filesIn(plain.path()).isEmpty());
     EXPECT_EQ(filesIn(projectDir.path()), QStringList{"plan.bmp"});
@@ -195,7 +195,7 @@ TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOne
     form->Open1Click();
     EXPECT_EQ(fake.dialogs.prompts, QStringList{"New project form name."});
     EXPECT_EQ(form->windowTitle(), Caption::project("Yard", plain.path()));
-    EXPECT_TRUE(form->board().shapes().isEmpty());
+    EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_FALSE(form->board().hasBackground());
     EXPECT_TRUE(form->BitmapFile.isEmpty());
     EXPECT_EQ(fake.dialogs.messages.last(), "New project archive is located in:" + plain.path());
@@ -402,7 +402,7 @@ TEST_F(ProjectFixture, AVanishedProjectFolderAtSaveShowsAnErrorAndKeepsTheBoard)
     EXPECT_TRUE(fake.dialogs.failedSaves[0].error.contains(doomed.path()))
         << fake.dialogs.failedSaves[0].error.toStdString();
     EXPECT_EQ(fake.dialogs.failedSaves[0].suggestedFile, doomed.path() + "/iniformsettings.ini");
-    EXPECT_EQ(form->board().shapes().size(), 1);
+    EXPECT_EQ(form->boardModel().shapes().size(), 1);
 
     // The user brings the folder back and tries again: the close saves everything.
     fake.dialogs.failedSaveAnswerer = [&](const TestDialogs::FailedSave&) {

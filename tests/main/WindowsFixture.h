@@ -58,8 +58,8 @@ protected:
 
     ObjectShape* shapeOf(const QString& caption)
     {
-        ObjectLabel* label = board().labelWithCaption(caption);
-        return label ? board().shapeOf(label) : nullptr;
+        ObjectLabel* label = boardModel().labelWithCaption(caption);
+        return label ? boardModel().shapeOf(label) : nullptr;
     }
 
     // A left press and release on the object, and another before the main

@@ -1,7 +1,7 @@
 #include "shapes/ShapeCustom.h"
 #include "shapes/ShapeNameU.h"
 #include "shapes/SpinEdit.h"
-#include "board/ObjectLabel.h"
+#include "project/ObjectLabel.h"
 #include "platform/Dialogs.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"

@@ -30,13 +30,13 @@ TEST(ShapeEditRoundTrip, EditedObjectComesBackAfterARestart)
     form->ProjectFolder = QDir::toNativeSeparators(projectDir.path());
     form->setWindowTitle(Caption::project(form->FormName, form->ProjectFolder));
 
-    auto* shape = new ObjectShape(&form->board());
+    auto* shape = new ObjectShape(form->board().model());
     shape->setObjectName(QStringLiteral("Shape1"));
     shape->setTag(1);
     shape->setHint(QStringLiteral("Shape1"));
     shape->setGeometry(120, 200, 30, 20);
     shape->setBrushColor(0x008000);
-    auto* label = new ObjectLabel(&form->board());
+    auto* label = new ObjectLabel(form->board().model());
     label->setObjectName(QStringLiteral("Label1"));
     label->setTag(1);
     label->setHint(QStringLiteral("Label1"));
@@ -69,10 +69,10 @@ TEST(ShapeEditRoundTrip, EditedObjectComesBackAfterARestart)
     TForm1 again(fake.platform);
     again.Timer1->stop();
     again.Timer1Timer();
-    ASSERT_EQ(again.board().shapes().size(), 1);
-    ASSERT_EQ(again.board().labels().size(), 1);
-    const ObjectShape* shapeBack = again.board().shapes()[0];
-    const ObjectLabel* labelBack = again.board().labels()[0];
+    ASSERT_EQ(again.boardModel().shapes().size(), 1);
+    ASSERT_EQ(again.boardModel().labels().size(), 1);
+    const ObjectShape* shapeBack = again.boardModel().shapes()[0];
+    const ObjectLabel* labelBack = again.boardModel().labels()[0];
     EXPECT_EQ(shapeBack->shapeKind(), ShapeKind::Circle);
     EXPECT_EQ(shapeBack->geometry(), QRect(120, 200, 40, 40));
     EXPECT_EQ(shapeBack->hint(), "Gas boiler");

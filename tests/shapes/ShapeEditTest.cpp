@@ -549,7 +549,7 @@ TEST_F(ShapeEditFixture, UniqueHintsAreStoredAndTheFlagsCleared)
     EXPECT_EQ(host.shape->hint(), "Main pump shape");
     EXPECT_EQ(host.label->hint(), "Main pump");
     EXPECT_FALSE(dialog.ShapeHintChanged || dialog.LabelHintChanged);
-    EXPECT_EQ(host.window.shapes()[0]->hint(), "Shape1");
+    EXPECT_EQ(host.window.model().shapes()[0]->hint(), "Shape1");
 
     // Without a key release the fields are not examined.
     dialog.Edit1->setText(QStringLiteral("Other"));
@@ -557,7 +557,7 @@ TEST_F(ShapeEditFixture, UniqueHintsAreStoredAndTheFlagsCleared)
     EXPECT_EQ(host.shape->hint(), "Main pump shape");
 
     // Only the letters A to Z match across case.
-    host.window.shapes()[0]->setHint(QStringLiteral("Pumpé"));
+    host.window.model().shapes()[0]->setHint(QStringLiteral("Pumpé"));
     dialog.Edit1->setText(QStringLiteral("PUMPÉ"));
     dialog.Edit1KeyUp();
     dialog.applyButClick();
@@ -637,7 +637,7 @@ TEST_F(ShapeEditFixture, ShowingAHintMovesThePointerBelowTheElementAndShowsItsHi
     dialog.Edit1KeyUp();
     dialog.applyButClick();
 
-    const QPoint corner = host.shape->mapToGlobal(QPoint(1, 1));
+    const QPoint corner = host.window.globalPoint(host.shape->pos() + QPoint(1, 1));
     EXPECT_EQ(fake.pointer.at, corner + QPoint(0, 4));
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), "Pressure pump");
@@ -647,7 +647,7 @@ TEST_F(ShapeEditFixture, ShowingAHintMovesThePointerBelowTheElementAndShowsItsHi
     dialog.Edit2->setText(QStringLiteral("label1"));
     dialog.Edit2KeyUp();
     dialog.applyButClick();
-    EXPECT_EQ(fake.pointer.at, host.label->mapToGlobal(QPoint(1, 5)));
+    EXPECT_EQ(fake.pointer.at, host.window.globalPoint(host.label->pos() + QPoint(1, 5)));
     EXPECT_EQ(QToolTip::text(), "Label1");
     QToolTip::hideText();
     host.window.hide();
@@ -776,8 +776,8 @@ TEST_F(ShapeEditFixture, ApplyWithTheObjectRemovedChecksButChangesNothing)
 {
     addObject(1, QStringLiteral("Pump"));
     addObject(2, QStringLiteral("Valve"));
-    ObjectShape* other = host.window.shapes()[0];
-    ObjectLabel* otherLabel = host.window.labels()[0];
+    ObjectShape* other = host.window.model().shapes()[0];
+    ObjectLabel* otherLabel = host.window.model().labels()[0];
     open();
     dialog.Edit1->setText(QStringLiteral("New"));
     dialog.Edit1KeyUp();
@@ -813,10 +813,10 @@ TEST_F(ShapeEditFixture, ApplyActsOnTheObjectCurrentWhenItIsPressed)
     addObject(2, QStringLiteral("Valve"));
     ObjectShape* second = host.shape;
     host.shape = first;
-    host.label = host.window.labels()[0];
+    host.label = host.window.model().labels()[0];
     open();
     host.shape = second;
-    host.label = host.window.labels()[1];
+    host.label = host.window.model().labels()[1];
     dialog.SpinEdit1->setText(QStringLiteral("55"));
     dialog.applyButClick();
     EXPECT_EQ(second->width(), 55);

@@ -1,8 +1,8 @@
-#include "board/BoardRecords.h"
+#include "project/BoardRecords.h"
 
-#include "board/Board.h"
-#include "board/ObjectLabel.h"
-#include "board/ObjectShape.h"
+#include "project/BoardModel.h"
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
 #include "stream/Colors.h"
 #include "stream/FontHeight.h"
 #include "platform/SaveFile.h"
@@ -244,7 +244,7 @@ Record labelRecord(const ObjectLabel& label, int dotsPerInch)
         add(record, "Caption", Value::fromString(label.caption()));
     // A record without a font entry reads as the board's font.
     const QFont& font = label.font();
-    const QFont& boardFont = label.board()->font();
+    const QFont& boardFont = label.model().defaultFont();
     if (written(label, FontCharsetProperty, true))
         add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
     if (written(label, FontColorProperty, label.fontColor() == ObjectLabel::DefaultFontColor))
@@ -416,7 +416,7 @@ bool recordBytes(const QList<Element*>& elements, MakeRecord makeRecord, QByteAr
 // Reads every record of a file; each one becomes a new element through make().
 // An element whose record cannot be applied is not kept.
 template <typename Element, typename Make, typename Apply, typename Loaded>
-bool loadFile(Board& board, const QString& path, Make make, Apply apply, const Loaded& loaded,
+bool loadFile(BoardModel& board, const QString& path, Make make, Apply apply, const Loaded& loaded,
               QString* error)
 {
     QFile file(path);
@@ -456,7 +456,7 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
         }
         buffer.seek(0);
     }
-    Board::BulkChange change(board);
+    BoardModel::BulkChange change(board);
     const auto failure = [&](const QString& what) {
         *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);
         return false;
@@ -484,12 +484,12 @@ bool loadFile(Board& board, const QString& path, Make make, Apply apply, const L
 
 } // namespace
 
-bool shapeFileBytes(const Board& board, QByteArray* bytes, QString* error)
+bool shapeFileBytes(const BoardModel& board, QByteArray* bytes, QString* error)
 {
     return recordBytes(board.shapes(), shapeRecord, bytes, error);
 }
 
-bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QString* error)
+bool labelFileBytes(const BoardModel& board, int dotsPerInch, QByteArray* bytes, QString* error)
 {
     const auto record = [dotsPerInch](const ObjectLabel& label) {
         return labelRecord(label, dotsPerInch);
@@ -513,21 +513,21 @@ bool saveFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-bool loadShapes(Board& board, const QString& path, const ShapeLoaded& loaded, QString* error)
+bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loaded, QString* error)
 {
     return loadFile<ObjectShape>(
-        board, path, [&board] { return new ObjectShape(&board); }, applyShapeRecord, loaded,
+        board, path, [&board] { return new ObjectShape(board); }, applyShapeRecord, loaded,
         error);
 }
 
-bool loadLabels(Board& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
+bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
                 QString* error)
 {
     const auto apply = [dotsPerInch](const Record& r, ObjectLabel& label, QString* what) {
         return applyLabelRecord(r, label, dotsPerInch, what);
     };
     return loadFile<ObjectLabel>(
-        board, path, [&board] { return new ObjectLabel(&board); }, apply, loaded, error);
+        board, path, [&board] { return new ObjectLabel(board); }, apply, loaded, error);
 }
 
 } // namespace BoardRecords

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/BoardElement.h"
+#include "project/BoardElement.h"
 
 enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };
 enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
@@ -9,9 +9,9 @@ enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal
 // Its tooltip is the object's shape hint; presses on it reach the main window
 // through the board's shape signals.
 class ObjectShape : public BoardElement {
-    Q_OBJECT
 public:
-    explicit ObjectShape(Board* board);
+    static constexpr Kind ElementKind = Kind::Shape;
+    explicit ObjectShape(BoardModel& model, quint64 sequence = 0);
 
     ShapeKind shapeKind() const { return m_kind; }
     void setShapeKind(ShapeKind kind);
@@ -19,8 +19,6 @@ public:
     void setBrushColor(quint32 colorRef);
     BrushStyle brushStyle() const { return m_brushStyle; }
     void setBrushStyle(BrushStyle style);
-
-    void paint(QPainter& painter) const override;
 
 private:
     ShapeKind m_kind = ShapeKind::Rectangle;

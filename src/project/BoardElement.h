@@ -1,26 +1,28 @@
 #pragma once
 
-#include <QObject>
 #include <QRect>
+#include <QString>
 
-class Board;
-class QPainter;
+class BoardModel;
 
 // What the shape and caption elements of an object share: a name ("Shape" + N
 // or "Label" + N) the board finds them by, the object number N in their tag, a
 // hint shown as a tooltip, a place and size in board pixels and a visibility.
-// They are plain data that the board draws itself, not widgets, but keep the
-// widget calls (move, resize, geometry, isHidden) the windows have always used.
-class BoardElement : public QObject {
-    Q_OBJECT
+// They are plain values the board model owns and the board view draws, not
+// widgets, but keep the widget calls (move, resize, geometry, isHidden) the
+// windows have always used. Each change is announced by the model.
+class BoardElement {
 public:
     enum class Kind { Shape, Caption };
 
-    // The element stands on the board, above every element made before it.
-    BoardElement(Board* board, Kind kind);
-    ~BoardElement() override;
+    // The element stands on the board, above every element made before it;
+    // or, given the sequence it once had, where it then stood.
+    BoardElement(BoardModel& model, Kind kind, quint64 sequence = 0);
+    virtual ~BoardElement();
+    BoardElement(const BoardElement&) = delete;
+    BoardElement& operator=(const BoardElement&) = delete;
 
-    Board* board() const { return m_board; }
+    BoardModel& model() const { return *m_model; }
     Kind kind() const { return m_kind; }
     // Creation order on the board: a later element is drawn above an earlier one.
     quint64 sequence() const { return m_sequence; }
@@ -31,9 +33,9 @@ public:
     const QString& objectName() const { return m_name; }
     void setObjectName(const QString& name);
     int tag() const { return m_tag; }
-    void setTag(int tag) { m_tag = tag; }
+    void setTag(int tag);
     const QString& hint() const { return m_hint; }
-    void setHint(const QString& hint) { m_hint = hint; }
+    void setHint(const QString& hint);
 
     QPoint pos() const { return m_geometry.topLeft(); }
     int x() const { return m_geometry.x(); }
@@ -59,21 +61,15 @@ public:
     void setVisible(bool visible);
     void show() { setVisible(true); }
     void hide() { setVisible(false); }
-    // A point of the element, on the screen.
-    QPoint mapToGlobal(const QPoint& point) const;
-
-    // Draws the element at its place; the painter maps board pixels.
-    virtual void paint(QPainter& painter) const = 0;
-
 protected:
-    // Asks the board to draw the element again.
-    void update() const;
+    // Announces a change that leaves the element where it is.
+    void changed();
 
 private:
-    friend class Board;
-    // Where the board keeps the element in its creation-order list.
+    friend class BoardModel;
+    // Where the model keeps the element in its creation-order list.
     std::size_t m_slot = 0;
-    Board* m_board;
+    BoardModel* m_model;
     Kind m_kind;
     bool m_visible = true;
     quint16 m_missingFromFile = 0;

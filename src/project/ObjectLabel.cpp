@@ -1,20 +1,18 @@
-#include "board/ObjectLabel.h"
+#include "project/ObjectLabel.h"
 
-#include "board/Board.h"
-#include "platform/ColorRef.h"
+#include "project/BoardModel.h"
 
 #include <QFontMetrics>
-#include <QPainter>
 #include <algorithm>
 
-ObjectLabel::ObjectLabel(Board* board)
-    : BoardElement(board, Kind::Caption), m_font(board->sharedFont(board->font()))
+ObjectLabel::ObjectLabel(BoardModel& model, quint64 sequence)
+    : BoardElement(model, Kind::Caption, sequence), m_font(model.sharedFont(model.defaultFont()))
 {
 }
 
 ObjectLabel::~ObjectLabel()
 {
-    board()->forgetCaption(this);
+    model().forgetCaption(this);
 }
 
 void ObjectLabel::setText(const QString& text)
@@ -23,8 +21,8 @@ void ObjectLabel::setText(const QString& text)
         return;
     const QString before = m_text;
     m_text = text;
-    board()->captionChanged(this, before);
-    update();
+    model().captionChanged(this, before);
+    changed();
 }
 
 void ObjectLabel::setCaption(const QString& caption)
@@ -35,15 +33,19 @@ void ObjectLabel::setCaption(const QString& caption)
 
 void ObjectLabel::setFontColor(quint32 colorRef)
 {
+    if (colorRef == m_fontColor)
+        return;
     m_fontColor = colorRef;
-    update();
+    changed();
 }
 
 void ObjectLabel::setFont(const QFont& font)
 {
     // Captions mostly share one font: one copy of it serves them all.
-    m_font = board()->sharedFont(font);
-    update();
+    if (font == m_font)
+        return;
+    m_font = model().sharedFont(font);
+    changed();
 }
 
 void ObjectLabel::setFontSize(int pointSize)
@@ -63,14 +65,6 @@ void ObjectLabel::setBold(bool bold)
     fitToText();
 }
 
-void ObjectLabel::setFontFamily(const QString& family)
-{
-    QFont f = m_font;
-    f.setFamily(family);
-    setFont(f);
-    fitToText();
-}
-
 void ObjectLabel::setFontFlags(bool italic, bool underline, bool strikeOut)
 {
     QFont f = m_font;
@@ -85,16 +79,4 @@ void ObjectLabel::fitToText()
 {
     const QFontMetrics metrics(m_font);
     resize(std::max(1, metrics.horizontalAdvance(m_text)), metrics.height());
-}
-
-void ObjectLabel::paint(QPainter& painter) const
-{
-    if (m_text.isEmpty())
-        return;
-    const QFontMetrics metrics(m_font);
-    // One line, at the left, centred in the element's height.
-    const qreal baseline = y() + (height() - metrics.height()) / 2.0 + metrics.ascent();
-    painter.setFont(m_font);
-    painter.setPen(ColorRef::toQColor(m_fontColor));
-    painter.drawText(QPointF(x(), baseline), m_text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/BoardElement.h"
+#include "project/BoardElement.h"
 
 #include <QFont>
 
@@ -8,9 +8,9 @@
 // standing above its shape. It sizes itself to its text and lets the board
 // show through around the letters. Its tooltip is the caption hint.
 class ObjectLabel : public BoardElement {
-    Q_OBJECT
 public:
-    explicit ObjectLabel(Board* board);
+    static constexpr Kind ElementKind = Kind::Caption;
+    explicit ObjectLabel(BoardModel& model, quint64 sequence = 0);
     ~ObjectLabel() override;
 
     const QString& caption() const { return m_text; }
@@ -30,12 +30,9 @@ public:
     void setFontSize(int pointSize);
     bool isBold() const { return m_font.bold(); }
     void setBold(bool bold);
-    void setFontFamily(const QString& family);
     void setFontFlags(bool italic, bool underline, bool strikeOut);
     // Sizes the element to its text, keeping its top-left corner.
     void fitToText();
-
-    void paint(QPainter& painter) const override;
 
 private:
     QString m_text;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-class Board;
+class BoardModel;
 class ObjectLabel;
 class ObjectShape;
 
@@ -24,8 +24,8 @@ bool applyLabelRecord(const stream::Record& record, ObjectLabel& label, int dots
 
 // The bytes of each board file: every element of one kind, in creation order.
 // false and *error when an element cannot be encoded.
-bool shapeFileBytes(const Board& board, QByteArray* bytes, QString* error);
-bool labelFileBytes(const Board& board, int dotsPerInch, QByteArray* bytes, QString* error);
+bool shapeFileBytes(const BoardModel& board, QByteArray* bytes, QString* error);
+bool labelFileBytes(const BoardModel& board, int dotsPerInch, QByteArray* bytes, QString* error);
 // Writes a board file whole or not at all.
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error);
 
@@ -39,15 +39,15 @@ constexpr qint64 MaximumElements = 1'000'000;
 constexpr qint64 MaximumRecordBytes = 512;
 constexpr qint64 MaximumFileSize = MaximumElements * MaximumRecordBytes;
 
-// Appends the file's elements to the board, calling loaded() for each. A
+// Appends the file's elements to the board model, calling loaded() for each. A
 // missing file is an empty one. On a damaged record the elements read before
 // it stay, and *error says what is wrong, in which file and at which byte. A
 // file larger than MaximumFileSize or of more than MaximumElements records
 // adds nothing.
 using ShapeLoaded = std::function<void(ObjectShape*)>;
 using LabelLoaded = std::function<void(ObjectLabel*)>;
-bool loadShapes(Board& board, const QString& path, const ShapeLoaded& loaded, QString* error);
-bool loadLabels(Board& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
+bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loaded, QString* error);
+bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
                 QString* error);
 
 } // namespace BoardRecords
