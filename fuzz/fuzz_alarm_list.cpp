@@ -11,12 +11,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
 #include <cstdlib>
 
 namespace {
 
 struct ProjectHost final : BoardHost {
     BoardModel& boardModel() override { return window.model(); }
+    QUndoStack& undoStack() override { return undo; }
     bool isProjectOpen() const override { return true; }
     QString projectFolder() const override { return QDir::toNativeSeparators(folder.path()); }
     ObjectShape* currentShape() const override { return nullptr; }
@@ -27,6 +29,7 @@ struct ProjectHost final : BoardHost {
     QWidget* mainWindow() override { return &window; }
 
     Board window;
+    QUndoStack undo;
     QTemporaryDir folder;
 };
 

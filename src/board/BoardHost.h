@@ -6,6 +6,7 @@
 #include <optional>
 
 class BoardModel;
+class QUndoStack;
 class QWidget;
 class ObjectLabel;
 class ObjectShape;
@@ -17,6 +18,8 @@ public:
     virtual ~BoardHost() = default;
 
     virtual BoardModel& boardModel() = 0;
+    // The project's undo stack: every edit of the board is a step on it.
+    virtual QUndoStack& undoStack() = 0;
     // A project form is open: the caption is not the idle caption.
     virtual bool isProjectOpen() const = 0;
     // The project folder, as the caption names it; empty while idle.

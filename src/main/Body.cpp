@@ -1,6 +1,7 @@
 #include "main/Body.h"
 
 #include "board/Board.h"
+#include "project/BoardCommands.h"
 #include "project/BoardRecords.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
@@ -26,12 +27,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <algorithm>
 
 TForm1::TForm1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform), m_boardModel(new BoardModel(this)),
-      m_board(new Board(*m_boardModel, this))
+      m_board(new Board(*m_boardModel, this)), m_undoStack(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("Form1"));
     // A single fixed border with system menu and minimise buttons only.
@@ -115,6 +117,18 @@ void TForm1::buildMenus()
     FILE1 = menu("FILE1", QStringLiteral("FILE"));
     New1 = item(FILE1, "New1", QStringLiteral("New"), &TForm1::New1Click);
     Open1 = item(FILE1, "Open1", QStringLiteral("Open"), &TForm1::Open1Click);
+
+    // Undo and Redo name the step they take back or do again.
+    EDIT1 = menu("EDIT1", QStringLiteral("EDIT"));
+    Undo1 = m_undoStack->createUndoAction(this, QStringLiteral("Undo"));
+    Undo1->setObjectName(QStringLiteral("Undo1"));
+    Undo1->setShortcut(QKeySequence::Undo);
+    Redo1 = m_undoStack->createRedoAction(this, QStringLiteral("Redo"));
+    Redo1->setObjectName(QStringLiteral("Redo1"));
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                         QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    EDIT1->addAction(Undo1);
+    EDIT1->addAction(Redo1);
 
     SETTINGS1 = menu("SETTINGS1", QStringLiteral("SETTINGS"));
     Objesctmass1 = item(SETTINGS1, "Objesctmass1", QStringLiteral("Default object"),
@@ -395,6 +409,8 @@ void TForm1::ShapeMouseDown(ObjectShape* shape, Qt::MouseButton, Qt::MouseButton
         return;
     }
     if (buttons & Qt::LeftButton) {
+        // However many moves follow, the drag is one step of the undo stack.
+        m_dragStart = statesOf({shape, CurrentLabel.data()});
         // The offsets are in board pixels, so that a drag follows the pointer
         // at any zoom; at the default view they differ from screen offsets
         // only by the client area's place on the screen.
@@ -433,10 +449,21 @@ void TForm1::LabelMouseDown(ObjectLabel* label, Qt::MouseButton button)
 void TForm1::ShapeMouseUp(ObjectShape*, Qt::MouseButton)
 {
     m_platform.pointer.release();
+    finishDrag();
     RecentRelease = true;
     // Enabling the timer while it runs does not restart its period.
     if (!Timer2->isActive())
         Timer2->start();
+}
+
+void TForm1::finishDrag()
+{
+    if (m_dragStart.isEmpty())
+        return;
+    const ObjectLabel* label = CurrentLabel;
+    pushEditSince(*m_undoStack, *m_boardModel,
+                  QStringLiteral("move of ") + (label ? label->caption() : QString()),
+                  std::exchange(m_dragStart, {}));
 }
 
 void TForm1::Timer2Timer()
@@ -480,12 +507,13 @@ void TForm1::Delete1Click()
         return;
     if (!m_platform.dialogs.confirm(QStringLiteral("Do You realy want do delate object?")))
         return;
-    if (CurrentLabel)
-        m_findIndexer->remove(CurrentLabel->caption());
+    // The object's folder, note, table and alarms stay: an undo brings it back whole.
+    const QString name = CurrentLabel ? CurrentLabel->caption() : QString();
+    QList<ElementState> removed = statesOf({CurrentShape.data(), CurrentLabel.data()});
     delete CurrentShape.data();
     delete CurrentLabel.data();
-    CurrentShape = nullptr;
-    CurrentLabel = nullptr;
+    m_undoStack->push(new BoardEdit(*m_boardModel, QStringLiteral("removal of ") + name,
+                                    std::move(removed), {}));
 }
 
 // ---- Help ----

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/BoardHost.h"
+#include "project/BoardCommands.h"
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
@@ -23,6 +24,7 @@ class TShapeNameF;
 class TfAlarmSettings;
 class QMenu;
 class QTimer;
+class QUndoStack;
 struct Platform;
 
 // The main window: the board of the open project form, its menus, the project
@@ -44,6 +46,7 @@ public:
 
     // BoardHost
     BoardModel& boardModel() override { return *m_boardModel; }
+    QUndoStack& undoStack() override { return *m_undoStack; }
     bool isProjectOpen() const override;
     QString projectFolder() const override;
     ObjectShape* currentShape() const override { return CurrentShape; }
@@ -71,6 +74,9 @@ public:
     QMenu* FILE1;
     QAction* New1;
     QAction* Open1;
+    QMenu* EDIT1;
+    QAction* Undo1;
+    QAction* Redo1;
     QMenu* SETTINGS1;
     QAction* Objesctmass1;
     QAction* Defaultobjecttable1;
@@ -203,6 +209,8 @@ private:
     // reported and kept aside as damaged.
     void CheckForEmptyBoardFile();
     bool refuseWhileIdle();
+    // Makes the drag that ends one step of the undo stack, if it moved anything.
+    void finishDrag();
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;
     void setCaption(const QString& caption);
@@ -227,6 +235,10 @@ private:
     Platform& m_platform;
     BoardModel* m_boardModel;
     Board* m_board;
+    // Every edit of the board, one step each; emptied at a project switch.
+    QUndoStack* m_undoStack;
+    // The dragged object as it stood when the drag began; empty between drags.
+    QList<ElementState> m_dragStart;
     Windows m_windows;
     bool m_terminating = false;
     // What could be read of a board file that failed to load, as it would be

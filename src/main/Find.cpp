@@ -23,6 +23,20 @@ void TForm1::buildFind()
     });
     connect(&SaveNotice::instance(), &SaveNotice::saved, m_findIndexer,
             [this](const QString& path) { m_findIndexer->fileSaved(projectFolder(), path); });
+    // The index follows the board: an object named, removed or brought back
+    // by an undo enters or leaves it. A caption still "?" belongs to an
+    // object being named.
+    connect(m_boardModel, &BoardModel::captionTextChanged, m_findIndexer,
+            [this](const QString& before, const QString& after) {
+                const auto named = [](const QString& caption) {
+                    return !caption.isEmpty() && caption != QLatin1String("?");
+                };
+                // Another caption of the same text keeps the name found.
+                if (named(before) && !m_boardModel->labelWithCaption(before))
+                    m_findIndexer->remove(before);
+                if (named(after) && isProjectOpen())
+                    m_findIndexer->refresh(projectFolder(), after);
+            });
     connect(m_findWindow, &FindWindow::hitChosen, this, &TForm1::ShowFoundObject);
     connect(m_findWindow, &FindWindow::noteRequested, this, &TForm1::OpenFoundNote);
     connect(m_findWindow, &FindWindow::tableRequested, this, &TForm1::OpenFoundTable);

@@ -2,8 +2,8 @@
 #include "main/Body.h"
 
 #include "board/Board.h"
+#include "project/BoardCommands.h"
 #include "board/LabelOffset.h"
-#include "find/FindIndexer.h"
 #include "platform/ColorRef.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QUndoStack>
 
 bool TForm1::CreateEmptyFile(const QString& path)
 {
@@ -125,10 +126,13 @@ void TForm1::New2Click()
         return;
     }
 
+    // The table is in place before the caption names the object, which
+    // brings it into the find index.
+    CopyDefaultTable(projectFolder(), name);
     CurrentLabel->setCaption(name);
     CurrentLabel->setVisible(defaults.DefaultVisible);
     CurrentShape->setBrushColor(ColorRef::Green);
-
-    CopyDefaultTable(projectFolder(), name);
-    m_findIndexer->refresh(projectFolder(), name);
+    // The step is the named object: undone, it leaves the board; its folder stays.
+    m_undoStack->push(new BoardEdit(*m_boardModel, QStringLiteral("new object ") + name, {},
+                                    statesOf({CurrentShape.data(), CurrentLabel.data()})));
 }

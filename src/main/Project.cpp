@@ -3,6 +3,7 @@
 #include "main/Body.h"
 
 #include "board/Board.h"
+#include "project/BoardCommands.h"
 #include "platform/Dialogs.h"
 #include "platform/Ini.h"
 #include "platform/Platform.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QUndoStack>
 
 namespace {
 
@@ -54,6 +56,7 @@ bool TForm1::LoadProject()
     // Nothing of the previous project stays on the board, whatever the new
     // project's files hold.
     m_boardModel->clear();
+    m_undoStack->clear();
     CurrentShape = nullptr;
     CurrentLabel = nullptr;
     const bool settingsRead = ReadFormSettings();
@@ -265,7 +268,20 @@ void TForm1::Backgroundlayout1Click()
                        "software.\n"
                        "Just by saving it as \"bmp\" file. "));
     const QString file = m_platform.dialogs.choosePicture();
-    if (!file.isEmpty())
+    if (file.isEmpty()) {
+        LoadBackground();
+        return;
+    }
+    // A step of its own: undone, the picture before comes back (or none).
+    const QString before = BitmapFile;
+    const auto choose = [this, file] {
         BitmapFile = file;
-    LoadBackground();
+        LoadBackground();
+    };
+    const auto restore = [this, before] {
+        BitmapFile = before;
+        m_board->setBackground(QImage());
+        LoadBackground();
+    };
+    m_undoStack->push(new FunctionEdit(QStringLiteral("new background"), restore, choose));
 }

@@ -75,11 +75,15 @@ void BoardModel::captionChanged(ObjectLabel* label, const QString& before)
 {
     m_byCaption.remove(before, label);
     m_byCaption.insert(label->caption(), label);
+    if (announcing())
+        emit captionTextChanged(before, label->caption());
 }
 
 void BoardModel::forgetCaption(ObjectLabel* label)
 {
     m_byCaption.remove(label->caption(), label);
+    if (announcing() && !label->caption().isEmpty())
+        emit captionTextChanged(label->caption(), QString());
 }
 
 void BoardModel::elementChanged(BoardElement* element, const QRect& before)

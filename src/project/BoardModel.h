@@ -91,11 +91,15 @@ public:
 
 signals:
     // An element was made, changed (its place, look, name, text or
-    // visibility) or is about to be destroyed. area is the board area it
-    // covered before the change, to be drawn again.
+    // visibility) or is being destroyed. area is the board area it covered
+    // before the change, to be drawn again. An element being made or
+    // destroyed is only a BoardElement: its kind, sequence and geometry.
     void elementAdded(BoardElement* element);
     void elementChangedAt(BoardElement* element, const QRect& area);
     void elementRemoved(BoardElement* element);
+    // A caption's text changed from before to after; a caption made has had
+    // the text "", one destroyed has it then.
+    void captionTextChanged(const QString& before, const QString& after);
     // Many elements changed at once (a load, a clear): look at all of them.
     void boardReset();
 

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "board/BoardHost.h"
 #include "board/LabelOffset.h"
+#include "project/BoardCommands.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "platform/ColorRef.h"
@@ -24,6 +25,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoStack>
 
 #include <limits>
 #include <optional>
@@ -378,6 +380,19 @@ void TShapeEdit::applyButClick()
     ElementRef<ObjectLabel> label = m_host.currentLabel();
     if (!shape || !label)
         return;
+
+    // Whatever of 6 to 14 changes the object is one step of the undo stack,
+    // taken when this function ends, however it ends.
+    struct UndoStep {
+        BoardHost& host;
+        QList<ElementState> before;
+        QString name;
+        ~UndoStep()
+        {
+            pushEditSince(host.undoStack(), host.boardModel(),
+                          QStringLiteral("shape edit of ") + name, std::move(before));
+        }
+    } step{m_host, statesOf({shape.data(), label.data()}), label->caption()};
 
     // 6: kind and size.
     const QString kindText = RectangeComboBox1->currentText();

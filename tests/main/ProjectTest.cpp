@@ -10,13 +10,6 @@
 
 namespace {
 
-void saveBitmap(const QString& path, int width = 8, int height = 6)
-{
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    ASSERT_TRUE(picture.save(path, "BMP"));
-}
-
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);

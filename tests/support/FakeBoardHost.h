@@ -6,6 +6,7 @@
 #include "project/ObjectShape.h"
 
 #include <QStringList>
+#include <QUndoStack>
 
 // A board with settable current object and project folder, for testing the
 // subsystem windows without the main window.
@@ -14,6 +15,7 @@ public:
     FakeBoardHost() { window.resize(800, 600); }
 
     BoardModel& boardModel() override { return window.model(); }
+    QUndoStack& undoStack() override { return undo; }
     bool isProjectOpen() const override { return !folder.isEmpty(); }
     QString projectFolder() const override { return folder; }
     ObjectShape* currentShape() const override { return shape; }
@@ -42,6 +44,7 @@ public:
     }
 
     Board window;
+    QUndoStack undo;
     QString folder; // empty: no project open
     ElementRef<ObjectShape> shape;
     ElementRef<ObjectLabel> label;
