@@ -69,6 +69,40 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     Timer1->start();
     Timer2->start();
+
+    // A finished edit, or its undo or redo, reaches the board files soon
+    // after, so that a crash costs at most the last moments of work.
+    BoardSaveTimer = new QTimer(this);
+    BoardSaveTimer->setObjectName(QStringLiteral("BoardSaveTimer"));
+    BoardSaveTimer->setSingleShot(true);
+    BoardSaveTimer->setInterval(BoardSaveDelayMilliseconds);
+    connect(BoardSaveTimer, &QTimer::timeout, this, &TForm1::SaveBoardAsYouGo);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
+        if (isProjectOpen())
+            BoardSaveTimer->start();
+    });
+}
+
+void TForm1::SaveBoardAsYouGo()
+{
+    QStringList failed;
+    for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
+        const std::optional<SaveAtLeave> save = boardFileSave(kind);
+        if (!save)
+            continue;
+        QString error;
+        if (save->writeTo(save->path, &error))
+            save->done(SaveOutcome::Saved);
+        else
+            failed.append(error);
+    }
+    // Said once until a save succeeds again; the close and the switch still
+    // ask about a board file that cannot be written.
+    if (!failed.isEmpty() && !m_boardSaveFailed)
+        m_platform.dialogs.error(QStringLiteral("The board could not be saved as you go: ") +
+                                 failed.join(QLatin1Char(' ')) +
+                                 QStringLiteral("\nYour changes are kept and tried again."));
+    m_boardSaveFailed = !failed.isEmpty();
 }
 
 // ---- Window geometry ----
@@ -95,6 +129,8 @@ void TForm1::moveEvent(QMoveEvent* event)
 
 TForm1::~TForm1()
 {
+    // The undo stack is emptied as it goes: that is no edit to save.
+    m_undoStack->disconnect(this);
     // The note window refers to this window; it must not outlive it.
     delete NoteWindow();
 }

@@ -98,6 +98,12 @@ public:
     QAction* ExportList1;
     QTimer* Timer1;
     QTimer* Timer2;
+    QTimer* BoardSaveTimer;
+    // How long after an edit of the board its files are written.
+    static constexpr int BoardSaveDelayMilliseconds = 1500;
+    // Writes the board files that differ from the board, without asking;
+    // says once when they cannot be written.
+    void SaveBoardAsYouGo();
 
     // Objects on the board.
     int NextObjectNumber() const;
@@ -239,6 +245,7 @@ private:
     QUndoStack* m_undoStack;
     // The dragged object as it stood when the drag began; empty between drags.
     QList<ElementState> m_dragStart;
+    bool m_boardSaveFailed = false;
     Windows m_windows;
     bool m_terminating = false;
     // What could be read of a board file that failed to load, as it would be

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUndoStack>
 
 namespace {
@@ -68,6 +69,14 @@ bool TForm1::LoadProject()
         CheckForEmptyBoardFile();
     }
     IndexProjectObjects();
+    // What was just read needs no writing back.
+    BoardSaveTimer->stop();
+    // The next start opens this project, even after a crash.
+    if (settingsRead && isProjectOpen()) {
+        const SaveAtLeave remember = lastProjectPathSave();
+        QString ignored; // a failure is asked about at the close
+        remember.writeTo(remember.path, &ignored);
+    }
     return settingsRead;
 }
 

@@ -38,7 +38,7 @@ TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
     EXPECT_TRUE(QFile::exists(projectFile("fStreamLabel.txt")));
 }
 
-TEST_F(ProjectFixture, NewWhileIdleSavesNothingAndShowsAnEmptyBoard)
+TEST_F(ProjectFixture, NewWhileIdleShowsAnEmptyBoardAndOnlyRemembersTheProject)
 {
     QTemporaryDir folder;
     fake.dialogs.inputAnswers = {QStringLiteral("Depot")};
@@ -54,7 +54,10 @@ TEST_F(ProjectFixture, NewWhileIdleSavesNothingAndShowsAnEmptyBoard)
     EXPECT_EQ(form->FormName, "Depot");
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_TRUE(filesIn(folder.path()).isEmpty());
-    EXPECT_TRUE(filesIn(fake.programDir.path()).isEmpty());
+    // Remembered at once, so that the next start opens it even after a crash.
+    EXPECT_EQ(filesIn(fake.programDir.path()), QStringList{"pathforini.ini"});
+    EXPECT_EQ(readAll(form->lastProjectFile()),
+              "[Form1]\r\nPathforini=" + QDir::toNativeSeparators(folder.path()).toUtf8() + "\r\n");
 }
 
 TEST_F(ProjectFixture, NewLeavesTheOpenProjectItsOwnFormNameAndACancelledNewChangesNoFile)

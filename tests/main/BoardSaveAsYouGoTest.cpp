@@ -1,0 +1,118 @@
+#include "WindowsFixture.h"
+
+#include "project/BoardModel.h"
+#include "project/BoardRecords.h"
+#include "support/Files.h"
+
+#include <QUndoStack>
+
+namespace {
+
+// The board files as another program would read them now, with this one
+// still running: what a crash would leave.
+struct OnDisk {
+    BoardModel model;
+    bool whole = false;
+};
+
+std::unique_ptr<OnDisk> readBoard(const QString& folder)
+{
+    auto disk = std::make_unique<OnDisk>();
+    QString error;
+    disk->whole =
+        BoardRecords::loadShapes(disk->model, folder + "/fStreamShape.txt", [](ObjectShape*) {}, &error) &&
+        BoardRecords::loadLabels(disk->model, folder + "/fStreamLabel.txt", 96, [](ObjectLabel*) {}, &error);
+    return disk;
+}
+
+class BoardSaveAsYouGo : public WindowsFixture {
+protected:
+    void SetUp() override
+    {
+        openProject();
+        newObject(QStringLiteral("Pump"));
+        newObject(QStringLiteral("Valve"), QPoint(700, 500));
+    }
+
+    // Waits for the save as you go to run, as the event loop runs it.
+    void waitForSave()
+    {
+        ASSERT_TRUE(form().BoardSaveTimer->isActive()) << "no save is due";
+        QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaveTimer->isActive(),
+                                 TForm1::BoardSaveDelayMilliseconds + 2000);
+    }
+
+    QRect savedPlaceOf(const QString& caption)
+    {
+        const auto disk = readBoard(projectDir.path());
+        EXPECT_TRUE(disk->whole);
+        const ObjectLabel* label = disk->model.labelWithCaption(caption);
+        const ObjectShape* shape = label ? disk->model.shapeOf(label) : nullptr;
+        return shape ? shape->geometry() : QRect();
+    }
+};
+
+TEST_F(BoardSaveAsYouGo, EveryFinishedEditAndItsUndoReachTheFilesWithTheProgramStillRunning)
+{
+    waitForSave();
+    EXPECT_EQ(savedPlaceOf(QStringLiteral("Valve")), shapeOf(QStringLiteral("Valve"))->geometry());
+
+    const QRect before = shapeOf(QStringLiteral("Pump"))->geometry();
+    fake.pointer.at = QPoint(600, 600);
+    form().ShapeMouseDown(shapeOf(QStringLiteral("Pump")), Qt::LeftButton, Qt::LeftButton);
+    fake.pointer.at = QPoint(640, 570);
+    form().ShapeMouseMove(shapeOf(QStringLiteral("Pump")), Qt::LeftButton);
+    EXPECT_FALSE(form().BoardSaveTimer->isActive()) << "a drag under way is not saved";
+    form().ShapeMouseUp(shapeOf(QStringLiteral("Pump")), Qt::LeftButton);
+    waitForSave();
+    EXPECT_EQ(savedPlaceOf(QStringLiteral("Pump")), before.translated(40, -30));
+
+    form().Undo1->trigger();
+    waitForSave();
+    EXPECT_EQ(savedPlaceOf(QStringLiteral("Pump")), before);
+
+    rightPress(QStringLiteral("Pump"));
+    fake.dialogs.confirmAnswers = {true};
+    form().Delete1Click();
+    waitForSave();
+    EXPECT_EQ(readBoard(projectDir.path())->model.labelWithCaption(QStringLiteral("Pump")), nullptr);
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
+}
+
+TEST_F(BoardSaveAsYouGo, OpeningAProjectRemembersItAndRewritesNothing)
+{
+    waitForSave();
+    ASSERT_TRUE(form().SaveProject());
+    QTemporaryDir other;
+    for (const char* name : {"fStreamShape.txt", "fStreamLabel.txt", "iniformsettings.ini"})
+        ASSERT_TRUE(QFile::copy(projectFile(name), other.filePath(name)));
+    const QByteArray shapes = readAll(other.filePath("fStreamShape.txt"));
+    fake.dialogs.folderAnswers = {other.path()};
+    form().Open1Click();
+    ASSERT_EQ(shapeOf(QStringLiteral("Pump"))->objectName(), "Shape1");
+    // The project opened is the one the next start opens, even after a
+    // crash, and what was read is not written back.
+    EXPECT_TRUE(readAll(form().lastProjectFile()).contains(QDir::toNativeSeparators(other.path()).toUtf8()));
+    EXPECT_FALSE(form().BoardSaveTimer->isActive());
+    EXPECT_EQ(readAll(other.filePath("fStreamShape.txt")), shapes);
+}
+
+TEST_F(BoardSaveAsYouGo, AFileThatCannotBeWrittenIsSaidOnceAndSavedWhenItCanBe)
+{
+    waitForSave();
+    // A folder where the shape file's new copy would go blocks the write.
+    QFile::remove(projectFile("fStreamShape.txt"));
+    ASSERT_TRUE(QDir().mkdir(projectFile("fStreamShape.txt")));
+    for (int i = 0; i < 2; ++i) {
+        form().Undo1->trigger();
+        waitForSave();
+    }
+    EXPECT_EQ(fake.dialogs.errors.size(), 1) << fake.dialogs.errors.join('\n').toStdString();
+    ASSERT_TRUE(QDir().rmdir(projectFile("fStreamShape.txt")));
+    form().Redo1->trigger();
+    waitForSave();
+    EXPECT_TRUE(readBoard(projectDir.path())->whole);
+    EXPECT_EQ(readBoard(projectDir.path())->model.shapes().size(), 1);
+}
+
+} // namespace
