@@ -346,8 +346,8 @@ void TForm2::clearEditor()
     showNotice(QString());
     m_notKept.clear();
     RichEdit1->clear();
-    RichEdit1->document()->setModified(false);
     RichEdit1->document()->clearUndoRedoStacks();
+    RichEdit1->document()->setModified(false);
     m_notePath.clear();
     m_noteName.clear();
 }
@@ -473,9 +473,10 @@ void TForm2::ShowNoteEnd()
     RichEdit1->setTextCursor(cursor);
     RichEdit1->setFocus();
     MoveRTCaretEnd(RichEdit1);
-    // What the file holds is not an edit, nor is the line the caret was given.
-    note->setModified(false);
+    // What the file holds is not an edit, nor is the line the caret was given;
+    // undoing every edit brings the note back to it.
     note->clearUndoRedoStacks();
+    note->setModified(false);
     connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
 }
