@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "platform/RichText.h"
 #include "platform/SaveNotice.h"
+#include "platform/SaveSoon.h"
 #include "platform/Shell.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -123,6 +124,11 @@ TForm2::TForm2(BoardHost& host, Platform& platform)
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     buildLayout();
     buildEditCommands();
+    NoteSaving = new SaveSoon(platform.clock, [this] { SaveTypedText(); }, this);
+    connect(RichEdit1, &QTextEdit::textChanged, this, [this] {
+        if (RichEdit1->document()->isModified())
+            NoteSaving->changed();
+    });
     setColor(ColorRef::BtnFace);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
 }
@@ -345,9 +351,12 @@ void TForm2::clearEditor()
     StopLoading();
     showNotice(QString());
     m_notKept.clear();
+    m_saveAsYouGo = false;
+    m_saveFailedShown = false;
     RichEdit1->clear();
-    RichEdit1->document()->setModified(false);
     RichEdit1->document()->clearUndoRedoStacks();
+    RichEdit1->document()->setModified(false);
+    NoteSaving->settle();
     m_notePath.clear();
     m_noteName.clear();
 }
@@ -358,12 +367,12 @@ bool TForm2::LoadNote(const QString& path)
         return true; // being read already
     StopLoading();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (data.isEmpty() && !file.atEnd()) {
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly))
+        data = file.readAll();
+    if (!file.isOpen() || (data.isEmpty() && !file.atEnd())) {
+        // What the editor holds is no longer what the file holds.
+        m_saveAsYouGo = false;
         m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
         return false;
     }
@@ -473,9 +482,13 @@ void TForm2::ShowNoteEnd()
     RichEdit1->setTextCursor(cursor);
     RichEdit1->setFocus();
     MoveRTCaretEnd(RichEdit1);
-    // What the file holds is not an edit, nor is the line the caret was given.
-    note->setModified(false);
+    // What the file holds is not an edit, nor is the line the caret was given;
+    // undoing every edit brings the note back to it.
     note->clearUndoRedoStacks();
+    note->setModified(false);
+    NoteSaving->settle();
+    m_saveAsYouGo = true;
+    m_saveFailedShown = false;
     connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
 }
@@ -488,11 +501,13 @@ void TForm2::NoteModified(bool changed)
         return;
     const QString original = originalPath();
     const QString lost = m_notKept.join(QStringLiteral(", "));
-    if (QFileInfo::exists(original) || QFile::copy(m_notePath, original))
+    if (QFileInfo::exists(original) || QFile::copy(m_notePath, original)) {
         showNotice(QStringLiteral("Not kept in this note: %1. The original is %2").arg(lost, original));
-    else
+    } else {
         showNotice(QStringLiteral("Not kept in this note: %1. The original could not be kept as %2")
                        .arg(lost, original));
+        m_saveAsYouGo = false; // written over only when a switch or the close does it
+    }
     m_notKept.clear(); // said once
 }
 
@@ -538,8 +553,29 @@ bool TForm2::WriteNote(const QString& path, QString* error) const
     return ok;
 }
 
+void TForm2::SaveTypedText()
+{
+    if (isLoadingNote() || !m_saveAsYouGo || !RichEdit1->document()->isModified())
+        return;
+    // A note file deleted meanwhile is not made again unasked: a switch or the close asks.
+    if (!QFileInfo::exists(m_notePath))
+        return;
+    QString error;
+    if (!WriteNote(m_notePath, &error)) {
+        // Said once: the next change tries again, and the close asks as it does.
+        if (!m_saveFailedShown) {
+            m_saveFailedShown = true;
+            m_platform.dialogs.error(error);
+        }
+        return;
+    }
+    m_saveFailedShown = false;
+    RichEdit1->document()->setModified(false);
+}
+
 bool TForm2::SaveNote(const QString& path)
 {
+    NoteSaving->settle();
     QString error;
     if (!WriteNote(path, &error)) {
         m_platform.dialogs.error(error);
@@ -562,6 +598,7 @@ bool TForm2::LeaveNote()
 {
     if (!HasPendingEdits())
         return true;
+    NoteSaving->settle(); // the switch writes it, or asks
     // A note file deleted meanwhile is not made again unasked.
     const SaveOutcome outcome =
         QFileInfo::exists(m_notePath)
@@ -576,6 +613,7 @@ bool TForm2::LeaveNote()
 QList<SaveAtLeave> TForm2::closingSaves()
 {
     QList<SaveAtLeave> saves;
+    NoteSaving->settle(); // the close writes it, or asks
     m_typedAtClose = RichEdit1->document()->isModified();
     if (m_typedAtClose) {
         // Typed text is never thrown away unasked: it goes to the note it

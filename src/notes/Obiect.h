@@ -17,6 +17,7 @@ class QTextDocument;
 class QMenu;
 class QTextEdit;
 class QWindow;
+class SaveSoon;
 class TStatusButton;
 struct Platform;
 namespace RichText {
@@ -49,6 +50,8 @@ public:
     // One line under the note, shown while a big note is read and after the
     // first change of a note that held what the editor cannot.
     QLabel* NoteNotice;
+    // Writes typed text to the note a moment after the typing stops.
+    SaveSoon* NoteSaving;
 
     // The background colour (0x00BBGGRR), shown in the band above the panels.
     quint32 color() const { return m_color; }
@@ -130,6 +133,9 @@ private:
     void ShowNoteEnd();
     void StopLoading();
     void NoteModified(bool changed);
+    // What NoteSaving runs: the typed text to the note it belongs to, when
+    // that note was read whole from its file, which is still there.
+    void SaveTypedText();
     void showNotice(const QString& text);
     // Writes the note to its file, or shows the error.
     bool SaveNote(const QString& path);
@@ -148,6 +154,11 @@ private:
     QString m_noteName;
     // What the note's file holds that the editor could not.
     QStringList m_notKept;
+    // The editor holds the note read whole from m_notePath, and what it could
+    // not hold is kept aside: typed text may go to the file unasked.
+    bool m_saveAsYouGo = false;
+    // The last save of typed text failed and said so.
+    bool m_saveFailedShown = false;
     // A big note being read: its reader, document and file.
     std::unique_ptr<RichText::StepReader> m_reader;
     QTextDocument* m_readDocument = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/SaveNotice.h"
+#include "platform/SaveSoon.h"
 #include "platform/WindowPlacement.h"
 #include "tables/StringGrid.h"
 #include "tables/TableFile.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QShowEvent>
 
@@ -70,6 +72,16 @@ TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool wi
     connect(StringGrid1, &StringGrid::drawCell, this, &TObjectTable::StringGrid1DrawCell);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TObjectTable::showCurrentCell);
+
+    m_written = StringGrid1->columns();
+    TableSaving = new SaveSoon(platform.clock, [this] { SaveEditedTable(); }, this);
+    const auto changed = [this] { TableSaving->changed(); };
+    QAbstractItemModel* cells = StringGrid1->model();
+    connect(cells, &QAbstractItemModel::dataChanged, this, changed);
+    connect(cells, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(cells, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(cells, &QAbstractItemModel::columnsInserted, this, changed);
+    connect(cells, &QAbstractItemModel::columnsRemoved, this, changed);
 
     if (withMenuBar) {
         MainMenu1 = new QMenuBar(this);
@@ -163,6 +175,7 @@ void TObjectTable::FormShow()
 
 SaveOutcome TObjectTable::FormCloseQuery()
 {
+    TableSaving->settle(); // the close writes the table, or asks
     return saveOrAsk(m_platform.dialogs, tableSave());
 }
 
@@ -189,8 +202,15 @@ void TObjectTable::resetMarkColors()
 
 bool TObjectTable::LoadTable()
 {
+    // What the file holds is no edit; edits not written before are gone.
+    const auto read = qScopeGuard([this] {
+        m_written = StringGrid1->columns();
+        TableSaving->settle();
+        m_saveFailedShown = false;
+    });
     QFile file(m_tableFile);
     if (!file.open(QIODevice::ReadOnly)) {
+        m_saveAsYouGo = false;
         m_platform.dialogs.error(QStringLiteral("The table file %1 cannot be read: %2")
                                      .arg(QDir::toNativeSeparators(m_tableFile), file.errorString()));
         return false;
@@ -209,6 +229,7 @@ bool TObjectTable::LoadTable()
         StringGrid1->setColumns(std::move(cells));
     }
     file.close();
+    m_saveAsYouGo = loaded;
     if (loaded)
         return true;
 
@@ -216,6 +237,7 @@ bool TObjectTable::LoadTable()
     // file for whoever can mend it.
     QString copyError;
     const QString copy = keepAside(m_tableFile, &copyError);
+    m_saveAsYouGo = !copy.isEmpty();
     const QString error = reader.errorString() +
                           QStringLiteral("\nThe table file is %1.\n")
                               .arg(QDir::toNativeSeparators(m_tableFile)) +
@@ -228,8 +250,31 @@ bool TObjectTable::SaveTable(const QString& file, QString* error)
 {
     if (!TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error))
         return false;
+    if (file == m_tableFile)
+        m_written = StringGrid1->columns();
     SaveNotice::announce(file);
     return true;
+}
+
+bool TObjectTable::isEdited() const
+{
+    return StringGrid1->columns() != m_written;
+}
+
+void TObjectTable::SaveEditedTable()
+{
+    if (!m_saveAsYouGo || !isEdited())
+        return;
+    QString error;
+    if (!SaveTable(m_tableFile, &error)) {
+        // Said once: the next edit tries again, and the close asks as it does.
+        if (!m_saveFailedShown) {
+            m_saveFailedShown = true;
+            m_platform.dialogs.error(error);
+        }
+        return;
+    }
+    m_saveFailedShown = false;
 }
 
 void TObjectTable::FitToContent()
@@ -475,8 +520,10 @@ TObjectTable* TObjectTable::find(const QString& tableFile)
 QList<SaveAtLeave> TObjectTable::closingSaves()
 {
     QList<SaveAtLeave> saves;
-    for (TObjectTable* window : registry())
+    for (TObjectTable* window : registry()) {
+        window->TableSaving->settle(); // the close writes the table, or asks
         saves.append(window->tableSave());
+    }
     return saves;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "platform/Dialogs.h"
+#include "tables/TableFile.h"
 
 class BoardHost;
 class QAction;
@@ -14,6 +15,7 @@ class QMenu;
 class QMenuBar;
 class QPainter;
 class QScrollArea;
+class SaveSoon;
 class StringGrid;
 struct Platform;
 
@@ -53,6 +55,8 @@ public:
     QAction* Deleterow1;
     QAction* Insertcolumn1;
     QAction* Deletecolumn1;
+    // Writes an edited table a moment after the editing stops.
+    SaveSoon* TableSaving;
 
     // The cell under the last mouse press on the grid, as (column, row);
     // (-1, -1) when the press hit no cell.
@@ -81,6 +85,9 @@ public:
     // Writes the grid to a table file; on failure returns false with the
     // error in *error.
     bool SaveTable(const QString& file, QString* error);
+    // True when the grid's texts differ from those last read from or
+    // written to the table file.
+    bool isEdited() const;
     // Column widths to their texts, grid and client area to the columns and rows.
     void FitToContent();
 
@@ -110,9 +117,19 @@ private:
     bool clickedIsCell() const;
     void resetMarkColors();
     void showCurrentCell();
+    // What TableSaving runs: the edits to the table file, unless the file
+    // could not be read and no copy of it could be kept.
+    void SaveEditedTable();
 
     Platform& m_platform;
     QString m_tableFile;
+    // The texts last read from or written to the table file.
+    TableFile::Columns m_written;
+    // False after a table file could neither be read whole nor kept aside:
+    // only the close writes over it then, as it always has.
+    bool m_saveAsYouGo = true;
+    // The last save of edits failed and said so.
+    bool m_saveFailedShown = false;
     int m_clickedCol = -1;
     int m_clickedRow = -1;
     QColor m_markColor;

@@ -43,6 +43,20 @@ TEST_F(NoteKeepingTest, UntouchedNotesStayByteIdenticalThroughOpenSwitchReloadAn
     }
 }
 
+TEST_F(NoteKeepingTest, TypingTakenBackWithUndoLeavesTheNoteUnwritten)
+{
+    const QByteArray bytes = readAll(kRtfFixtures + "richedit.rtf");
+    createNote("Pump", bytes);
+    TForm2* window = open(1, "Pump");
+    type(window, "x");
+    type(window, "y");
+    ASSERT_TRUE(window->RichEdit1->document()->isModified());
+    window->Undo1->trigger();
+    EXPECT_FALSE(window->RichEdit1->document()->isModified());
+    ASSERT_TRUE(CloseNoteWindow());
+    EXPECT_EQ(readAll(notePath("Pump")), bytes);
+}
+
 TEST_F(NoteKeepingTest, StampedNoteIsWrittenWithItsTableKept)
 {
     const QByteArray bytes = readAll(kRtfFixtures + "richedit-table-list.rtf");
