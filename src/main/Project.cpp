@@ -3,8 +3,8 @@
 #include "main/Body.h"
 
 #include "board/Board.h"
+#include "formats/Ini.h"
 #include "platform/Dialogs.h"
-#include "platform/Ini.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 

@@ -1,4 +1,4 @@
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 
 #include "platform/CodePage.h"
 #include "support/SystemCodePage.h"

@@ -6,7 +6,7 @@
 // HYPERLINK fields, tables \trowd ... \cell ... \row rows, and list items
 // carry both the rich-edit control's \pn numbering and Word's \ls lists.
 
-#include "platform/RtfCodec.h"
+#include "formats/RtfCodec.h"
 
 #include "platform/CodePage.h"
 

@@ -6,7 +6,7 @@
 // colours, font names and sizes, simple paragraph formatting, links, tables,
 // lists and PNG/JPEG pictures, and names what else it had to drop.
 
-#include "platform/RtfCodec.h"
+#include "formats/RtfCodec.h"
 
 #include "platform/CodePage.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Ini.h"
+#include "formats/Ini.h"
 #include "platform/SaveFile.h"
 
 #include "platform/CodePage.h"
