@@ -11,6 +11,7 @@
 #include "board/ObjectShape.h"
 #include "platform/ObjectName.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "board/ObjectShape.h"
 #include "stream/Colors.h"
 #include "stream/FontHeight.h"
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>

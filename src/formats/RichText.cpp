@@ -1,7 +1,7 @@
 #include "formats/RichText.h"
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 #include "formats/RtfCodec.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 
 #include "formats/RtfCodec.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QColor>
 #include <QFont>

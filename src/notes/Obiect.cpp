@@ -1,5 +1,5 @@
 #include "notes/Obiect.h"
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include "board/BoardHost.h"
 #include "board/ObjectLabel.h"

@@ -1,6 +1,6 @@
 #include "formats/RichText.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 #include "support/SystemCodePage.h"
 
 #include <QBuffer>
