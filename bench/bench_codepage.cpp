@@ -1,7 +1,7 @@
 // Code page conversions at the sizes of a large project: 100,000 captions
 // or cells of a dozen characters, one at a time as the board file and the
 // readers convert them, and a 1 MB text file converted whole.
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include "BenchMain.h"
 

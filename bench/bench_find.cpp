@@ -4,7 +4,7 @@
 // of its own so that its peak memory is that of the indexing alone.
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 #include "tables/ObjectTableU.h"
 #include "tables/TableFile.h"
 

@@ -1,7 +1,7 @@
 // Loading and saving a 1 MB note holding a thousand coloured status stamps,
 // and opening 5 MB and 50 MB notes in the note window.
+#include "formats/RichText.h"
 #include "notes/Obiect.h"
-#include "platform/RichText.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QApplication>
 #include <QGuiApplication>
 
 // Readers that build documents need a GUI application, targets that make
-// widgets (board elements, windows) a QApplication; fuzz targets have no main
+// widgets (board elements, windows) a QApplication, which they include
+// themselves: a reader's target links no widgets. Fuzz targets have no main
 // of their own, so one is made on the offscreen platform at start.
 template <typename Application = QGuiApplication>
 inline void ensureApplication()

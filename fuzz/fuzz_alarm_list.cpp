@@ -7,6 +7,7 @@
 #include "board/Board.h"
 #include "board/BoardHost.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -11,6 +11,7 @@
 #include "project/ObjectShape.h"
 #include "platform/ObjectName.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>

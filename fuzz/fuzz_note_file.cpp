@@ -4,7 +4,7 @@
 // writer on the document, whose output must read back to the same text (the
 // same characters where the note has a table).
 #include "FuzzMain.h"
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 
 #include "../tests/support/ComparableText.h"
 

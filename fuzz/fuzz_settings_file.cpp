@@ -1,5 +1,5 @@
 // The settings-file parser on arbitrary bytes: read, write a key, read it back.
-#include "platform/Ini.h"
+#include "formats/Ini.h"
 
 #include <cstdlib>
 

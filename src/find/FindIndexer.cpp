@@ -1,6 +1,6 @@
 #include "find/FindIndexer.h"
 
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 #include "tables/ObjectTableU.h"
 #include "tables/TableFile.h"
 

@@ -52,7 +52,6 @@ private:
         QString name;
     };
     void work();
-    void enqueue(const QString& name);
     void receive(quint64 generation, QList<ObjectText> texts);
 
     FindIndex m_index;

@@ -6,8 +6,8 @@
 #include "alarms/fAlarmSettingsUnit.h"
 #include "board/Board.h"
 #include "board/BoardExport.h"
+#include "formats/CsvFile.h"
 #include "main/ObjectList.h"
-#include "platform/CsvFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 

@@ -1,7 +1,7 @@
+#include "formats/CodePage.h"
 #include "main/PaintReport.h"
 #include "main/Program.h"
 #include "platform/CloseSignal.h"
-#include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "tables/ObjectTableU.h"

@@ -3,11 +3,11 @@
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "formats/Ini.h"
+#include "formats/RichText.h"
 #include "notes/StatusButtons.h"
 #include "notes/StatusFile.h"
 #include "platform/ColorRef.h"
-#include "platform/Ini.h"
-#include "platform/RichText.h"
 
 #include <QDir>
 #include <QHash>

@@ -4,8 +4,8 @@
 
 #include "board/Board.h"
 #include "project/BoardCommands.h"
+#include "formats/Ini.h"
 #include "platform/Dialogs.h"
-#include "platform/Ini.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 

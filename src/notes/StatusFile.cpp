@@ -1,6 +1,6 @@
 #include "notes/StatusFile.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QByteArray>
 #include <QSet>

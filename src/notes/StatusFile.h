@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Ini.h"
+#include "formats/Ini.h"
 
 #include <QList>
 #include <QString>

@@ -5,7 +5,7 @@
 #include "project/ObjectShape.h"
 #include "stream/Colors.h"
 #include "stream/FontHeight.h"
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "stream/ComponentStream.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QBuffer>
 #include <QIODevice>

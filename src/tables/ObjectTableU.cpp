@@ -2,9 +2,9 @@
 
 #include "board/BoardHost.h"
 #include "project/ObjectLabel.h"
+#include "formats/KeepAside.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
-#include "platform/KeepAside.h"
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"

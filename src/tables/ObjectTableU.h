@@ -62,7 +62,6 @@ public:
     // (-1, -1) when the press hit no cell.
     QPoint clickedCell() const { return {m_clickedCol, m_clickedRow}; }
     QColor markColor() const { return m_markColor; }
-    QColor markTextColor() const { return m_markTextColor; }
 
     void FormShow();
     // Saves the table; a failed save offers the choices of a failed save.

@@ -94,9 +94,6 @@ public:
     // editor is always shown.
     void openEditor();
 
-    int defaultColWidth() const { return m_defaultColWidth; }
-    int defaultRowHeight() const { return m_defaultRowHeight; }
-    int gridLineWidth() const { return m_lineWidth; }
     int colWidth(int col) const;
     void setColWidth(int col, int width);
     int rowHeight(int row) const;

@@ -1,7 +1,7 @@
 #include "tables/TableFile.h"
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "AlarmRowPrinter.h"
 #include "alarms/AlarmFile.h"
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 #include "support/QtPrinters.h"
 #include "support/SystemCodePage.h"
 

@@ -3,10 +3,10 @@
 #include "alarms/fAlarmSettingsUnit.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "formats/Ini.h"
+#include "formats/RichText.h"
 #include "notes/StatusButtons.h"
 #include "notes/StatusFile.h"
-#include "platform/Ini.h"
-#include "platform/RichText.h"
 #include "support/Files.h"
 
 #include <QImage>

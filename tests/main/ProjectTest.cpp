@@ -1,6 +1,6 @@
 #include "BoardFixture.h"
 
-#include "platform/Ini.h"
+#include "formats/Ini.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
 

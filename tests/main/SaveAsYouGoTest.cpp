@@ -3,7 +3,7 @@
 // crash or a power cut at that moment loses none of it.
 #include "WindowsFixture.h"
 
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 #include "platform/SaveSoon.h"
 
 #include <QTextDocument>

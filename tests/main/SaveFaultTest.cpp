@@ -2,7 +2,7 @@
 
 #include "alarms/AlarmFile.h"
 #include "alarms/ThreadTimer.h"
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 #include "support/Files.h"
 
 #include <QProcess>

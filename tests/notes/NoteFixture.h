@@ -1,9 +1,9 @@
 #pragma once
 
+#include "formats/RichText.h"
 #include "notes/Obiect.h"
 #include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
-#include "platform/RichText.h"
 #include "support/FakeBoardHost.h"
 #include "support/FakePlatform.h"
 #include "support/Files.h"

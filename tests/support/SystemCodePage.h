@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <gtest/gtest.h>
 

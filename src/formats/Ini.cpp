@@ -1,7 +1,7 @@
-#include "platform/Ini.h"
-#include "platform/SaveFile.h"
+#include "formats/Ini.h"
+#include "formats/SaveFile.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 #include "support/SystemCodePage.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 #include "support/SystemCodePage.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 // The text-only pass of the RTF reader, which the find index reads notes
 // with, against the document pass; and notes made to break the reader.
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 
 #include "support/ComparableText.h"
 

@@ -1,6 +1,6 @@
 // Tables, lists and links as Word, LibreOffice and the rich-edit control write
 // them, and what a note holds that the editor cannot.
-#include "platform/RichText.h"
+#include "formats/RichText.h"
 
 #include <QBuffer>
 #include <QTextBlock>

@@ -6,9 +6,9 @@
 // HYPERLINK fields, tables \trowd ... \cell ... \row rows, and list items
 // carry both the rich-edit control's \pn numbering and Word's \ls lists.
 
-#include "platform/RtfCodec.h"
+#include "formats/RtfCodec.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QBuffer>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QStringDecoder>
 #include <QtEndian>

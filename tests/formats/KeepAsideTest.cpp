@@ -1,4 +1,4 @@
-#include "platform/KeepAside.h"
+#include "formats/KeepAside.h"
 #include "support/Files.h"
 #include "support/QtPrinters.h"
 

@@ -6,9 +6,9 @@
 // colours, font names and sizes, simple paragraph formatting, links, tables,
 // lists and PNG/JPEG pictures, and names what else it had to drop.
 
-#include "platform/RtfCodec.h"
+#include "formats/RtfCodec.h"
 
-#include "platform/CodePage.h"
+#include "formats/CodePage.h"
 
 #include <QColor>
 #include <QFont>

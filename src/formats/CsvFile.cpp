@@ -1,4 +1,4 @@
-#include "platform/CsvFile.h"
+#include "formats/CsvFile.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "platform/Ini.h"
+#include "formats/Ini.h"
 #include "support/SystemCodePage.h"
 
 #include <QDir>

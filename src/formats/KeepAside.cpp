@@ -1,6 +1,6 @@
-#include "platform/KeepAside.h"
+#include "formats/KeepAside.h"
 
-#include "platform/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "platform/RichText.h"
-#include "platform/SaveFile.h"
+#include "formats/RichText.h"
+#include "formats/SaveFile.h"
 
-#include "platform/CodePage.h"
-#include "platform/RtfCodec.h"
+#include "formats/CodePage.h"
+#include "formats/RtfCodec.h"
 
 #include <QFile>
 #include <QIODevice>
