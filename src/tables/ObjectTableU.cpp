@@ -96,25 +96,25 @@ TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool wi
     }
 
     PopupMenu1 = makeMenu("PopupMenu1");
-    Inputtext3 = addItem(PopupMenu1, "Inputtext3", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
-    Insertcolumn2 = addItem(PopupMenu1, "Insertcolumn2", QStringLiteral("Insert column"),
-                            &TObjectTable::Insertcolumn1Click);
-    Deletecolumn2 = addItem(PopupMenu1, "Deletecolumn2", QStringLiteral("Delete column"),
-                            &TObjectTable::Deletecolumn1Click);
+    addItem(PopupMenu1, "Inputtext3", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
+    addItem(PopupMenu1, "Insertcolumn2", QStringLiteral("Insert column"),
+            &TObjectTable::Insertcolumn1Click);
+    addItem(PopupMenu1, "Deletecolumn2", QStringLiteral("Delete column"),
+            &TObjectTable::Deletecolumn1Click);
 
     PopupMenu2 = makeMenu("PopupMenu2");
-    Inputtext2 = addItem(PopupMenu2, "Inputtext2", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
-    Insertrow2 = addItem(PopupMenu2, "Insertrow2", QStringLiteral("Insert row"), &TObjectTable::Insertrow1Click);
-    Deleterow2 = addItem(PopupMenu2, "Deleterow2", QStringLiteral("Delete row"), &TObjectTable::Deleterow1Click);
+    addItem(PopupMenu2, "Inputtext2", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
+    addItem(PopupMenu2, "Insertrow2", QStringLiteral("Insert row"), &TObjectTable::Insertrow1Click);
+    addItem(PopupMenu2, "Deleterow2", QStringLiteral("Delete row"), &TObjectTable::Deleterow1Click);
 
     PopupMenu3 = makeMenu("PopupMenu3");
-    Inputtext1 = addItem(PopupMenu3, "Inputtext1", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
-    Insertrow1 = addItem(PopupMenu3, "Insertrow1", QStringLiteral("Insert row"), &TObjectTable::Insertrow1Click);
-    Deleterow1 = addItem(PopupMenu3, "Deleterow1", QStringLiteral("Delete row"), &TObjectTable::Deleterow1Click);
-    Insertcolumn1 = addItem(PopupMenu3, "Insertcolumn1", QStringLiteral("Insert column"),
-                            &TObjectTable::Insertcolumn1Click);
-    Deletecolumn1 = addItem(PopupMenu3, "Deletecolumn1", QStringLiteral("Delete column"),
-                            &TObjectTable::Deletecolumn1Click);
+    addItem(PopupMenu3, "Inputtext1", QStringLiteral("Input text"), &TObjectTable::Inputtext1Click);
+    addItem(PopupMenu3, "Insertrow1", QStringLiteral("Insert row"), &TObjectTable::Insertrow1Click);
+    addItem(PopupMenu3, "Deleterow1", QStringLiteral("Delete row"), &TObjectTable::Deleterow1Click);
+    addItem(PopupMenu3, "Insertcolumn1", QStringLiteral("Insert column"),
+            &TObjectTable::Insertcolumn1Click);
+    addItem(PopupMenu3, "Deletecolumn1", QStringLiteral("Delete column"),
+            &TObjectTable::Deletecolumn1Click);
 
     resetMarkColors();
     registry().append(this);
@@ -132,14 +132,13 @@ QMenu* TObjectTable::makeMenu(const char* name)
     return menu;
 }
 
-QAction* TObjectTable::addItem(QMenu* menu, const char* name, const QString& text,
-                               void (TObjectTable::*handler)())
+void TObjectTable::addItem(QMenu* menu, const char* name, const QString& text,
+                           void (TObjectTable::*handler)())
 {
     QAction* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
     // The command runs once the menu has closed and the mark is gone.
     connect(action, &QAction::triggered, this, handler, Qt::QueuedConnection);
-    return action;
 }
 
 // ---- Show and close ----

@@ -40,21 +40,10 @@ public:
     QAction* Clerar1 = nullptr;
     // Column header menu.
     QMenu* PopupMenu1;
-    QAction* Inputtext3;
-    QAction* Insertcolumn2;
-    QAction* Deletecolumn2;
     // Row header menu.
     QMenu* PopupMenu2;
-    QAction* Inputtext2;
-    QAction* Insertrow2;
-    QAction* Deleterow2;
     // Corner menu.
     QMenu* PopupMenu3;
-    QAction* Inputtext1;
-    QAction* Insertrow1;
-    QAction* Deleterow1;
-    QAction* Insertcolumn1;
-    QAction* Deletecolumn1;
     // Writes an edited table a moment after the editing stops.
     SaveSoon* TableSaving;
 
@@ -111,7 +100,7 @@ protected:
 
 private:
     QMenu* makeMenu(const char* name);
-    QAction* addItem(QMenu* menu, const char* name, const QString& text, void (TObjectTable::*handler)());
+    void addItem(QMenu* menu, const char* name, const QString& text, void (TObjectTable::*handler)());
     void openMenu(QMenu* menu, const QColor& mark, const QPoint& globalPos);
     bool clickedIsCell() const;
     void resetMarkColors();
