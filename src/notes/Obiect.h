@@ -57,9 +57,8 @@ public:
     quint32 color() const { return m_color; }
     void setColor(quint32 colorRef);
 
-    // The project folder taken when the window last became active.
-    QString keptProjectFolder() const { return m_projectFolder; }
-    // The note file of the object named in the title, in the kept folder.
+    // The note file of the object named in the title, in the project folder
+    // taken when the window last became active.
     QString notePath() const;
     QString statusFilePath() const;
 
@@ -148,6 +147,7 @@ private:
     bool m_savesSettled = false;
     bool m_typedAtClose = false;
     quint32 m_color = 0;
+    // The project folder taken when the window last became active.
     QString m_projectFolder;
     // The note the editor holds: its file and object; empty until one loads.
     QString m_notePath;
