@@ -11,7 +11,6 @@
 #include "project/ObjectShape.h"
 #include "platform/ObjectName.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
