@@ -1,27 +1,9 @@
 #include "ProgramFixture.h"
+#include "support/Files.h"
 
 #include "alarms/fAlarmSettingsUnit.h"
 
 #include <QDirIterator>
-
-namespace {
-
-// Copies a folder tree; the sample must be opened from a copy, as a user would.
-void copyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(source, target);
-    }
-}
-
-} // namespace
 
 using ExampleProject = ProgramFixture;
 

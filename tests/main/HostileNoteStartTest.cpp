@@ -1,6 +1,8 @@
 // The built program itself, started on the sample project with a note that
 // once crashed the reader: the find index reads every note in the background
 // after the load, and the program must live through it and close normally.
+#include "support/Files.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -15,20 +17,6 @@
 #include <vector>
 
 namespace {
-
-void copyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(source, target);
-    }
-}
 
 QByteArray bytesOf(const QString& path)
 {

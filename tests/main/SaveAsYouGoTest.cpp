@@ -2,6 +2,7 @@
 // and a table is in their files while the windows are still open, so that a
 // crash or a power cut at that moment loses none of it.
 #include "WindowsFixture.h"
+#include "support/Files.h"
 
 #include "formats/RichText.h"
 #include "platform/SaveSoon.h"
@@ -10,19 +11,6 @@
 #include <QTextEdit>
 
 namespace {
-
-void copyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(source, target);
-    }
-}
 
 QString noteText(const QString& path)
 {

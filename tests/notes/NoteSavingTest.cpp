@@ -3,6 +3,7 @@
 #include "NoteFixture.h"
 
 #include "platform/SaveSoon.h"
+#include "support/Files.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -15,19 +16,6 @@ namespace {
 using NoteSavingTest = NoteFixture;
 
 const QString kRtfFixtures = QStringLiteral(VEXORIN_FIXTURES "/rtf/");
-
-// Puts the file's modification time well in the past, so that a rewrite shows.
-void age(const QString& path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
-}
-
-QDateTime modified(const QString& path)
-{
-    return QFileInfo(path).lastModified();
-}
 
 TEST_F(NoteSavingTest, TypedTextIsWrittenAfterAPauseOrAtTheLatestTenSecondsAfterTheFirstKey)
 {

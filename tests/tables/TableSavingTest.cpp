@@ -3,6 +3,7 @@
 #include "TableFixture.h"
 
 #include "platform/SaveSoon.h"
+#include "support/Files.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,19 +12,6 @@
 namespace {
 
 using TableSaving = TableFixture;
-
-// Puts the file's modification time well in the past, so that a rewrite shows.
-void age(const QString& path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
-}
-
-QDateTime modified(const QString& path)
-{
-    return QFileInfo(path).lastModified();
-}
 
 QByteArray tableBytes(const TObjectTable* table)
 {
