@@ -3,6 +3,8 @@
 #include "notes/StatusButtons.h"
 
 #include "board/BoardHost.h"
+#include "project/BoardCommands.h"
+#include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "notes/Obiect.h"
 #include "platform/Clock.h"
@@ -186,8 +188,14 @@ void TForm2::StatusStamp(TStatusButton* button)
     palette.setColor(QPalette::Base, Qt::white);
     RichEdit1->setPalette(palette);
 
+    // The new colour is a board edit like any other: undone from the EDIT
+    // menu, and saved as you go.
     if (ObjectShape* shape = m_host.currentShape()) {
+        const ObjectLabel* label = m_host.currentLabel();
+        const QList<ElementState> before = statesOf({shape});
         shape->setBrushColor(color);
+        pushEditSince(m_host.undoStack(), m_host.boardModel(),
+                      QStringLiteral("status of ") + (label ? label->caption() : QString()), before);
         setColor(shape->brushColor());
     }
 
