@@ -7,6 +7,7 @@
 #include "formats/Ini.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "platform/SaveSoon.h"
 #include "platform/Processes.h"
 
 #include <QCoreApplication>
@@ -70,7 +71,7 @@ bool TForm1::LoadProject()
     }
     IndexProjectObjects();
     // What was just read needs no writing back.
-    BoardSaveTimer->stop();
+    BoardSaving->settle();
     // The next start opens this project, even after a crash.
     if (settingsRead && isProjectOpen()) {
         const SaveAtLeave remember = lastProjectPathSave();

@@ -124,7 +124,7 @@ TForm2::TForm2(BoardHost& host, Platform& platform)
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     buildLayout();
     buildEditCommands();
-    NoteSaving = new SaveSoon(platform.clock, [this] { SaveTypedText(); }, this);
+    NoteSaving = new SaveSoon(platform.clock, platform.dialogs, [this] { return SaveTypedText(); }, this);
     connect(RichEdit1, &QTextEdit::textChanged, this, [this] {
         if (RichEdit1->document()->isModified())
             NoteSaving->changed();
@@ -352,7 +352,6 @@ void TForm2::clearEditor()
     showNotice(QString());
     m_notKept.clear();
     m_saveAsYouGo = false;
-    m_saveFailedShown = false;
     RichEdit1->clear();
     RichEdit1->document()->clearUndoRedoStacks();
     RichEdit1->document()->setModified(false);
@@ -488,7 +487,6 @@ void TForm2::ShowNoteEnd()
     note->setModified(false);
     NoteSaving->settle();
     m_saveAsYouGo = true;
-    m_saveFailedShown = false;
     connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
 }
@@ -553,24 +551,17 @@ bool TForm2::WriteNote(const QString& path, QString* error) const
     return ok;
 }
 
-void TForm2::SaveTypedText()
+QString TForm2::SaveTypedText()
 {
     if (isLoadingNote() || !m_saveAsYouGo || !RichEdit1->document()->isModified())
-        return;
+        return {};
     // A note file deleted meanwhile is not made again unasked: a switch or the close asks.
     if (!QFileInfo::exists(m_notePath))
-        return;
+        return {};
     QString error;
-    if (!WriteNote(m_notePath, &error)) {
-        // Said once: the next change tries again, and the close asks as it does.
-        if (!m_saveFailedShown) {
-            m_saveFailedShown = true;
-            m_platform.dialogs.error(error);
-        }
-        return;
-    }
-    m_saveFailedShown = false;
-    RichEdit1->document()->setModified(false);
+    if (WriteNote(m_notePath, &error)) // a failure: the next change tries again, the close asks
+        RichEdit1->document()->setModified(false);
+    return error;
 }
 
 bool TForm2::SaveNote(const QString& path)

@@ -134,7 +134,7 @@ private:
     void NoteModified(bool changed);
     // What NoteSaving runs: the typed text to the note it belongs to, when
     // that note was read whole from its file, which is still there.
-    void SaveTypedText();
+    QString SaveTypedText();
     void showNotice(const QString& text);
     // Writes the note to its file, or shows the error.
     bool SaveNote(const QString& path);
@@ -158,7 +158,6 @@ private:
     // not hold is kept aside: typed text may go to the file unasked.
     bool m_saveAsYouGo = false;
     // The last save of typed text failed and said so.
-    bool m_saveFailedShown = false;
     // A big note being read: its reader, document and file.
     std::unique_ptr<RichText::StepReader> m_reader;
     QTextDocument* m_readDocument = nullptr;

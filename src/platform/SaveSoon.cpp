@@ -1,13 +1,15 @@
 #include "platform/SaveSoon.h"
 
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 
 #include <QTimer>
 
 #include <algorithm>
 
-SaveSoon::SaveSoon(Clock& clock, std::function<void()> save, QObject* parent)
-    : QObject(parent), m_clock(clock), m_save(std::move(save)), m_timer(new QTimer(this))
+SaveSoon::SaveSoon(Clock& clock, Dialogs& dialogs, Save save, QObject* parent, int idleMs)
+    : QObject(parent), m_clock(clock), m_dialogs(dialogs), m_save(std::move(save)),
+      m_idleMs(idleMs), m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &SaveSoon::fire);
@@ -19,13 +21,19 @@ void SaveSoon::changed()
     if (m_firstChange < 0)
         m_firstChange = now;
     const qint64 untilLongest = m_firstChange + LongestMs - now;
-    m_timer->start(int(std::clamp<qint64>(untilLongest, 0, IdleMs)));
+    m_timer->start(int(std::clamp<qint64>(untilLongest, 0, m_idleMs)));
+}
+
+void SaveSoon::stop()
+{
+    m_timer->stop();
+    m_firstChange = -1;
 }
 
 void SaveSoon::settle()
 {
-    m_timer->stop();
-    m_firstChange = -1;
+    stop();
+    m_failureSaid = false;
 }
 
 bool SaveSoon::isPending() const
@@ -35,6 +43,13 @@ bool SaveSoon::isPending() const
 
 void SaveSoon::fire()
 {
-    settle();
-    m_save();
+    stop();
+    const QString error = m_save();
+    if (error.isEmpty()) {
+        m_failureSaid = false;
+    } else if (!m_failureSaid) {
+        // Set before the box: its event loop may run another save.
+        m_failureSaid = true;
+        m_dialogs.error(error);
+    }
 }

@@ -5,24 +5,30 @@
 #include <functional>
 
 class Clock;
+class Dialogs;
 class QTimer;
 
-// Writes what was typed soon after it was typed, so that a crash or a power
-// cut loses a few seconds of typing at most: IdleMs after the last change, and
+// Writes what was changed soon after the change, so that a crash or a power
+// cut loses a few seconds of work at most: IdleMs after the last change, and
 // no later than LongestMs after the first change not yet written, so that
 // steady typing is written too. The save itself decides whether there is
-// anything to write.
+// anything to write, and returns what went wrong. A failure is said once,
+// until a save succeeds or the owner settles; the next change tries again.
 class SaveSoon : public QObject {
 public:
     static constexpr int IdleMs = 2000;
     static constexpr int LongestMs = 10000;
 
-    SaveSoon(Clock& clock, std::function<void()> save, QObject* parent);
+    // Returns the error text of a failed save; empty when it wrote, or found
+    // nothing to write.
+    using Save = std::function<QString()>;
+
+    SaveSoon(Clock& clock, Dialogs& dialogs, Save save, QObject* parent, int idleMs = IdleMs);
 
     // A change not yet written: the save runs after the delay from now.
     void changed();
     // Nothing is left for it to write (a close or a switch wrote it, or will
-    // ask): no save runs until the next change.
+    // ask, or the file was read again): no save runs until the next change.
     void settle();
     bool isPending() const;
     // The single-shot timer whose timeout runs the save; its interval is the
@@ -32,9 +38,14 @@ public:
     void fire();
 
 private:
+    void stop();
+
     Clock& m_clock;
-    std::function<void()> m_save;
+    Dialogs& m_dialogs;
+    Save m_save;
+    const int m_idleMs;
     QTimer* m_timer;
     // Clock::elapsedMs() at the first change not yet written; -1 when none.
     qint64 m_firstChange = -1;
+    bool m_failureSaid = false;
 };

@@ -74,7 +74,7 @@ TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool wi
             &TObjectTable::showCurrentCell);
 
     m_written = StringGrid1->columns();
-    TableSaving = new SaveSoon(platform.clock, [this] { SaveEditedTable(); }, this);
+    TableSaving = new SaveSoon(platform.clock, platform.dialogs, [this] { return SaveEditedTable(); }, this);
     const auto changed = [this] { TableSaving->changed(); };
     QAbstractItemModel* cells = StringGrid1->model();
     connect(cells, &QAbstractItemModel::dataChanged, this, changed);
@@ -123,6 +123,9 @@ TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool wi
 TObjectTable::~TObjectTable()
 {
     registry().removeOne(this);
+    // The closing window commits the open cell editor once more, after this
+    // part of the object is gone; what it commits was committed as typed.
+    StringGrid1->model()->disconnect(this);
 }
 
 QMenu* TObjectTable::makeMenu(const char* name)
@@ -205,7 +208,6 @@ bool TObjectTable::LoadTable()
     const auto read = qScopeGuard([this] {
         m_written = StringGrid1->columns();
         TableSaving->settle();
-        m_saveFailedShown = false;
     });
     QFile file(m_tableFile);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -260,20 +262,13 @@ bool TObjectTable::isEdited() const
     return StringGrid1->columns() != m_written;
 }
 
-void TObjectTable::SaveEditedTable()
+QString TObjectTable::SaveEditedTable()
 {
     if (!m_saveAsYouGo || !isEdited())
-        return;
+        return {};
     QString error;
-    if (!SaveTable(m_tableFile, &error)) {
-        // Said once: the next edit tries again, and the close asks as it does.
-        if (!m_saveFailedShown) {
-            m_saveFailedShown = true;
-            m_platform.dialogs.error(error);
-        }
-        return;
-    }
-    m_saveFailedShown = false;
+    SaveTable(m_tableFile, &error); // a failure: the next edit tries again, the close asks
+    return error;
 }
 
 void TObjectTable::FitToContent()

@@ -107,7 +107,7 @@ private:
     void showCurrentCell();
     // What TableSaving runs: the edits to the table file, unless the file
     // could not be read and no copy of it could be kept.
-    void SaveEditedTable();
+    QString SaveEditedTable();
 
     Platform& m_platform;
     QString m_tableFile;
@@ -117,7 +117,6 @@ private:
     // only the close writes over it then, as it always has.
     bool m_saveAsYouGo = true;
     // The last save of edits failed and said so.
-    bool m_saveFailedShown = false;
     int m_clickedCol = -1;
     int m_clickedRow = -1;
     QColor m_markColor;

@@ -2,6 +2,7 @@
 
 #include "project/BoardModel.h"
 #include "project/BoardRecords.h"
+#include "platform/SaveSoon.h"
 #include "support/Files.h"
 
 #include <QUndoStack>
@@ -37,9 +38,9 @@ protected:
     // Waits for the save as you go to run, as the event loop runs it.
     void waitForSave()
     {
-        ASSERT_TRUE(form().BoardSaveTimer->isActive()) << "no save is due";
-        QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaveTimer->isActive(),
-                                 TForm1::BoardSaveDelayMilliseconds + 2000);
+        ASSERT_TRUE(form().BoardSaving->isPending()) << "no save is due";
+        QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaving->isPending(),
+                                 TForm1::BoardSaveIdleMs + 2000);
     }
 
     QRect savedPlaceOf(const QString& caption)
@@ -62,7 +63,7 @@ TEST_F(BoardSaveAsYouGo, EveryFinishedEditAndItsUndoReachTheFilesWithTheProgramS
     form().ShapeMouseDown(shapeOf(QStringLiteral("Pump")), Qt::LeftButton, Qt::LeftButton);
     fake.pointer.at = QPoint(640, 570);
     form().ShapeMouseMove(shapeOf(QStringLiteral("Pump")), Qt::LeftButton);
-    EXPECT_FALSE(form().BoardSaveTimer->isActive()) << "a drag under way is not saved";
+    EXPECT_FALSE(form().BoardSaving->isPending()) << "a drag under way is not saved";
     form().ShapeMouseUp(shapeOf(QStringLiteral("Pump")), Qt::LeftButton);
     waitForSave();
     EXPECT_EQ(savedPlaceOf(QStringLiteral("Pump")), before.translated(40, -30));
@@ -93,7 +94,7 @@ TEST_F(BoardSaveAsYouGo, OpeningAProjectRemembersItAndRewritesNothing)
     // The project opened is the one the next start opens, even after a
     // crash, and what was read is not written back.
     EXPECT_TRUE(readAll(form().lastProjectFile()).contains(QDir::toNativeSeparators(other.path()).toUtf8()));
-    EXPECT_FALSE(form().BoardSaveTimer->isActive());
+    EXPECT_FALSE(form().BoardSaving->isPending());
     EXPECT_EQ(readAll(other.filePath("fStreamShape.txt")), shapes);
 }
 
