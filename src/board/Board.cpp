@@ -52,6 +52,7 @@ void Board::watchModel()
     connect(m_model, &BoardModel::boardReset, this, [this] {
         // Whatever was pressed may be gone.
         m_pressedElement = nullptr;
+        m_blinkHatched.clear();
         viewport()->update();
     });
 }
@@ -68,6 +69,7 @@ void Board::elementRemoved(BoardElement* element)
 {
     if (m_pressedElement == element)
         m_pressedElement = nullptr;
+    m_blinkHatched.remove(element->sequence());
     updateArea(element->geometry());
 }
 
@@ -119,7 +121,7 @@ void Board::paintEvent(QPaintEvent* event)
                QSizeF(event->rect().size()) / m_zoom)
             .toAlignedRect()
             .adjusted(-1, -1, 1, 1);
-    paintBoard(painter, exposedBoard);
+    paintBoard(painter, exposedBoard, Blink::Shown);
     if (!m_highlight.isNull() && highlightFrame().intersects(exposedBoard)) {
         // Two rings, dark inside light, so that it shows on any colour.
         painter.setBrush(Qt::NoBrush);
@@ -169,7 +171,7 @@ Qt::BrushStyle qtBrushStyle(BrushStyle style)
     return Qt::SolidPattern;
 }
 
-void paintShape(QPainter& painter, const ObjectShape& shape)
+void paintShape(QPainter& painter, const ObjectShape& shape, bool blinkHatched)
 {
     if (shape.width() <= 0 || shape.height() <= 0)
         return;
@@ -177,8 +179,8 @@ void paintShape(QPainter& painter, const ObjectShape& shape)
     painter.setRenderHint(QPainter::Antialiasing,
                           kind == ShapeKind::Ellipse || kind == ShapeKind::Circle);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(
-        QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(shape.brushStyle())));
+    const BrushStyle style = blinkHatched ? BrushStyle::BDiagonal : shape.brushStyle();
+    painter.setBrush(QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(style)));
 
     // The outline stays inside the element; square kinds take the shorter side, centred.
     QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -214,17 +216,36 @@ void paintLabel(QPainter& painter, const ObjectLabel& label)
 
 } // namespace
 
-void Board::paintBoard(QPainter& painter, const QRect& boardRect)
+void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink)
 {
     paintBackground(painter, boardRect);
+    const bool anyBlink = blink == Blink::Shown && !m_blinkHatched.isEmpty();
     m_model->forEachElement([&](const BoardElement& element) {
         if (!element.isVisible() || !element.geometry().intersects(boardRect))
             return;
         if (element.kind() == BoardElement::Kind::Shape)
-            paintShape(painter, static_cast<const ObjectShape&>(element));
+            paintShape(painter, static_cast<const ObjectShape&>(element),
+                       anyBlink && m_blinkHatched.contains(element.sequence()));
         else
             paintLabel(painter, static_cast<const ObjectLabel&>(element));
     });
+}
+
+void Board::setBlinkHatched(const ObjectShape& shape, bool hatched)
+{
+    const bool was = m_blinkHatched.contains(shape.sequence());
+    if (hatched == was)
+        return;
+    if (hatched)
+        m_blinkHatched.insert(shape.sequence());
+    else
+        m_blinkHatched.remove(shape.sequence());
+    updateArea(shape.geometry());
+}
+
+bool Board::isBlinkHatched(const ObjectShape& shape) const
+{
+    return m_blinkHatched.contains(shape.sequence());
 }
 
 void Board::resizeEvent(QResizeEvent* event)

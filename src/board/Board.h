@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPixmap>
+#include <QSet>
 #include <vector>
 
 class ObjectLabel;
@@ -44,8 +45,14 @@ public:
     BoardElement* elementAt(const QPoint& global) const;
 
     // Draws what lies of the board within boardRect: the background picture
-    // and every visible element, with a painter that maps board pixels.
-    void paintBoard(QPainter& painter, const QRect& boardRect);
+    // and every visible element, with a painter that maps board pixels; with
+    // the alarm blink as the screen shows it, or each shape in its own brush.
+    enum class Blink { Hidden, Shown };
+    void paintBoard(QPainter& painter, const QRect& boardRect, Blink blink = Blink::Hidden);
+    // The alarm blink: a shape shown hatched, whatever its own brush. The
+    // view's alone: no file holds it and no export shows it.
+    void setBlinkHatched(const ObjectShape& shape, bool hatched);
+    bool isBlinkHatched(const ObjectShape& shape) const;
     // The board's size in board pixels: the client area.
     QSize boardSize() const { return m_boardSize; }
 
@@ -111,6 +118,7 @@ private:
     BoardModel* m_model;
 
     QRect m_highlight;
+    QSet<quint64> m_blinkHatched; // the sequences of the shapes
     QTimer* m_highlightTimer = nullptr;
 
     // The element pressed, until every button is up; none once it is removed.

@@ -17,8 +17,9 @@ namespace BoardExport {
 
 namespace {
 
-// While one lives, every shape the alarm blink hatched is solid; the shapes
-// get their hatching back at its end. A shape stored hatched is a blink too.
+// While one lives, every shape stored hatched is solid: a blink the earlier
+// program saved. The shapes get their hatching back at its end. The blink
+// itself is the board's view alone, which an export does not paint.
 class SolidBlinks {
 public:
     explicit SolidBlinks(Board& board)

@@ -14,6 +14,7 @@
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
+#include "platform/SaveSoon.h"
 #include "platform/Shell.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Clock.h"
@@ -72,18 +73,15 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
 
     // A finished edit, or its undo or redo, reaches the board files soon
     // after, so that a crash costs at most the last moments of work.
-    BoardSaveTimer = new QTimer(this);
-    BoardSaveTimer->setObjectName(QStringLiteral("BoardSaveTimer"));
-    BoardSaveTimer->setSingleShot(true);
-    BoardSaveTimer->setInterval(BoardSaveDelayMilliseconds);
-    connect(BoardSaveTimer, &QTimer::timeout, this, &TForm1::SaveBoardAsYouGo);
+    BoardSaving = new SaveSoon(m_platform.clock, m_platform.dialogs,
+                               [this] { return SaveBoardAsYouGo(); }, this, BoardSaveIdleMs);
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
         if (isProjectOpen())
-            BoardSaveTimer->start();
+            BoardSaving->changed();
     });
 }
 
-void TForm1::SaveBoardAsYouGo()
+QString TForm1::SaveBoardAsYouGo()
 {
     QStringList failed;
     for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
@@ -96,13 +94,11 @@ void TForm1::SaveBoardAsYouGo()
         else
             failed.append(error);
     }
-    // Said once until a save succeeds again; the close and the switch still
-    // ask about a board file that cannot be written.
-    if (!failed.isEmpty() && !m_boardSaveFailed)
-        m_platform.dialogs.error(QStringLiteral("The board could not be saved as you go: ") +
-                                 failed.join(QLatin1Char(' ')) +
-                                 QStringLiteral("\nYour changes are kept and tried again."));
-    m_boardSaveFailed = !failed.isEmpty();
+    // The close and the switch still ask about a board file that cannot be written.
+    if (failed.isEmpty())
+        return {};
+    return QStringLiteral("The board could not be saved as you go: ") + failed.join(QLatin1Char(' ')) +
+           QStringLiteral("\nYour changes are kept and tried again.");
 }
 
 // ---- Window geometry ----
@@ -364,9 +360,27 @@ void TForm1::BlinkAlarmObject()
     const bool oddSecond = m_platform.clock.now().time().second() % 2 == 1;
     for (auto it = labels.crbegin(); it != labels.crend(); ++it) {
         // A caption without its shape has nothing to flash.
-        if (ObjectShape* shape = m_boardModel->shapeOf(*it))
-            shape->setBrushStyle(oddSecond ? BrushStyle::BDiagonal : BrushStyle::Solid);
+        if (ObjectShape* shape = m_boardModel->shapeOf(*it)) {
+            if (oddSecond)
+                m_board->setBlinkHatched(*shape, true);
+            else
+                clearHatch(*shape);
+        }
     }
+}
+
+bool TForm1::isHatched(const ObjectShape& shape) const
+{
+    return m_board->isBlinkHatched(shape) || shape.brushStyle() == BrushStyle::BDiagonal;
+}
+
+void TForm1::clearHatch(ObjectShape& shape)
+{
+    m_board->setBlinkHatched(shape, false);
+    // A hatch stored in the board file is a blink left over, as the earlier
+    // program saved a shape while it blinked.
+    if (shape.brushStyle() == BrushStyle::BDiagonal)
+        shape.setBrushStyle(BrushStyle::Solid);
 }
 
 QPoint TForm1::globalPoint(const QPoint& boardPoint) const
@@ -392,13 +406,12 @@ std::optional<QSet<QString>> TForm1::hatchedObjectNames() const
     // is none, found by looking at the shapes alone.
     QSet<QString> names;
     const QList<ObjectShape*> shapes = m_boardModel->shapes();
-    if (std::none_of(shapes.begin(), shapes.end(), [](const ObjectShape* shape) {
-            return shape->brushStyle() == BrushStyle::BDiagonal;
-        }))
+    if (std::none_of(shapes.begin(), shapes.end(),
+                     [this](const ObjectShape* shape) { return isHatched(*shape); }))
         return names;
     for (const ObjectLabel* label : m_boardModel->labels()) {
         const ObjectShape* shape = m_boardModel->shapeOf(label);
-        if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
+        if (shape && isHatched(*shape))
             names.insert(label->caption());
     }
     return names;
@@ -407,9 +420,8 @@ std::optional<QSet<QString>> TForm1::hatchedObjectNames() const
 void TForm1::ClearAlarmBlink()
 {
     for (ObjectLabel* label : m_boardModel->labelsWithCaption(AlarmObjectName)) {
-        ObjectShape* shape = m_boardModel->shapeOf(label);
-        if (shape && shape->brushStyle() == BrushStyle::BDiagonal)
-            shape->setBrushStyle(BrushStyle::Solid);
+        if (ObjectShape* shape = m_boardModel->shapeOf(label))
+            clearHatch(*shape);
     }
 }
 

@@ -23,6 +23,7 @@ class TShapeEdit;
 class TShapeNameF;
 class TfAlarmSettings;
 class QMenu;
+class SaveSoon;
 class QTimer;
 class QUndoStack;
 struct Platform;
@@ -98,12 +99,12 @@ public:
     QAction* ExportList1;
     QTimer* Timer1;
     QTimer* Timer2;
-    QTimer* BoardSaveTimer;
+    SaveSoon* BoardSaving;
     // How long after an edit of the board its files are written.
-    static constexpr int BoardSaveDelayMilliseconds = 1500;
-    // Writes the board files that differ from the board, without asking;
-    // says once when they cannot be written.
-    void SaveBoardAsYouGo();
+    static constexpr int BoardSaveIdleMs = 1500;
+    // What BoardSaving runs: the board files that differ from the board,
+    // without asking.
+    QString SaveBoardAsYouGo();
 
     // Objects on the board.
     int NextObjectNumber() const;
@@ -113,6 +114,8 @@ public:
     bool LoadLabels();
     void BlinkAlarmObject();
     void ClearAlarmBlink();
+    // Hatched by the alarm blink, which the board alone shows, or stored so.
+    bool isHatched(const ObjectShape& shape) const;
 
     // Project files. Each returns false when it ended on an error it showed.
     bool SaveProject();
@@ -217,6 +220,7 @@ private:
     bool refuseWhileIdle();
     // Makes the drag that ends one step of the undo stack, if it moved anything.
     void finishDrag();
+    void clearHatch(ObjectShape& shape);
     QString projectFile(const QString& name) const;
     QRect confinementRect() const;
     void setCaption(const QString& caption);
@@ -245,7 +249,6 @@ private:
     QUndoStack* m_undoStack;
     // The dragged object as it stood when the drag began; empty between drags.
     QList<ElementState> m_dragStart;
-    bool m_boardSaveFailed = false;
     Windows m_windows;
     bool m_terminating = false;
     // What could be read of a board file that failed to load, as it would be

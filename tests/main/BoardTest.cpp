@@ -453,26 +453,54 @@ TEST(LabelOffset, FollowsTheProgramsRoundingMode)
 TEST_F(BoardFixture, AlarmBlinkFlashesWithTheSecondsAndClears)
 {
     openProject();
-    addObject(1, QStringLiteral("Pump"));
-    addObject(2, QStringLiteral("Valve"));
+    ObjectShape* pump = addObject(1, QStringLiteral("Pump"));
+    ObjectShape* valve = addObject(2, QStringLiteral("Valve"));
     form->AlarmObjectName = QStringLiteral("Pump");
     fake.clock.current.setTime(QTime(10, 0, 7));
     form->BlinkAlarmObject();
-    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::BDiagonal);
-    EXPECT_EQ(form->boardModel().shapeNamed("Shape2")->brushStyle(), BrushStyle::Solid);
+    EXPECT_TRUE(form->isHatched(*pump));
+    EXPECT_FALSE(form->isHatched(*valve));
     fake.clock.current.setTime(QTime(10, 0, 8));
     form->BlinkAlarmObject();
-    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
+    EXPECT_FALSE(form->isHatched(*pump));
 
     fake.clock.current.setTime(QTime(10, 0, 9));
     form->BlinkAlarmObject();
     form->ClearAlarmBlink();
-    EXPECT_EQ(form->boardModel().shapeNamed("Shape1")->brushStyle(), BrushStyle::Solid);
+    EXPECT_FALSE(form->isHatched(*pump));
+
+    // A hatch a file holds is a blink left over: the clearing ends it too.
+    pump->setBrushStyle(BrushStyle::BDiagonal);
+    EXPECT_TRUE(form->isHatched(*pump));
+    form->ClearAlarmBlink();
+    EXPECT_EQ(pump->brushStyle(), BrushStyle::Solid);
 
     // A caption whose shape is gone has nothing to flash.
     delete form->boardModel().shapeNamed("Shape1");
     form->BlinkAlarmObject();
     form->ClearAlarmBlink();
+}
+
+TEST_F(BoardFixture, AShapeSavedWhileItsBlinkHatchesItIsSavedWithItsOwnBrush)
+{
+    openProject();
+    ObjectShape* pump = addObject(1, QStringLiteral("Pump"));
+    pump->setBrushStyle(BrushStyle::Cross);
+    pump->setBrushColor(0x00FF00);
+    form->AlarmObjectName = QStringLiteral("Pump");
+    fake.clock.current.setTime(QTime(10, 0, 7));
+    form->BlinkAlarmObject();
+    ASSERT_TRUE(form->isHatched(*pump));
+    const QImage hatched = form->board().grab().toImage();
+
+    ASSERT_TRUE(form->SaveShapes());
+    const QByteArray saved = readAll(projectFile("fStreamShape.txt"));
+    EXPECT_TRUE(saved.contains("bsCross")) << saved.constData();
+    EXPECT_FALSE(saved.contains("bsBDiagonal")) << saved.constData();
+
+    form->ClearAlarmBlink();
+    EXPECT_EQ(pump->brushStyle(), BrushStyle::Cross);
+    EXPECT_NE(form->board().grab().toImage(), hatched) << "the blink shows on the board";
 }
 
 TEST_F(BoardFixture, MainWindowHasItsMenusSizeAndIdleCaption)

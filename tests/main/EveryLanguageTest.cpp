@@ -108,7 +108,7 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
     // The alarm worker's next check, on an even second: the object stays solid.
     setClock(QTime(9, 40, 2));
     program->alarmSettings.CheckAlarms();
-    EXPECT_EQ(shapeOf(s.pump)->brushStyle(), BrushStyle::Solid);
+    EXPECT_FALSE(form().isHatched(*shapeOf(s.pump)));
     const QList<AlarmRow> alarms = program->alarmSettings.rows();
     ASSERT_EQ(alarms.size(), 1);
     EXPECT_EQ(alarms[0].name, s.pump);
@@ -137,8 +137,8 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
 
     setClock(QTime(9, 40, 3));
     program->alarmSettings.CheckAlarms();
-    EXPECT_EQ(shapeOf(s.pump)->brushStyle(), BrushStyle::BDiagonal);
-    EXPECT_EQ(shapeOf(s.tank)->brushStyle(), BrushStyle::Solid);
+    EXPECT_TRUE(form().isHatched(*shapeOf(s.pump)));
+    EXPECT_FALSE(form().isHatched(*shapeOf(s.tank)));
     setClock(QTime(9, 40, 4));
     program->alarmSettings.CheckAlarms();
 

@@ -161,9 +161,15 @@ TEST_F(ExportTest, BlinkNeverShowsInAnExportAndGoesOnAfterIt)
     placeSampleBoard();
     ObjectShape* blinking = boardModel().shapeNamed(QStringLiteral("Shape2"));
     const QImage solid = grabBoard();
+    board().setBlinkHatched(*blinking, true);
+    ASSERT_NE(grabBoard(), solid);
+    EXPECT_EQ(exportPng(100), solid);
+    EXPECT_TRUE(board().isBlinkHatched(*blinking));
+
+    // A hatch a board file holds is a blink left over: not exported either.
+    board().setBlinkHatched(*blinking, false);
     blinking->setBrushStyle(BrushStyle::BDiagonal);
     ASSERT_NE(grabBoard(), solid);
-
     EXPECT_EQ(exportPng(100), solid);
     EXPECT_EQ(blinking->brushStyle(), BrushStyle::BDiagonal);
 }
