@@ -5,6 +5,7 @@
 #include "alarms/fAddEditAlarmUnit.h"
 #include "board/BoardHost.h"
 #include "project/ObjectLabel.h"
+#include "project/Project.h"
 #include "formats/KeepAside.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
@@ -265,12 +266,12 @@ void TfAlarmSettings::selectRow(int index)
 
 void TfAlarmSettings::DeriveAlarmFolder()
 {
-    AlarmFolder = m_host.isProjectOpen() ? m_host.projectFolder() : QString();
+    AlarmFolder = m_host.project().isOpen() ? m_host.project().folder() : QString();
 }
 
 QString TfAlarmSettings::alarmFile() const
 {
-    return QDir::toNativeSeparators(QDir(AlarmFolder).filePath(QStringLiteral("Alarm.dat")));
+    return QDir::toNativeSeparators(ProjectFiles::inFolder(AlarmFolder, ProjectFiles::Alarms));
 }
 
 int TfAlarmSettings::lwAlarmCompare(const std::optional<qint64>& startA,

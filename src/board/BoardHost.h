@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Project.h"
+
 #include <QPoint>
 #include <QSet>
 #include <QString>
@@ -20,10 +22,8 @@ public:
     virtual BoardModel& boardModel() = 0;
     // The project's undo stack: every edit of the board is a step on it.
     virtual QUndoStack& undoStack() = 0;
-    // A project form is open: the caption is not the idle caption.
-    virtual bool isProjectOpen() const = 0;
-    // The project folder, as the caption names it; empty while idle.
-    virtual QString projectFolder() const = 0;
+    // The open project: its folder, form name and the paths of its files.
+    virtual Project& project() = 0;
     virtual ObjectShape* currentShape() const = 0;
     virtual ObjectLabel* currentLabel() const = 0;
     // The flashing of an alarm's object: hatched on odd seconds of the clock,
@@ -40,28 +40,6 @@ public:
     // The main window, for placing and owning the subsystem windows.
     virtual QWidget* mainWindow() = 0;
 };
-
-// The main window's caption is the record of the open project.
-namespace Caption {
-
-// "Vexorin" with a blank and a double quote: no project form is open.
-inline const QString Idle = QStringLiteral("Vexorin \"");
-inline const QString FolderMarker = QStringLiteral("Arhive is located in: ");
-
-inline QString project(const QString& formName, const QString& folder)
-{
-    return QStringLiteral("Vexorin \" %1 \"").arg(formName) + QString(16, QLatin1Char(' ')) +
-           FolderMarker + folder;
-}
-
-// The text after the folder marker; empty when the caption has none.
-inline QString folder(const QString& caption)
-{
-    const qsizetype at = caption.indexOf(FolderMarker);
-    return at < 0 ? QString() : caption.mid(at + FolderMarker.size());
-}
-
-} // namespace Caption
 
 // Refusal of every operation that needs an open project.
 inline const QString DefineFormFirst = QStringLiteral(" Define form and archive location at first!");

@@ -1,7 +1,7 @@
 #include "find/FindIndexer.h"
 
 #include "formats/RichText.h"
-#include "tables/ObjectTableU.h"
+#include "project/Project.h"
 #include "tables/TableFile.h"
 
 #include <QDir>
@@ -16,11 +16,6 @@ namespace {
 // show while the rest is read (some 10 ms of reading), large enough to share
 // among the cores.
 constexpr int BatchObjects = 64;
-
-QString notePath(const QString& folder, const QString& name)
-{
-    return folder + QDir::separator() + name + QDir::separator() + name + QStringLiteral(".rtf");
-}
 
 } // namespace
 
@@ -50,10 +45,10 @@ ObjectText FindIndexer::read(const QString& folder, const QString& name)
     // The text alone: the note window's document is not needed to find in
     // it, and a big note's text is held one byte a character where it can be.
     CompactText note;
-    if (RichText::readTextFile(notePath(folder, name), [&note](QStringView piece) { note.append(piece); }))
+    if (RichText::readTextFile(ProjectFiles::note(folder, name), [&note](QStringView piece) { note.append(piece); }))
         text.setNote(std::move(note));
 
-    QFile table(ObjectTableFile(folder, name));
+    QFile table(ProjectFiles::table(folder, name));
     if (table.open(QIODevice::ReadOnly)) {
         TableFile::Reader reader(table);
         int columns = 0;
@@ -112,8 +107,8 @@ void FindIndexer::fileSaved(const QString& folder, const QString& path)
     if (folder.isEmpty() || !m_index.contains(name))
         return;
     const QString saved = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    if (saved == QDir::cleanPath(QDir::fromNativeSeparators(notePath(folder, name))) ||
-        saved == QDir::cleanPath(QDir::fromNativeSeparators(ObjectTableFile(folder, name))))
+    if (saved == QDir::cleanPath(QDir::fromNativeSeparators(ProjectFiles::note(folder, name))) ||
+        saved == QDir::cleanPath(QDir::fromNativeSeparators(ProjectFiles::table(folder, name))))
         refresh(folder, name);
 }
 

@@ -50,7 +50,8 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     const QString icon = m_platform.programFolder + QStringLiteral("tarnik.ico");
     if (QFileInfo::exists(icon))
         setWindowIcon(QIcon(icon));
-    setCaption(Caption::Idle);
+    setWindowTitle(m_project.caption());
+    connect(&m_project, &Project::captionChanged, this, &QWidget::setWindowTitle);
 
     fitOuterFrame();
 
@@ -76,7 +77,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     BoardSaving = new SaveSoon(m_platform.clock, m_platform.dialogs,
                                [this] { return SaveBoardAsYouGo(); }, this, BoardSaveIdleMs);
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
-        if (isProjectOpen())
+        if (m_project.isOpen())
             BoardSaving->changed();
     });
 }
@@ -199,24 +200,9 @@ void TForm1::buildMenus()
     ExportList1 = item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
 }
 
-bool TForm1::isProjectOpen() const
-{
-    return windowTitle() != Caption::Idle;
-}
-
-QString TForm1::projectFolder() const
-{
-    return Caption::folder(windowTitle());
-}
-
-void TForm1::setCaption(const QString& caption)
-{
-    setWindowTitle(caption);
-}
-
 bool TForm1::refuseWhileIdle()
 {
-    if (isProjectOpen())
+    if (m_project.isOpen())
         return false;
     m_platform.dialogs.message(DefineFormFirst);
     return true;
@@ -231,15 +217,13 @@ int TForm1::NextObjectNumber() const
 
 namespace {
 
-const QString ShapeFile = QStringLiteral("fStreamShape.txt");
-const QString LabelFile = QStringLiteral("fStreamLabel.txt");
 const QString BoardFileFilter = QStringLiteral("Board files (*.txt)");
 
 } // namespace
 
 QString TForm1::boardFilePath(BoardElement::Kind kind) const
 {
-    return projectFile(kind == BoardElement::Kind::Shape ? ShapeFile : LabelFile);
+    return m_project.file(kind == BoardElement::Kind::Shape ? ProjectFiles::Shapes : ProjectFiles::Captions);
 }
 
 bool TForm1::encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const
@@ -526,7 +510,7 @@ void TForm1::Folder1Click()
 {
     if (!CurrentLabel || ObjectName::refused(CurrentLabel->caption(), m_platform.dialogs))
         return;
-    const QString folder = projectFolder() + QDir::separator() + CurrentLabel->caption();
+    const QString folder = ProjectFiles::objectFolder(m_project.folder(), CurrentLabel->caption());
     if (QFileInfo(folder).isDir())
         OpenFolderInShell(folder);
     else
@@ -602,20 +586,21 @@ void TForm1::About2Click()
 void TForm1::Timer1Timer()
 {
     Timer1->stop();
-    ReadLastProjectPath();
+    const QString folder = ReadLastProjectPath();
     // A remembered folder that is gone leaves the board idle; the check for
     // a second running copy runs all the same.
-    if (ProjectFolder.isEmpty() || !QFileInfo(ProjectFolder).isDir()) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         CountRunningInstances();
         return;
     }
+    m_project.open(folder, m_project.formName());
     LoadProject();
 }
 
 bool TForm1::FormCloseQuery()
 {
     StopAlarmTimer();
-    return SaveBeforeLeaving(isProjectOpen());
+    return SaveBeforeLeaving(m_project.isOpen());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

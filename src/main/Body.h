@@ -5,6 +5,7 @@
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "project/Project.h"
 
 #include "platform/Dialogs.h"
 
@@ -48,8 +49,7 @@ public:
     // BoardHost
     BoardModel& boardModel() override { return *m_boardModel; }
     QUndoStack& undoStack() override { return *m_undoStack; }
-    bool isProjectOpen() const override;
-    QString projectFolder() const override;
+    Project& project() override { return m_project; }
     ObjectShape* currentShape() const override { return CurrentShape; }
     ObjectLabel* currentLabel() const override { return CurrentLabel; }
     void blinkAlarmObject(const QString& objectName) override;
@@ -59,9 +59,6 @@ public:
     QWidget* mainWindow() override { return this; }
 
     // The state other windows and the project files read.
-    QString ProjectFolder;
-    QString FormName;
-    QString BitmapFile;
     bool ClearBackgroundOnce = false;
     ElementRef<ObjectShape> CurrentShape;
     ElementRef<ObjectLabel> CurrentLabel;
@@ -119,11 +116,14 @@ public:
 
     // Project files. Each returns false when it ended on an error it showed.
     bool SaveProject();
+    // Loads the files of the project's folder onto the board.
     bool LoadProject();
-    void ReadLastProjectPath();
+    // The folder the last project was opened from, as the settings beside the
+    // program remember it.
+    QString ReadLastProjectPath() const;
     bool ReadFormSettings();
     void LoadBackground();
-    // The picture file BitmapFile names: the stored path when it is a file,
+    // The picture file the project's background names: the stored path when it is a file,
     // else the file of that name in the project folder; empty when neither is.
     QString backgroundFile() const;
     bool CountRunningInstances();
@@ -221,16 +221,12 @@ private:
     // Makes the drag that ends one step of the undo stack, if it moved anything.
     void finishDrag();
     void clearHatch(ObjectShape& shape);
-    QString projectFile(const QString& name) const;
     QRect confinementRect() const;
-    void setCaption(const QString& caption);
     // The form name box of New; nullopt when cancelled or refused.
     std::optional<QString> AskNewFormName();
     // New from its third step on: saves and leaves the open project, then
     // shows an empty project of formName in folder.
     void SwitchToNewProject(const QString& formName, const QString& folder);
-    // True when the folder holds any of a project's files.
-    static bool holdsProject(const QString& folder);
 
     // Calls into the note, table and alarm windows at project switches and close:
     // the note window is saved and closed. False when the user chose to stay
@@ -243,6 +239,7 @@ private:
     void IndexProjectObjects();
 
     Platform& m_platform;
+    Project m_project;
     BoardModel* m_boardModel;
     Board* m_board;
     // Every edit of the board, one step each; emptied at a project switch.

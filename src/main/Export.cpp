@@ -85,7 +85,7 @@ void TForm1::ExportList1Click()
     QString error;
     const auto save = [&](qsizetype alarmCount, const AlarmFile::RowSource& alarmAt) {
         return CsvFile::save(
-            path, objectListRows(*m_boardModel, projectFolder(), alarmCount, alarmAt, QLocale::system()),
+            path, objectListRows(*m_boardModel, m_project.folder(), alarmCount, alarmAt, QLocale::system()),
             &error);
     };
     bool saved = false;
@@ -94,7 +94,7 @@ void TForm1::ExportList1Click()
         saved = save(alarms.count(), [&alarms](qsizetype i) { return alarms.row(int(i)); });
     } else {
         AlarmFile file;
-        file.load(QDir(projectFolder()).filePath(QStringLiteral("Alarm.dat")));
+        file.load(m_project.file(ProjectFiles::Alarms));
         const QList<AlarmRow>& alarms = file.rows();
         saved = save(alarms.size(), [&alarms](qsizetype i) { return alarms[i]; });
     }

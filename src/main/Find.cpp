@@ -8,7 +8,6 @@
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
 #include "notes/Obiect.h"
-#include "platform/SaveNotice.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
 
@@ -21,8 +20,8 @@ void TForm1::buildFind()
     m_findWindow->setAlarmNames([this] {
         return m_windows.alarmSettings ? m_windows.alarmSettings->names() : QStringList();
     });
-    connect(&SaveNotice::instance(), &SaveNotice::saved, m_findIndexer,
-            [this](const QString& path) { m_findIndexer->fileSaved(projectFolder(), path); });
+    connect(&m_project, &Project::fileSaved, m_findIndexer,
+            [this](const QString& path) { m_findIndexer->fileSaved(m_project.folder(), path); });
     // The index follows the board: an object named, removed or brought back
     // by an undo enters or leaves it. A caption still "?" belongs to an
     // object being named.
@@ -34,8 +33,8 @@ void TForm1::buildFind()
                 // Another caption of the same text keeps the name found.
                 if (named(before) && !m_boardModel->labelWithCaption(before))
                     m_findIndexer->remove(before);
-                if (named(after) && isProjectOpen())
-                    m_findIndexer->refresh(projectFolder(), after);
+                if (named(after) && m_project.isOpen())
+                    m_findIndexer->refresh(m_project.folder(), after);
             });
     connect(m_findWindow, &FindWindow::hitChosen, this, &TForm1::ShowFoundObject);
     connect(m_findWindow, &FindWindow::noteRequested, this, &TForm1::OpenFoundNote);
@@ -50,7 +49,7 @@ void TForm1::IndexProjectObjects()
         if (!label->caption().isEmpty() && label->caption() != QLatin1String("?"))
             names.append(label->caption());
     }
-    m_findIndexer->indexProject(isProjectOpen() ? projectFolder() : QString(), names);
+    m_findIndexer->indexProject(m_project.isOpen() ? m_project.folder() : QString(), names);
 }
 
 void TForm1::Find1Click()
@@ -97,7 +96,7 @@ bool TForm1::OpenFoundTable(const FindHit& hit)
     if (!ShowFoundObject(hit))
         return false;
     able1Click();
-    TObjectTable* table = TObjectTable::find(ObjectTableFile(projectFolder(), hit.object));
+    TObjectTable* table = TObjectTable::find(m_project.tableFile(hit.object));
     if (!table)
         return false;
     if (hit.where == FoundIn::Table && hit.column < table->StringGrid1->colCount() &&

@@ -111,7 +111,7 @@ void TForm1::New2Click()
 
     // The folder and note file come first, so that a folder that cannot be
     // made leaves no named object behind.
-    const QString folder = projectFolder() + QDir::separator() + name;
+    const QString folder = ProjectFiles::objectFolder(m_project.folder(), name);
     const bool folderExisted = QFileInfo(folder).isDir();
     if (!folderExisted && !QDir().mkdir(folder)) {
         m_platform.dialogs.error(QStringLiteral("Can not create the folder ") +
@@ -119,7 +119,7 @@ void TForm1::New2Click()
         abandon();
         return;
     }
-    if (!CreateEmptyFile(folder + QDir::separator() + name + QStringLiteral(".rtf"))) {
+    if (!CreateEmptyFile(m_project.noteFile(name))) {
         if (!folderExisted)
             QDir().rmdir(folder);
         abandon();
@@ -128,7 +128,7 @@ void TForm1::New2Click()
 
     // The table is in place before the caption names the object, which
     // brings it into the find index.
-    CopyDefaultTable(projectFolder(), name);
+    CopyDefaultTable(m_project.folder(), name);
     CurrentLabel->setCaption(name);
     CurrentLabel->setVisible(defaults.DefaultVisible);
     CurrentShape->setBrushColor(ColorRef::Green);

@@ -3,6 +3,7 @@
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "project/Project.h"
 #include "formats/Ini.h"
 #include "formats/RichText.h"
 #include "notes/StatusButtons.h"
@@ -33,7 +34,7 @@ QString kindName(ShapeKind kind)
 QHash<quint32, QString> statusesByColor(const QString& projectFolder)
 {
     QHash<quint32, QString> names;
-    const Ini::Document file = Ini::Document::load(QDir(projectFolder).filePath(StatusFile::FileName));
+    const Ini::Document file = Ini::Document::load(ProjectFiles::inFolder(projectFolder, ProjectFiles::Statuses));
     for (const StatusFile::Section& status : StatusFile::read(file))
         if (status.color && status.caption && !names.contains(*status.color))
             names.insert(*status.color, *status.caption);
@@ -50,7 +51,7 @@ bool namesFolderInProject(const QString& name)
 
 QString lastStamp(const QString& projectFolder, const QString& objectName, const QLocale& locale)
 {
-    const QString note = QDir(projectFolder).filePath(objectName + u'/' + objectName + QStringLiteral(".rtf"));
+    const QString note = ProjectFiles::note(projectFolder, objectName);
     QTextDocument document;
     if (!namesFolderInProject(objectName) || !RichText::readFile(note, &document))
         return {};

@@ -20,16 +20,10 @@
 
 namespace {
 
-const QString FormSettingsFile = QStringLiteral("iniformsettings.ini");
 const QString CaptionKey = QStringLiteral("formname and archive location");
 const QString SettingsFileFilter = QStringLiteral("Settings files (*.ini)");
 
 } // namespace
-
-QString TForm1::projectFile(const QString& name) const
-{
-    return ProjectFolder + QDir::separator() + name;
-}
 
 QString TForm1::lastProjectFile() const
 {
@@ -73,7 +67,7 @@ bool TForm1::LoadProject()
     // What was just read needs no writing back.
     BoardSaving->settle();
     // The next start opens this project, even after a crash.
-    if (settingsRead && isProjectOpen()) {
+    if (settingsRead && m_project.isOpen()) {
         const SaveAtLeave remember = lastProjectPathSave();
         QString ignored; // a failure is asked about at the close
         remember.writeTo(remember.path, &ignored);
@@ -83,8 +77,7 @@ bool TForm1::LoadProject()
 
 SaveAtLeave TForm1::lastProjectPathSave()
 {
-    ProjectFolder = projectFolder();
-    const auto writeTo = [folder = ProjectFolder](const QString& file, QString* error) {
+    const auto writeTo = [folder = m_project.folder()](const QString& file, QString* error) {
         return Ini::eraseSection(file, QStringLiteral("Form1"), error) &&
                Ini::writeString(file, QStringLiteral("Form1"), QStringLiteral("Pathforini"), folder,
                                 error);
@@ -93,43 +86,39 @@ SaveAtLeave TForm1::lastProjectPathSave()
             QStringLiteral("the next start does not open this project."), SettingsFileFilter, {}, {}};
 }
 
-void TForm1::ReadLastProjectPath()
+QString TForm1::ReadLastProjectPath() const
 {
-    ProjectFolder = Ini::readString(lastProjectFile(), QStringLiteral("Form1"),
-                                    QStringLiteral("pathforini"), ProjectFolder);
+    return Ini::readString(lastProjectFile(), QStringLiteral("Form1"), QStringLiteral("pathforini"),
+                           QString());
 }
 
 SaveAtLeave TForm1::formSettingsSave()
 {
-    ProjectFolder = projectFolder();
-    const auto writeTo = [caption = windowTitle(), bitmap = BitmapFile,
-                          formName = FormName](const QString& file, QString* error) {
+    const auto writeTo = [caption = m_project.caption(), bitmap = m_project.background(),
+                          formName = m_project.formName()](const QString& file, QString* error) {
         return Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, caption, error) &&
                Ini::writeString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
                                 bitmap, error) &&
                Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"),
                                 formName, error);
     };
-    return {writeTo, projectFile(FormSettingsFile),
+    return {writeTo, m_project.file(ProjectFiles::FormSettings),
             QStringLiteral("the form name and the background picture chosen for this project are lost."),
             SettingsFileFilter, {}, {}};
 }
 
 bool TForm1::ReadFormSettings()
 {
-    const QString file = projectFile(FormSettingsFile);
-    setCaption(Ini::readString(file, QStringLiteral("Form1"), CaptionKey, windowTitle()));
+    // The caption is made from the form name and the folder the project was
+    // loaded from; the stored caption is only written back, so that a moved
+    // or copied project never sends its saves to the folder it names.
+    const QString file = m_project.file(ProjectFiles::FormSettings);
     LoadBackground();
-    BitmapFile = Ini::readString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
-                                 QString());
+    m_project.setBackground(Ini::readString(file, QStringLiteral("_global_"),
+                                            QStringLiteral("bitmapfile"), QString()));
     LoadBackground();
-    FormName = Ini::readString(file, QStringLiteral("formname"), QStringLiteral("formname"),
-                               FormName);
-    // The project belongs to the folder it was loaded from: a stored caption
-    // that names another folder (a moved or copied project), or none at all
-    // (a plain folder), must not send its saves elsewhere.
-    if (projectFolder() != ProjectFolder)
-        setCaption(Caption::project(FormName, ProjectFolder));
+    m_project.setFormName(Ini::readString(file, QStringLiteral("formname"),
+                                          QStringLiteral("formname"), m_project.formName()));
     return CountRunningInstances();
 }
 
@@ -138,7 +127,7 @@ bool TForm1::CountRunningInstances()
     if (m_platform.processes.countRunning(m_platform.programFileName) <= 1)
         return true;
     m_platform.dialogs.message(QStringLiteral("You Can Not run two instances of Application ") +
-                               FormName + QStringLiteral("!"));
+                               m_project.formName() + QStringLiteral("!"));
     m_terminating = true;
     QCoreApplication::exit(0);
     return false;
@@ -146,15 +135,16 @@ bool TForm1::CountRunningInstances()
 
 QString TForm1::backgroundFile() const
 {
-    if (BitmapFile.isEmpty())
+    const QString& background = m_project.background();
+    if (background.isEmpty())
         return {};
-    const QFileInfo stored(BitmapFile);
+    const QFileInfo stored(background);
     if (stored.isAbsolute() && stored.isFile())
-        return BitmapFile;
+        return background;
     // A moved or copied project, or a picture named without its folder: the
     // file of that name in the project folder.
-    const QString name = BitmapFile.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
-    const QString inProject = projectFile(name);
+    const QString name = background.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+    const QString inProject = m_project.file(name);
     return !name.isEmpty() && QFileInfo(inProject).isFile() ? inProject : QString();
 }
 
@@ -183,7 +173,7 @@ void TForm1::LoadBackground()
 std::optional<QString> TForm1::AskNewFormName()
 {
     const std::optional<QString> name =
-        m_platform.dialogs.input(QStringLiteral("New project form name."), FormName);
+        m_platform.dialogs.input(QStringLiteral("New project form name."), m_project.formName());
     if (!name)
         return std::nullopt;
     if (name->contains(Caption::FolderMarker)) {
@@ -214,30 +204,18 @@ void TForm1::SwitchToNewProject(const QString& formName, const QString& folder)
 {
     // The tables, and an open project with its alarms, are saved together:
     // the files that cannot be written are asked about in one box.
-    if (isProjectOpen())
+    if (m_project.isOpen())
         m_platform.dialogs.message(QStringLiteral("IF form1.caption <> Vexorin \"  then") + folder);
-    if (!SaveBeforeLeaving(isProjectOpen()))
+    if (!SaveBeforeLeaving(m_project.isOpen()))
         return;
     // The open project was saved under its own name; the typed one is the
     // new project's.
-    FormName = formName;
-    setCaption(Caption::project(FormName, folder));
-    ProjectFolder = folder;
+    m_project.open(folder, formName);
     ClearBackgroundOnce = true;
     if (!LoadProject())
         return;
     LoadAlarms();
     m_platform.dialogs.message(QStringLiteral("New project archive is located in:") + folder);
-}
-
-bool TForm1::holdsProject(const QString& folder)
-{
-    for (const char* name : {"iniformsettings.ini", "fStreamShape.txt", "fStreamLabel.txt",
-                             "defaulttable.txt", "Alarm.dat", "youriniSB.ini"}) {
-        if (QFileInfo::exists(folder + QDir::separator() + QLatin1String(name)))
-            return true;
-    }
-    return false;
 }
 
 void TForm1::Open1Click()
@@ -247,7 +225,7 @@ void TForm1::Open1Click()
     const QString folder = m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
     if (folder.isEmpty())
         return;
-    if (!holdsProject(folder)) {
+    if (!ProjectFiles::holdsProject(folder)) {
         // A plain folder becomes a project only when asked, and then as New
         // makes one: a form name of its own, an empty board, no background.
         if (!m_platform.dialogs.confirm(QStringLiteral("The folder %1 holds no project.\n"
@@ -258,9 +236,9 @@ void TForm1::Open1Click()
             SwitchToNewProject(*name, folder);
         return;
     }
-    if (!SaveBeforeLeaving(isProjectOpen()))
+    if (!SaveBeforeLeaving(m_project.isOpen()))
         return;
-    ProjectFolder = folder;
+    m_project.open(folder, m_project.formName());
     if (!LoadProject())
         return;
     LoadAlarms();
@@ -283,13 +261,13 @@ void TForm1::Backgroundlayout1Click()
         return;
     }
     // A step of its own: undone, the picture before comes back (or none).
-    const QString before = BitmapFile;
+    const QString before = m_project.background();
     const auto choose = [this, file] {
-        BitmapFile = file;
+        m_project.setBackground(file);
         LoadBackground();
     };
     const auto restore = [this, before] {
-        BitmapFile = before;
+        m_project.setBackground(before);
         m_board->setBackground(QImage());
         LoadBackground();
     };

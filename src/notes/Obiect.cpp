@@ -4,6 +4,7 @@
 #include "board/BoardHost.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "project/Project.h"
 #include "formats/RichText.h"
 #include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
@@ -11,7 +12,6 @@
 #include "platform/Dialogs.h"
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
-#include "platform/SaveNotice.h"
 #include "platform/SaveSoon.h"
 #include "platform/Shell.h"
 
@@ -237,20 +237,14 @@ void TForm2::setColor(quint32 colorRef)
     setRole(this, QPalette::Window, ColorRef::toQColor(colorRef));
 }
 
-QString TForm2::notePathFor(const QString& folder, const QString& objectName) const
-{
-    const QChar separator = QDir::separator();
-    return folder + separator + objectName + separator + objectName + QStringLiteral(".rtf");
-}
-
 QString TForm2::notePath() const
 {
-    return notePathFor(m_projectFolder, windowTitle());
+    return ProjectFiles::note(m_projectFolder, windowTitle());
 }
 
 QString TForm2::statusFilePath() const
 {
-    return m_projectFolder + QDir::separator() + StatusFile::FileName;
+    return ProjectFiles::inFolder(m_projectFolder, ProjectFiles::Statuses);
 }
 
 // ---- Opening, becoming active, closing ----
@@ -324,7 +318,7 @@ TForm2::Pending TForm2::SavePendingEdits()
 void TForm2::FormActivate()
 {
     const Pending pending = SavePendingEdits();
-    m_projectFolder = m_host.projectFolder();
+    m_projectFolder = m_host.project().folder();
     const QString title = windowTitle();
     const QString path = notePath();
     bool load = pending != Pending::WriteFailed;
@@ -547,7 +541,7 @@ bool TForm2::WriteNote(const QString& path, QString* error) const
         *error = fileError(QStringLiteral("Cannot create file "), path,
                            file.error() != QFileDevice::NoError ? file.errorString() : reason);
     else
-        SaveNotice::announce(path);
+        m_host.project().announceSaved(path);
     return ok;
 }
 

@@ -112,7 +112,6 @@ private:
 
     void buildLayout();
     void buildEditCommands();
-    QString notePathFor(const QString& folder, const QString& objectName) const;
     // True when there are edits not yet in a file; from then on they belong
     // to the note in m_notePath.
     bool HasPendingEdits();

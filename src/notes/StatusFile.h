@@ -10,8 +10,6 @@
 // window, one section each, counted in section "SpeedButton Count".
 namespace StatusFile {
 
-inline const QString FileName = QStringLiteral("youriniSB.ini");
-
 // More statuses than anyone keeps; a file describing more is not read past
 // this many, so that a damaged file cannot flood the window with buttons.
 constexpr int MaxButtons = 1000;

@@ -198,7 +198,7 @@ void TShapeEdit::drawColorCaption(const QColor& color)
 
 void TShapeEdit::LoadShapeEdit()
 {
-    if (!m_host.isProjectOpen()) {
+    if (!m_host.project().isOpen()) {
         m_platform.dialogs.message(DefineFormFirst);
         return;
     }

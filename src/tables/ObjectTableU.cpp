@@ -2,13 +2,13 @@
 
 #include "board/BoardHost.h"
 #include "project/ObjectLabel.h"
+#include "project/Project.h"
 #include "formats/KeepAside.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/ObjectName.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
-#include "platform/SaveNotice.h"
 #include "platform/SaveSoon.h"
 #include "platform/WindowPlacement.h"
 #include "tables/StringGrid.h"
@@ -40,9 +40,10 @@ QList<TObjectTable*>& registry()
 
 } // namespace
 
-TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool withMenuBar)
+TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool withMenuBar,
+                           Project* project)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_platform(platform),
-      m_tableFile(tableFile)
+      m_project(project), m_tableFile(tableFile)
 {
     setObjectName(QStringLiteral("ObjectTable"));
     // Table windows never keep the program running once the main window is closed.
@@ -253,7 +254,8 @@ bool TObjectTable::SaveTable(const QString& file, QString* error)
         return false;
     if (file == m_tableFile)
         m_written = StringGrid1->columns();
-    SaveNotice::announce(file);
+    if (m_project)
+        m_project->announceSaved(file);
     return true;
 }
 
@@ -492,7 +494,8 @@ QString TObjectTable::defaultTableFile() const
 {
     // ProjectFolder\name\nametable.txt: the project folder is two levels up.
     const QString objectFolder = QFileInfo(m_tableFile).absolutePath();
-    return DefaultTableFile(QDir::toNativeSeparators(QFileInfo(objectFolder).absolutePath()));
+    return ProjectFiles::inFolder(QDir::toNativeSeparators(QFileInfo(objectFolder).absolutePath()),
+                                  ProjectFiles::DefaultTable);
 }
 
 // ---- All table windows ----
@@ -534,19 +537,8 @@ void TObjectTable::destroyAll()
 
 // ---- Opening ----
 
-QString DefaultTableFile(const QString& projectFolder)
-{
-    return projectFolder + QDir::separator() + QStringLiteral("defaulttable.txt");
-}
-
-QString ObjectTableFile(const QString& projectFolder, const QString& objectName)
-{
-    return projectFolder + QDir::separator() + objectName + QDir::separator() + objectName +
-           QStringLiteral("table.txt");
-}
-
 TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption,
-                              const QWidget* mainWindow)
+                              const QWidget* mainWindow, Project* project)
 {
     if (TObjectTable* window = TObjectTable::find(tableFile)) {
         if (!window->isVisible())
@@ -555,7 +547,7 @@ TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, cons
         window->activateWindow();
         return window;
     }
-    auto* window = new TObjectTable(platform, tableFile, caption != DefaultCaption);
+    auto* window = new TObjectTable(platform, tableFile, caption != DefaultCaption, project);
     window->setWindowTitle(caption);
     // Placed once shown, when the loaded table has given the window its size.
     window->show();
@@ -568,8 +560,8 @@ void OpenObjectTable(BoardHost& host, Platform& platform)
     const ObjectLabel* label = host.currentLabel();
     if (!label)
         return;
-    const QString folder = host.projectFolder();
-    if (folder.isEmpty() || !QFileInfo::exists(DefaultTableFile(folder))) {
+    Project& project = host.project();
+    if (!project.isOpen() || !QFileInfo::exists(project.file(ProjectFiles::DefaultTable))) {
         platform.dialogs.message(
             QStringLiteral("It is obligatory to create an default table as template at first.\r\n"
                            "Go to main menu and select: Default object table."));
@@ -578,22 +570,23 @@ void OpenObjectTable(BoardHost& host, Platform& platform)
     const QString name = label->caption();
     if (ObjectName::refused(name, platform.dialogs))
         return;
-    OpenTableWindow(platform, ObjectTableFile(folder, name), name, host.mainWindow());
+    OpenTableWindow(platform, project.tableFile(name), name, host.mainWindow(), &project);
 }
 
 void OpenDefaultTable(BoardHost& host, Platform& platform)
 {
-    if (!host.isProjectOpen()) {
+    if (!host.project().isOpen()) {
         platform.dialogs.message(DefineFormFirst);
         return;
     }
-    OpenTableWindow(platform, DefaultTableFile(host.projectFolder()), DefaultCaption, host.mainWindow());
+    OpenTableWindow(platform, host.project().file(ProjectFiles::DefaultTable), DefaultCaption,
+                    host.mainWindow(), &host.project());
 }
 
 bool CopyDefaultTable(const QString& projectFolder, const QString& objectName)
 {
-    const QString defaultTable = DefaultTableFile(projectFolder);
+    const QString defaultTable = ProjectFiles::inFolder(projectFolder, ProjectFiles::DefaultTable);
     if (!QFileInfo::exists(defaultTable))
         return false;
-    return TableFile::copy(defaultTable, ObjectTableFile(projectFolder, objectName));
+    return TableFile::copy(defaultTable, ProjectFiles::table(projectFolder, objectName));
 }

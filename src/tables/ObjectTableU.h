@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 #include "platform/Dialogs.h"
@@ -18,6 +19,7 @@ class QScrollArea;
 class SaveSoon;
 class StringGrid;
 struct Platform;
+class Project;
 
 // The table window of one table file: an object's table, or the project's
 // default table ("Default", without menu bar). Closing it saves the table and
@@ -27,7 +29,9 @@ class TObjectTable : public QMainWindow {
     Q_OBJECT
 public:
     // Object tables get the menu bar with "Reset to default" and "Clerar".
-    TObjectTable(Platform& platform, const QString& tableFile, bool withMenuBar);
+    // Each table written whole is announced to the project, when there is one.
+    TObjectTable(Platform& platform, const QString& tableFile, bool withMenuBar,
+                 Project* project = nullptr);
     ~TObjectTable() override;
 
     const QString& tableFile() const { return m_tableFile; }
@@ -110,6 +114,7 @@ private:
     QString SaveEditedTable();
 
     Platform& m_platform;
+    QPointer<Project> m_project;
     QString m_tableFile;
     // The texts last read from or written to the table file.
     TableFile::Columns m_written;
@@ -123,15 +128,11 @@ private:
     QColor m_markTextColor;
 };
 
-// The table files of a project.
-QString DefaultTableFile(const QString& projectFolder);
-QString ObjectTableFile(const QString& projectFolder, const QString& objectName);
-
 // Shows the window of a table file, creating it near the pointer when there
 // is none, with the menu bar unless the caption is "Default". A new window
 // stands wholly on the desktop and below the menu bar of mainWindow.
 TObjectTable* OpenTableWindow(Platform& platform, const QString& tableFile, const QString& caption,
-                              const QWidget* mainWindow = nullptr);
+                              const QWidget* mainWindow = nullptr, Project* project = nullptr);
 // "Table" on the object pop-up menu: the current object's table, refused
 // while the project has no default table.
 void OpenObjectTable(BoardHost& host, Platform& platform);

@@ -62,7 +62,7 @@ protected:
         QApplication::processEvents();
     }
 
-    void openProject() { host.folder = QDir::toNativeSeparators(projectDir.path()); }
+    void openProject() { host.setProjectFolder(QDir::toNativeSeparators(projectDir.path())); }
     QString alarmPath() const { return projectDir.filePath(QStringLiteral("Alarm.dat")); }
 
     static void writeFile(const QString& path, const QByteArray& bytes)

@@ -279,7 +279,7 @@ TEST_F(AlarmWindowTest, SaveWritesTheRowsInDisplayOrderOnlyWhileAProjectIsOpen)
 
 TEST_F(AlarmWindowTest, SaveIntoAFolderThatCannotTakeTheFileOffersTheChoicesOfAFailedSave)
 {
-    host.folder = projectDir.filePath("gone");
+    host.setProjectFolder(projectDir.filePath("gone"));
     settings->appendRow(alarm("Tax return", "07.12.2026 14:30:00"));
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(settings->SaveAlarms());
@@ -321,7 +321,7 @@ TEST_F(AlarmWindowTest, SwitchingToAProjectWithoutAnAlarmFileEmptiesTheList)
     ASSERT_EQ(settings->rowCount(), 1);
 
     QTemporaryDir other;
-    host.folder = other.path();
+    host.setProjectFolder(other.path());
     EXPECT_TRUE(settings->LoadProjectAlarms());
     EXPECT_EQ(settings->rowCount(), 0);
     // So the next save does not carry the first project's alarms over.

@@ -1,7 +1,7 @@
 #include "find/FindIndex.h"
 #include "find/FindIndexer.h"
 #include "support/Files.h"
-#include "tables/ObjectTableU.h"
+#include "project/Project.h"
 #include "tables/TableFile.h"
 
 #include <QDir>
@@ -219,7 +219,7 @@ TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
     QString error;
     TableFile::Columns columns = TableFile::emptyColumns(3, 2);
     columns[2][1] = QStringLiteral("Überdruck");
-    ASSERT_TRUE(TableFile::save(ObjectTableFile(folder(), QStringLiteral("Tank")), columns, 2, &error));
+    ASSERT_TRUE(TableFile::save(ProjectFiles::table(folder(), QStringLiteral("Tank")), columns, 2, &error));
 
     FindIndex index;
     index.reset({QStringLiteral("Tank"), QStringLiteral("Missing")});
@@ -231,7 +231,7 @@ TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
     EXPECT_EQ(hits[0].row, 1);
 
     // A table cut short: the cells before the cut are found.
-    writeAll(ObjectTableFile(folder(), QStringLiteral("Tank")), "2\r\n2\r\nalpha\r\nbeta\r\n");
+    writeAll(ProjectFiles::table(folder(), QStringLiteral("Tank")), "2\r\n2\r\nalpha\r\nbeta\r\n");
     index.update(FindIndexer::read(folder(), QStringLiteral("Tank")));
     EXPECT_EQ(findIn(index, QStringLiteral("beta")).size(), 1);
     EXPECT_TRUE(findIn(index, QStringLiteral("uberdruck")).isEmpty());

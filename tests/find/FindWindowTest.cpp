@@ -2,7 +2,6 @@
 
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
-#include "platform/SaveNotice.h"
 #include "support/Files.h"
 #include "tables/TableFile.h"
 
@@ -50,7 +49,7 @@ protected:
             ASSERT_TRUE(TableFile::save(projectFile(name + QLatin1Char('/') + name + QStringLiteral("table.txt")),
                                         tables.value(name), 2, &error));
             // As a table window's save would tell it.
-            SaveNotice::announce(ObjectTableFile(form().ProjectFolder, name));
+            form().project().announceSaved(form().project().tableFile(name));
         }
     }
 
@@ -193,7 +192,7 @@ TEST_F(FindTest, EnterOpensTheNoteAtTheMatchAndCtrlEnterTheTableAtTheCell)
 
     QTest::keyClick(find().FindEdit, Qt::Key_Down);
     QTest::keyClick(find().FindEdit, Qt::Key_Return, Qt::ControlModifier);
-    TObjectTable* table = TObjectTable::find(ObjectTableFile(form().ProjectFolder, QStringLiteral("Pump")));
+    TObjectTable* table = TObjectTable::find(form().project().tableFile(QStringLiteral("Pump")));
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
     EXPECT_EQ(table->StringGrid1->currentIndex().column(), 1);
@@ -208,7 +207,7 @@ TEST_F(FindTest, ANoteOrTableSavedAfterIndexingIsFoundByItsNewText)
     ASSERT_TRUE(note->close());
 
     OpenFoundTable(QStringLiteral("Valve"));
-    TObjectTable* table = TObjectTable::find(ObjectTableFile(form().ProjectFolder, QStringLiteral("Valve")));
+    TObjectTable* table = TObjectTable::find(form().project().tableFile(QStringLiteral("Valve")));
     ASSERT_NE(table, nullptr);
     table->StringGrid1->setCell(2, 2, QStringLiteral("Gasket kit"));
     ASSERT_TRUE(table->close());

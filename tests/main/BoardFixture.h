@@ -26,9 +26,7 @@ protected:
 
     void openProject(const QString& formName = QStringLiteral("Work"))
     {
-        form->FormName = formName;
-        form->ProjectFolder = QDir::toNativeSeparators(projectDir.path());
-        form->setWindowTitle(Caption::project(formName, form->ProjectFolder));
+        form->project().open(QDir::toNativeSeparators(projectDir.path()), formName);
     }
 
     QString projectFile(const QString& name) const { return projectDir.filePath(name); }

@@ -507,7 +507,7 @@ TEST_F(BoardFixture, MainWindowHasItsMenusSizeAndIdleCaption)
 {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Vexorin \""));
     EXPECT_EQ(form->windowTitle().size(), 9);
-    EXPECT_FALSE(form->isProjectOpen());
+    EXPECT_FALSE(form->project().isOpen());
 
     const auto caption = [&](const char* name) {
         auto* action = form->findChild<QAction*>(QLatin1String(name));

@@ -103,7 +103,7 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     setClock(QTime(9, 30, 0));
     form().Timer1Timer();
     ASSERT_FALSE(QFile::exists(form().lastProjectFile()));
-    ASSERT_FALSE(form().isProjectOpen());
+    ASSERT_FALSE(form().project().isOpen());
     program->alarmSettings.Timer1Timer();
 
     // ---- FILE > New ----
@@ -182,7 +182,7 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     // ---- The table of an object, from its pop-up menu ----
     rightPress(QStringLiteral("Valve"));
     form().able1->trigger();
-    TObjectTable* valveTable = TObjectTable::find(ObjectTableFile(form().projectFolder(), "Valve"));
+    TObjectTable* valveTable = TObjectTable::find(form().project().tableFile("Valve"));
     ASSERT_NE(valveTable, nullptr);
     EXPECT_EQ(valveTable->windowTitle(), "Valve");
     EXPECT_EQ(valveTable->StringGrid1->cell(1, 0), "Qty");
@@ -233,7 +233,7 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     fake.dialogs.messages.clear();
     restart();
     EXPECT_EQ(form().windowTitle(), caption);
-    EXPECT_EQ(form().FormName, "Plant");
+    EXPECT_EQ(form().project().formName(), "Plant");
     const QList<ObjectSeen> reloaded = objectsOn(board());
     ASSERT_EQ(reloaded.size(), objects.size());
     for (qsizetype i = 0; i < objects.size(); ++i)
@@ -254,7 +254,7 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
 
     rightPress(QStringLiteral("Valve"));
     form().able1->trigger();
-    valveTable = TObjectTable::find(ObjectTableFile(form().projectFolder(), "Valve"));
+    valveTable = TObjectTable::find(form().project().tableFile("Valve"));
     ASSERT_NE(valveTable, nullptr);
     EXPECT_EQ(columnsOf(valveTable->StringGrid1), valveCells);
     ASSERT_TRUE(valveTable->close());

@@ -91,7 +91,7 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
     // ---- A table ----
     rightPress(s.tank);
     form().able1->trigger();
-    TObjectTable* table = TObjectTable::find(ObjectTableFile(form().projectFolder(), s.tank));
+    TObjectTable* table = TObjectTable::find(form().project().tableFile(s.tank));
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->StringGrid1->cell(1, 0), s.cell);
     inputCell(table, 0, 1, s.tank);
@@ -129,8 +129,8 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
     // ---- Second start: everything as it was left ----
     restart();
     EXPECT_EQ(form().windowTitle(), caption);
-    EXPECT_EQ(form().FormName, s.formName);
-    EXPECT_EQ(form().projectFolder(), folder);
+    EXPECT_EQ(form().project().formName(), s.formName);
+    EXPECT_EQ(form().project().folder(), folder);
     ASSERT_NE(shapeOf(s.pump), nullptr);
     ASSERT_NE(shapeOf(s.tank), nullptr);
     EXPECT_EQ(program->alarmSettings.rows(), alarms);
@@ -152,7 +152,7 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
 
     rightPress(s.tank);
     form().able1->trigger();
-    table = TObjectTable::find(ObjectTableFile(form().projectFolder(), s.tank));
+    table = TObjectTable::find(form().project().tableFile(s.tank));
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(columnsOf(table->StringGrid1), cells);
     ASSERT_TRUE(table->close());

@@ -10,12 +10,12 @@ using ExampleProject = ProgramFixture;
 TEST_F(ExampleProject, TheSampleOpensWithItsObjectsInTheirStatuses)
 {
     copyTree(QStringLiteral(VEXORIN_EXAMPLES "/Plant"), projectDir.path());
-    form().FormName = QStringLiteral("Other");
+    form().project().setFormName(QStringLiteral("Other"));
     fake.dialogs.folderAnswers = {projectDir.path()};
     form().Open1Click();
 
     EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
-    EXPECT_EQ(form().projectFolder(), projectDir.path());
+    EXPECT_EQ(form().project().folder(), projectDir.path());
     QStringList names;
     for (const ObjectLabel* label : boardModel().labels())
         names << label->caption();

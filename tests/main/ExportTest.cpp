@@ -286,7 +286,7 @@ TEST_F(ExportTest, ListReadsBackWithEveryFieldForAnyName)
     // One status of the red colour that the first object has.
     Ini::Document statuses;
     ASSERT_TRUE(StatusFile::write({{1, QStringLiteral("Broken, waiting"), 60, 20, 0, 0, 0x0000FF}}, &statuses));
-    ASSERT_TRUE(statuses.save(projectFile(StatusFile::FileName)));
+    ASSERT_TRUE(statuses.save(projectFile(ProjectFiles::Statuses)));
 
     // The first object's note holds two stamps; the later one counts.
     ASSERT_TRUE(QDir(projectDir.path()).mkdir(tricky));

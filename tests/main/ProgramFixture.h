@@ -37,9 +37,7 @@ protected:
     {
         if (folder.isEmpty())
             folder = projectDir.path();
-        form().FormName = formName;
-        form().ProjectFolder = QDir::toNativeSeparators(folder);
-        form().setWindowTitle(Caption::project(formName, form().ProjectFolder));
+        form().project().open(QDir::toNativeSeparators(folder), formName);
     }
 
     QString projectFile(const QString& name) const { return projectDir.filePath(name); }
@@ -76,7 +74,7 @@ protected:
         form().FormMouseDown(Qt::RightButton);
         form().PopupMenu2->hide();
         form().New2Click();
-        if (form().isProjectOpen() && !answered && seen.caption.isEmpty())
+        if (form().project().isOpen() && !answered && seen.caption.isEmpty())
             ADD_FAILURE() << "the name dialog did not open";
         return seen;
     }

@@ -28,7 +28,7 @@ TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
     writeAll(form->lastProjectFile(), "[form1]\r\nPathforini=/old\r\nother=1\r\n");
     ASSERT_TRUE(form->SaveProject());
     EXPECT_EQ(readAll(form->lastProjectFile()),
-              "[Form1]\r\nPathforini=" + form->ProjectFolder.toUtf8() + "\r\n");
+              "[Form1]\r\nPathforini=" + form->project().folder().toUtf8() + "\r\n");
 
     const QString settings = QString::fromUtf8(readAll(projectFile("iniformsettings.ini")));
     EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" +
@@ -51,7 +51,7 @@ TEST_F(ProjectFixture, NewWhileIdleShowsAnEmptyBoardAndOnlyRemembersTheProject)
     EXPECT_EQ(fake.dialogs.messages, QStringList{"New project archive is located in:" + folder.path()});
     EXPECT_EQ(form->windowTitle(), "Vexorin \" Depot \"                Arhive is located in: " +
                                        folder.path());
-    EXPECT_EQ(form->FormName, "Depot");
+    EXPECT_EQ(form->project().formName(), "Depot");
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_TRUE(filesIn(folder.path()).isEmpty());
     // Remembered at once, so that the next start opens it even after a crash.
@@ -70,7 +70,7 @@ TEST_F(ProjectFixture, NewLeavesTheOpenProjectItsOwnFormNameAndACancelledNewChan
     fake.dialogs.folderAnswers = {QString()};
     form->New1Click();
     form->New1Click();
-    EXPECT_EQ(form->FormName, "Plant");
+    EXPECT_EQ(form->project().formName(), "Plant");
     ASSERT_TRUE(form->SaveProject());
     EXPECT_EQ(readAll(projectFile("iniformsettings.ini")), settings);
 
@@ -79,7 +79,7 @@ TEST_F(ProjectFixture, NewLeavesTheOpenProjectItsOwnFormNameAndACancelledNewChan
     fake.dialogs.folderAnswers = {next.path()};
     form->New1Click();
     EXPECT_EQ(readAll(projectFile("iniformsettings.ini")), settings);
-    EXPECT_EQ(form->FormName, "Other");
+    EXPECT_EQ(form->project().formName(), "Other");
     EXPECT_EQ(form->windowTitle(), Caption::project("Other", next.path()));
 }
 
@@ -88,7 +88,7 @@ TEST_F(ProjectFixture, NewWhileAProjectIsOpenSavesItFirstAndClearsTheBackground)
     openProject();
     addObject(1, QStringLiteral("Plans"));
     saveBitmap(projectFile("plan.bmp"));
-    form->BitmapFile = projectFile("plan.bmp");
+    form->project().setBackground(projectFile("plan.bmp"));
     form->LoadBackground();
     ASSERT_TRUE(form->board().hasBackground());
 
@@ -101,10 +101,10 @@ TEST_F(ProjectFixture, NewWhileAProjectIsOpenSavesItFirstAndClearsTheBackground)
     EXPECT_EQ(fake.dialogs.messages[0], "IF form1.caption <> Vexorin \"  then" + next.path());
     EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
     EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("plan.bmp"));
-    EXPECT_EQ(form->projectFolder(), next.path());
+    EXPECT_EQ(form->project().folder(), next.path());
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_FALSE(form->board().hasBackground());
-    EXPECT_TRUE(form->BitmapFile.isEmpty());
+    EXPECT_TRUE(form->project().background().isEmpty());
 }
 
 TEST_F(ProjectFixture, FormNameHoldingTheFolderMarkerIsRefused)
@@ -123,7 +123,7 @@ TEST_F(ProjectFixture, StartUpReopensTheRememberedProject)
     addObject(1, QStringLiteral("Pump"));
     addObject(2, QStringLiteral("Valve"));
     saveBitmap(projectFile("plan.bmp"));
-    form->BitmapFile = projectFile("plan.bmp");
+    form->project().setBackground(projectFile("plan.bmp"));
     ASSERT_TRUE(form->SaveProject());
     const QString caption = form->windowTitle();
     form.reset();
@@ -131,7 +131,7 @@ TEST_F(ProjectFixture, StartUpReopensTheRememberedProject)
     TForm1 again(fake.platform);
     again.Timer1Timer();
     EXPECT_EQ(again.windowTitle(), caption);
-    EXPECT_EQ(again.FormName, "Plant");
+    EXPECT_EQ(again.project().formName(), "Plant");
     EXPECT_TRUE(again.board().hasBackground());
     ASSERT_EQ(again.boardModel().labels().size(), 2);
     EXPECT_EQ(again.boardModel().labels()[1]->caption(), "Valve");
@@ -152,7 +152,7 @@ TEST_F(ProjectFixture, ACopiedProjectIsSavedIntoItsOwnFolder)
 
     fake.dialogs.folderAnswers = {copy.path()};
     form->Open1Click();
-    EXPECT_EQ(form->projectFolder(), copy.path());
+    EXPECT_EQ(form->project().folder(), copy.path());
     EXPECT_TRUE(form->windowTitle().startsWith("Vexorin \" Plant \""));
     addObject(2, QStringLiteral("Valve"));
     ASSERT_TRUE(form->close());
@@ -168,7 +168,7 @@ TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOne
     openProject(QStringLiteral("Plant"));
     addObject(1, QStringLiteral("Pump"));
     saveBitmap(projectFile("plan.bmp"));
-    form->BitmapFile = projectFile("plan.bmp");
+    form->project().setBackground(projectFile("plan.bmp"));
     form->LoadBackground();
     QTemporaryDir plain;
     const QString question = "The folder " + plain.path() +
@@ -178,8 +178,7 @@ TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOne
     fake.dialogs.confirmAnswers = {false};
     form->Open1Click();
     EXPECT_EQ(fake.dialogs.questions, QStringList{question});
-    EXPECT_EQ(form->projectFolder(), form->ProjectFolder);
-    EXPECT_EQ(form->ProjectFolder, projectDir.path());
+    EXPECT_EQ(form->windowTitle(), Caption::project("Plant", projectDir.path()));
     EXPECT_EQ(form->boardModel().shapes().size(), 1);
     EXPECT_TRUE(form->board().hasBackground());
     EXPECT_TRUE(filesIn(plain.path()).isEmpty());
@@ -193,7 +192,7 @@ TEST_F(ProjectFixture, OpeningAFolderWithoutAProjectAsksBeforeMakingANewEmptyOne
     EXPECT_EQ(form->windowTitle(), Caption::project("Yard", plain.path()));
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_FALSE(form->board().hasBackground());
-    EXPECT_TRUE(form->BitmapFile.isEmpty());
+    EXPECT_TRUE(form->project().background().isEmpty());
     EXPECT_EQ(fake.dialogs.messages.last(), "New project archive is located in:" + plain.path());
     // The old project was saved under its own name, into its own folder.
     EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("formname=Plant"));
@@ -241,7 +240,7 @@ TEST_F(ProjectFixture, AStoredBackgroundThatIsGoneIsTakenFromTheProjectFolderByN
         form->board().setBackground(QImage());
         form->ReadFormSettings();
         EXPECT_EQ(form->board().background().size(), QSize(40, 30));
-        EXPECT_EQ(form->BitmapFile, stored);
+        EXPECT_EQ(form->project().background(), stored);
     }
 
     // A stored path that exists is the picture, wherever it lies.
@@ -260,7 +259,7 @@ TEST_F(ProjectFixture, StartUpWithAVanishedRememberedFolderStillRefusesASecondRu
     form->Timer1Timer();
     EXPECT_EQ(fake.dialogs.messages, QStringList{"You Can Not run two instances of Application !"});
     EXPECT_TRUE(form->isTerminating());
-    EXPECT_FALSE(form->isProjectOpen());
+    EXPECT_FALSE(form->project().isOpen());
 
     // As above: take back the program's request to end.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
@@ -271,13 +270,13 @@ TEST_F(ProjectFixture, ASwitchSavesAndClosesTheOldProjectsTableWindows)
 {
     openProject();
     TObjectTable* table =
-        OpenTableWindow(fake.platform, DefaultTableFile(form->ProjectFolder), QStringLiteral("Default"));
+        OpenTableWindow(fake.platform, form->project().file(ProjectFiles::DefaultTable), QStringLiteral("Default"));
     table->StringGrid1->setCell(1, 1, QStringLiteral("kept"));
     QTemporaryDir next;
     fake.dialogs.inputAnswers = {QStringLiteral("Next")};
     fake.dialogs.folderAnswers = {next.path()};
     form->New1Click();
-    EXPECT_EQ(form->projectFolder(), next.path());
+    EXPECT_EQ(form->project().folder(), next.path());
     EXPECT_TRUE(TObjectTable::windows().isEmpty());
     EXPECT_TRUE(readAll(projectFile("defaulttable.txt")).contains("kept"));
 }
@@ -287,14 +286,14 @@ TEST_F(ProjectFixture, ATableThatCannotBeSavedStopsTheSwitchUntilTheUserChoosesT
     openProject(QStringLiteral("Plant"));
     QTemporaryDir other;
     writeAll(other.filePath("iniformsettings.ini"), "[formname]\r\nformname=Other\r\n");
-    const QString gone = ObjectTableFile(form->ProjectFolder, QStringLiteral("Gone"));
+    const QString gone = form->project().tableFile(QStringLiteral("Gone"));
     TObjectTable* table = OpenTableWindow(fake.platform, gone, QStringLiteral("Gone"));
 
     fake.dialogs.folderAnswers = {other.path()};
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     form->Open1Click();
     EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
-    EXPECT_EQ(form->projectFolder(), projectDir.path());
+    EXPECT_EQ(form->project().folder(), projectDir.path());
     EXPECT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
     // Every file is tried before the box: the project's own files are
     // written, the table waits for the user's choice.
@@ -303,8 +302,8 @@ TEST_F(ProjectFixture, ATableThatCannotBeSavedStopsTheSwitchUntilTheUserChoosesT
     fake.dialogs.folderAnswers = {other.path()};
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
     form->Open1Click();
-    EXPECT_EQ(form->projectFolder(), other.path());
-    EXPECT_EQ(form->FormName, "Other");
+    EXPECT_EQ(form->project().folder(), other.path());
+    EXPECT_EQ(form->project().formName(), "Other");
     EXPECT_TRUE(TObjectTable::windows().isEmpty());
     EXPECT_TRUE(QFile::exists(projectFile("iniformsettings.ini")));
 }
@@ -340,10 +339,10 @@ TEST_F(ProjectFixture, DamagedSettingsFilesGiveTheDefaults)
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         writeAll(projectFile("iniformsettings.ini"), junk[i]);
-        form->FormName = QStringLiteral("Plant");
+        form->project().setFormName(QStringLiteral("Plant"));
         EXPECT_TRUE(form->ReadFormSettings());
-        EXPECT_EQ(form->FormName, formNames[i]);
-        EXPECT_EQ(form->projectFolder(), form->ProjectFolder);
+        EXPECT_EQ(form->project().formName(), formNames[i]);
+        EXPECT_EQ(form->windowTitle(), Caption::project(formNames[i], projectDir.path()));
         EXPECT_FALSE(form->board().hasBackground());
     }
     EXPECT_TRUE(fake.dialogs.errors.isEmpty());
@@ -379,14 +378,13 @@ TEST_F(ProjectFixture, BackgroundTakesBitmapsOnlyAndKeepsTheOldOneOtherwise)
     // A cancelled chooser still reloads the current picture.
     fake.dialogs.pictureAnswers = {QString()};
     form->Backgroundlayout1Click();
-    EXPECT_EQ(form->BitmapFile, projectFile("missing.bmp"));
+    EXPECT_EQ(form->project().background(), projectFile("missing.bmp"));
 }
 
 TEST_F(ProjectFixture, AVanishedProjectFolderAtSaveShowsAnErrorAndKeepsTheBoard)
 {
     QTemporaryDir doomed;
-    form->ProjectFolder = doomed.path();
-    form->setWindowTitle(Caption::project("Gone", doomed.path()));
+    form->project().open(doomed.path(), "Gone");
     addObject(1, QStringLiteral("Pump"));
     ASSERT_TRUE(doomed.remove());
 

@@ -26,7 +26,7 @@ TEST_F(SaveAsYouGo, TypedNoteTextAndTableCellsAreOnDiskBeforeAnyWindowCloses)
     QFile::remove(projectFile("Alarm.dat")); // no alarm may come due while the test waits
     fake.dialogs.folderAnswers = {projectDir.path()};
     form().Open1Click();
-    ASSERT_EQ(form().projectFolder(), projectDir.path());
+    ASSERT_EQ(form().project().folder(), projectDir.path());
     const QMap<QString, QByteArray> before = filesUnder(projectDir.path());
 
     TForm2* note = doublePress(QStringLiteral("Pump 1"));
@@ -34,7 +34,7 @@ TEST_F(SaveAsYouGo, TypedNoteTextAndTableCellsAreOnDiskBeforeAnyWindowCloses)
     QTest::keyClicks(note->RichEdit1, QStringLiteral("Bearing"));
     rightPress(QStringLiteral("Pump 1"));
     form().able1->trigger();
-    TObjectTable* table = TObjectTable::find(ObjectTableFile(form().projectFolder(), QStringLiteral("Pump 1")));
+    TObjectTable* table = TObjectTable::find(form().project().tableFile(QStringLiteral("Pump 1")));
     ASSERT_NE(table, nullptr);
     pressCell(table, 1, 1);
     QTest::keyClicks(table->StringGrid1->cellEditor(), QStringLiteral("hot"));

@@ -99,7 +99,7 @@ protected:
     {
         rightPress(QStringLiteral("Pump"));
         form().able1->trigger();
-        return TObjectTable::find(ObjectTableFile(form().projectFolder(), "Pump"));
+        return TObjectTable::find(form().project().tableFile("Pump"));
     }
 
     // The folder the save point writes into.
@@ -427,7 +427,7 @@ TEST_P(SeveralFilesFailing, ASwitchToAnotherProjectAsksInOneBoxToo)
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);
     EXPECT_EQ(fileNames(fake.dialogs.failedSaves[0]), QStringList{"Pump.rtf"});
     EXPECT_EQ(fileNames(fake.dialogs.failedSaves[1]), unwritable.mid(1));
-    EXPECT_EQ(form().projectFolder(), project) << "staying keeps the project open";
+    EXPECT_EQ(form().project().folder(), project) << "staying keeps the project open";
     EXPECT_EQ(TObjectTable::windows(), QList<TObjectTable*>{table});
     expectOldFilesWhole();
 }

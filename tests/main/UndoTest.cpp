@@ -140,7 +140,7 @@ TEST_F(Undo, UndoingANewBackgroundShowsThePictureBefore)
     EXPECT_EQ(undoText(), "Undo new background");
     form().Undo1->trigger();
     EXPECT_EQ(board().background().size(), QSize(40, 30));
-    EXPECT_EQ(form().BitmapFile, projectFile("plan.bmp"));
+    EXPECT_EQ(form().project().background(), projectFile("plan.bmp"));
     form().Undo1->trigger();
     EXPECT_FALSE(board().hasBackground());
     form().Redo1->trigger();

@@ -20,7 +20,7 @@
 // opened on it the way the double press opens it.
 class NoteFixture : public ::testing::Test {
 protected:
-    NoteFixture() { host.folder = QDir::toNativeSeparators(projectDir.path()); }
+    NoteFixture() { host.setProjectFolder(QDir::toNativeSeparators(projectDir.path())); }
 
     ~NoteFixture() override
     {

@@ -26,9 +26,7 @@ TEST(ShapeEditRoundTrip, EditedObjectComesBackAfterARestart)
     auto form = std::make_unique<TForm1>(fake.platform);
     form->Timer1->stop();
     form->resize(1000, 700);
-    form->FormName = QStringLiteral("Plant");
-    form->ProjectFolder = QDir::toNativeSeparators(projectDir.path());
-    form->setWindowTitle(Caption::project(form->FormName, form->ProjectFolder));
+    form->project().open(QDir::toNativeSeparators(projectDir.path()), QStringLiteral("Plant"));
 
     auto* shape = new ObjectShape(form->board().model());
     shape->setObjectName(QStringLiteral("Shape1"));

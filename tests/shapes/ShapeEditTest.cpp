@@ -36,7 +36,7 @@ class ShapeEditFixture : public ::testing::Test {
 protected:
     ShapeEditFixture()
     {
-        host.folder = QStringLiteral("/projects/plant");
+        host.setProjectFolder(QStringLiteral("/projects/plant"));
         // A desktop 768 pixels high: the caption offsets are 15 (k = 1) and 18
         // (k = 4) for 8-point text.
         fake.desktop.screen = QSize(1024, 768);
@@ -141,13 +141,13 @@ TEST_F(ShapeEditFixture, DialogCarriesEveryControlWithItsCaptionItemsAndLimits)
 TEST_F(ShapeEditFixture, OpeningRefusesWhileNoProjectIsOpenAndStopsAtAnUnnamedObject)
 {
     addObject(1, QStringLiteral("?"));
-    host.folder.clear();
+    host.setProjectFolder({});
     dialog.LoadShapeEdit();
     EXPECT_EQ(fake.dialogs.messages, QStringList{DefineFormFirst});
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.windowTitle(), "Shape Edit");
 
-    host.folder = QStringLiteral("/projects/plant");
+    host.setProjectFolder(QStringLiteral("/projects/plant"));
     fake.dialogs.messages.clear();
     host.shape->resize(50, 60);
     dialog.LoadShapeEdit();

@@ -4,9 +4,11 @@
 #include "board/BoardHost.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "project/Project.h"
 
 #include <QStringList>
 #include <QUndoStack>
+#include <memory>
 
 // A board with settable current object and project folder, for testing the
 // subsystem windows without the main window.
@@ -16,8 +18,8 @@ public:
 
     BoardModel& boardModel() override { return window.model(); }
     QUndoStack& undoStack() override { return undo; }
-    bool isProjectOpen() const override { return !folder.isEmpty(); }
-    QString projectFolder() const override { return folder; }
+    Project& project() override { return *m_project; }
+    const Project& project() const { return *m_project; }
     ObjectShape* currentShape() const override { return shape; }
     ObjectLabel* currentLabel() const override { return label; }
     void blinkAlarmObject(const QString& name) override { blinked.append(name); }
@@ -27,6 +29,14 @@ public:
         return window.globalPoint(boardPoint);
     }
     QWidget* mainWindow() override { return &window; }
+
+    // Opens a project in folder; an empty folder leaves the host idle.
+    void setProjectFolder(const QString& folder)
+    {
+        m_project = std::make_unique<Project>();
+        if (!folder.isEmpty())
+            m_project->open(folder, QStringLiteral("Plant"));
+    }
 
     // Places object N named name and makes it current.
     void addObject(int n, const QString& name)
@@ -45,9 +55,11 @@ public:
 
     Board window;
     QUndoStack undo;
-    QString folder; // empty: no project open
     ElementRef<ObjectShape> shape;
     ElementRef<ObjectLabel> label;
     QStringList blinked;
     QStringList cleared;
+
+private:
+    std::unique_ptr<Project> m_project = std::make_unique<Project>();
 };

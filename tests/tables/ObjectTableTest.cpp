@@ -139,7 +139,7 @@ TEST_F(TableWindow, ObjectTableHasTheMenuBarAndItsClientAreaStillTakesTheGridsSi
 
     EXPECT_EQ(table->windowTitle(), "Pump");
     EXPECT_EQ(table->tableFile(), file);
-    EXPECT_EQ(file, host.folder + QDir::separator() + "Pump" + QDir::separator() + "Pumptable.txt");
+    EXPECT_EQ(file, host.project().folder() + QDir::separator() + "Pump" + QDir::separator() + "Pumptable.txt");
     ASSERT_NE(table->MainMenu1, nullptr);
     QStringList items;
     for (QAction* action : table->MainMenu1->actions())
@@ -157,7 +157,7 @@ TEST_F(TableWindow, TableAndDefaultTableAreRefusedWithTheirMessages)
               QStringList{"It is obligatory to create an default table as template at first.\r\n"
                           "Go to main menu and select: Default object table."});
 
-    host.folder.clear();
+    host.setProjectFolder({});
     OpenDefaultTable(host, fake.platform);
     EXPECT_EQ(fake.dialogs.messages.last(), " Define form and archive location at first!");
     EXPECT_TRUE(TObjectTable::windows().isEmpty());
@@ -193,7 +193,7 @@ TEST_F(TableWindow, OneWindowPerTableFileFoundByExactPathAndReloadedOnlyWhenShow
     EXPECT_EQ(texts(table->StringGrid1), QStringList({"|Bolt|Nut", "Qty|12|30"}));
 
     // Another spelling of the path is another table window.
-    const QString other = host.folder + QDir::separator() + "Pump" + QDir::separator() + "PUMPtable.txt";
+    const QString other = host.project().folder() + QDir::separator() + "Pump" + QDir::separator() + "PUMPtable.txt";
     EXPECT_NE(OpenTableWindow(fake.platform, other, QStringLiteral("Pump")), table);
     EXPECT_EQ(TObjectTable::windows().size(), 2);
 }
@@ -218,7 +218,7 @@ TEST_F(TableWindow, FailedSaveOffersTheChoicesAndStopsClosingAllWindowsOnlyWhenT
     ASSERT_TRUE(first->close());
     QFile::remove(pump);
 
-    const QString gone = ObjectTableFile(host.folder, QStringLiteral("Gone"));
+    const QString gone = ProjectFiles::table(host.project().folder(), QStringLiteral("Gone"));
     TObjectTable* failing = OpenTableWindow(fake.platform, gone, QStringLiteral("Gone"));
     const QString valve = addObject(2, QStringLiteral("Valve"));
     OpenTableWindow(fake.platform, valve, QStringLiteral("Valve"));
@@ -716,12 +716,12 @@ TEST_F(TableWindow, TableTallerThanTheDesktopScrollsInsteadOfLosingRows)
 TEST_F(TableWindow, NewObjectCopiesTheDefaultTableOnlyWhenThereIsOne)
 {
     const QString file = addObject(1, QStringLiteral("Pump"));
-    EXPECT_FALSE(CopyDefaultTable(host.folder, QStringLiteral("Pump")));
+    EXPECT_FALSE(CopyDefaultTable(host.project().folder(), QStringLiteral("Pump")));
     EXPECT_FALSE(QFile::exists(file));
 
     writeAll(projectFile("defaulttable.txt"), fixture("example-2x3.txt"));
     writeAll(file, "old");
-    EXPECT_TRUE(CopyDefaultTable(host.folder, QStringLiteral("Pump")));
+    EXPECT_TRUE(CopyDefaultTable(host.project().folder(), QStringLiteral("Pump")));
     EXPECT_EQ(readAll(file), fixture("example-2x3.txt"));
 }
 
@@ -737,7 +737,7 @@ TEST_F(TableWindow, TablesMadeAsANewUserDoesAreBackAfterARestart)
     ASSERT_TRUE(defaults->close());
 
     const QString file = addObject(1, QStringLiteral("Pump"));
-    CopyDefaultTable(host.folder, QStringLiteral("Pump"));
+    CopyDefaultTable(host.project().folder(), QStringLiteral("Pump"));
     OpenObjectTable(host, fake.platform);
     TObjectTable* table = TObjectTable::find(file);
     ASSERT_NE(table, nullptr);

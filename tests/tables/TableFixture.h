@@ -18,12 +18,12 @@
 // test is deleted after it.
 class TableFixture : public ::testing::Test {
 public:
-    TableFixture() { host.folder = QDir::toNativeSeparators(projectDir.path()); }
+    TableFixture() { host.setProjectFolder(QDir::toNativeSeparators(projectDir.path())); }
     ~TableFixture() override { TObjectTable::destroyAll(); }
 
     QString projectFile(const QString& name) const
     {
-        return host.folder + QDir::separator() + name;
+        return host.project().folder() + QDir::separator() + name;
     }
 
     // Names object N and makes its folder, as New Object does.
@@ -31,7 +31,7 @@ public:
     {
         host.addObject(n, name);
         EXPECT_TRUE(QDir(projectDir.path()).mkpath(name));
-        return ObjectTableFile(host.folder, name);
+        return ProjectFiles::table(host.project().folder(), name);
     }
 
     static QByteArray readAll(const QString& path)

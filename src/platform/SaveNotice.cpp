@@ -1,7 +1,0 @@
-#include "platform/SaveNotice.h"
-
-SaveNotice& SaveNotice::instance()
-{
-    static SaveNotice notice;
-    return notice;
-}
