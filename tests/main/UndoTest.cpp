@@ -1,5 +1,6 @@
 #include "WindowsFixture.h"
 
+#include "notes/StatusButtons.h"
 #include "platform/ColorRef.h"
 #include "support/Files.h"
 
@@ -20,20 +21,6 @@ protected:
     QUndoStack& stack() { return form().undoStack(); }
     QString undoText() const { return program->form1.Undo1->text(); }
     QString redoText() const { return program->form1.Redo1->text(); }
-
-    // A left drag of the object by (dx, dy) in steps, through the handlers.
-    void drag(const QString& caption, int dx, int dy, int steps = 5)
-    {
-        ObjectShape* shape = shapeOf(caption);
-        ASSERT_NE(shape, nullptr);
-        fake.pointer.at = QPoint(600, 600);
-        form().ShapeMouseDown(shape, Qt::LeftButton, Qt::LeftButton);
-        for (int i = 1; i <= steps; ++i) {
-            fake.pointer.at = QPoint(600 + dx * i / steps, 600 + dy * i / steps);
-            form().ShapeMouseMove(shape, Qt::LeftButton);
-        }
-        form().ShapeMouseUp(shape, Qt::LeftButton);
-    }
 
     QRect placeOf(const QString& caption)
     {
@@ -173,6 +160,26 @@ TEST_F(Undo, StepsOutliveASaveAndTheStackEmptiesAtASwitch)
     ASSERT_TRUE(form().windowTitle().contains(QDir::toNativeSeparators(other.path())));
     EXPECT_EQ(stack().count(), 0);
     EXPECT_FALSE(form().Undo1->isEnabled());
+}
+
+TEST_F(Undo, AStatusStampRecoloursItsObjectInOneStepThatUndoes)
+{
+    const quint32 before = shapeOf(QStringLiteral("Pump 1"))->brushColor();
+    TForm2* note = doublePress(QStringLiteral("Pump 1"));
+    ASSERT_NE(note, nullptr);
+    newStatus(note, QStringLiteral("Worn"), QColor(0, 0, 255));
+    ASSERT_EQ(note->statusButtons().size(), 1);
+    const int steps = stack().count();
+
+    note->StatusStamp(note->statusButtons()[0]);
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), ColorRef::fromQColor(QColor(0, 0, 255)));
+    EXPECT_EQ(stack().count(), steps + 1);
+    EXPECT_EQ(undoText(), "Undo status of Pump 1");
+
+    form().Undo1->trigger();
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), before);
+    form().Redo1->trigger();
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), ColorRef::fromQColor(QColor(0, 0, 255)));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "board/LabelOffset.h"
 #include "support/BoardInput.h"
 #include "notes/Obiect.h"
+#include "project/BoardModel.h"
+#include "project/BoardRecords.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
 
@@ -29,6 +31,27 @@ inline QMap<QString, QByteArray> filesUnder(const QString& folder)
     }
     return files;
 }
+
+// Both board files as another program would read them now, with this one
+// perhaps still running: what a crash would leave.
+struct BoardOnDisk {
+    explicit BoardOnDisk(const QString& folder, int dotsPerInch = 96)
+    {
+        whole = BoardRecords::loadShapes(model, ProjectFiles::inFolder(folder, ProjectFiles::Shapes),
+                                         [](ObjectShape*) {}, &error) &&
+                BoardRecords::loadLabels(model, ProjectFiles::inFolder(folder, ProjectFiles::Captions),
+                                         dotsPerInch, [](ObjectLabel*) {}, &error);
+    }
+    const ObjectShape* shape(const QString& caption) const
+    {
+        const ObjectLabel* label = model.labelWithCaption(caption);
+        return label ? model.shapeOf(label) : nullptr;
+    }
+
+    BoardModel model;
+    bool whole = false;
+    QString error;
+};
 
 // The whole program on the platform doubles, driven through its own windows
 // as a user drives it: presses on the board, menu commands, typing.
@@ -75,6 +98,20 @@ protected:
         }
         form().Timer2Timer();
         return NoteWindow();
+    }
+
+    // A left drag of the object by (dx, dy) in steps, through the handlers.
+    void drag(const QString& caption, int dx, int dy, int steps = 5)
+    {
+        ObjectShape* shape = shapeOf(caption);
+        ASSERT_NE(shape, nullptr);
+        fake.pointer.at = QPoint(600, 600);
+        form().ShapeMouseDown(shape, Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= steps; ++i) {
+            fake.pointer.at = QPoint(600 + dx * i / steps, 600 + dy * i / steps);
+            form().ShapeMouseMove(shape, Qt::LeftButton);
+        }
+        form().ShapeMouseUp(shape, Qt::LeftButton);
     }
 
     // A right press on the object: it becomes current and its pop-up opens.
