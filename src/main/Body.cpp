@@ -6,6 +6,7 @@
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
+#include "formats/Ini.h"
 #include "formats/KeepAside.h"
 #include "notes/Obiect.h"
 #include "platform/ColorRef.h"
@@ -95,7 +96,16 @@ QString TForm1::SaveBoardAsYouGo()
         else
             failed.append(error);
     }
-    // The close and the switch still ask about a board file that cannot be written.
+    // A new background is a board edit too: the settings that name it follow.
+    const QString settingsFile = m_project.file(ProjectFiles::FormSettings);
+    if (Ini::readString(settingsFile, QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()) !=
+        m_project.background()) {
+        const SaveAtLeave settings = formSettingsSave();
+        QString error;
+        if (!settings.writeTo(settings.path, &error))
+            failed.append(error);
+    }
+    // The close and the switch still ask about a file that cannot be written.
     if (failed.isEmpty())
         return {};
     return QStringLiteral("The board could not be saved as you go: ") + failed.join(QLatin1Char(' ')) +

@@ -2,29 +2,13 @@
 
 #include "project/BoardModel.h"
 #include "project/BoardRecords.h"
+#include "formats/Ini.h"
 #include "platform/SaveSoon.h"
 #include "support/Files.h"
 
 #include <QUndoStack>
 
 namespace {
-
-// The board files as another program would read them now, with this one
-// still running: what a crash would leave.
-struct OnDisk {
-    BoardModel model;
-    bool whole = false;
-};
-
-std::unique_ptr<OnDisk> readBoard(const QString& folder)
-{
-    auto disk = std::make_unique<OnDisk>();
-    QString error;
-    disk->whole =
-        BoardRecords::loadShapes(disk->model, folder + "/fStreamShape.txt", [](ObjectShape*) {}, &error) &&
-        BoardRecords::loadLabels(disk->model, folder + "/fStreamLabel.txt", 96, [](ObjectLabel*) {}, &error);
-    return disk;
-}
 
 class BoardSaveAsYouGo : public WindowsFixture {
 protected:
@@ -45,10 +29,9 @@ protected:
 
     QRect savedPlaceOf(const QString& caption)
     {
-        const auto disk = readBoard(projectDir.path());
-        EXPECT_TRUE(disk->whole);
-        const ObjectLabel* label = disk->model.labelWithCaption(caption);
-        const ObjectShape* shape = label ? disk->model.shapeOf(label) : nullptr;
+        const BoardOnDisk disk(projectDir.path());
+        EXPECT_TRUE(disk.whole);
+        const ObjectShape* shape = disk.shape(caption);
         return shape ? shape->geometry() : QRect();
     }
 };
@@ -76,7 +59,7 @@ TEST_F(BoardSaveAsYouGo, EveryFinishedEditAndItsUndoReachTheFilesWithTheProgramS
     fake.dialogs.confirmAnswers = {true};
     form().Delete1Click();
     waitForSave();
-    EXPECT_EQ(readBoard(projectDir.path())->model.labelWithCaption(QStringLiteral("Pump")), nullptr);
+    EXPECT_EQ(BoardOnDisk(projectDir.path()).model.labelWithCaption(QStringLiteral("Pump")), nullptr);
     EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
@@ -112,8 +95,27 @@ TEST_F(BoardSaveAsYouGo, AFileThatCannotBeWrittenIsSaidOnceAndSavedWhenItCanBe)
     ASSERT_TRUE(QDir().rmdir(projectFile("fStreamShape.txt")));
     form().Redo1->trigger();
     waitForSave();
-    EXPECT_TRUE(readBoard(projectDir.path())->whole);
-    EXPECT_EQ(readBoard(projectDir.path())->model.shapes().size(), 1);
+    EXPECT_TRUE(BoardOnDisk(projectDir.path()).whole);
+    EXPECT_EQ(BoardOnDisk(projectDir.path()).model.shapes().size(), 1);
+}
+
+TEST_F(BoardSaveAsYouGo, ANewBackgroundAndItsUndoReachTheSettingsFile)
+{
+    waitForSave();
+    const auto storedBackground = [&] {
+        return Ini::readString(projectFile("iniformsettings.ini"), QStringLiteral("_global_"),
+                               QStringLiteral("bitmapfile"), QStringLiteral("<none>"));
+    };
+    saveBitmap(projectFile("plan.bmp"), 40, 30);
+    fake.dialogs.pictureAnswers = {projectFile("plan.bmp")};
+    form().Backgroundlayout1Click();
+    waitForSave();
+    EXPECT_EQ(storedBackground(), projectFile("plan.bmp"));
+
+    form().Undo1->trigger();
+    waitForSave();
+    EXPECT_EQ(storedBackground(), "");
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
 }
 
 } // namespace
