@@ -88,7 +88,7 @@ struct AlarmProject {
     {
         window.StopThreadTimer();
         window.Timer1->stop();
-        host.folder = QDir::toNativeSeparators(folder.path());
+        host.setProjectFolder(QDir::toNativeSeparators(folder.path()));
         fill(window, silentRows());
         window.SaveAlarms();
     }
@@ -183,7 +183,7 @@ struct MillionAlarmWindow {
     {
         window.StopThreadTimer();
         window.Timer1->stop();
-        host.folder = millionAlarmFile().path();
+        host.setProjectFolder(millionAlarmFile().path());
         window.LoadProjectAlarms();
     }
     SystemClockPlatform system;
@@ -257,7 +257,7 @@ void BM_SaveMillionAlarms(benchmark::State& state)
 {
     MillionAlarmWindow<TellingHost> project;
     QTemporaryDir other;
-    project.host.folder = QDir::toNativeSeparators(other.path());
+    project.host.setProjectFolder(QDir::toNativeSeparators(other.path()));
     for (auto _ : state) {
         if (!project.window.SaveAlarms())
             state.SkipWithError("save failed");
@@ -283,7 +283,7 @@ int windowMemory(const QString& folder)
 {
     SystemClockPlatform system;
     TellingHost host;
-    host.folder = QDir::toNativeSeparators(folder);
+    host.setProjectFolder(QDir::toNativeSeparators(folder));
     QElapsedTimer load;
     load.start();
     TfAlarmSettings window(host, system.platform);

@@ -26,8 +26,7 @@ struct BoardOfObjects {
     BoardOfObjects() : form(fake.platform)
     {
         form.Timer1->stop();
-        form.ProjectFolder = QDir::toNativeSeparators(folder.path());
-        form.setWindowTitle(Caption::project(QStringLiteral("Bench"), form.ProjectFolder));
+        form.project().open(QDir::toNativeSeparators(folder.path()), QStringLiteral("Bench"));
         form.show();
         for (int n = 1; n <= Objects; ++n) {
             auto* shape = new ObjectShape(form.boardModel());

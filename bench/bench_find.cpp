@@ -5,7 +5,7 @@
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
 #include "formats/RichText.h"
-#include "tables/ObjectTableU.h"
+#include "project/Project.h"
 #include "tables/TableFile.h"
 
 #include <QCoreApplication>
@@ -63,7 +63,7 @@ struct Project {
                 for (int r = 0; r < 8; ++r)
                     columns[c][r] = QStringLiteral("%1 %2").arg(words.at((c + r + n) % words.size())).arg(r * c + n);
             }
-            TableFile::save(ObjectTableFile(folder, name), columns, 8, nullptr);
+            TableFile::save(ProjectFiles::table(folder, name), columns, 8, nullptr);
         }
     }
     QTemporaryDir dir;

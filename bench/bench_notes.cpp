@@ -126,7 +126,7 @@ void BM_OpenBigNote(benchmark::State& state)
     const double fileBytes = double(QFileInfo(path).size());
     FakePlatform fake;
     FakeBoardHost host;
-    host.folder = QDir::toNativeSeparators(project.path());
+    host.setProjectFolder(QDir::toNativeSeparators(project.path()));
     host.addObject(1, QStringLiteral("Pump"));
 
     double longestStall = 0;

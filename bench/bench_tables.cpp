@@ -1,6 +1,7 @@
 // Loading, fitting and saving a table of 100 columns by 1,000 rows in the
 // real table window.
 #include "support/FakePlatform.h"
+#include "project/Project.h"
 #include "tables/ObjectTableU.h"
 #include "tables/StringGrid.h"
 #include "tables/TableFile.h"
@@ -23,7 +24,7 @@ struct BigTable {
     {
         const QString objectFolder = folder.filePath(QStringLiteral("Pump"));
         QDir().mkpath(objectFolder);
-        file = ObjectTableFile(QDir::toNativeSeparators(folder.path()), QStringLiteral("Pump"));
+        file = ProjectFiles::table(QDir::toNativeSeparators(folder.path()), QStringLiteral("Pump"));
         TableFile::Columns cells = TableFile::emptyColumns(Columns, Rows);
         for (int c = 0; c < Columns; ++c)
             for (int r = 0; r < Rows; ++r)

@@ -18,10 +18,10 @@
 namespace {
 
 struct ProjectHost final : BoardHost {
+    ProjectHost() { projectOfFolder.open(QDir::toNativeSeparators(folder.path()), QStringLiteral("Fuzz")); }
     BoardModel& boardModel() override { return window.model(); }
     QUndoStack& undoStack() override { return undo; }
-    bool isProjectOpen() const override { return true; }
-    QString projectFolder() const override { return QDir::toNativeSeparators(folder.path()); }
+    Project& project() override { return projectOfFolder; }
     ObjectShape* currentShape() const override { return nullptr; }
     ObjectLabel* currentLabel() const override { return nullptr; }
     void blinkAlarmObject(const QString&) override {}
@@ -32,6 +32,7 @@ struct ProjectHost final : BoardHost {
     Board window;
     QUndoStack undo;
     QTemporaryDir folder;
+    Project projectOfFolder;
 };
 
 QByteArray saved(TfAlarmSettings& list)
