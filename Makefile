@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test bench fuzz deps configure build clean test-sanitize sanitize-deps sanitize-configure
+.PHONY: run test bench fuzz format format-check deps configure build clean test-sanitize sanitize-deps sanitize-configure
 
 deps:
 	@./scripts/install-deps.sh
@@ -51,6 +51,14 @@ FUZZ_UNIT_SECONDS ?= 5
 fuzz: sanitize-configure
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target fuzzers
 	@./scripts/fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) $(FUZZ_UNIT_SECONDS)
+
+# Every C++ file as .clang-format describes the code; format-check changes
+# nothing and fails on the first file that differs.
+FORMAT_FILES = git ls-files '*.cpp' '*.h'
+format-check: deps
+	@$(FORMAT_FILES) | xargs clang-format --dry-run -Werror
+format: deps
+	@$(FORMAT_FILES) | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

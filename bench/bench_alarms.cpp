@@ -150,12 +150,15 @@ public:
 QByteArray millionLineFile(int rows)
 {
     const QDateTime now = QDateTime::currentDateTime();
-    const QByteArray ended = now.addDays(-7).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
-    const QByteArray later = now.addDays(365).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
+    const QByteArray ended =
+        now.addDays(-7).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
+    const QByteArray later =
+        now.addDays(365).toString(QStringLiteral("dd.MM.yyyyHH:mm:ss")).toLatin1();
     QByteArray bytes;
     bytes.reserve(qsizetype(rows) * 48);
     for (int i = 0; i < rows; ++i)
-        bytes += "1-Object+" + QByteArray::number(i) + '-' + (i % 2 ? ended : later) + "-1-Days-Off-False-\r\n";
+        bytes += "1-Object+" + QByteArray::number(i) + '-' + (i % 2 ? ended : later) +
+                 "-1-Days-Off-False-\r\n";
     return bytes;
 }
 
@@ -177,8 +180,7 @@ MillionAlarmFile& millionAlarmFile()
     return file;
 }
 
-template <typename Host>
-struct MillionAlarmWindow {
+template <typename Host> struct MillionAlarmWindow {
     MillionAlarmWindow() : window(host, system.platform)
     {
         window.StopThreadTimer();
@@ -274,7 +276,11 @@ qint64 statusKib(const char* field)
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(field))
-            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
+            return line.mid(qsizetype(std::strlen(field)))
+                .trimmed()
+                .split(' ')
+                .value(0)
+                .toLongLong();
     }
     return -1;
 }
@@ -306,7 +312,8 @@ int windowMemory(const QString& folder)
 QMap<QString, double> measureWindowMemory(const QString& folder)
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--window-memory"), folder});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--window-memory"), folder});
     child.waitForFinished(-1);
     QMap<QString, double> figures;
     for (const QByteArray& pair : child.readAllStandardOutput().trimmed().split(' ')) {

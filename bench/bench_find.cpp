@@ -36,10 +36,10 @@ struct Project {
     Project()
     {
         folder = QDir::toNativeSeparators(dir.path());
-        const QStringList words = {QStringLiteral("pump"), QStringLiteral("valve"),
+        const QStringList words = {QStringLiteral("pump"),     QStringLiteral("valve"),
                                    QStringLiteral("pressure"), QStringLiteral("filter"),
-                                   QStringLiteral("seal"), QStringLiteral("Überdruck"),
-                                   QStringLiteral("checked"), QStringLiteral("steady")};
+                                   QStringLiteral("seal"),     QStringLiteral("Überdruck"),
+                                   QStringLiteral("checked"),  QStringLiteral("steady")};
         for (int n = 0; n < Objects; ++n) {
             const QString name = QStringLiteral("Object %1").arg(n);
             names.append(name);
@@ -56,12 +56,15 @@ struct Project {
                 if (w % 12 == 11)
                     cursor.insertBlock();
             }
-            RichText::writeFile(&note, dir.filePath(name + QLatin1Char('/') + name + QStringLiteral(".rtf")));
+            RichText::writeFile(
+                &note, dir.filePath(name + QLatin1Char('/') + name + QStringLiteral(".rtf")));
 
             TableFile::Columns columns = TableFile::emptyColumns(5, 8);
             for (int c = 0; c < 5; ++c) {
                 for (int r = 0; r < 8; ++r)
-                    columns[c][r] = QStringLiteral("%1 %2").arg(words.at((c + r + n) % words.size())).arg(r * c + n);
+                    columns[c][r] = QStringLiteral("%1 %2")
+                                        .arg(words.at((c + r + n) % words.size()))
+                                        .arg(r * c + n);
             }
             TableFile::save(ProjectFiles::table(folder, name), columns, 8, nullptr);
         }
@@ -133,9 +136,9 @@ FindIndexer* wholeIndex()
 void BM_Keystroke(benchmark::State& state)
 {
     FindIndexer* indexer = wholeIndex();
-    const QStringList queries = {QStringLiteral("p"), QStringLiteral("pr"), QStringLiteral("pressure"),
-                                 QStringLiteral("uberdruck 4"), QStringLiteral("object 9999"),
-                                 QStringLiteral("zzqx")};
+    const QStringList queries = {QStringLiteral("p"),           QStringLiteral("pr"),
+                                 QStringLiteral("pressure"),    QStringLiteral("uberdruck 4"),
+                                 QStringLiteral("object 9999"), QStringLiteral("zzqx")};
     const QString query = queries.at(state.range(0));
     int hits = 0;
     for (auto _ : state)
@@ -164,15 +167,18 @@ BENCHMARK(BM_KeystrokeInTheWindow)->Unit(benchmark::kMillisecond);
 // paragraphs of text, every twentieth one a coloured date stamp.
 QByteArray richEditLog(int megabytes)
 {
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 "
-                     "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
-                     "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{"
+        "\\f0\\fnil\\fcharset0 "
+        "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
+        "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
     const qsizetype size = qsizetype(megabytes) * 1024 * 1024;
     rtf.reserve(size + 1024);
     for (int i = 0; rtf.size() < size; ++i) {
         if (i % 20 == 0)
             rtf += "\\cf1\\highlight2 08.12.2026 09:15:00\\cf0\\highlight0\\par\r\n";
-        rtf += "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
+        rtf +=
+            "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
     }
     rtf += "}\r\n";
     return rtf;
@@ -207,8 +213,8 @@ int indexBigNote(const QString& how, const QString& folder)
         const ObjectText text = FindIndexer::read(folder, QStringLiteral("Pump"));
         chars = text.contents ? text.contents->note.size() : 0;
     }
-    std::printf("ms=%lld peak_kib=%ld chars=%lld\n", static_cast<long long>(timer.elapsed()), peakResidentKib(),
-                static_cast<long long>(chars));
+    std::printf("ms=%lld peak_kib=%ld chars=%lld\n", static_cast<long long>(timer.elapsed()),
+                peakResidentKib(), static_cast<long long>(chars));
     return 0;
 }
 
@@ -245,9 +251,15 @@ void BM_IndexBigNote(benchmark::State& state)
     state.SetLabel(how.toStdString());
     state.counters["peak_MiB"] = peakKib / 1024.0;
     state.counters["chars"] = chars;
-    state.counters["bytes"] = double(QFileInfo(folder.filePath(QStringLiteral("Pump/Pump.rtf"))).size());
+    state.counters["bytes"] =
+        double(QFileInfo(folder.filePath(QStringLiteral("Pump/Pump.rtf"))).size());
 }
-BENCHMARK(BM_IndexBigNote)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IndexBigNote)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -36,8 +36,9 @@ struct BigNote {
             if (i % 20 == 0 && i / 20 < 1000) {
                 stamp.setBackground(QColor::fromHsv((i / 20 * 37) % 360, 200, 200));
                 cursor.insertText(QStringLiteral("   \n"), plain);
-                cursor.insertText(QStringLiteral("08.12.2026 09:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
-                                  stamp);
+                cursor.insertText(
+                    QStringLiteral("08.12.2026 09:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+                    stamp);
                 cursor.insertText(QStringLiteral("\n"), plain);
             }
             cursor.insertText(line.repeated(2) + QLatin1Char('\n'), plain);
@@ -82,15 +83,18 @@ BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond);
 // paragraphs of text, every twentieth one a coloured date stamp.
 QByteArray richEditLog(int megabytes)
 {
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 "
-                     "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
-                     "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{"
+        "\\f0\\fnil\\fcharset0 "
+        "Tahoma;}}\r\n{\\colortbl ;\\red255\\green255\\blue255;\\red200\\green40\\blue40;}\r\n"
+        "\\viewkind4\\uc1\r\n\\pard\\f0\\fs16 ";
     const qsizetype size = qsizetype(megabytes) * 1024 * 1024;
     rtf.reserve(size + 1024);
     for (int i = 0; rtf.size() < size; ++i) {
         if (i % 20 == 0)
             rtf += "\\cf1\\highlight2 08.12.2026 09:15:00\\cf0\\highlight0\\par\r\n";
-        rtf += "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
+        rtf +=
+            "Checked the pump, pressure steady, filter cleaned, caf\\'e9 closed at night.\\par\r\n";
     }
     rtf += "}\r\n";
     return rtf;

@@ -28,8 +28,9 @@ struct BigTable {
         TableFile::Columns cells = TableFile::emptyColumns(Columns, Rows);
         for (int c = 0; c < Columns; ++c)
             for (int r = 0; r < Rows; ++r)
-                cells[c][r] = (r == 0 || c == 0) ? QStringLiteral("Header %1").arg(c + r)
-                                                 : QStringLiteral("%1.%2 pcs").arg(r * 7 % 1000).arg(c);
+                cells[c][r] = (r == 0 || c == 0)
+                                  ? QStringLiteral("Header %1").arg(c + r)
+                                  : QStringLiteral("%1.%2 pcs").arg(r * 7 % 1000).arg(c);
         QString error;
         if (!TableFile::save(file, cells, Rows, &error))
             qFatal("%s", qPrintable(error));
@@ -60,7 +61,8 @@ void BM_LoadTable(benchmark::State& state)
         if (!table->LoadTable())
             state.SkipWithError("load failed");
     }
-    state.counters["cells"] = double(table->StringGrid1->colCount()) * table->StringGrid1->rowCount();
+    state.counters["cells"] =
+        double(table->StringGrid1->colCount()) * table->StringGrid1->rowCount();
 }
 BENCHMARK(BM_LoadTable)->Unit(benchmark::kMillisecond);
 

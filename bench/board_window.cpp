@@ -31,7 +31,10 @@ double processSeconds()
 // Waits until the board has been painted (and the paint copied to the screen).
 class PaintWatch : public QObject {
 public:
-    explicit PaintWatch(Board& board) : m_board(board) { board.viewport()->installEventFilter(this); }
+    explicit PaintWatch(Board& board) : m_board(board)
+    {
+        board.viewport()->installEventFilter(this);
+    }
     void waitForPaint()
     {
         m_painted = false;
@@ -109,8 +112,9 @@ void dragOneObject(const QString& project)
     }
     const double perMove = (processSeconds() - before) / Moves;
     QTest::mouseRelease(board.viewport(), Qt::LeftButton, Qt::NoModifier, start);
-    std::printf("one drag step on a %lld-object board, with its repaint: %.3f ms of processor time\n",
-                static_cast<long long>(board.model().shapeCount()), perMove * 1000);
+    std::printf(
+        "one drag step on a %lld-object board, with its repaint: %.3f ms of processor time\n",
+        static_cast<long long>(board.model().shapeCount()), perMove * 1000);
 }
 
 void clearAndClose(const QString& project)
@@ -132,9 +136,10 @@ void clearAndClose(const QString& project)
     if (!window.form().close())
         std::fprintf(stderr, "the window did not close\n");
     const qint64 closed = clock.nsecsElapsed();
-    std::printf("%7lld objects: clear %6.1f ms (%.2f us each), close with save %6.1f ms (%.2f us each)\n",
-                static_cast<long long>(objects), cleared / 1e6, cleared / 1e3 / double(objects),
-                closed / 1e6, closed / 1e3 / double(objects));
+    std::printf(
+        "%7lld objects: clear %6.1f ms (%.2f us each), close with save %6.1f ms (%.2f us each)\n",
+        static_cast<long long>(objects), cleared / 1e6, cleared / 1e3 / double(objects),
+        closed / 1e6, closed / 1e3 / double(objects));
 }
 
 } // namespace

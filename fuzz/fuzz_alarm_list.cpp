@@ -18,7 +18,10 @@
 namespace {
 
 struct ProjectHost final : BoardHost {
-    ProjectHost() { projectOfFolder.open(QDir::toNativeSeparators(folder.path()), QStringLiteral("Fuzz")); }
+    ProjectHost()
+    {
+        projectOfFolder.open(QDir::toNativeSeparators(folder.path()), QStringLiteral("Fuzz"));
+    }
     BoardModel& boardModel() override { return window.model(); }
     QUndoStack& undoStack() override { return undo; }
     Project& project() override { return projectOfFolder; }

@@ -38,9 +38,10 @@ Loaded load(BoardModel& board, const QString& shapes, const QString& labels)
 {
     Loaded result;
     QString error;
-    result.shapesWhole = BoardRecords::loadShapes(board, shapes, [](ObjectShape*) {}, &error);
-    result.labelsWhole =
-        BoardRecords::loadLabels(board, labels, DotsPerInch, [](ObjectLabel*) {}, &error);
+    result.shapesWhole = BoardRecords::loadShapes(
+        board, shapes, [](ObjectShape*) {}, &error);
+    result.labelsWhole = BoardRecords::loadLabels(
+        board, labels, DotsPerInch, [](ObjectLabel*) {}, &error);
     for (const ObjectShape* shape : board.shapes())
         result.names.append(shape->objectName());
     for (const ObjectLabel* label : board.labels())
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArrayView input(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype marker = input.indexOf(QByteArrayView(LabelsMarker));
     writeFile(shapes, marker < 0 ? input : input.first(marker));
-    writeFile(labels, marker < 0 ? input : input.sliced(marker + qsizetype(sizeof LabelsMarker) - 1));
+    writeFile(labels,
+              marker < 0 ? input : input.sliced(marker + qsizetype(sizeof LabelsMarker) - 1));
 
     BoardModel board;
     const Loaded first = load(board, shapes, labels);

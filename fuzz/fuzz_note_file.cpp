@@ -17,7 +17,8 @@
 
 namespace {
 
-void mustMatch(const char* what, const QString& expected, const QString& found, bool anyOrder = false)
+void mustMatch(const char* what, const QString& expected, const QString& found,
+               bool anyOrder = false)
 {
     if (comparableText(expected) == comparableText(found))
         return;
@@ -28,10 +29,11 @@ void mustMatch(const char* what, const QString& expected, const QString& found, 
     qsizetype at = 0;
     while (at < a.size() && at < b.size() && a.at(at) == b.at(at))
         ++at;
-    std::fprintf(stderr, "%s differs at %lld (U+%04X against U+%04X):\n  expected: %s\n  found:    %s\n", what,
-                 static_cast<long long>(at), at < a.size() ? unsigned(a.at(at).unicode()) : 0u,
-                 at < b.size() ? unsigned(b.at(at).unicode()) : 0u, qPrintable(a.mid(at - 20, 200)),
-                 qPrintable(b.mid(at - 20, 200)));
+    std::fprintf(
+        stderr, "%s differs at %lld (U+%04X against U+%04X):\n  expected: %s\n  found:    %s\n",
+        what, static_cast<long long>(at), at < a.size() ? unsigned(a.at(at).unicode()) : 0u,
+        at < b.size() ? unsigned(b.at(at).unicode()) : 0u, qPrintable(a.mid(at - 20, 200)),
+        qPrintable(b.mid(at - 20, 200)));
     std::abort();
 }
 
@@ -40,7 +42,8 @@ void mustMatch(const char* what, const QString& expected, const QString& found, 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ensureApplication();
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     QTextDocument document;

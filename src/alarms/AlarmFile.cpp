@@ -208,7 +208,8 @@ bool AlarmFile::read(QIODevice& device, const RowTaker& take)
         qsizetype end = start;
         while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        const QString line = CodePage::decode(QByteArrayView(bytes).sliced(start, end - start), codePage);
+        const QString line =
+            CodePage::decode(QByteArrayView(bytes).sliced(start, end - start), codePage);
         if (!takeLine(line, ++lineNumber, take))
             return false;
         if (end + 1 < size && bytes[end] == '\r' && bytes[end + 1] == '\n')
@@ -356,8 +357,9 @@ bool AlarmFile::write(QIODevice& device, qsizetype count, const RowSource& rowAt
         [&device](const QByteArray& piece) { return device.write(piece) == piece.size(); }, true,
         &complete);
     if (!complete) {
-        m_error = describeDevice(device) + QStringLiteral(" was not written: an alarm holds damaged text "
-                                                          "(a broken character) that no encoding can store");
+        m_error = describeDevice(device) +
+                  QStringLiteral(" was not written: an alarm holds damaged text "
+                                 "(a broken character) that no encoding can store");
         return false;
     }
     if (!written) {

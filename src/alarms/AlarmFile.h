@@ -13,7 +13,7 @@ class QIODevice;
 struct AlarmRow {
     bool enabled = false;
     QString name;
-    QString time;     // "dd.mm.yyyy hh:nn:ss"
+    QString time; // "dd.mm.yyyy hh:nn:ss"
     QString duration;
     QString unit;
     QString sound;

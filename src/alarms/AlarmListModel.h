@@ -13,8 +13,16 @@
 class AlarmListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { CheckColumn, NameColumn, TimeColumn, DurationColumn, UnitColumn, SoundColumn,
-                  ActiveColumn, ColumnCount };
+    enum Column {
+        CheckColumn,
+        NameColumn,
+        TimeColumn,
+        DurationColumn,
+        UnitColumn,
+        SoundColumn,
+        ActiveColumn,
+        ColumnCount
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 

@@ -84,9 +84,8 @@ void AlarmRows::computePeriod(Entry& entry, QStringView time)
     entry.end = entry.start;
     if (!start)
         return;
-    const Alarm::Period period =
-        Alarm::period(*start, readWholeNumber(m_pool.view(entry.duration)).value_or(0),
-                      m_pool.view(entry.unit));
+    const Alarm::Period period = Alarm::period(
+        *start, readWholeNumber(m_pool.view(entry.duration)).value_or(0), m_pool.view(entry.unit));
     entry.end = period.end.value_or(NoEnd);
 }
 
@@ -101,8 +100,9 @@ AlarmRows::Entry AlarmRows::entryOf(const AlarmRow& row)
     entry.active = m_pool.intern(row.active);
     computePeriod(entry, row.time);
     // A Time in the usual form is its moment; any other text is kept as typed.
-    entry.time = entry.hasStart && Alarm::timeText(entry.start) == row.time ? NoText
-                                                                          : m_pool.intern(row.time);
+    entry.time = entry.hasStart && Alarm::timeText(entry.start) == row.time
+                     ? NoText
+                     : m_pool.intern(row.time);
     return entry;
 }
 
@@ -111,24 +111,34 @@ QString AlarmRows::text(int index, Cell cell) const
     const Entry& entry = m_entries[std::size_t(index)];
     quint32 id = 0;
     switch (cell) {
-    case Name: id = entry.name; break;
+    case Name:
+        id = entry.name;
+        break;
     case Time:
         if (entry.time == NoText)
             return Alarm::timeText(entry.start);
         id = entry.time;
         break;
-    case Duration: id = entry.duration; break;
-    case Unit: id = entry.unit; break;
-    case Sound: id = entry.sound; break;
-    case Active: id = entry.active; break;
+    case Duration:
+        id = entry.duration;
+        break;
+    case Unit:
+        id = entry.unit;
+        break;
+    case Sound:
+        id = entry.sound;
+        break;
+    case Active:
+        id = entry.active;
+        break;
     }
     return m_pool.view(id).toString();
 }
 
 AlarmRow AlarmRows::row(int index) const
 {
-    return {isEnabled(index),       text(index, Name),  text(index, Time), text(index, Duration),
-            text(index, Unit),      text(index, Sound), text(index, Active)};
+    return {isEnabled(index),  text(index, Name),  text(index, Time),  text(index, Duration),
+            text(index, Unit), text(index, Sound), text(index, Active)};
 }
 
 bool AlarmRows::isRunningAt(int index, Alarm::Millis now) const
@@ -182,8 +192,8 @@ void AlarmRows::setEnabled(int index, bool enabled)
 void AlarmRows::setText(int index, Cell cell, QStringView text)
 {
     AlarmRow changedRow = row(index);
-    QString* cells[] = {&changedRow.name,  &changedRow.time,  &changedRow.duration,
-                        &changedRow.unit,  &changedRow.sound, &changedRow.active};
+    QString* cells[] = {&changedRow.name, &changedRow.time,  &changedRow.duration,
+                        &changedRow.unit, &changedRow.sound, &changedRow.active};
     *cells[cell] = text.toString();
     replace(index, changedRow);
 }
@@ -300,7 +310,8 @@ std::vector<int> AlarmRows::rowsToCheck(Alarm::Millis now, const QSet<QString>& 
     const auto stampAt = [](const Stamp& stamp, Alarm::Millis at) { return stamp.at < at; };
     const auto atStamp = [](Alarm::Millis at, const Stamp& stamp) { return at < stamp.at; };
     if (built) {
-        const auto last = std::lower_bound(index.byStart.begin(), index.byStart.end(), now, stampAt);
+        const auto last =
+            std::lower_bound(index.byStart.begin(), index.byStart.end(), now, stampAt);
         for (auto it = index.byStart.begin(); it != last; ++it)
             candidates.push_back(it->row);
     } else if (now >= index.lastNow) {
@@ -328,7 +339,8 @@ std::vector<int> AlarmRows::rowsToCheck(Alarm::Millis now, const QSet<QString>& 
             index.running.push_back(row);
     }
     std::sort(index.running.begin(), index.running.end());
-    index.running.erase(std::unique(index.running.begin(), index.running.end()), index.running.end());
+    index.running.erase(std::unique(index.running.begin(), index.running.end()),
+                        index.running.end());
     index.lastNow = now;
 
     visit.insert(visit.end(), index.running.begin(), index.running.end());

@@ -30,8 +30,8 @@ private:
     void rehash(std::size_t slotCount);
 
     std::vector<char16_t> m_chars;
-    std::vector<qsizetype> m_begin;  // text i is m_chars[m_begin[i], m_begin[i + 1])
-    std::vector<quint32> m_hashes;   // of text i
+    std::vector<qsizetype> m_begin; // text i is m_chars[m_begin[i], m_begin[i + 1])
+    std::vector<quint32> m_hashes;  // of text i
     // Open addressing: the text's hash in the high half, its number + 1 in
     // the low half; 0 when free. A probe reads one slot, not the text.
     std::vector<quint64> m_slots;
@@ -51,8 +51,14 @@ public:
     QString text(int index, Cell cell) const;
     bool isEnabled(int index) const { return m_entries[std::size_t(index)].enabled; }
     // The Active cell is exactly "False" / the Sound cell exactly "On".
-    bool isActiveFalse(int index) const { return m_entries[std::size_t(index)].active == AlarmTextPool::False; }
-    bool isSoundOn(int index) const { return m_entries[std::size_t(index)].sound == AlarmTextPool::On; }
+    bool isActiveFalse(int index) const
+    {
+        return m_entries[std::size_t(index)].active == AlarmTextPool::False;
+    }
+    bool isSoundOn(int index) const
+    {
+        return m_entries[std::size_t(index)].sound == AlarmTextPool::On;
+    }
     // Whether now lies inside the row's period (both ends excluded). A Time
     // that cannot be read gives no period; a Duration that is not a whole
     // number counts as 0.

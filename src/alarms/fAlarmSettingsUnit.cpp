@@ -163,7 +163,8 @@ void TfAlarmSettings::placeControls()
 {
     const int w = width();
     const int h = height();
-    lwAlarm->setGeometry(8, 8, std::max(0, w - 8 - ListRightGap), std::max(0, h - 8 - ListBottomGap));
+    lwAlarm->setGeometry(8, 8, std::max(0, w - 8 - ListRightGap),
+                         std::max(0, h - 8 - ListBottomGap));
     Edit1->setGeometry(691, 6, m_clockBoxWidth, 26);
     Add->setGeometry(w - ButtonRightGap - 150, 44, 150, 26);
     bEdit->setGeometry(w - ButtonRightGap - 150, 76, 150, 26);
@@ -258,8 +259,8 @@ void TfAlarmSettings::selectRow(int index)
 {
     const QModelIndex at = m_model.index(index, CheckColumn);
     lwAlarm->setCurrentIndex(at);
-    lwAlarm->selectionModel()->select(
-        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lwAlarm->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
 }
 
 // ---- The alarm file ----
@@ -326,8 +327,12 @@ std::optional<SaveAtLeave> TfAlarmSettings::alarmListSave()
         *error = file.errorString();
         return saved;
     };
-    return SaveAtLeave{writeTo, alarmFile(), QStringLiteral("the changes to the alarm list are lost."),
-                       QStringLiteral("Alarm files (*.dat)"), {}, {}};
+    return SaveAtLeave{writeTo,
+                       alarmFile(),
+                       QStringLiteral("the changes to the alarm list are lost."),
+                       QStringLiteral("Alarm files (*.dat)"),
+                       {},
+                       {}};
 }
 
 bool TfAlarmSettings::LoadProjectAlarms()
@@ -376,7 +381,8 @@ void TfAlarmSettings::AddClick()
 {
     TfAddEditAlarm dialog(m_host, m_platform, this);
     const ObjectLabel* label = m_host.currentLabel();
-    dialog.setWindowTitle(QStringLiteral("New alarm for ") + (label ? label->caption() : QString()));
+    dialog.setWindowTitle(QStringLiteral("New alarm for ") +
+                          (label ? label->caption() : QString()));
     const QDateTime now = m_platform.clock.now();
     dialog.dtpStartTime->setTime(now.time());
     dialog.dtpStartDate->setDate(now.date());
@@ -420,8 +426,8 @@ void TfAlarmSettings::bEditClick()
             QStringLiteral("\"%1\" is not a valid whole number.").arg(current.duration));
         return;
     }
-    dialog.spDuration->setValue(int(std::clamp<qint64>(*duration, dialog.spDuration->minimum(),
-                                                       dialog.spDuration->maximum())));
+    dialog.spDuration->setValue(int(
+        std::clamp<qint64>(*duration, dialog.spDuration->minimum(), dialog.spDuration->maximum())));
     const QStringList units = {QStringLiteral("Days"), QStringLiteral("Hours"),
                                QStringLiteral("Minutes"), QStringLiteral("Seconds")};
     if (const qsizetype unit = units.indexOf(current.unit); unit >= 0)

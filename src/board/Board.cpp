@@ -103,8 +103,8 @@ void Board::paintBackground(QPainter& painter, const QRect& exposedBoard)
     // Stretched over the whole client area, whatever its aspect ratio; made
     // once per board size, not at every paint.
     if (m_stretchedBackground.size() != m_boardSize)
-        m_stretchedBackground = QPixmap::fromImage(m_background.scaled(
-            m_boardSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        m_stretchedBackground = QPixmap::fromImage(
+            m_background.scaled(m_boardSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     const QRect covered = exposedBoard & QRect(QPoint(0, 0), m_boardSize);
     if (!covered.isEmpty())
         painter.drawPixmap(covered, m_stretchedBackground, covered);
@@ -116,11 +116,10 @@ void Board::paintEvent(QPaintEvent* event)
     const QPoint offset = scrollOffset();
     painter.translate(-offset);
     painter.scale(m_zoom, m_zoom);
-    const QRect exposedBoard =
-        QRectF(QPointF(event->rect().topLeft() + offset) / m_zoom,
-               QSizeF(event->rect().size()) / m_zoom)
-            .toAlignedRect()
-            .adjusted(-1, -1, 1, 1);
+    const QRect exposedBoard = QRectF(QPointF(event->rect().topLeft() + offset) / m_zoom,
+                                      QSizeF(event->rect().size()) / m_zoom)
+                                   .toAlignedRect()
+                                   .adjusted(-1, -1, 1, 1);
     paintBoard(painter, exposedBoard, Blink::Shown);
     if (!m_highlight.isNull() && highlightFrame().intersects(exposedBoard)) {
         // Two rings, dark inside light, so that it shows on any colour.
@@ -159,14 +158,22 @@ namespace {
 Qt::BrushStyle qtBrushStyle(BrushStyle style)
 {
     switch (style) {
-    case BrushStyle::Solid: return Qt::SolidPattern;
-    case BrushStyle::Clear: return Qt::NoBrush;
-    case BrushStyle::Horizontal: return Qt::HorPattern;
-    case BrushStyle::Vertical: return Qt::VerPattern;
-    case BrushStyle::FDiagonal: return Qt::FDiagPattern;
-    case BrushStyle::BDiagonal: return Qt::BDiagPattern;
-    case BrushStyle::Cross: return Qt::CrossPattern;
-    case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
+    case BrushStyle::Solid:
+        return Qt::SolidPattern;
+    case BrushStyle::Clear:
+        return Qt::NoBrush;
+    case BrushStyle::Horizontal:
+        return Qt::HorPattern;
+    case BrushStyle::Vertical:
+        return Qt::VerPattern;
+    case BrushStyle::FDiagonal:
+        return Qt::FDiagPattern;
+    case BrushStyle::BDiagonal:
+        return Qt::BDiagPattern;
+    case BrushStyle::Cross:
+        return Qt::CrossPattern;
+    case BrushStyle::DiagCross:
+        return Qt::DiagCrossPattern;
     }
     return Qt::SolidPattern;
 }
@@ -193,11 +200,17 @@ void paintShape(QPainter& painter, const ObjectShape& shape, bool blinkHatched)
     const qreal corner = std::min(area.width(), area.height()) / 4;
     switch (kind) {
     case ShapeKind::Rectangle:
-    case ShapeKind::Square: painter.drawRect(area); break;
+    case ShapeKind::Square:
+        painter.drawRect(area);
+        break;
     case ShapeKind::RoundRect:
-    case ShapeKind::RoundSquare: painter.drawRoundedRect(area, corner, corner); break;
+    case ShapeKind::RoundSquare:
+        painter.drawRoundedRect(area, corner, corner);
+        break;
     case ShapeKind::Ellipse:
-    case ShapeKind::Circle: painter.drawEllipse(area); break;
+    case ShapeKind::Circle:
+        painter.drawEllipse(area);
+        break;
     }
 }
 
@@ -207,8 +220,7 @@ void paintLabel(QPainter& painter, const ObjectLabel& label)
         return;
     const QFontMetrics metrics(label.font());
     // One line, at the left, centred in the element's height.
-    const qreal baseline =
-        label.y() + (label.height() - metrics.height()) / 2.0 + metrics.ascent();
+    const qreal baseline = label.y() + (label.height() - metrics.height()) / 2.0 + metrics.ascent();
     painter.setFont(label.font());
     painter.setPen(ColorRef::toQColor(label.fontColor()));
     painter.drawText(QPointF(label.x(), baseline), label.text());
@@ -287,7 +299,8 @@ bool Board::viewportEvent(QEvent* event)
             QToolTip::hideText();
         return true;
     }
-    default: break;
+    default:
+        break;
     }
     return QAbstractScrollArea::viewportEvent(event);
 }

@@ -42,4 +42,5 @@ public:
 };
 
 // Refusal of every operation that needs an open project.
-inline const QString DefineFormFirst = QStringLiteral(" Define form and archive location at first!");
+inline const QString DefineFormFirst =
+    QStringLiteral(" Define form and archive location at first!");

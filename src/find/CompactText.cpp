@@ -94,5 +94,8 @@ qsizetype CompactText::count(QChar c, qsizetype length) const
 {
     if (m_wide)
         return QStringView(m_utf16).left(length).count(c);
-    return c.unicode() > 0xFF ? 0 : std::count(m_latin1.cbegin(), m_latin1.cbegin() + qMin(length, m_latin1.size()), char(c.unicode()));
+    return c.unicode() > 0xFF
+               ? 0
+               : std::count(m_latin1.cbegin(), m_latin1.cbegin() + qMin(length, m_latin1.size()),
+                            char(c.unicode()));
 }

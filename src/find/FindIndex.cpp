@@ -21,13 +21,15 @@ qsizetype cellEndsBefore(const CompactText& text, qsizetype end)
 }
 
 template <typename Text>
-FindHit excerptHit(const Text& text, qsizetype start, qsizetype length, qsizetype from, qsizetype to)
+FindHit excerptHit(const Text& text, qsizetype start, qsizetype length, qsizetype from,
+                   qsizetype to)
 {
     FindHit hit;
     const qsizetype begin = std::max(from, start - ContextLength);
     const qsizetype end = std::min(to, start + length + ContextLength);
     const QString before = begin > from ? QStringLiteral("...") : QString();
-    QString excerpt = before + text.mid(begin, end - begin) + (end < to ? QStringLiteral("...") : QString());
+    QString excerpt =
+        before + text.mid(begin, end - begin) + (end < to ? QStringLiteral("...") : QString());
     for (QChar& c : excerpt) {
         if (c.isSpace() || c == CellEnd || c.category() == QChar::Other_Control)
             c = QLatin1Char(' ');

@@ -45,7 +45,8 @@ ObjectText FindIndexer::read(const QString& folder, const QString& name)
     // The text alone: the note window's document is not needed to find in
     // it, and a big note's text is held one byte a character where it can be.
     CompactText note;
-    if (RichText::readTextFile(ProjectFiles::note(folder, name), [&note](QStringView piece) { note.append(piece); }))
+    if (RichText::readTextFile(ProjectFiles::note(folder, name),
+                               [&note](QStringView piece) { note.append(piece); }))
         text.setNote(std::move(note));
 
     QFile table(ProjectFiles::table(folder, name));

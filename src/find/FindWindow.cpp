@@ -50,7 +50,8 @@ public:
         bold.setBold(true);
         const QRect text = item.rect.adjusted(3, 0, -3, 0);
         const bool selected = item.state & QStyle::State_Selected;
-        const QColor ink = item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor ink =
+            item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
 
         painter->save();
         painter->setClipRect(text);
@@ -65,7 +66,8 @@ public:
         };
         draw(before, item.font);
         const int matchWidth = QFontMetrics(bold).horizontalAdvance(match);
-        painter->fillRect(QRect(x, text.top() + 1, matchWidth, text.height() - 2), QColor(255, 230, 0));
+        painter->fillRect(QRect(x, text.top() + 1, matchWidth, text.height() - 2),
+                          QColor(255, 230, 0));
         painter->setPen(Qt::black);
         draw(match, bold);
         painter->setPen(ink);
@@ -96,7 +98,8 @@ FindWindow::FindWindow(FindIndexer& indexer, QWidget* parent)
     FindResults->setObjectName(QStringLiteral("FindResults"));
     FindResults->setRootIsDecorated(false);
     FindResults->setUniformRowHeights(true);
-    FindResults->setHeaderLabels({QStringLiteral("Object"), QStringLiteral("Where"), QStringLiteral("Text")});
+    FindResults->setHeaderLabels(
+        {QStringLiteral("Object"), QStringLiteral("Where"), QStringLiteral("Text")});
     FindResults->header()->setStretchLastSection(true);
     FindResults->setColumnWidth(ObjectColumn, 140);
     FindResults->setColumnWidth(WhereColumn, 50);

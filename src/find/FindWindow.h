@@ -21,7 +21,10 @@ public:
     explicit FindWindow(FindIndexer& indexer, QWidget* parent = nullptr);
 
     // The names of the alarms, asked for at each search.
-    void setAlarmNames(std::function<QStringList()> alarmNames) { m_alarmNames = std::move(alarmNames); }
+    void setAlarmNames(std::function<QStringList()> alarmNames)
+    {
+        m_alarmNames = std::move(alarmNames);
+    }
 
     // Shows the window with the query selected, ready to be typed over.
     void open();

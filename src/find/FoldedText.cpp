@@ -87,8 +87,9 @@ template <typename Text> FoldedText foldWhole(const Text& original)
     text.originalLength = original.size();
     foldText(original, [&](QChar c, qsizetype origin) {
         const qsizetype at = text.folded.size();
-        const qsizetype expected = text.shifts.isEmpty() ? at
-                                                         : text.shifts.back().original + at - text.shifts.back().folded;
+        const qsizetype expected =
+            text.shifts.isEmpty() ? at
+                                  : text.shifts.back().original + at - text.shifts.back().folded;
         if (origin != expected)
             text.shifts.append({at, origin});
         text.folded.append(c);
@@ -112,11 +113,13 @@ FoldedText FoldedText::of(const CompactText& original)
         std::array<bool, 256> t{};
         for (int c = 0; c < 256; ++c) {
             const QString& folded = foldedLatin1(char16_t(c));
-            t[size_t(c)] = std::all_of(folded.cbegin(), folded.cend(), [](QChar f) { return f.unicode() <= 0xFF; });
+            t[size_t(c)] = std::all_of(folded.cbegin(), folded.cend(),
+                                       [](QChar f) { return f.unicode() <= 0xFF; });
         }
         return t;
     }();
-    if (!bytes || !std::all_of(bytes->cbegin(), bytes->cend(), [](char b) { return foldsToLatin1[uchar(b)]; }))
+    if (!bytes || !std::all_of(bytes->cbegin(), bytes->cend(),
+                               [](char b) { return foldsToLatin1[uchar(b)]; }))
         return foldWhole(original);
 
     // A text of one byte a character folds into one, byte by byte; delta is
@@ -154,8 +157,9 @@ qsizetype FoldedText::origin(qsizetype foldedIndex) const
 {
     if (shifts.isEmpty() || foldedIndex < shifts.front().folded)
         return foldedIndex;
-    const auto after = std::upper_bound(shifts.cbegin(), shifts.cend(), foldedIndex,
-                                        [](qsizetype index, const Shift& shift) { return index < shift.folded; });
+    const auto after =
+        std::upper_bound(shifts.cbegin(), shifts.cend(), foldedIndex,
+                         [](qsizetype index, const Shift& shift) { return index < shift.folded; });
     const Shift& shift = *(after - 1);
     return shift.original + foldedIndex - shift.folded;
 }

@@ -17,7 +17,12 @@ int g_system = 1252;
 bool isAnsiCodePage(int codePage)
 {
     switch (codePage) {
-    case 874: case 932: case 936: case 949: case 950: case Utf8:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case Utf8:
         return true;
     default:
         return codePage >= 1250 && codePage <= 1258;
@@ -27,8 +32,16 @@ bool isAnsiCodePage(int codePage)
 bool isMultiByte(int codePage)
 {
     switch (codePage) {
-    case 932: case 936: case 949: case 950: case 1361:
-    case 20932: case 51932: case 51949: case 54936: case Utf8:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+    case 20932:
+    case 51932:
+    case 51949:
+    case 54936:
+    case Utf8:
         return true;
     default:
         return false;
@@ -39,15 +52,23 @@ bool isMultiByte(int codePage)
 QByteArray iconvName(int codePage)
 {
     switch (codePage) {
-    case Utf8: return "UTF-8";
-    case 10000: return "MACINTOSH";
-    case 1361: return "JOHAB";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
+    case Utf8:
+        return "UTF-8";
+    case 10000:
+        return "MACINTOSH";
+    case 1361:
+        return "JOHAB";
+    case 20866:
+        return "KOI8-R";
+    case 21866:
+        return "KOI8-U";
     case 20932:
-    case 51932: return "EUC-JP";
-    case 51949: return "EUC-KR";
-    case 54936: return "GB18030";
+    case 51932:
+        return "EUC-JP";
+    case 51949:
+        return "EUC-KR";
+    case 54936:
+        return "GB18030";
     default:
         if (codePage >= 28591 && codePage <= 28605)
             return "ISO-8859-" + QByteArray::number(codePage - 28590);
@@ -77,8 +98,9 @@ public:
         auto it = m_open.find(key);
         if (it == m_open.end()) {
             const QByteArray name = iconvName(codePage);
-            const iconv_t cd = direction == Direction::ToText ? iconv_open(kUtf16, name.constData())
-                                                              : iconv_open(name.constData(), kUtf16);
+            const iconv_t cd = direction == Direction::ToText
+                                   ? iconv_open(kUtf16, name.constData())
+                                   : iconv_open(name.constData(), kUtf16);
             it = m_open.emplace(key, cd).first;
         }
         if (it->second != invalid())
@@ -206,7 +228,8 @@ bool isSupported(int codePage)
 bool isKnown(int codePage)
 {
     // Windows numbers code pages in 16 bits.
-    return codePage > 0 && codePage <= 0xFFFF && converter(codePage, Direction::ToText) != Converters::invalid() &&
+    return codePage > 0 && codePage <= 0xFFFF &&
+           converter(codePage, Direction::ToText) != Converters::invalid() &&
            converter(codePage, Direction::ToBytes) != Converters::invalid();
 }
 
@@ -226,25 +249,27 @@ int forLocale(QStringView localeName)
         for (const QStringView subtag : field.split(u'-'))
             subtags.append(subtag.toString().toLower());
     const QString language = subtags.value(0);
-    const auto hasSubtag = [&](const char* tag) { return subtags.contains(QLatin1StringView(tag)); };
+    const auto hasSubtag = [&](const char* tag) {
+        return subtags.contains(QLatin1StringView(tag));
+    };
     const bool latin = modifier.compare(u"latin", Qt::CaseInsensitive) == 0 || hasSubtag("latn");
-    const bool cyrillic = modifier.compare(u"cyrillic", Qt::CaseInsensitive) == 0 || hasSubtag("cyrl");
+    const bool cyrillic =
+        modifier.compare(u"cyrillic", Qt::CaseInsensitive) == 0 || hasSubtag("cyrl");
 
     static const std::map<QString, int> byLanguage = {
         {"pl", 1250}, {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"hr", 1250}, {"sl", 1250},
-        {"ro", 1250}, {"sq", 1250}, {"bs", 1250},
-        {"ru", 1251}, {"uk", 1251}, {"be", 1251}, {"bg", 1251}, {"mk", 1251}, {"sr", 1251},
-        {"kk", 1251}, {"ky", 1251}, {"mn", 1251}, {"tt", 1251},
-        {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"he", 1255}, {"iw", 1255},
-        {"ar", 1256}, {"fa", 1256}, {"ur", 1256},
-        {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},
-        {"ja", 932}, {"ko", 949}, {"zh", 936},
+        {"ro", 1250}, {"sq", 1250}, {"bs", 1250}, {"ru", 1251}, {"uk", 1251}, {"be", 1251},
+        {"bg", 1251}, {"mk", 1251}, {"sr", 1251}, {"kk", 1251}, {"ky", 1251}, {"mn", 1251},
+        {"tt", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"he", 1255}, {"iw", 1255},
+        {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"et", 1257}, {"lv", 1257}, {"lt", 1257},
+        {"vi", 1258}, {"th", 874},  {"ja", 932},  {"ko", 949},  {"zh", 936},
     };
     if (language == u"sr" && latin)
         return 1250;
     if (language == u"az" && cyrillic)
         return 1251;
-    if (language == u"zh" && (hasSubtag("tw") || hasSubtag("hk") || hasSubtag("mo") || hasSubtag("hant")))
+    if (language == u"zh" &&
+        (hasSubtag("tw") || hasSubtag("hk") || hasSubtag("mo") || hasSubtag("hant")))
         return 950;
     const auto it = byLanguage.find(language);
     return it == byLanguage.end() ? 1252 : it->second;
@@ -346,7 +371,8 @@ int ofTextFile(QByteArrayView bytes)
 QByteArray encodeTextFile(QStringView text, bool* complete)
 {
     // Code page bytes that happen to be valid UTF-8 would be read back as UTF-8.
-    if (std::optional<QByteArray> bytes = encode(text); bytes && (system() == Utf8 || ofTextFile(*bytes) != Utf8)) {
+    if (std::optional<QByteArray> bytes = encode(text);
+        bytes && (system() == Utf8 || ofTextFile(*bytes) != Utf8)) {
         if (complete)
             *complete = true;
         return *bytes;

@@ -38,7 +38,8 @@ bool save(const QString& path, const QList<QStringList>& rows, QString* error)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(toBytes(rows)) >= 0 && file.commit())
         return true;
-    *error = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    *error = QStringLiteral("Cannot write %1: %2")
+                 .arg(QDir::toNativeSeparators(path), file.errorString());
     return false;
 }
 

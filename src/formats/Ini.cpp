@@ -122,7 +122,8 @@ Document Document::fromBytes(QByteArrayView bytes, int codePage)
             ending = crLf ? Ending::CrLf : Ending::Cr;
             next = end + (crLf ? 2 : 1);
         }
-        doc.m_lines.push_back(makeLine(CodePage::decode(bytes.sliced(start, end - start), codePage), ending));
+        doc.m_lines.push_back(
+            makeLine(CodePage::decode(bytes.sliced(start, end - start), codePage), ending));
         start = next;
     }
     return doc;
@@ -134,7 +135,8 @@ Document Document::load(const QString& filePath, bool* ok, QString* error)
         if (ok)
             *ok = false;
         if (error)
-            *error = QStringLiteral("Cannot read the settings file \"%1\": %2").arg(filePath, reason);
+            *error =
+                QStringLiteral("Cannot read the settings file \"%1\": %2").arg(filePath, reason);
         return Document();
     };
     if (ok)
@@ -186,7 +188,8 @@ qsizetype Document::findKey(qsizetype header, const QString& key) const
     return -1;
 }
 
-QString Document::readString(const QString& section, const QString& key, const QString& defaultValue) const
+QString Document::readString(const QString& section, const QString& key,
+                             const QString& defaultValue) const
 {
     const qsizetype header = findSection(normalizedName(section));
     const qsizetype index = header < 0 ? -1 : findKey(header, normalizedName(key));
@@ -199,7 +202,8 @@ QString Document::readString(const QString& section, const QString& key, const Q
     }
     const Line& line = m_lines[index];
     QString value = trimmedBlanks(QStringView(line.text).sliced(line.equals + 1));
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
     return value;
 }
@@ -215,7 +219,8 @@ bool Document::hasKey(const QString& section, const QString& key) const
     return header >= 0 && findKey(header, normalizedName(key)) >= 0;
 }
 
-bool Document::writeString(const QString& section, const QString& key, const QString& value, QString* error)
+bool Document::writeString(const QString& section, const QString& key, const QString& value,
+                           QString* error)
 {
     const QString sectionName = normalizedName(section);
     const QString keyName = normalizedName(key);
@@ -227,7 +232,8 @@ bool Document::writeString(const QString& section, const QString& key, const QSt
         problem = QStringLiteral("line break in section name \"%1\"").arg(sectionName);
     else if (keyName.isEmpty())
         problem = QStringLiteral("empty key name");
-    else if (hasLineBreak(keyName) || keyName.contains(u'=') || keyName.front() == u'[' || keyName.front() == u';')
+    else if (hasLineBreak(keyName) || keyName.contains(u'=') || keyName.front() == u'[' ||
+             keyName.front() == u';')
         problem = QStringLiteral("key name \"%1\" cannot be stored").arg(keyName);
     else if (hasLineBreak(text))
         problem = QStringLiteral("line break in the value of \"%1\"").arg(keyName);
@@ -286,10 +292,17 @@ QByteArray Document::toBytes(bool* complete) const
     for (const Line& line : m_lines) {
         text += line.text;
         switch (line.ending) {
-        case Ending::CrLf: text += u"\r\n"; break;
-        case Ending::Lf: text += u'\n'; break;
-        case Ending::Cr: text += u'\r'; break;
-        case Ending::None: break;
+        case Ending::CrLf:
+            text += u"\r\n";
+            break;
+        case Ending::Lf:
+            text += u'\n';
+            break;
+        case Ending::Cr:
+            text += u'\r';
+            break;
+        case Ending::None:
+            break;
         }
     }
     return CodePage::encodeTextFile(text, complete);
@@ -301,26 +314,31 @@ bool Document::save(const QString& filePath, QString* error) const
     const QByteArray bytes = toBytes(&complete);
     if (!complete) {
         if (error)
-            *error = QStringLiteral("Cannot write the settings file \"%1\": it holds damaged text that no "
-                                    "encoding can store").arg(filePath);
+            *error = QStringLiteral(
+                         "Cannot write the settings file \"%1\": it holds damaged text that no "
+                         "encoding can store")
+                         .arg(filePath);
         return false;
     }
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !commitWhole(file)) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !commitWhole(file)) {
         if (error)
-            *error = QStringLiteral("Cannot write the settings file \"%1\": %2").arg(filePath, file.errorString());
+            *error = QStringLiteral("Cannot write the settings file \"%1\": %2")
+                         .arg(filePath, file.errorString());
         return false;
     }
     return true;
 }
 
-QString readString(const QString& filePath, const QString& section, const QString& key, const QString& defaultValue)
+QString readString(const QString& filePath, const QString& section, const QString& key,
+                   const QString& defaultValue)
 {
     return Document::load(filePath).readString(section, key, defaultValue);
 }
 
-bool writeString(const QString& filePath, const QString& section, const QString& key, const QString& value,
-                 QString* error)
+bool writeString(const QString& filePath, const QString& section, const QString& key,
+                 const QString& value, QString* error)
 {
     bool ok = false;
     Document doc = Document::load(filePath, &ok, error);
@@ -329,7 +347,8 @@ bool writeString(const QString& filePath, const QString& section, const QString&
     QString problem;
     if (!doc.writeString(section, key, value, &problem)) {
         if (error)
-            *error = QStringLiteral("Cannot write the settings file \"%1\": %2").arg(filePath, problem);
+            *error =
+                QStringLiteral("Cannot write the settings file \"%1\": %2").arg(filePath, problem);
         return false;
     }
     return doc.save(filePath, error);

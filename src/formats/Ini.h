@@ -40,7 +40,8 @@ public:
 
     // Value of [section] key, or defaultValue without its trailing blanks (as
     // Windows returns it) when the section or key is missing.
-    QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
+    QString readString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
 
     bool hasSection(const QString& section) const;
     bool hasKey(const QString& section, const QString& key) const;
@@ -51,7 +52,8 @@ public:
     // *error for names or values the file format cannot hold (empty names, line
     // breaks, '=' in a key name, a key name starting with '[' or ';').
     // Text ends at a NUL character, as it did for the Windows calls.
-    bool writeString(const QString& section, const QString& key, const QString& value, QString* error = nullptr);
+    bool writeString(const QString& section, const QString& key, const QString& value,
+                     QString* error = nullptr);
 
     // Removes every section of this name: its header and all lines up to the
     // next section header. Returns whether anything was removed.
@@ -73,7 +75,7 @@ private:
         QString text; // the line's text, without the line end
         Ending ending = Ending::CrLf;
         Kind kind = Kind::Other;
-        QString name;        // section or key name, blanks removed
+        QString name;          // section or key name, blanks removed
         qsizetype equals = -1; // index of '=' in text for a key line
     };
 
@@ -87,13 +89,14 @@ private:
 
 // Value of [section] key in filePath, or defaultValue (without trailing blanks)
 // when the file, section or key is missing or the file cannot be read.
-QString readString(const QString& filePath, const QString& section, const QString& key, const QString& defaultValue);
+QString readString(const QString& filePath, const QString& section, const QString& key,
+                   const QString& defaultValue);
 
 // Writes one key in place, creating the file and the section as needed and
 // leaving every other line alone. Returns false and sets *error on failure; a
 // file that exists but cannot be read is not overwritten.
-bool writeString(const QString& filePath, const QString& section, const QString& key, const QString& value,
-                 QString* error = nullptr);
+bool writeString(const QString& filePath, const QString& section, const QString& key,
+                 const QString& value, QString* error = nullptr);
 
 // Removes the whole section (header and its keys). A missing file or section is
 // success and leaves the file untouched.

@@ -82,6 +82,7 @@ QString keepAside(const QString& path, QString* error)
 QString keptAsideNote(const QString& copy, const QString& error)
 {
     if (!copy.isEmpty())
-        return QStringLiteral("A copy of the file is kept as %1.").arg(QDir::toNativeSeparators(copy));
+        return QStringLiteral("A copy of the file is kept as %1.")
+            .arg(QDir::toNativeSeparators(copy));
     return QStringLiteral("No copy of the file could be kept: %1").arg(error);
 }

@@ -26,7 +26,8 @@ constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 // RTF, possibly behind a UTF-8 byte-order mark that some editors put first.
 bool looksLikeRtf(const QByteArray& data)
 {
-    return data.startsWith("{\\rtf") || (data.startsWith(kUtf8ByteOrderMark) && data.mid(3, 5) == "{\\rtf");
+    return data.startsWith("{\\rtf") ||
+           (data.startsWith(kUtf8ByteOrderMark) && data.mid(3, 5) == "{\\rtf");
 }
 
 // A note that is not RTF: UTF-8 when the bytes are valid UTF-8, otherwise
@@ -91,7 +92,8 @@ bool read(QIODevice* device, QTextDocument* document, QString* error, QStringLis
         return false;
     }
     if (!device || !device->isOpen() || !device->isReadable()) {
-        setError(error, QStringLiteral("The note cannot be read: the device is not open for reading"));
+        setError(error,
+                 QStringLiteral("The note cannot be read: the device is not open for reading"));
         return false;
     }
     const QByteArray data = device->readAll();
@@ -110,7 +112,8 @@ bool read(QIODevice* device, QTextDocument* document, QString* error, QStringLis
 bool readText(QIODevice* device, const std::function<void(QStringView)>& sink, QString* error)
 {
     if (!device || !device->isOpen() || !device->isReadable()) {
-        setError(error, QStringLiteral("The note cannot be read: the device is not open for reading"));
+        setError(error,
+                 QStringLiteral("The note cannot be read: the device is not open for reading"));
         return false;
     }
     QByteArray head = device->read(8);
@@ -144,7 +147,8 @@ bool readText(QIODevice* device, QString* text, QString* error)
         return false;
     }
     text->clear();
-    return readText(device, [text](QStringView piece) { text->append(piece); }, error);
+    return readText(
+        device, [text](QStringView piece) { text->append(piece); }, error);
 }
 
 bool readTextFile(const QString& path, const std::function<void(QStringView)>& sink, QString* error)
@@ -164,7 +168,8 @@ bool readTextFile(const QString& path, QString* text, QString* error)
         return false;
     }
     text->clear();
-    return readTextFile(path, [text](QStringView piece) { text->append(piece); }, error);
+    return readTextFile(
+        path, [text](QStringView piece) { text->append(piece); }, error);
 }
 
 bool write(const QTextDocument* document, QIODevice* device, QString* error)
@@ -174,12 +179,14 @@ bool write(const QTextDocument* document, QIODevice* device, QString* error)
         return false;
     }
     if (!device || !device->isOpen() || !device->isWritable()) {
-        setError(error, QStringLiteral("The note cannot be written: the device is not open for writing"));
+        setError(error,
+                 QStringLiteral("The note cannot be written: the device is not open for writing"));
         return false;
     }
     const QByteArray rtf = Rtf::generate(document);
     if (device->write(rtf) != rtf.size()) {
-        setError(error, QStringLiteral("The note cannot be written: %1").arg(device->errorString()));
+        setError(error,
+                 QStringLiteral("The note cannot be written: %1").arg(device->errorString()));
         return false;
     }
     return true;

@@ -26,7 +26,8 @@ class Parser;
 // damaged RTF loads as much of its text as can be found.
 // *notKept names what the note holds that the document cannot (embedded
 // objects, footnotes, ...), in the order first met; empty when nothing was dropped.
-bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr, QStringList* notKept = nullptr);
+bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr,
+          QStringList* notKept = nullptr);
 
 // Writes document as RTF (the system code page, named in \ansicpg, with \u
 // escapes for other characters, CR LF line ends).
@@ -44,8 +45,10 @@ bool readText(QIODevice* device, QString* text, QString* error = nullptr);
 bool readTextFile(const QString& path, QString* text, QString* error = nullptr);
 // The same handed to sink piece by piece, so that a big note's text can be
 // kept in another form without being held whole as a QString first.
-bool readText(QIODevice* device, const std::function<void(QStringView)>& sink, QString* error = nullptr);
-bool readTextFile(const QString& path, const std::function<void(QStringView)>& sink, QString* error = nullptr);
+bool readText(QIODevice* device, const std::function<void(QStringView)>& sink,
+              QString* error = nullptr);
+bool readTextFile(const QString& path, const std::function<void(QStringView)>& sink,
+                  QString* error = nullptr);
 
 // Reads the bytes of a note into a document in steps, so that a window can
 // serve its events while a big note is read. The document is filled as read()

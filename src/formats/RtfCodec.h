@@ -27,8 +27,8 @@ struct Paragraph {
     int background = 0; // colour table index
     // Read only: the paragraph is a cell's, or a list item.
     bool inTable = false;
-    int listStyle = 0; // QTextListFormat::Style of a \pn list; 0: none
-    int listLevel = 0; // 0 for the outermost level
+    int listStyle = 0;    // QTextListFormat::Style of a \pn list; 0: none
+    int listLevel = 0;    // 0 for the outermost level
     int listOverride = 0; // \lsN of a list of the list table; 0: none
     bool operator==(const Paragraph&) const = default;
 };
@@ -61,7 +61,8 @@ QString cleanText(const QString& text);
 // The text-only pass of the reader: hands sink, piece by piece, what the
 // document pass would show as QTextDocument::toPlainText(), reading head (the
 // bytes already read, starting with "{\rtf") and then device to its end in chunks.
-void readPlainText(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink);
+void readPlainText(QIODevice* device, QByteArray head,
+                   const std::function<void(QStringView)>& sink);
 
 // The RTF form of document.
 QByteArray generate(const QTextDocument* document);

@@ -38,12 +38,12 @@
 namespace RichText::Rtf {
 namespace {
 
-constexpr int kMaxDepth = 1000;        // groups nested deeper share the innermost state
-constexpr int kMaxWordLength = 32;     // longer control words are read but unknown
-constexpr int kMaxColumns = 64;        // Word's limit is 63; further cells share the last column
+constexpr int kMaxDepth = 1000;         // groups nested deeper share the innermost state
+constexpr int kMaxWordLength = 32;      // longer control words are read but unknown
+constexpr int kMaxColumns = 64;         // Word's limit is 63; further cells share the last column
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
-constexpr int kSymbolCodePage = -2;    // \fcharset2: symbol fonts
-constexpr int kDocumentCodePage = 0;   // a font without a character set of its own
+constexpr int kSymbolCodePage = -2;     // \fcharset2: symbol fonts
+constexpr int kDocumentCodePage = 0;    // a font without a character set of its own
 // The text-only pass reads its device in chunks; a token is read whole when
 // it is shorter than the bytes kept ahead of it.
 constexpr qsizetype kChunkBytes = 1 << 20;
@@ -52,17 +52,33 @@ constexpr qsizetype kLookaheadBytes = 1 << 16;
 constexpr qsizetype kPictureHeadBytes = 64;
 
 enum class Dest : quint8 {
-    Text, Skip, FontTable, ColorTable, Picture, FieldInstruction, ListNumbering, ListTable,
+    Text,
+    Skip,
+    FontTable,
+    ColorTable,
+    Picture,
+    FieldInstruction,
+    ListNumbering,
+    ListTable,
     ListOverrideTable
 };
 
 // What the document cannot hold; the names say it to the user.
 enum class Loss : quint8 {
-    Objects, Pictures, Footnotes, Fields, Shapes, Comments, HeadersFooters, NestedTables
+    Objects,
+    Pictures,
+    Footnotes,
+    Fields,
+    Shapes,
+    Comments,
+    HeadersFooters,
+    NestedTables
 };
 const char* const kLossNames[] = {
-    "embedded objects", "pictures the editor cannot show", "footnotes", "fields other than links",
-    "drawn shapes", "comments", "headers and footers", "tables inside tables",
+    "embedded objects",    "pictures the editor cannot show",
+    "footnotes",           "fields other than links",
+    "drawn shapes",        "comments",
+    "headers and footers", "tables inside tables",
 };
 enum class PictureKind : quint8 { Unknown, Png, Jpeg };
 
@@ -77,10 +93,9 @@ struct CharProps {
     int halfPoints = 24;  // RTF's default size, 12 points
     int foreground = 0;   // colour table index
     int background = 0;
-    int link = -1;        // index of the link target, -1: not a link
+    int link = -1; // index of the link target, -1: not a link
     bool operator==(const CharProps&) const = default;
 };
-
 
 struct Group {
     CharProps chars;
@@ -89,7 +104,7 @@ struct Group {
     int unicodeSkip = 1;    // \ucN
     bool canResume = false; // skipped, but \result (\object) or \ud (\upr) resumes
     Dest resumeDest = Dest::Text;
-    bool upr = false;       // \upr: skip the ANSI child group, keep the \ud one
+    bool upr = false; // \upr: skip the ANSI child group, keep the \ud one
 };
 
 struct FontEntry {
@@ -125,26 +140,46 @@ struct Picture {
 int codePageForCharset(int charset)
 {
     switch (charset) {
-    case 0: return 1252;
-    case 2: return kSymbolCodePage;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return kDocumentCodePage;
+    case 0:
+        return 1252;
+    case 2:
+        return kSymbolCodePage;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return kDocumentCodePage;
     }
 }
 
@@ -152,25 +187,109 @@ int codePageForCharset(int charset)
 enum class Word : quint8 {
     Unknown,
     SkipDestination,
-    FontTable, ColorTable, Picture, Object, Result, Upr, Ud, ShapePicture,
-    Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode, Bin,
-    Par, Line, Tab, Pard, Plain,
+    FontTable,
+    ColorTable,
+    Picture,
+    Object,
+    Result,
+    Upr,
+    Ud,
+    ShapePicture,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
+    UnicodeSkip,
+    Unicode,
+    Bin,
+    Par,
+    Line,
+    Tab,
+    Pard,
+    Plain,
     LostDestination, // the character column holds the Loss
-    Field, FieldInstruction, FieldResult, Shape,
-    RowDefaults, RowGap, RowLeft, CellRight, InTable, Cell, Row, NestCell, NestRow, NestingLevel,
-    CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge, CellBackground, CellBorder, BorderStyle,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    Shape,
+    RowDefaults,
+    RowGap,
+    RowLeft,
+    CellRight,
+    InTable,
+    Cell,
+    Row,
+    NestCell,
+    NestRow,
+    NestingLevel,
+    CellMergeFirst,
+    CellMerge,
+    CellVMergeFirst,
+    CellVMerge,
+    CellBackground,
+    CellBorder,
+    BorderStyle,
     BorderNone,
-    PnGroup, PnBullet, PnBody, PnLevel, PnDecimal, PnUpperLetter, PnLowerLetter, PnUpperRoman,
-    PnLowerRoman, ListTable, ListOverrideTable, List, ListLevel, LevelNumberFormat, ListId,
-    ListOverride, ListLevelNumber,
-    Bold, Italic, Underline, UnderlineWave, UnderlineNone, Strike, StrikeDouble, Hidden,
-    Super, Sub, NoSuperSub,
-    Font, FontSize, Foreground, Background,
-    Red, Green, Blue, Charset, CodePage,
-    AlignLeft, AlignCenter, AlignRight, AlignJustify, RtlPar, LtrPar,
-    LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing, LineMultiple,
+    PnGroup,
+    PnBullet,
+    PnBody,
+    PnLevel,
+    PnDecimal,
+    PnUpperLetter,
+    PnLowerLetter,
+    PnUpperRoman,
+    PnLowerRoman,
+    ListTable,
+    ListOverrideTable,
+    List,
+    ListLevel,
+    LevelNumberFormat,
+    ListId,
+    ListOverride,
+    ListLevelNumber,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineWave,
+    UnderlineNone,
+    Strike,
+    StrikeDouble,
+    Hidden,
+    Super,
+    Sub,
+    NoSuperSub,
+    Font,
+    FontSize,
+    Foreground,
+    Background,
+    Red,
+    Green,
+    Blue,
+    Charset,
+    CodePage,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    RtlPar,
+    LtrPar,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    LineSpacing,
+    LineMultiple,
     ParaBackground,
-    Png, Jpeg, OtherPicture, GoalWidth, GoalHeight, ScaleX, ScaleY,
+    Png,
+    Jpeg,
+    OtherPicture,
+    GoalWidth,
+    GoalHeight,
+    ScaleX,
+    ScaleY,
     Character, // a named character, in the table's character column
 };
 
@@ -184,31 +303,111 @@ const QHash<QByteArray, WordInfo>& wordTable()
     static const QHash<QByteArray, WordInfo> table = [] {
         QHash<QByteArray, WordInfo> t;
         // Destinations whose content does not belong to the note's text.
-        for (const char* w : {"stylesheet", "info", "header", "headerl", "headerr", "headerf",
-                              "rsidtbl", "themedata", "pntext", "listtext", "nesttableprops",
-                              "colorschememapping", "datastore", "latentstyles", "generator",
-                              "xmlnstbl", "mmathPr", "pgdsctbl", "bkmkstart", "bkmkend",
-                              "nonshppict", "filetbl", "revtbl", "pntxta", "pntxtb", "objdata",
-                              "objclass", "objname", "xe", "tc", "txe", "private", "userprops",
-                              "docvar", "template", "wgrffmtfilter", "pgptbl", "listpicture",
-                              "shpinst", "fontemb", "fontfile", "falt", "panose", "atnid",
-                              "atnauthor", "atrfstart", "atrfend", "do", "ftnsep", "ftnsepc",
-                              "aftnsep", "aftnsepc", "pnseclvl", "blipuid", "picprop", "comment",
-                              "author", "operator", "title", "subject", "keywords", "doccomm",
-                              "company", "manager", "category", "hlinkbase", "passwordhash",
-                              "protusertbl", "defchp", "defpap", "fchars", "lchars", "sp", "sn",
-                              "sv", "factoidname", "ebcstart", "ebcend", "background", "oldcprops",
-                              "oldpprops", "oldsprops", "oldtprops", "mmath", "formfield",
-                              "datafield", "ffdeftext", "ffname", "ffstattext", "ffhelptext",
-                              "ffentrymcr", "ffexitmcr", "ffformat", "fname", "leveltext",
-                              "levelnumbers", "listname", "liststylename"})
+        for (const char* w : {"stylesheet",
+                              "info",
+                              "header",
+                              "headerl",
+                              "headerr",
+                              "headerf",
+                              "rsidtbl",
+                              "themedata",
+                              "pntext",
+                              "listtext",
+                              "nesttableprops",
+                              "colorschememapping",
+                              "datastore",
+                              "latentstyles",
+                              "generator",
+                              "xmlnstbl",
+                              "mmathPr",
+                              "pgdsctbl",
+                              "bkmkstart",
+                              "bkmkend",
+                              "nonshppict",
+                              "filetbl",
+                              "revtbl",
+                              "pntxta",
+                              "pntxtb",
+                              "objdata",
+                              "objclass",
+                              "objname",
+                              "xe",
+                              "tc",
+                              "txe",
+                              "private",
+                              "userprops",
+                              "docvar",
+                              "template",
+                              "wgrffmtfilter",
+                              "pgptbl",
+                              "listpicture",
+                              "shpinst",
+                              "fontemb",
+                              "fontfile",
+                              "falt",
+                              "panose",
+                              "atnid",
+                              "atnauthor",
+                              "atrfstart",
+                              "atrfend",
+                              "do",
+                              "ftnsep",
+                              "ftnsepc",
+                              "aftnsep",
+                              "aftnsepc",
+                              "pnseclvl",
+                              "blipuid",
+                              "picprop",
+                              "comment",
+                              "author",
+                              "operator",
+                              "title",
+                              "subject",
+                              "keywords",
+                              "doccomm",
+                              "company",
+                              "manager",
+                              "category",
+                              "hlinkbase",
+                              "passwordhash",
+                              "protusertbl",
+                              "defchp",
+                              "defpap",
+                              "fchars",
+                              "lchars",
+                              "sp",
+                              "sn",
+                              "sv",
+                              "factoidname",
+                              "ebcstart",
+                              "ebcend",
+                              "background",
+                              "oldcprops",
+                              "oldpprops",
+                              "oldsprops",
+                              "oldtprops",
+                              "mmath",
+                              "formfield",
+                              "datafield",
+                              "ffdeftext",
+                              "ffname",
+                              "ffstattext",
+                              "ffhelptext",
+                              "ffentrymcr",
+                              "ffexitmcr",
+                              "ffformat",
+                              "fname",
+                              "leveltext",
+                              "levelnumbers",
+                              "listname",
+                              "liststylename"})
             t.insert(w, {Word::SkipDestination});
         const std::pair<const char*, Loss> lost[] = {
-            {"header", Loss::HeadersFooters}, {"headerl", Loss::HeadersFooters},
+            {"header", Loss::HeadersFooters},  {"headerl", Loss::HeadersFooters},
             {"headerr", Loss::HeadersFooters}, {"headerf", Loss::HeadersFooters},
-            {"footer", Loss::HeadersFooters}, {"footerl", Loss::HeadersFooters},
+            {"footer", Loss::HeadersFooters},  {"footerl", Loss::HeadersFooters},
             {"footerr", Loss::HeadersFooters}, {"footerf", Loss::HeadersFooters},
-            {"footnote", Loss::Footnotes}, {"annotation", Loss::Comments},
+            {"footnote", Loss::Footnotes},     {"annotation", Loss::Comments},
         };
         for (const auto& [w, loss] : lost)
             t.insert(w, {Word::LostDestination, char16_t(loss)});
@@ -234,8 +433,9 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("clcbpat", {Word::CellBackground});
         for (const char* w : {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"})
             t.insert(w, {Word::CellBorder});
-        for (const char* w : {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair",
-                              "brdrdashsm", "brdrtriple", "brdrwavy", "brdrinset", "brdroutset"})
+        for (const char* w :
+             {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair",
+              "brdrdashsm", "brdrtriple", "brdrwavy", "brdrinset", "brdroutset"})
             t.insert(w, {Word::BorderStyle});
         t.insert("brdrnone", {Word::BorderNone});
         t.insert("pn", {Word::PnGroup});
@@ -280,9 +480,9 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("plain", {Word::Plain});
         t.insert("b", {Word::Bold});
         t.insert("i", {Word::Italic});
-        for (const char* w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhair",
-                              "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
-                              "ulthldash", "ulw"})
+        for (const char* w :
+             {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhair", "ulldash", "ulth",
+              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ulw"})
             t.insert(w, {Word::Underline});
         for (const char* w : {"ulwave", "ulhwave", "ululdbwave"})
             t.insert(w, {Word::UnderlineWave});
@@ -322,18 +522,18 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("cbpat", {Word::ParaBackground});
         t.insert("pngblip", {Word::Png});
         t.insert("jpegblip", {Word::Jpeg});
-        for (const char* w : {"wmetafile", "emfblip", "macpict", "pmmetafile", "dibitmap",
-                              "wbitmap"})
+        for (const char* w :
+             {"wmetafile", "emfblip", "macpict", "pmmetafile", "dibitmap", "wbitmap"})
             t.insert(w, {Word::OtherPicture});
         t.insert("picwgoal", {Word::GoalWidth});
         t.insert("pichgoal", {Word::GoalHeight});
         t.insert("picscalex", {Word::ScaleX});
         t.insert("picscaley", {Word::ScaleY});
         const std::pair<const char*, char16_t> characters[] = {
-            {"emdash", 0x2014}, {"endash", 0x2013}, {"bullet", 0x2022}, {"lquote", 0x2018},
-            {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
-            {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005}, {"zwj", 0x200D},
-            {"zwnj", 0x200C}, {"ltrmark", 0x200E}, {"rtlmark", 0x200F}, {"zwbo", 0x200B},
+            {"emdash", 0x2014},  {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
+            {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003},
+            {"enspace", 0x2002}, {"qmspace", 0x2005},   {"zwj", 0x200D},       {"zwnj", 0x200C},
+            {"ltrmark", 0x200E}, {"rtlmark", 0x200F},   {"zwbo", 0x200B},
         };
         for (const auto& [w, c] : characters)
             t.insert(w, {Word::Character, c});
@@ -368,8 +568,23 @@ int hexValue(char c)
 bool isAsciiCompatible(int codePage)
 {
     switch (codePage) {
-    case 437: case 850: case 874: case 932: case 936: case 949: case 950: case 1250: case 1251:
-    case 1252: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258: case 10000:
+    case 437:
+    case 850:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258:
+    case 10000:
     case 65001:
         return true;
     default:
@@ -427,8 +642,8 @@ QString cleanText(const QString& text)
         } else if (c.isLowSurrogate()) {
             out += QChar(QChar::ReplacementCharacter);
         } else if ((c.unicode() >= 0x20 && c.unicode() != 0x7F) || c == u'\t') {
-            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1
-                && c != QChar::ObjectReplacementCharacter)
+            if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1 &&
+                c != QChar::ObjectReplacementCharacter)
                 out += c;
         }
     }
@@ -530,10 +745,10 @@ private:
     bool m_textInTable = false;
 
     std::vector<Group> m_stack;
-    int m_overflow = 0;     // braces opened past kMaxDepth
-    bool m_star = false;    // \* seen: the next control word starts an optional destination
+    int m_overflow = 0;        // braces opened past kMaxDepth
+    bool m_star = false;       // \* seen: the next control word starts an optional destination
     bool m_groupStart = false; // nothing but \* read since the last '{'
-    int m_skip = 0;         // ANSI characters still to skip after \uN
+    int m_skip = 0;            // ANSI characters still to skip after \uN
     bool m_finished = false;
 
     int m_documentCodePage = 1252;
@@ -599,13 +814,19 @@ namespace {
 int styleOfNumberFormat(int format)
 {
     switch (format) {
-    case 1: return QTextListFormat::ListUpperRoman;
-    case 2: return QTextListFormat::ListLowerRoman;
-    case 3: return QTextListFormat::ListUpperAlpha;
-    case 4: return QTextListFormat::ListLowerAlpha;
+    case 1:
+        return QTextListFormat::ListUpperRoman;
+    case 2:
+        return QTextListFormat::ListLowerRoman;
+    case 3:
+        return QTextListFormat::ListUpperAlpha;
+    case 4:
+        return QTextListFormat::ListLowerAlpha;
     case 23:
-    case 255: return QTextListFormat::ListDisc;
-    default: return QTextListFormat::ListDecimal;
+    case 255:
+        return QTextListFormat::ListDisc;
+    default:
+        return QTextListFormat::ListDecimal;
     }
 }
 
@@ -646,7 +867,8 @@ QString linkTarget(const QString& instruction)
         const QString& a = arguments.at(i);
         if (a == QLatin1String("\\l") && i + 1 < arguments.size())
             anchor = arguments.at(++i);
-        else if ((a == QLatin1String("\\o") || a == QLatin1String("\\t")) && i + 1 < arguments.size())
+        else if ((a == QLatin1String("\\o") || a == QLatin1String("\\t")) &&
+                 i + 1 < arguments.size())
             ++i;
         else if (!a.startsWith(u'\\') && target.isEmpty())
             target = a;
@@ -678,8 +900,8 @@ void Reader::token()
         ++m_pos;
         break;
     default:
-        if (uchar(c) >= 0x20 && !m_stack.empty() && m_skip == 0
-            && (top().dest == Dest::Text || top().dest == Dest::Skip)) {
+        if (uchar(c) >= 0x20 && !m_stack.empty() && m_skip == 0 &&
+            (top().dest == Dest::Text || top().dest == Dest::Skip)) {
             // A run of plain characters at once, as literalByte() takes each:
             // most of a note is such runs.
             const qsizetype end = plainRunEnd(m_pos);
@@ -740,7 +962,8 @@ void Reader::refill()
     while (!m_device->atEnd() && m_in.size() < kLookaheadBytes) {
         // A small note is read in one piece of its own size.
         const qint64 available = m_device->bytesAvailable();
-        const QByteArray chunk = m_device->read(available > 0 ? qMin<qint64>(available, kChunkBytes) : kChunkBytes);
+        const QByteArray chunk =
+            m_device->read(available > 0 ? qMin<qint64>(available, kChunkBytes) : kChunkBytes);
         if (chunk.isEmpty())
             break;
         const qsizetype skipped = qsizetype(qMin<qint64>(m_binaryLeft, chunk.size()));
@@ -913,7 +1136,8 @@ void Reader::skipBinary(int count, QByteArray* into)
     const qsizetype available = m_in.size() - m_pos;
     const qsizetype n = qBound(qsizetype(0), qsizetype(count), available);
     if (into && textOnly())
-        into->append(m_in.constData() + m_pos, qMax<qsizetype>(0, qMin(n, kPictureHeadBytes - into->size())));
+        into->append(m_in.constData() + m_pos,
+                     qMax<qsizetype>(0, qMin(n, kPictureHeadBytes - into->size())));
     else if (into)
         into->append(m_in.constData() + m_pos, n);
     m_pos += n;
@@ -955,10 +1179,10 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     if (g.dest == Dest::Skip)
         return;
 
-    const bool knownDestination = info.word == Word::ShapePicture || info.word == Word::FieldInstruction
-                                  || info.word == Word::PnGroup || info.word == Word::ListTable
-                                  || info.word == Word::ListOverrideTable
-                                  || info.word == Word::LostDestination;
+    const bool knownDestination =
+        info.word == Word::ShapePicture || info.word == Word::FieldInstruction ||
+        info.word == Word::PnGroup || info.word == Word::ListTable ||
+        info.word == Word::ListOverrideTable || info.word == Word::LostDestination;
     if (star && !knownDestination) {
         g.dest = Dest::Skip;
         return;
@@ -1059,27 +1283,51 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         return;
     case Dest::ColorTable:
         switch (info.word) {
-        case Word::Red: m_colorBuilder.red = qBound(0, param, 255); break;
-        case Word::Green: m_colorBuilder.green = qBound(0, param, 255); break;
-        case Word::Blue: m_colorBuilder.blue = qBound(0, param, 255); break;
-        default: break;
+        case Word::Red:
+            m_colorBuilder.red = qBound(0, param, 255);
+            break;
+        case Word::Green:
+            m_colorBuilder.green = qBound(0, param, 255);
+            break;
+        case Word::Blue:
+            m_colorBuilder.blue = qBound(0, param, 255);
+            break;
+        default:
+            break;
         }
         return;
     case Dest::Picture:
         switch (info.word) {
-        case Word::Png: m_picture.kind = PictureKind::Png; break;
-        case Word::Jpeg: m_picture.kind = PictureKind::Jpeg; break;
-        case Word::OtherPicture: m_picture.kind = PictureKind::Unknown; break;
-        case Word::GoalWidth: m_picture.goalWidth = qBound(0, param, 31680 * 4); break;
-        case Word::GoalHeight: m_picture.goalHeight = qBound(0, param, 31680 * 4); break;
-        case Word::ScaleX: m_picture.scaleX = qBound(1, param, 10000); break;
-        case Word::ScaleY: m_picture.scaleY = qBound(1, param, 10000); break;
-        default: break;
+        case Word::Png:
+            m_picture.kind = PictureKind::Png;
+            break;
+        case Word::Jpeg:
+            m_picture.kind = PictureKind::Jpeg;
+            break;
+        case Word::OtherPicture:
+            m_picture.kind = PictureKind::Unknown;
+            break;
+        case Word::GoalWidth:
+            m_picture.goalWidth = qBound(0, param, 31680 * 4);
+            break;
+        case Word::GoalHeight:
+            m_picture.goalHeight = qBound(0, param, 31680 * 4);
+            break;
+        case Word::ScaleX:
+            m_picture.scaleX = qBound(1, param, 10000);
+            break;
+        case Word::ScaleY:
+            m_picture.scaleY = qBound(1, param, 10000);
+            break;
+        default:
+            break;
         }
         return;
     case Dest::ListNumbering:
         switch (info.word) {
-        case Word::PnBullet: m_pn.style = QTextListFormat::ListDisc; break;
+        case Word::PnBullet:
+            m_pn.style = QTextListFormat::ListDisc;
+            break;
         case Word::PnBody:
             if (!m_pn.style)
                 m_pn.style = QTextListFormat::ListDecimal;
@@ -1089,24 +1337,42 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
             if (!m_pn.style)
                 m_pn.style = QTextListFormat::ListDecimal;
             break;
-        case Word::PnDecimal: m_pn.style = QTextListFormat::ListDecimal; break;
-        case Word::PnUpperLetter: m_pn.style = QTextListFormat::ListUpperAlpha; break;
-        case Word::PnLowerLetter: m_pn.style = QTextListFormat::ListLowerAlpha; break;
-        case Word::PnUpperRoman: m_pn.style = QTextListFormat::ListUpperRoman; break;
-        case Word::PnLowerRoman: m_pn.style = QTextListFormat::ListLowerRoman; break;
-        default: break;
+        case Word::PnDecimal:
+            m_pn.style = QTextListFormat::ListDecimal;
+            break;
+        case Word::PnUpperLetter:
+            m_pn.style = QTextListFormat::ListUpperAlpha;
+            break;
+        case Word::PnLowerLetter:
+            m_pn.style = QTextListFormat::ListLowerAlpha;
+            break;
+        case Word::PnUpperRoman:
+            m_pn.style = QTextListFormat::ListUpperRoman;
+            break;
+        case Word::PnLowerRoman:
+            m_pn.style = QTextListFormat::ListLowerRoman;
+            break;
+        default:
+            break;
         }
         return;
     case Dest::ListTable:
         switch (info.word) {
-        case Word::List: m_levelsBeingRead.clear(); break;
-        case Word::ListLevel: m_levelsBeingRead.push_back(0); break;
+        case Word::List:
+            m_levelsBeingRead.clear();
+            break;
+        case Word::ListLevel:
+            m_levelsBeingRead.push_back(0);
+            break;
         case Word::LevelNumberFormat:
             if (!m_levelsBeingRead.empty())
                 m_levelsBeingRead.back() = param;
             break;
-        case Word::ListId: m_listFormats[param] = m_levelsBeingRead; break;
-        default: break;
+        case Word::ListId:
+            m_listFormats[param] = m_levelsBeingRead;
+            break;
+        default:
+            break;
         }
         return;
     case Dest::ListOverrideTable:
@@ -1145,11 +1411,21 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         m_picture.depth = m_stack.size();
         m_inPicture = true;
         break;
-    case Word::Par: paragraphBreak(); break;
-    case Word::Line: appendText(QString(QChar(QChar::LineSeparator))); break;
-    case Word::Tab: appendText(QStringLiteral("\t")); break;
-    case Word::Character: appendText(QString(QChar(info.character))); break;
-    case Word::Pard: pa = Paragraph(); break;
+    case Word::Par:
+        paragraphBreak();
+        break;
+    case Word::Line:
+        appendText(QString(QChar(QChar::LineSeparator)));
+        break;
+    case Word::Tab:
+        appendText(QStringLiteral("\t"));
+        break;
+    case Word::Character:
+        appendText(QString(QChar(info.character)));
+        break;
+    case Word::Pard:
+        pa = Paragraph();
+        break;
     case Word::Field:
         m_fields.emplace_back();
         m_fields.back().depth = m_stack.size();
@@ -1171,18 +1447,40 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         m_pn = PnState();
         m_pn.depth = m_stack.size();
         break;
-    case Word::Plain: ch = CharProps(); break;
-    case Word::Bold: ch.bold = on; break;
-    case Word::Italic: ch.italic = on; break;
-    case Word::Underline: ch.underline = on ? 1 : 0; break;
-    case Word::UnderlineWave: ch.underline = on ? 2 : 0; break;
-    case Word::UnderlineNone: ch.underline = 0; break;
+    case Word::Plain:
+        ch = CharProps();
+        break;
+    case Word::Bold:
+        ch.bold = on;
+        break;
+    case Word::Italic:
+        ch.italic = on;
+        break;
+    case Word::Underline:
+        ch.underline = on ? 1 : 0;
+        break;
+    case Word::UnderlineWave:
+        ch.underline = on ? 2 : 0;
+        break;
+    case Word::UnderlineNone:
+        ch.underline = 0;
+        break;
     case Word::Strike:
-    case Word::StrikeDouble: ch.strike = on; break;
-    case Word::Hidden: ch.hidden = on; break;
-    case Word::Super: ch.vertical = 1; break;
-    case Word::Sub: ch.vertical = 2; break;
-    case Word::NoSuperSub: ch.vertical = 0; break;
+    case Word::StrikeDouble:
+        ch.strike = on;
+        break;
+    case Word::Hidden:
+        ch.hidden = on;
+        break;
+    case Word::Super:
+        ch.vertical = 1;
+        break;
+    case Word::Sub:
+        ch.vertical = 2;
+        break;
+    case Word::NoSuperSub:
+        ch.vertical = 0;
+        break;
     case Word::Font:
         if (hasParam)
             ch.font = param;
@@ -1193,23 +1491,56 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         else if (param > 0)
             ch.halfPoints = qMin(param, 3276);
         break;
-    case Word::Foreground: ch.foreground = hasParam ? param : 0; break;
-    case Word::Background: ch.background = hasParam ? param : 0; break;
-    case Word::AlignLeft: pa.align = 0; break;
-    case Word::AlignCenter: pa.align = 1; break;
-    case Word::AlignRight: pa.align = 2; break;
-    case Word::AlignJustify: pa.align = 3; break;
-    case Word::RtlPar: pa.rightToLeft = true; break;
-    case Word::LtrPar: pa.rightToLeft = false; break;
-    case Word::LeftIndent: pa.leftIndent = clampTwips(param); break;
-    case Word::RightIndent: pa.rightIndent = clampTwips(param); break;
-    case Word::FirstIndent: pa.firstIndent = clampTwips(param); break;
-    case Word::SpaceBefore: pa.spaceBefore = qBound(0, param, 31680); break;
-    case Word::SpaceAfter: pa.spaceAfter = qBound(0, param, 31680); break;
-    case Word::LineSpacing: pa.lineSpacing = clampTwips(param); break;
-    case Word::LineMultiple: pa.lineMultiple = on; break;
-    case Word::ParaBackground: pa.background = param; break;
-    default: break; // unknown control words are ignored
+    case Word::Foreground:
+        ch.foreground = hasParam ? param : 0;
+        break;
+    case Word::Background:
+        ch.background = hasParam ? param : 0;
+        break;
+    case Word::AlignLeft:
+        pa.align = 0;
+        break;
+    case Word::AlignCenter:
+        pa.align = 1;
+        break;
+    case Word::AlignRight:
+        pa.align = 2;
+        break;
+    case Word::AlignJustify:
+        pa.align = 3;
+        break;
+    case Word::RtlPar:
+        pa.rightToLeft = true;
+        break;
+    case Word::LtrPar:
+        pa.rightToLeft = false;
+        break;
+    case Word::LeftIndent:
+        pa.leftIndent = clampTwips(param);
+        break;
+    case Word::RightIndent:
+        pa.rightIndent = clampTwips(param);
+        break;
+    case Word::FirstIndent:
+        pa.firstIndent = clampTwips(param);
+        break;
+    case Word::SpaceBefore:
+        pa.spaceBefore = qBound(0, param, 31680);
+        break;
+    case Word::SpaceAfter:
+        pa.spaceAfter = qBound(0, param, 31680);
+        break;
+    case Word::LineSpacing:
+        pa.lineSpacing = clampTwips(param);
+        break;
+    case Word::LineMultiple:
+        pa.lineMultiple = on;
+        break;
+    case Word::ParaBackground:
+        pa.background = param;
+        break;
+    default:
+        break; // unknown control words are ignored
     }
 }
 
@@ -1228,7 +1559,8 @@ void Reader::literalByte(uchar byte, bool escaped)
     case Dest::Skip:
         return;
     case Dest::Picture:
-        if (!escaped && hexValue(char(byte)) >= 0 && (!textOnly() || m_picture.hex.size() < 2 * kPictureHeadBytes))
+        if (!escaped && hexValue(char(byte)) >= 0 &&
+            (!textOnly() || m_picture.hex.size() < 2 * kPictureHeadBytes))
             m_picture.hex.append(char(byte));
         return;
     case Dest::ColorTable:
@@ -1435,10 +1767,17 @@ QTextBlockFormat Reader::blockFormat(const Paragraph& p) const
 {
     QTextBlockFormat f;
     switch (p.align) {
-    case 1: f.setAlignment(Qt::AlignHCenter); break;
-    case 2: f.setAlignment(Qt::AlignRight); break;
-    case 3: f.setAlignment(Qt::AlignJustify); break;
-    default: break;
+    case 1:
+        f.setAlignment(Qt::AlignHCenter);
+        break;
+    case 2:
+        f.setAlignment(Qt::AlignRight);
+        break;
+    case 3:
+        f.setAlignment(Qt::AlignJustify);
+        break;
+    default:
+        break;
     }
     if (p.rightToLeft)
         f.setLayoutDirection(Qt::RightToLeft);
@@ -1498,7 +1837,8 @@ void Reader::appendText(const QString& text)
     if (m_run.isEmpty())
         m_runProps = top().chars;
     if (text.contains(QChar(QChar::ParagraphSeparator)))
-        m_run += QString(text).remove(QChar(QChar::ParagraphSeparator)); // paragraphs come from \par only
+        m_run += QString(text).remove(
+            QChar(QChar::ParagraphSeparator)); // paragraphs come from \par only
     else
         m_run += text;
     m_lastPara = top().para;
@@ -1526,7 +1866,7 @@ void Reader::appendPlain(const QString& text)
     QString& out = *m_text;
     const qsizetype start = out.size();
     out += text;
-    for (QChar* c = out.data() + start, *end = out.data() + out.size(); c != end; ++c) {
+    for (QChar *c = out.data() + start, *end = out.data() + out.size(); c != end; ++c) {
         const char16_t u = c->unicode();
         if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
             *c = u'\n';
@@ -1541,7 +1881,8 @@ void Reader::appendPlain(const QString& text)
 // time and memory of a block at a time.
 bool Reader::continuesRun(const Paragraph& para) const
 {
-    return m_blockHasContent && m_blockMadeWith == para && !para.inTable && !para.listStyle && !para.listOverride;
+    return m_blockHasContent && m_blockMadeWith == para && !para.inTable && !para.listStyle &&
+           !para.listOverride;
 }
 
 void Reader::paragraphBreak()
@@ -1597,7 +1938,8 @@ void Reader::addToList(const Paragraph& para)
     int style = para.listStyle;
     if (para.listOverride) {
         const auto list = m_overrides.find(para.listOverride);
-        const auto formats = list == m_overrides.end() ? m_listFormats.end() : m_listFormats.find(list->second);
+        const auto formats =
+            list == m_overrides.end() ? m_listFormats.end() : m_listFormats.find(list->second);
         if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size())
             style = styleOfNumberFormat(formats->second[size_t(para.listLevel)]);
         else if (!style)
@@ -1625,9 +1967,15 @@ bool Reader::tableOrListWord(Word word, int param)
     Paragraph& pa = top().para;
     CellDefinition& cell = m_cellBeingDefined;
     switch (word) {
-    case Word::ListOverride: pa.listOverride = qMax(0, param); return true;
-    case Word::ListLevelNumber: pa.listLevel = qBound(0, param, 8); return true;
-    case Word::InTable: pa.inTable = true; return true;
+    case Word::ListOverride:
+        pa.listOverride = qMax(0, param);
+        return true;
+    case Word::ListLevelNumber:
+        pa.listLevel = qBound(0, param, 8);
+        return true;
+    case Word::InTable:
+        pa.inTable = true;
+        return true;
     case Word::NestingLevel:
         if (param > 1)
             lose(Loss::NestedTables);
@@ -1638,25 +1986,42 @@ bool Reader::tableOrListWord(Word word, int param)
         cell = CellDefinition();
         m_rowLeft = 0;
         return true;
-    case Word::RowGap: m_rowGap = qBound(0, param, 1440); return true;
-    case Word::RowLeft: m_rowLeft = clampTwips(param); return true;
+    case Word::RowGap:
+        m_rowGap = qBound(0, param, 1440);
+        return true;
+    case Word::RowLeft:
+        m_rowLeft = clampTwips(param);
+        return true;
     case Word::CellRight:
         cell.right = qBound(0, param - m_rowLeft, 31680 * 2);
         m_rowCells.push_back(cell);
         cell = CellDefinition();
         m_defineCellBorder = false;
         return true;
-    case Word::CellMergeFirst: cell.mergeFirst = true; return true;
-    case Word::CellMerge: cell.merge = true; return true;
-    case Word::CellVMergeFirst: cell.verticalMergeFirst = true; return true;
-    case Word::CellVMerge: cell.verticalMerge = true; return true;
-    case Word::CellBackground: cell.background = param; return true;
-    case Word::CellBorder: m_defineCellBorder = true; return true;
+    case Word::CellMergeFirst:
+        cell.mergeFirst = true;
+        return true;
+    case Word::CellMerge:
+        cell.merge = true;
+        return true;
+    case Word::CellVMergeFirst:
+        cell.verticalMergeFirst = true;
+        return true;
+    case Word::CellVMerge:
+        cell.verticalMerge = true;
+        return true;
+    case Word::CellBackground:
+        cell.background = param;
+        return true;
+    case Word::CellBorder:
+        m_defineCellBorder = true;
+        return true;
     case Word::BorderStyle:
         if (m_defineCellBorder)
             cell.border = true;
         return true;
-    case Word::BorderNone: return true;
+    case Word::BorderNone:
+        return true;
     case Word::Cell:
         endCell();
         return true;
@@ -1739,7 +2104,8 @@ void Reader::enterTableCell()
         format.setBorder(0);
         m_grid.clear();
         for (const CellDefinition& cell : m_rowCells)
-            if ((m_grid.empty() || cell.right > m_grid.back()) && m_grid.size() < size_t(kMaxColumns))
+            if ((m_grid.empty() || cell.right > m_grid.back()) &&
+                m_grid.size() < size_t(kMaxColumns))
                 m_grid.push_back(cell.right);
         m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
         m_blockMadeWith.reset();
@@ -1757,8 +2123,9 @@ void Reader::enterTableCell()
         return;
     // Cells past the row's definition get columns of their own.
     while (size_t(m_cell) >= m_cellColumns.size()) {
-        const int column = m_cellColumns.empty() ? 0
-                           : qMin(m_cellColumns.back() + m_cellSpans.back(), kMaxColumns - 1);
+        const int column = m_cellColumns.empty()
+                               ? 0
+                               : qMin(m_cellColumns.back() + m_cellSpans.back(), kMaxColumns - 1);
         if (column >= m_table->columns())
             m_table->appendColumns(1);
         m_cellColumns.push_back(column);
@@ -1978,7 +2345,8 @@ void Reader::finishPicture()
     QTextImageFormat format;
     format.setName(url.toString());
     const double width = picture.goalWidth > 0 ? picture.goalWidth / kTwipsPerPixel : image.width();
-    const double height = picture.goalHeight > 0 ? picture.goalHeight / kTwipsPerPixel : image.height();
+    const double height =
+        picture.goalHeight > 0 ? picture.goalHeight / kTwipsPerPixel : image.height();
     if (picture.goalWidth > 0 || picture.scaleX != 100)
         format.setWidth(width * picture.scaleX / 100.0);
     if (picture.goalHeight > 0 || picture.scaleY != 100)

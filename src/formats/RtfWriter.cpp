@@ -34,7 +34,8 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // 96 pixels an inch
 constexpr int kWrapColumn = 200;        // a line is broken at the next token after this
 constexpr int kHexPerLine = 128;
-constexpr int kTextWidthTwips = 9638; // a table whose widths are not fixed fills A4 between 2 cm margins
+constexpr int kTextWidthTwips =
+    9638; // a table whose widths are not fixed fills A4 between 2 cm margins
 constexpr int kListIndentTwips = 720;
 constexpr int kListLevels = 9;
 
@@ -42,20 +43,34 @@ constexpr int kListLevels = 9;
 int charsetFor(int codePage)
 {
     switch (codePage) {
-    case 874: return 222;
-    case 932: return 128;
-    case 936: return 134;
-    case 949: return 129;
-    case 950: return 136;
-    case 1250: return 238;
-    case 1251: return 204;
-    case 1253: return 161;
-    case 1254: return 162;
-    case 1255: return 177;
-    case 1256: return 178;
-    case 1257: return 186;
-    case 1258: return 163;
-    default: return 0;
+    case 874:
+        return 222;
+    case 932:
+        return 128;
+    case 936:
+        return 134;
+    case 949:
+        return 129;
+    case 950:
+        return 136;
+    case 1250:
+        return 238;
+    case 1251:
+        return 204;
+    case 1253:
+        return 161;
+    case 1254:
+        return 162;
+    case 1255:
+        return 177;
+    case 1256:
+        return 178;
+    case 1257:
+        return 186;
+    case 1258:
+        return 163;
+    default:
+        return 0;
     }
 }
 
@@ -72,7 +87,6 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
-
 int twips(double pixels)
 {
     return int(std::lround(qBound(-1.0e6, pixels, 1.0e6) * kTwipsPerPixel));
@@ -85,31 +99,42 @@ bool isImageChar(QChar c, const QTextCharFormat& format)
 
 bool isBullet(QTextListFormat::Style style)
 {
-    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
-           || style == QTextListFormat::ListSquare;
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
 }
 
 // The list table's \levelnfcN and the \pn word of a list style.
 int numberFormat(QTextListFormat::Style style)
 {
     switch (style) {
-    case QTextListFormat::ListUpperRoman: return 1;
-    case QTextListFormat::ListLowerRoman: return 2;
-    case QTextListFormat::ListUpperAlpha: return 3;
-    case QTextListFormat::ListLowerAlpha: return 4;
-    case QTextListFormat::ListDecimal: return 0;
-    default: return 23;
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    case QTextListFormat::ListDecimal:
+        return 0;
+    default:
+        return 23;
     }
 }
 
 const char* pnWord(QTextListFormat::Style style)
 {
     switch (style) {
-    case QTextListFormat::ListUpperRoman: return "pnucrm";
-    case QTextListFormat::ListLowerRoman: return "pnlcrm";
-    case QTextListFormat::ListUpperAlpha: return "pnucltr";
-    case QTextListFormat::ListLowerAlpha: return "pnlcltr";
-    default: return "pndec";
+    case QTextListFormat::ListUpperRoman:
+        return "pnucrm";
+    case QTextListFormat::ListLowerRoman:
+        return "pnlcrm";
+    case QTextListFormat::ListUpperAlpha:
+        return "pnucltr";
+    case QTextListFormat::ListLowerAlpha:
+        return "pnlcltr";
+    default:
+        return "pndec";
     }
 }
 
@@ -167,8 +192,8 @@ private:
     QList<const QTextList*> m_lists; // in the order met; list n is \listid and \ls n + 1
     CharState m_state;
     Paragraph m_para;
-    bool m_newPard = true;  // the next paragraph starts with \pard whatever its properties
-    QString m_link;         // the target of the link being written
+    bool m_newPard = true; // the next paragraph starts with \pard whatever its properties
+    QString m_link;        // the target of the link being written
     CharState m_stateBeforeLink;
 };
 
@@ -239,8 +264,7 @@ CharState Writer::charState(const QTextCharFormat& format) const
     CharState s;
     s.bold = format.fontWeight() >= QFont::DemiBold;
     s.italic = format.fontItalic();
-    s.underline = format.fontUnderline()
-                  || format.underlineStyle() != QTextCharFormat::NoUnderline;
+    s.underline = format.fontUnderline() || format.underlineStyle() != QTextCharFormat::NoUnderline;
     s.strike = format.fontStrikeOut();
     if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
         s.vertical = 1;
@@ -476,7 +500,8 @@ void Writer::writeText(const QString& text)
 
 void Writer::writeImage(const QTextImageFormat& format)
 {
-    const QVariant resource = m_document->resource(QTextDocument::ImageResource, QUrl(format.name()));
+    const QVariant resource =
+        m_document->resource(QTextDocument::ImageResource, QUrl(format.name()));
     QImage image;
     if (resource.userType() == QMetaType::QImage)
         image = resource.value<QImage>();
@@ -638,7 +663,8 @@ void Writer::openLink(const QString& target)
     m_link = target;
     m_stateBeforeLink = m_state;
     QString argument = target;
-    argument.replace(QLatin1Char('\\'), QLatin1String("\\\\")); // a field argument doubles its backslashes
+    argument.replace(QLatin1Char('\\'),
+                     QLatin1String("\\\\")); // a field argument doubles its backslashes
     argument.replace(QLatin1Char('"'), QLatin1String("%22"));
     symbol("{");
     word("field");
@@ -733,7 +759,8 @@ void Writer::writeTable(const QTextTable* table)
             right += kTextWidthTwips / table->columns();
         edges << right;
     }
-    const bool borders = format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
+    const bool borders =
+        format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
     m_newPard = true;
     for (int row = 0; row < table->rows(); ++row) {
         word("trowd");
@@ -783,7 +810,8 @@ QByteArray Writer::run()
     collectTables();
     collectLists();
 
-    raw("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(m_codePage) + "\\deff0\\nouicompat\\deflang1033{\\fonttbl");
+    raw("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(m_codePage) +
+        "\\deff0\\nouicompat\\deflang1033{\\fonttbl");
     for (qsizetype i = 0; i < m_fonts.size(); ++i) {
         symbol("{");
         word("f", int(i));

@@ -75,8 +75,9 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
 
     // A finished edit, or its undo or redo, reaches the board files soon
     // after, so that a crash costs at most the last moments of work.
-    BoardSaving = new SaveSoon(m_platform.clock, m_platform.dialogs,
-                               [this] { return SaveBoardAsYouGo(); }, this, BoardSaveIdleMs);
+    BoardSaving = new SaveSoon(
+        m_platform.clock, m_platform.dialogs, [this] { return SaveBoardAsYouGo(); }, this,
+        BoardSaveIdleMs);
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
         if (m_project.isOpen())
             BoardSaving->changed();
@@ -98,8 +99,8 @@ QString TForm1::SaveBoardAsYouGo()
     }
     // A new background is a board edit too: the settings that name it follow.
     const QString settingsFile = m_project.file(ProjectFiles::FormSettings);
-    if (Ini::readString(settingsFile, QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()) !=
-        m_project.background()) {
+    if (Ini::readString(settingsFile, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
+                        QString()) != m_project.background()) {
         const SaveAtLeave settings = formSettingsSave();
         QString error;
         if (!settings.writeTo(settings.path, &error))
@@ -108,7 +109,8 @@ QString TForm1::SaveBoardAsYouGo()
     // The close and the switch still ask about a file that cannot be written.
     if (failed.isEmpty())
         return {};
-    return QStringLiteral("The board could not be saved as you go: ") + failed.join(QLatin1Char(' ')) +
+    return QStringLiteral("The board could not be saved as you go: ") +
+           failed.join(QLatin1Char(' ')) +
            QStringLiteral("\nYour changes are kept and tried again.");
 }
 
@@ -120,7 +122,8 @@ void TForm1::fitOuterFrame()
     // centred; the frame is whatever the window manager gives, if any.
     m_fittedFrame = windowFrameMargins(*this);
     const QSize outer = mainWindowOuterSize(m_platform.desktop);
-    const QSize frame(m_fittedFrame.left() + m_fittedFrame.right(), m_fittedFrame.top() + m_fittedFrame.bottom());
+    const QSize frame(m_fittedFrame.left() + m_fittedFrame.right(),
+                      m_fittedFrame.top() + m_fittedFrame.bottom());
     setFixedSize((outer - frame).expandedTo(QSize(200, 150)));
     const QSize desktop = m_platform.desktop.size();
     move((desktop.width() - outer.width()) / 2, (desktop.height() - outer.height()) / 2);
@@ -168,24 +171,24 @@ void TForm1::buildMenus()
     Undo1->setShortcut(QKeySequence::Undo);
     Redo1 = m_undoStack->createRedoAction(this, QStringLiteral("Redo"));
     Redo1->setObjectName(QStringLiteral("Redo1"));
-    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                         QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     EDIT1->addAction(Undo1);
     EDIT1->addAction(Redo1);
 
     SETTINGS1 = menu("SETTINGS1", QStringLiteral("SETTINGS"));
     Objesctmass1 = item(SETTINGS1, "Objesctmass1", QStringLiteral("Default object"),
                         &TForm1::Objesctmass1Click);
-    Defaultobjecttable1 = item(SETTINGS1, "Defaultobjecttable1",
-                               QStringLiteral("Default object table"),
-                               &TForm1::Defaultobjecttable1Click);
-    Backgroundlayout1 = item(SETTINGS1, "Backgroundlayout1",
-                             QStringLiteral("Load background layot"),
-                             &TForm1::Backgroundlayout1Click);
+    Defaultobjecttable1 =
+        item(SETTINGS1, "Defaultobjecttable1", QStringLiteral("Default object table"),
+             &TForm1::Defaultobjecttable1Click);
+    Backgroundlayout1 =
+        item(SETTINGS1, "Backgroundlayout1", QStringLiteral("Load background layot"),
+             &TForm1::Backgroundlayout1Click);
 
     ABOUT1 = menu("ABOUT1", QStringLiteral("HELP"));
-    Vexorinhelp1 = item(ABOUT1, "Vexorinhelp1", QStringLiteral("Vexorin help"),
-                        &TForm1::Vexorinhelp1Click);
+    Vexorinhelp1 =
+        item(ABOUT1, "Vexorinhelp1", QStringLiteral("Vexorin help"), &TForm1::Vexorinhelp1Click);
     About2 = item(ABOUT1, "About2", QStringLiteral("About"), &TForm1::About2Click);
 
     PopupMenu2 = new QMenu(this);
@@ -205,9 +208,12 @@ void TForm1::buildMenus()
     Find1 = item(FILE1, "Find1", QStringLiteral("Find..."), &TForm1::Find1Click);
     Find1->setShortcut(QKeySequence::Find);
     FILE1->addSeparator();
-    ExportBoard1 = item(FILE1, "ExportBoard1", QStringLiteral("Export board..."), &TForm1::ExportBoard1Click);
-    PrintBoard1 = item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
-    ExportList1 = item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
+    ExportBoard1 =
+        item(FILE1, "ExportBoard1", QStringLiteral("Export board..."), &TForm1::ExportBoard1Click);
+    PrintBoard1 =
+        item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
+    ExportList1 =
+        item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
 }
 
 bool TForm1::refuseWhileIdle()
@@ -233,14 +239,16 @@ const QString BoardFileFilter = QStringLiteral("Board files (*.txt)");
 
 QString TForm1::boardFilePath(BoardElement::Kind kind) const
 {
-    return m_project.file(kind == BoardElement::Kind::Shape ? ProjectFiles::Shapes : ProjectFiles::Captions);
+    return m_project.file(kind == BoardElement::Kind::Shape ? ProjectFiles::Shapes
+                                                            : ProjectFiles::Captions);
 }
 
 bool TForm1::encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const
 {
     return kind == BoardElement::Kind::Shape
                ? BoardRecords::shapeFileBytes(*m_boardModel, bytes, error)
-               : BoardRecords::labelFileBytes(*m_boardModel, m_platform.desktop.dotsPerInch(), bytes, error);
+               : BoardRecords::labelFileBytes(*m_boardModel, m_platform.desktop.dotsPerInch(),
+                                              bytes, error);
 }
 
 std::optional<QByteArray>& TForm1::readFromDamagedFile(BoardElement::Kind kind)
@@ -269,8 +277,9 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
                                               "sizes, shapes and colours) are lost.")
                              : QStringLiteral("the changes to the names and captions of the "
                                               "objects are lost.");
-    return SaveAtLeave{writeTo, boardFilePath(kind), lost, BoardFileFilter, {},
-                       [this, kind](SaveOutcome) { readFromDamagedFile(kind).reset(); }};
+    return SaveAtLeave{writeTo, boardFilePath(kind),
+                       lost,    BoardFileFilter,
+                       {},      [this, kind](SaveOutcome) { readFromDamagedFile(kind).reset(); }};
 }
 
 bool TForm1::SaveShapes()
@@ -341,10 +350,10 @@ void TForm1::CheckForEmptyBoardFile()
         const QFileInfo file(boardFilePath(kind));
         const QFileInfo beside(boardFilePath(other));
         if (file.isFile() && file.size() == 0 && beside.isFile() && beside.size() > 0)
-            boardFileDamaged(kind, QStringLiteral("%1 is damaged: the file is empty, while %2 "
-                                                  "beside it is not.")
-                                       .arg(QDir::toNativeSeparators(file.filePath()),
-                                            beside.fileName()));
+            boardFileDamaged(
+                kind, QStringLiteral("%1 is damaged: the file is empty, while %2 "
+                                     "beside it is not.")
+                          .arg(QDir::toNativeSeparators(file.filePath()), beside.fileName()));
     }
 }
 
@@ -554,8 +563,8 @@ void TForm1::Delete1Click()
     QList<ElementState> removed = statesOf({CurrentShape.data(), CurrentLabel.data()});
     delete CurrentShape.data();
     delete CurrentLabel.data();
-    m_undoStack->push(new BoardEdit(*m_boardModel, QStringLiteral("removal of ") + name,
-                                    std::move(removed), {}));
+    m_undoStack->push(
+        new BoardEdit(*m_boardModel, QStringLiteral("removal of ") + name, std::move(removed), {}));
 }
 
 // ---- Help ----
@@ -566,8 +575,8 @@ QString TForm1::helpDocument() const
 #ifndef Q_OS_WIN
     // Without a viewer for compiled help, the HTML help beside the program
     // (build tree) or in the installed data folder.
-    for (const QString& html : {QStringLiteral("help/index.html"),
-                                QStringLiteral("../share/vexorin/help/index.html")}) {
+    for (const QString& html :
+         {QStringLiteral("help/index.html"), QStringLiteral("../share/vexorin/help/index.html")}) {
         const QString path = QDir::cleanPath(m_platform.programFolder + html);
         if (QFileInfo::exists(path))
             return QDir::toNativeSeparators(path);
@@ -585,10 +594,9 @@ void TForm1::Vexorinhelp1Click()
 
 void TForm1::About2Click()
 {
-    m_platform.dialogs.message(
-        QStringLiteral("Vexorin %1\n").arg(QStringLiteral(VEXORIN_VERSION)) +
-        QStringLiteral("Copyright (c) 2026 the Vexorin developers.\n"
-                       "All rights reserved."));
+    m_platform.dialogs.message(QStringLiteral("Vexorin %1\n").arg(QStringLiteral(VEXORIN_VERSION)) +
+                               QStringLiteral("Copyright (c) 2026 the Vexorin developers.\n"
+                                              "All rights reserved."));
 }
 
 // ---- Start-up and close ----

@@ -35,17 +35,20 @@ void TForm1::ExportBoard1Click()
     QString error;
     bool written = false;
     if (suffix == QLatin1String("png")) {
-        const std::optional<QString> typed = m_platform.dialogs.input(
-            QStringLiteral("Scale in percent (%1 to %2):").arg(MinimumScalePercent).arg(MaximumScalePercent),
-            QStringLiteral("100"));
+        const std::optional<QString> typed =
+            m_platform.dialogs.input(QStringLiteral("Scale in percent (%1 to %2):")
+                                         .arg(MinimumScalePercent)
+                                         .arg(MaximumScalePercent),
+                                     QStringLiteral("100"));
         if (!typed)
             return;
         bool isNumber = false;
         const int percent = typed->trimmed().toInt(&isNumber);
         if (!isNumber || percent < MinimumScalePercent || percent > MaximumScalePercent) {
-            m_platform.dialogs.error(QStringLiteral("The scale must be a whole number from %1 to %2.")
-                                         .arg(MinimumScalePercent)
-                                         .arg(MaximumScalePercent));
+            m_platform.dialogs.error(
+                QStringLiteral("The scale must be a whole number from %1 to %2.")
+                    .arg(MinimumScalePercent)
+                    .arg(MaximumScalePercent));
             return;
         }
         written = BoardExport::writePng(*m_board, path, percent / 100.0, &error);
@@ -66,7 +69,8 @@ void TForm1::PrintBoard1Click()
         return;
     QPrinter printer;
     const QSize size = m_board->boardSize();
-    printer.setPageOrientation(size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(size.width() > size.height() ? QPageLayout::Landscape
+                                                            : QPageLayout::Portrait);
     if (!m_platform.dialogs.choosePrinter(printer))
         return;
     QString error;
@@ -78,15 +82,16 @@ void TForm1::ExportList1Click()
 {
     if (refuseWhileIdle())
         return;
-    const QString path =
-        m_platform.dialogs.chooseSaveFile(QStringLiteral("Export list"), QStringLiteral("CSV table (*.csv)"));
+    const QString path = m_platform.dialogs.chooseSaveFile(QStringLiteral("Export list"),
+                                                           QStringLiteral("CSV table (*.csv)"));
     if (path.isEmpty())
         return;
     QString error;
     const auto save = [&](qsizetype alarmCount, const AlarmFile::RowSource& alarmAt) {
-        return CsvFile::save(
-            path, objectListRows(*m_boardModel, m_project.folder(), alarmCount, alarmAt, QLocale::system()),
-            &error);
+        return CsvFile::save(path,
+                             objectListRows(*m_boardModel, m_project.folder(), alarmCount, alarmAt,
+                                            QLocale::system()),
+                             &error);
     };
     bool saved = false;
     if (m_windows.alarmSettings) {

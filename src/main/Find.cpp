@@ -64,8 +64,8 @@ bool TForm1::ShowFoundObject(const FindHit& hit)
         return false;
     CurrentLabel = label;
     CurrentShape = m_boardModel->shapeOf(label);
-    const QRect area = CurrentShape ? CurrentShape->geometry().united(label->geometry())
-                                    : label->geometry();
+    const QRect area =
+        CurrentShape ? CurrentShape->geometry().united(label->geometry()) : label->geometry();
     bringIntoView(*m_board, area);
     m_board->highlight(area, FoundHighlightMilliseconds);
     return true;

@@ -26,7 +26,8 @@ bool TForm1::CreateEmptyFile(const QString& path)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         return true;
-    m_platform.dialogs.error(QStringLiteral("during creating file an unexpected error have occured"));
+    m_platform.dialogs.error(
+        QStringLiteral("during creating file an unexpected error have occured"));
     return false;
 }
 
@@ -45,7 +46,8 @@ void TForm1::New2Click()
     CurrentShape = shape;
     shape->resize(defaults.WidthChosen ? defaults.DefaultWidth : 10,
                   defaults.HeightChosen ? defaults.DefaultHeight : 10);
-    shape->setShapeKind(defaults.ShapeKindChosen ? defaults.DefaultShapeKind : ShapeKind::Rectangle);
+    shape->setShapeKind(defaults.ShapeKindChosen ? defaults.DefaultShapeKind
+                                                 : ShapeKind::Rectangle);
     const int n = NextObjectNumber();
     shape->setTag(n);
     shape->setBrushColor(ColorRef::White);

@@ -20,12 +20,18 @@ namespace {
 QString kindName(ShapeKind kind)
 {
     switch (kind) {
-    case ShapeKind::Rectangle: return QStringLiteral("Rectangle");
-    case ShapeKind::Square: return QStringLiteral("Square");
-    case ShapeKind::RoundRect: return QStringLiteral("Rounded rectangle");
-    case ShapeKind::RoundSquare: return QStringLiteral("Rounded square");
-    case ShapeKind::Ellipse: return QStringLiteral("Ellipse");
-    case ShapeKind::Circle: return QStringLiteral("Circle");
+    case ShapeKind::Rectangle:
+        return QStringLiteral("Rectangle");
+    case ShapeKind::Square:
+        return QStringLiteral("Square");
+    case ShapeKind::RoundRect:
+        return QStringLiteral("Rounded rectangle");
+    case ShapeKind::RoundSquare:
+        return QStringLiteral("Rounded square");
+    case ShapeKind::Ellipse:
+        return QStringLiteral("Ellipse");
+    case ShapeKind::Circle:
+        return QStringLiteral("Circle");
     }
     return {};
 }
@@ -34,7 +40,8 @@ QString kindName(ShapeKind kind)
 QHash<quint32, QString> statusesByColor(const QString& projectFolder)
 {
     QHash<quint32, QString> names;
-    const Ini::Document file = Ini::Document::load(ProjectFiles::inFolder(projectFolder, ProjectFiles::Statuses));
+    const Ini::Document file =
+        Ini::Document::load(ProjectFiles::inFolder(projectFolder, ProjectFiles::Statuses));
     for (const StatusFile::Section& status : StatusFile::read(file))
         if (status.color && status.caption && !names.contains(*status.color))
             names.insert(*status.color, *status.caption);
@@ -68,10 +75,10 @@ QList<QStringList> objectListRows(const BoardModel& board, const QString& projec
                                   const QLocale& locale)
 {
     QList<QStringList> rows{{QStringLiteral("Name"), QStringLiteral("Kind"), QStringLiteral("X"),
-                             QStringLiteral("Y"), QStringLiteral("Colour"), QStringLiteral("Status"),
-                             QStringLiteral("Last stamp"), QStringLiteral("Alarm start"),
-                             QStringLiteral("Alarm period"), QStringLiteral("Alarm on/off"),
-                             QStringLiteral("Alarm active")}};
+                             QStringLiteral("Y"), QStringLiteral("Colour"),
+                             QStringLiteral("Status"), QStringLiteral("Last stamp"),
+                             QStringLiteral("Alarm start"), QStringLiteral("Alarm period"),
+                             QStringLiteral("Alarm on/off"), QStringLiteral("Alarm active")}};
     const QHash<quint32, QString> statuses = statusesByColor(projectFolder);
     // The alarm fields of each object's name, the alarms in list order.
     struct AlarmFields {
@@ -102,10 +109,11 @@ QList<QStringList> objectListRows(const BoardModel& board, const QString& projec
         const QString& name = names[i];
         const AlarmFields& alarms = *alarmsByName.constFind(name);
         rows.append({name, kindName(shape->shapeKind()), QString::number(shape->x()),
-                     QString::number(shape->y()), ColorRef::toQColor(shape->brushColor()).name().toUpper(),
+                     QString::number(shape->y()),
+                     ColorRef::toQColor(shape->brushColor()).name().toUpper(),
                      statuses.value(shape->brushColor()), lastStamp(projectFolder, name, locale),
-                     alarms.starts.join(line), alarms.periods.join(line), alarms.switches.join(line),
-                     alarms.actives.join(line)});
+                     alarms.starts.join(line), alarms.periods.join(line),
+                     alarms.switches.join(line), alarms.actives.join(line)});
     }
     return rows;
 }

@@ -82,8 +82,12 @@ SaveAtLeave TForm1::lastProjectPathSave()
                Ini::writeString(file, QStringLiteral("Form1"), QStringLiteral("Pathforini"), folder,
                                 error);
     };
-    return {writeTo, lastProjectFile(),
-            QStringLiteral("the next start does not open this project."), SettingsFileFilter, {}, {}};
+    return {writeTo,
+            lastProjectFile(),
+            QStringLiteral("the next start does not open this project."),
+            SettingsFileFilter,
+            {},
+            {}};
 }
 
 QString TForm1::ReadLastProjectPath() const
@@ -102,9 +106,13 @@ SaveAtLeave TForm1::formSettingsSave()
                Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"),
                                 formName, error);
     };
-    return {writeTo, m_project.file(ProjectFiles::FormSettings),
-            QStringLiteral("the form name and the background picture chosen for this project are lost."),
-            SettingsFileFilter, {}, {}};
+    return {writeTo,
+            m_project.file(ProjectFiles::FormSettings),
+            QStringLiteral(
+                "the form name and the background picture chosen for this project are lost."),
+            SettingsFileFilter,
+            {},
+            {}};
 }
 
 bool TForm1::ReadFormSettings()
@@ -114,8 +122,8 @@ bool TForm1::ReadFormSettings()
     // or copied project never sends its saves to the folder it names.
     const QString file = m_project.file(ProjectFiles::FormSettings);
     LoadBackground();
-    m_project.setBackground(Ini::readString(file, QStringLiteral("_global_"),
-                                            QStringLiteral("bitmapfile"), QString()));
+    m_project.setBackground(
+        Ini::readString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()));
     LoadBackground();
     m_project.setFormName(Ini::readString(file, QStringLiteral("formname"),
                                           QStringLiteral("formname"), m_project.formName()));
@@ -160,7 +168,8 @@ void TForm1::LoadBackground()
     const QString file = backgroundFile();
     // Only bitmaps make a background; any other picture is ignored, as is a
     // file too large to load.
-    if (file.isEmpty() || QFileInfo(file).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
+    if (file.isEmpty() ||
+        QFileInfo(file).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
         return;
     QImageReader reader(file, "bmp");
     const QImage picture = reader.read();
@@ -191,8 +200,8 @@ void TForm1::New1Click()
     const std::optional<QString> name = AskNewFormName();
     if (!name)
         return;
-    const QString initial = QDir(QStringLiteral("C:\\")).exists() ? QStringLiteral("C:\\")
-                                                                  : QDir::homePath();
+    const QString initial =
+        QDir(QStringLiteral("C:\\")).exists() ? QStringLiteral("C:\\") : QDir::homePath();
     const QString folder = m_platform.dialogs.chooseFolder(
         QStringLiteral("New project form archive location"), initial);
     if (folder.isEmpty())
@@ -222,15 +231,17 @@ void TForm1::Open1Click()
 {
     if (!CloseNoteWindow())
         return;
-    const QString folder = m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
+    const QString folder =
+        m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
     if (folder.isEmpty())
         return;
     if (!ProjectFiles::holdsProject(folder)) {
         // A plain folder becomes a project only when asked, and then as New
         // makes one: a form name of its own, an empty board, no background.
-        if (!m_platform.dialogs.confirm(QStringLiteral("The folder %1 holds no project.\n"
-                                                       "Do you want to make a new, empty project there?")
-                                            .arg(folder)))
+        if (!m_platform.dialogs.confirm(
+                QStringLiteral("The folder %1 holds no project.\n"
+                               "Do you want to make a new, empty project there?")
+                    .arg(folder)))
             return;
         if (const std::optional<QString> name = AskNewFormName())
             SwitchToNewProject(*name, folder);

@@ -60,12 +60,14 @@ QString noteFileText(const QString& name)
 
 QString cannotReadMessage(const QString& name)
 {
-    return QStringLiteral("Can not read from") + noteFileText(name) + QStringLiteral("  File does not exist!");
+    return QStringLiteral("Can not read from") + noteFileText(name) +
+           QStringLiteral("  File does not exist!");
 }
 
 QString cannotWriteMessage(const QString& name)
 {
-    return QStringLiteral("Can not write to ") + noteFileText(name) + QStringLiteral("  File does not exist!");
+    return QStringLiteral("Can not write to ") + noteFileText(name) +
+           QStringLiteral("  File does not exist!");
 }
 
 QString fileError(const QString& what, const QString& path, const QString& reason)
@@ -114,17 +116,18 @@ int caretColumn(const QTextEdit* editor)
 // Owned by the main window, so that it stays in front of the board: a dialog
 // window, as only those are kept above their owner by the window manager.
 TForm2::TForm2(BoardHost& host, Platform& platform)
-    : QMainWindow(host.mainWindow(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_host(host),
-      m_platform(platform)
+    : QMainWindow(host.mainWindow(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                         Qt::WindowCloseButtonHint),
+      m_host(host), m_platform(platform)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     buildLayout();
     buildEditCommands();
-    NoteSaving = new SaveSoon(platform.clock, platform.dialogs, [this] { return SaveTypedText(); }, this);
+    NoteSaving = new SaveSoon(
+        platform.clock, platform.dialogs, [this] { return SaveTypedText(); }, this);
     connect(RichEdit1, &QTextEdit::textChanged, this, [this] {
         if (RichEdit1->document()->isModified())
             NoteSaving->changed();
@@ -178,8 +181,8 @@ void TForm2::buildEditCommands()
 {
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    const auto command = [this](QAction*& action, const char* name, const QString& text, const QKeySequence& key,
-                                bool inMenu) {
+    const auto command = [this](QAction*& action, const char* name, const QString& text,
+                                const QKeySequence& key, bool inMenu) {
         action = inMenu ? PopupMenu2->addAction(text) : new QAction(text, this);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
@@ -191,7 +194,8 @@ void TForm2::buildEditCommands()
     command(Paste1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), true);
     command(Delete2, "Delete2", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete), true);
     command(Undo1, "Undo1", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), true);
-    command(SelectAll1, "SelectAll1", QStringLiteral("Select all"), QKeySequence(Qt::CTRL | Qt::Key_A), false);
+    command(SelectAll1, "SelectAll1", QStringLiteral("Select all"),
+            QKeySequence(Qt::CTRL | Qt::Key_A), false);
 
     connect(Cut1, &QAction::triggered, RichEdit1, &QTextEdit::cut);
     connect(Copy1, &QAction::triggered, RichEdit1, &QTextEdit::copy);
@@ -209,7 +213,8 @@ void TForm2::buildEditCommands()
     connect(RichEdit1, &QTextEdit::selectionChanged, this, &TForm2::UpdateEditCommands);
     connect(RichEdit1, &QTextEdit::textChanged, this, &TForm2::UpdateEditCommands);
     connect(RichEdit1, &QTextEdit::undoAvailable, this, &TForm2::UpdateEditCommands);
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TForm2::UpdateEditCommands);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TForm2::UpdateEditCommands);
     UpdateEditCommands();
 }
 
@@ -366,7 +371,8 @@ bool TForm2::LoadNote(const QString& path)
     if (!file.isOpen() || (data.isEmpty() && !file.atEnd())) {
         // What the editor holds is no longer what the file holds.
         m_saveAsYouGo = false;
-        m_platform.dialogs.error(fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
+        m_platform.dialogs.error(
+            fileError(QStringLiteral("Cannot open file "), path, file.errorString()));
         return false;
     }
     // Read into a document of its own: filling the editor's document would lay
@@ -450,7 +456,8 @@ void TForm2::LayOutNoteSlice()
     m_laidOutTo = qMin(end, m_laidOutTo + int(kSliceBytes));
     note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
     if (m_laidOutTo < end) {
-        showNotice(QStringLiteral("Laying out the note: %1 %").arg(int(100.0 * m_laidOutTo / qMax(1, end))));
+        showNotice(QStringLiteral("Laying out the note: %1 %")
+                       .arg(int(100.0 * m_laidOutTo / qMax(1, end))));
         QTimer::singleShot(0, this, &TForm2::LayOutNoteSlice);
         return;
     }
@@ -494,7 +501,8 @@ void TForm2::NoteModified(bool changed)
     const QString original = originalPath();
     const QString lost = m_notKept.join(QStringLiteral(", "));
     if (QFileInfo::exists(original) || QFile::copy(m_notePath, original)) {
-        showNotice(QStringLiteral("Not kept in this note: %1. The original is %2").arg(lost, original));
+        showNotice(
+            QStringLiteral("Not kept in this note: %1. The original is %2").arg(lost, original));
     } else {
         showNotice(QStringLiteral("Not kept in this note: %1. The original could not be kept as %2")
                        .arg(lost, original));
@@ -585,10 +593,10 @@ bool TForm2::LeaveNote()
         return true;
     NoteSaving->settle(); // the switch writes it, or asks
     // A note file deleted meanwhile is not made again unasked.
-    const SaveOutcome outcome =
-        QFileInfo::exists(m_notePath)
-            ? saveOrAsk(m_platform.dialogs, typedNoteSave())
-            : askAfterFailedSave(m_platform.dialogs, typedNoteSave(), cannotWriteMessage(m_noteName));
+    const SaveOutcome outcome = QFileInfo::exists(m_notePath)
+                                    ? saveOrAsk(m_platform.dialogs, typedNoteSave())
+                                    : askAfterFailedSave(m_platform.dialogs, typedNoteSave(),
+                                                         cannotWriteMessage(m_noteName));
     if (!mayLeave(outcome))
         return false;
     RichEdit1->document()->setModified(false);

@@ -34,19 +34,19 @@ public:
     ~TForm2() override;
 
     // Controls, by the names the program has always used.
-    QAction* New1;         // menu bar: "New status"
+    QAction* New1; // menu bar: "New status"
     QFrame* Panel2;
-    QFrame* Panel1;        // the status strip
-    QTextEdit* RichEdit1;  // the note
-    QMenu* PopupMenu2;     // the editor's context menu
+    QFrame* Panel1;       // the status strip
+    QTextEdit* RichEdit1; // the note
+    QMenu* PopupMenu2;    // the editor's context menu
     QAction* Cut1;
     QAction* Copy1;
     QAction* Paste1;
     QAction* Delete2;
     QAction* Undo1;
-    QAction* SelectAll1;   // Ctrl+A, not in the menu
-    QMenu* PopupMenu1;     // a status button's pop-up menu
-    QAction* Delete1;      // "Remove"
+    QAction* SelectAll1; // Ctrl+A, not in the menu
+    QMenu* PopupMenu1;   // a status button's pop-up menu
+    QAction* Delete1;    // "Remove"
     // One line under the note, shown while a big note is read and after the
     // first change of a note that held what the editor cannot.
     QLabel* NoteNotice;
@@ -76,7 +76,8 @@ public:
     void FormActivate();
     bool FormClose();
     void Status1Click();
-    void SbMouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons, bool doubleClick);
+    void SbMouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons,
+                     bool doubleClick);
     void Delete1Click();
     void StatusStamp(TStatusButton* button);
     void RichEdit1ContextPopup(const QPoint& pos);

@@ -71,7 +71,8 @@ void TStatusButton::setColor(quint32 colorRef)
 void TStatusButton::mousePressEvent(QMouseEvent* event)
 {
     // A double-click's second press arrives here too, as a double-click event.
-    emit mouseDown(this, event->button(), event->buttons(), event->type() == QEvent::MouseButtonDblClick);
+    emit mouseDown(this, event->button(), event->buttons(),
+                   event->type() == QEvent::MouseButtonDblClick);
     QPushButton::mousePressEvent(event);
 }
 
@@ -79,7 +80,9 @@ QString StatusStampText(const QDateTime& when, const QLocale& locale)
 {
     QString text = locale.toString(when.date(), QLocale::ShortFormat);
     if (when.time() != QTime(0, 0))
-        text += QLatin1Char(' ') + locale.toString(when.time(), timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+        text += QLatin1Char(' ') +
+                locale.toString(when.time(),
+                                timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
     return text;
 }
 
@@ -123,7 +126,8 @@ TStatusButton* TForm2::createStatusButton(const QString& name, int number)
 
 void TForm2::Status1Click()
 {
-    const std::optional<QString> name = m_platform.dialogs.input(QStringLiteral("Define status"), QString());
+    const std::optional<QString> name =
+        m_platform.dialogs.input(QStringLiteral("Define status"), QString());
     if (!name || name->isEmpty())
         return;
     for (const TStatusButton* button : statusButtons()) {
@@ -136,7 +140,8 @@ void TForm2::Status1Click()
     while (findChild<QObject*>(ButtonPrefix + QString::number(number)))
         ++number;
     TStatusButton* button = createStatusButton(ButtonPrefix + QString::number(number), number);
-    button->setGeometry(5, RowHeight * int(statusButtons().size()), Panel1->width() - 10, ButtonHeight);
+    button->setGeometry(5, RowHeight * int(statusButtons().size()), Panel1->width() - 10,
+                        ButtonHeight);
     button->setText(*name);
 
     m_platform.dialogs.message(QStringLiteral("Define color               "));
@@ -146,7 +151,8 @@ void TForm2::Status1Click()
     button->setColor(ColorRef::fromQColor(m_dialogColor));
 }
 
-void TForm2::SbMouseDown(TStatusButton* button, Qt::MouseButton, Qt::MouseButtons buttons, bool doubleClick)
+void TForm2::SbMouseDown(TStatusButton* button, Qt::MouseButton, Qt::MouseButtons buttons,
+                         bool doubleClick)
 {
     m_currentButton = button;
     if (buttons & Qt::RightButton) {
@@ -178,7 +184,8 @@ void TForm2::StatusStamp(TStatusButton* button)
     QTextCursor edit(RichEdit1->document());
     edit.beginEditBlock();
     AppendLine(RichEdit1, QStringLiteral("   "));
-    QTextCursor stamp = AppendLine(RichEdit1, StatusStampText(m_platform.clock.now(), QLocale::system()));
+    QTextCursor stamp =
+        AppendLine(RichEdit1, StatusStampText(m_platform.clock.now(), QLocale::system()));
     QTextCharFormat inColor;
     inColor.setForeground(ColorRef::toQColor(color));
     stamp.mergeCharFormat(inColor);
@@ -195,7 +202,8 @@ void TForm2::StatusStamp(TStatusButton* button)
         const QList<ElementState> before = statesOf({shape});
         shape->setBrushColor(color);
         pushEditSince(m_host.undoStack(), m_host.boardModel(),
-                      QStringLiteral("status of ") + (label ? label->caption() : QString()), before);
+                      QStringLiteral("status of ") + (label ? label->caption() : QString()),
+                      before);
         setColor(shape->brushColor());
     }
 
@@ -226,7 +234,8 @@ void TForm2::ReadStatusButtons()
         if (section.caption)
             button->setText(*section.caption);
         button->setGeometry(section.left.value_or(button->x()), section.top.value_or(button->y()),
-                            section.width.value_or(button->width()), section.height.value_or(button->height()));
+                            section.width.value_or(button->width()),
+                            section.height.value_or(button->height()));
         if (section.color)
             button->setColor(*section.color);
     }
@@ -239,12 +248,16 @@ std::optional<SaveAtLeave> TForm2::statusButtonsSave() const
     const QString path = statusFilePath();
     QList<StatusFile::Button> buttons;
     for (const TStatusButton* button : statusButtons())
-        buttons.append({button->tag(), button->text(), button->width(), button->height(), button->y(), button->x(),
-                        button->color()});
+        buttons.append({button->tag(), button->text(), button->width(), button->height(),
+                        button->y(), button->x(), button->color()});
     Ini::Document file;
     const QString unwritable = QStringLiteral("Unable to write to %1").arg(path);
-    SaveAtLeave save{{}, path, QStringLiteral("the status buttons added or removed since are lost."),
-                     QStringLiteral("Settings files (*.ini)"), {}, {}};
+    SaveAtLeave save{{},
+                     path,
+                     QStringLiteral("the status buttons added or removed since are lost."),
+                     QStringLiteral("Settings files (*.ini)"),
+                     {},
+                     {}};
     if (!StatusFile::write(buttons, &file)) {
         // Buttons that cannot be stored still leave the user a way out.
         save.writeTo = [unwritable](const QString&, QString* error) {

@@ -23,7 +23,8 @@ public:
 signals:
     // Every press with any mouse button; doubleClick for the second press of a
     // double-click.
-    void mouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons, bool doubleClick);
+    void mouseDown(TStatusButton* button, Qt::MouseButton pressed, Qt::MouseButtons buttons,
+                   bool doubleClick);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -78,7 +78,9 @@ QList<std::pair<int, Ini::Document>> buttonSections(const QByteArray& bytes, int
     qsizetype openStart = 0;
     const auto finish = [&](qsizetype end) {
         if (open > 0)
-            sections.append({open, Ini::Document::fromBytes(QByteArrayView(bytes).sliced(openStart, end - openStart), codePage)});
+            sections.append(
+                {open, Ini::Document::fromBytes(
+                           QByteArrayView(bytes).sliced(openStart, end - openStart), codePage)});
         open = 0;
     };
     qsizetype start = 0;
@@ -108,8 +110,8 @@ QList<std::pair<int, Ini::Document>> buttonSections(const QByteArray& bytes, int
     return sections;
 }
 
-std::optional<int> integerIn(const Ini::Document& doc, const QString& section, const QString& key, int low,
-                             int high)
+std::optional<int> integerIn(const Ini::Document& doc, const QString& section, const QString& key,
+                             int low, int high)
 {
     if (!doc.hasKey(section, key))
         return std::nullopt;
@@ -134,17 +136,19 @@ std::optional<int> toInteger(const QString& text)
     } else {
         value = t.toLongLong(&ok, 10);
     }
-    if (!ok || value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<quint32>::max())
+    if (!ok || value < std::numeric_limits<qint32>::min() ||
+        value > std::numeric_limits<quint32>::max())
         return std::nullopt;
-    return int(qint32(quint32(value))); // above 0x7FFFFFFF wraps, as a colour written unsigned reads back
+    return int(
+        qint32(quint32(value))); // above 0x7FFFFFFF wraps, as a colour written unsigned reads back
 }
 
 QList<Section> read(const Ini::Document& file)
 {
     QList<Section> result;
     const std::optional<int> count =
-        toInteger(file.readString(QStringLiteral("Speedbutton Count"), QStringLiteral("Speedbutton Count"),
-                                  QStringLiteral("0")));
+        toInteger(file.readString(QStringLiteral("Speedbutton Count"),
+                                  QStringLiteral("Speedbutton Count"), QStringLiteral("0")));
     if (!count || *count <= 0)
         return result;
     for (const auto& [k, doc] : buttonSections(file.toBytes(), *count)) {
@@ -162,7 +166,8 @@ QList<Section> read(const Ini::Document& file)
         section.top = integerIn(doc, name, TopKey, MinPosition, MaxExtent);
         section.left = integerIn(doc, name, LeftKey, MinPosition, MaxExtent);
         if (const std::optional<int> color =
-                integerIn(doc, name, ColorKey, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()))
+                integerIn(doc, name, ColorKey, std::numeric_limits<int>::min(),
+                          std::numeric_limits<int>::max()))
             section.color = quint32(*color);
         result.append(section);
     }

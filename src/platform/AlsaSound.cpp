@@ -65,8 +65,8 @@ void AlsaSound::tone(int frequencyHz, int durationMs)
         return;
     }
     if (snd_pcm_nonblock(pcm, 0) < 0 ||
-        snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, SampleRate,
-                           1, LatencyUs) < 0) {
+        snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, SampleRate, 1,
+                           LatencyUs) < 0) {
         snd_pcm_close(pcm);
         waitOut(started, durationMs);
         return;

@@ -15,5 +15,6 @@ public:
 
     // durationMs of a sine at frequencyHz as signed 16-bit mono samples, faded in
     // and out over a few milliseconds so the tone starts and ends without a click.
-    static QList<qint16> sineSamples(int frequencyHz, int durationMs, unsigned sampleRate = SampleRate);
+    static QList<qint16> sineSamples(int frequencyHz, int durationMs,
+                                     unsigned sampleRate = SampleRate);
 };

@@ -23,9 +23,11 @@ QStringList namesInFolder(const QString& folder, const QList<SaveAtLeave>& saves
         const QFileInfo own(saves[u.index].path);
         QString name = own.fileName();
         for (int n = 2; taken.contains(name.toLower()); ++n) {
-            name = own.suffix().isEmpty()
-                       ? QStringLiteral("%1 (%2)").arg(own.fileName()).arg(n)
-                       : QStringLiteral("%1 (%2).%3").arg(own.completeBaseName()).arg(n).arg(own.suffix());
+            name = own.suffix().isEmpty() ? QStringLiteral("%1 (%2)").arg(own.fileName()).arg(n)
+                                          : QStringLiteral("%1 (%2).%3")
+                                                .arg(own.completeBaseName())
+                                                .arg(n)
+                                                .arg(own.suffix());
         }
         taken.insert(name.toLower());
         targets.append(QDir::toNativeSeparators(QDir(folder).filePath(name)));

@@ -32,9 +32,9 @@ void QtDialogs::error(const QString& text)
 
 bool QtDialogs::confirm(const QString& text, Look look)
 {
-    const QMessageBox::Icon icon = look == Look::Information ? QMessageBox::Information : QMessageBox::Question;
-    QMessageBox box(icon, NoTitle, text, QMessageBox::Yes | QMessageBox::No,
-                    owner());
+    const QMessageBox::Icon icon =
+        look == Look::Information ? QMessageBox::Information : QMessageBox::Question;
+    QMessageBox box(icon, NoTitle, text, QMessageBox::Yes | QMessageBox::No, owner());
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -117,7 +117,8 @@ QString QtDialogs::failedSaveText(const QList<FailedFile>& files, QString* detai
     QString text = QStringLiteral("%1 files could not be written.\n\n").arg(files.size()) +
                    shown.join(QStringLiteral("\n\n"));
     if (files.size() > shown.size()) {
-        text += QStringLiteral("\n\n... and %1 more (see the details).").arg(files.size() - shown.size());
+        text += QStringLiteral("\n\n... and %1 more (see the details).")
+                    .arg(files.size() - shown.size());
         *details = all.join(QStringLiteral("\n\n"));
     }
     return text + QStringLiteral("\n\n\"Save elsewhere\" writes each of them, under its own name, "
@@ -136,8 +137,9 @@ FailedSaveAnswer QtDialogs::failedSave(const QList<FailedFile>& files)
         tryAgain->setText(QApplication::translate("QtDialogs", "Try again"));
         QPushButton* elsewhere = box.addButton(
             QApplication::translate("QtDialogs", "Save elsewhere..."), QMessageBox::ActionRole);
-        QPushButton* leave = box.addButton(
-            QApplication::translate("QtDialogs", "Close without saving"), QMessageBox::DestructiveRole);
+        QPushButton* leave =
+            box.addButton(QApplication::translate("QtDialogs", "Close without saving"),
+                          QMessageBox::DestructiveRole);
         box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(tryAgain);
         box.exec();

@@ -37,7 +37,8 @@ void placeNearPointer(QWidget& window, const Platform& platform, const QWidget* 
     const bool framed = !windowFrameMargins(window).isNull();
     // A window the window manager has not framed yet gets the frame it gave
     // the main window.
-    const QMargins frame = framed || !mainWindow ? windowFrameMargins(window) : windowFrameMargins(*mainWindow);
+    const QMargins frame =
+        framed || !mainWindow ? windowFrameMargins(window) : windowFrameMargins(*mainWindow);
     const QSize outer = window.size().grownBy(frame);
     const QRect desktop(QPoint(0, 0), platform.desktop.size());
 
@@ -48,7 +49,8 @@ void placeNearPointer(QWidget& window, const Platform& platform, const QWidget* 
     const int right = std::max(desktop.left(), desktop.right() + 1 - outer.width());
 
     const QPoint wanted = platform.pointer.pos() - QPoint(30, 35);
-    const QPoint outerTopLeft(std::clamp(wanted.x(), desktop.left(), right), std::clamp(wanted.y(), top, bottom));
+    const QPoint outerTopLeft(std::clamp(wanted.x(), desktop.left(), right),
+                              std::clamp(wanted.y(), top, bottom));
     if (framed) {
         window.move(outerTopLeft);
     } else {

@@ -49,7 +49,10 @@ public:
     void resize(int width, int height);
     void resize(const QSize& size) { resize(size.width(), size.height()); }
     void setGeometry(const QRect& geometry);
-    void setGeometry(int x, int y, int width, int height) { setGeometry(QRect(x, y, width, height)); }
+    void setGeometry(int x, int y, int width, int height)
+    {
+        setGeometry(QRect(x, y, width, height));
+    }
     // Which of the properties the board file always carries were missing from
     // the record the element was read from (bits of the board file's own
     // choosing); none for an element made here.
@@ -61,6 +64,7 @@ public:
     void setVisible(bool visible);
     void show() { setVisible(true); }
     void hide() { setVisible(false); }
+
 protected:
     // Announces a change that leaves the element where it is.
     void changed();

@@ -33,9 +33,9 @@ void BoardModel::adopt(BoardElement* element, quint64 sequence)
     } else {
         // An element brought back takes its old place in the creation order.
         compactElements();
-        const auto at = std::lower_bound(
-            m_elements.begin(), m_elements.end(), sequence,
-            [](const BoardElement* e, quint64 s) { return e->sequence() < s; });
+        const auto at =
+            std::lower_bound(m_elements.begin(), m_elements.end(), sequence,
+                             [](const BoardElement* e, quint64 s) { return e->sequence() < s; });
         const std::size_t slot = std::size_t(at - m_elements.begin());
         m_elements.insert(at, element);
         for (std::size_t i = slot; i < m_elements.size(); ++i)
@@ -105,7 +105,7 @@ QFont BoardModel::sharedFont(const QFont& font)
 template <typename Element> QList<Element*> BoardModel::elements() const
 {
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
-                                                          : BoardElement::Kind::Caption;
+                                                           : BoardElement::Kind::Caption;
     QList<Element*> found;
     found.reserve(kind == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount);
     for (BoardElement* element : m_elements)
@@ -127,7 +127,7 @@ QList<ObjectLabel*> BoardModel::labels() const
 template <typename Element> Element* BoardModel::firstNamed(const QString& name) const
 {
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
-                                                          : BoardElement::Kind::Caption;
+                                                           : BoardElement::Kind::Caption;
     BoardElement* first = nullptr;
     const auto [begin, end] = m_byName.equal_range(name.toLower());
     for (auto it = begin; it != end; ++it)

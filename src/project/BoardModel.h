@@ -118,7 +118,7 @@ private:
     qsizetype m_labelCount = 0;
     quint64 m_lastSequence = 0;
     int m_bulkChanges = 0;
-    QMultiHash<QString, BoardElement*> m_byName; // lower-case name
+    QMultiHash<QString, BoardElement*> m_byName;   // lower-case name
     QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
     QHash<QString, QFont> m_fonts;
     QFont m_defaultFont;
@@ -153,4 +153,3 @@ private:
     const BoardModel* m_model = nullptr;
     quint64 m_sequence = 0;
 };
-

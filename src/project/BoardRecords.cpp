@@ -23,11 +23,11 @@ namespace BoardRecords {
 
 namespace {
 
-constexpr std::array<const char*, 6> shapeKindNames = {
-    "stRectangle", "stSquare", "stRoundRect", "stRoundSquare", "stEllipse", "stCircle"};
-constexpr std::array<const char*, 8> brushStyleNames = {
-    "bsSolid", "bsClear", "bsHorizontal", "bsVertical",
-    "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"};
+constexpr std::array<const char*, 6> shapeKindNames = {"stRectangle",   "stSquare",  "stRoundRect",
+                                                       "stRoundSquare", "stEllipse", "stCircle"};
+constexpr std::array<const char*, 8> brushStyleNames = {"bsSolid",    "bsClear",     "bsHorizontal",
+                                                        "bsVertical", "bsFDiagonal", "bsBDiagonal",
+                                                        "bsCross",    "bsDiagCross"};
 
 // The properties a record always carries, as the program has always written
 // them. An element read from a record that lacked some keeps them out of the
@@ -136,8 +136,8 @@ public:
                 return true;
             }
         }
-        return fail(p, QStringLiteral("unknown value \"%1\"")
-                           .arg(QString::fromLatin1(p.value.identifier)));
+        return fail(
+            p, QStringLiteral("unknown value \"%1\"").arg(QString::fromLatin1(p.value.identifier)));
     }
     bool unknown(const Property& p)
     {
@@ -180,8 +180,8 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
     } else if (name == "Left" || name == "Top" || name == "Width" || name == "Height") {
         if (!read.integer(p, &number))
             return false;
-        *missing &= ~(name == "Left"  ? LeftProperty
-                      : name == "Top" ? TopProperty
+        *missing &= ~(name == "Left"    ? LeftProperty
+                      : name == "Top"   ? TopProperty
                       : name == "Width" ? WidthProperty
                                         : HeightProperty);
         // Positions and sizes are kept within a range every later sum can hold.
@@ -263,9 +263,9 @@ Record labelRecord(const ObjectLabel& label, int dotsPerInch)
         style << "fsUnderline";
     if (font.strikeOut())
         style << "fsStrikeOut";
-    const bool boardStyle = font.bold() == boardFont.bold() && font.italic() == boardFont.italic() &&
-                            font.underline() == boardFont.underline() &&
-                            font.strikeOut() == boardFont.strikeOut();
+    const bool boardStyle =
+        font.bold() == boardFont.bold() && font.italic() == boardFont.italic() &&
+        font.underline() == boardFont.underline() && font.strikeOut() == boardFont.strikeOut();
     if (written(label, FontStyleProperty, boardStyle))
         add(record, "Font.Style", Value::fromSet(style));
     if (written(label, ParentFontProperty, true))
@@ -343,8 +343,8 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
             if (!read.integer(p, &number))
                 return false;
             // A positive height is a cell height; its size is near enough the same.
-            font.setPointSize(
-                std::clamp(std::abs(stream::pointSizeFromFontHeight(number, dotsPerInch)), 1, 1000));
+            font.setPointSize(std::clamp(
+                std::abs(stream::pointSizeFromFontHeight(number, dotsPerInch)), 1, 1000));
             missing &= ~FontHeightProperty;
         } else if (p.name == "Font.Name") {
             QString family;
@@ -516,8 +516,7 @@ bool saveFile(const QString& path, const QByteArray& bytes, QString* error)
 bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loaded, QString* error)
 {
     return loadFile<ObjectShape>(
-        board, path, [&board] { return new ObjectShape(board); }, applyShapeRecord, loaded,
-        error);
+        board, path, [&board] { return new ObjectShape(board); }, applyShapeRecord, loaded, error);
 }
 
 bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,

@@ -3,7 +3,16 @@
 #include "project/BoardElement.h"
 
 enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };
-enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
+enum class BrushStyle {
+    Solid,
+    Clear,
+    Horizontal,
+    Vertical,
+    FDiagonal,
+    BDiagonal,
+    Cross,
+    DiagCross
+};
 
 // The shape element of a board object: a coloured figure named "Shape" + N.
 // Its tooltip is the object's shape hint; presses on it reach the main window

@@ -17,7 +17,8 @@ QString objectFolder(const QString& folder, const QString& objectName)
 
 QString note(const QString& folder, const QString& objectName)
 {
-    return objectFolder(folder, objectName) + QDir::separator() + objectName + QStringLiteral(".rtf");
+    return objectFolder(folder, objectName) + QDir::separator() + objectName +
+           QStringLiteral(".rtf");
 }
 
 QString table(const QString& folder, const QString& objectName)

@@ -69,8 +69,14 @@ public:
     QString caption() const;
 
     // The files of this project.
-    QString file(const QString& fileName) const { return ProjectFiles::inFolder(m_folder, fileName); }
-    QString noteFile(const QString& objectName) const { return ProjectFiles::note(m_folder, objectName); }
+    QString file(const QString& fileName) const
+    {
+        return ProjectFiles::inFolder(m_folder, fileName);
+    }
+    QString noteFile(const QString& objectName) const
+    {
+        return ProjectFiles::note(m_folder, objectName);
+    }
     QString tableFile(const QString& objectName) const
     {
         return ProjectFiles::table(m_folder, objectName);

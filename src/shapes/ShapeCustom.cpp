@@ -114,8 +114,8 @@ void TForm5::FormCreate()
     ComboBox2->setCurrentIndex(0);
     ComboBox3->setCurrentText(QStringLiteral("Visible"));
     ComboBox4->setCurrentIndex(0);
-    Label1->move(Shape1->x(),
-                 Shape1->y() - LabelOffset(Label1->fontSize(), 1, m_platform.desktop.virtualHeight()));
+    Label1->move(Shape1->x(), Shape1->y() - LabelOffset(Label1->fontSize(), 1,
+                                                        m_platform.desktop.virtualHeight()));
 }
 
 void TForm5::SpeedButton1Click()
@@ -215,7 +215,8 @@ void TForm5::SpinEdit2Change()
         return;
     if (*height > mainWindowOuterSize(m_platform.desktop).height()) {
         SpinEdit2->setText(QStringLiteral("10"));
-        m_platform.dialogs.message(QStringLiteral("Object height must be smaller than form height!"));
+        m_platform.dialogs.message(
+            QStringLiteral("Object height must be smaller than form height!"));
         return;
     }
     settings.DefaultHeight = int(*height);

@@ -228,8 +228,8 @@ void TShapeEdit::LoadShapeEdit()
     }
 
     const QSignalBlocker blockShape(RectangeComboBox1), blockVisible(VisibleComboBox3),
-        blockSize(SyzeComboBox4), blockStyle(StyleComboBox2), blockEdit1(Edit1),
-        blockEdit2(Edit2), blockWidth(SpinEdit1), blockHeight(SpinEdit2);
+        blockSize(SyzeComboBox4), blockStyle(StyleComboBox2), blockEdit1(Edit1), blockEdit2(Edit2),
+        blockWidth(SpinEdit1), blockHeight(SpinEdit2);
 
     Shape1->setBrushColor(shape->brushColor());
     Shape1->resize(shape->width(), shape->height());
@@ -259,10 +259,17 @@ void TShapeEdit::LoadShapeEdit()
 
     QString kindText;
     switch (shape->shapeKind()) {
-    case ShapeKind::Circle: kindText = Circle; break;
-    case ShapeKind::Ellipse: kindText = Ellipse; break;
-    case ShapeKind::Rectangle: kindText = Rectangle; break;
-    default: break; // other kinds have no item: nothing is selected
+    case ShapeKind::Circle:
+        kindText = Circle;
+        break;
+    case ShapeKind::Ellipse:
+        kindText = Ellipse;
+        break;
+    case ShapeKind::Rectangle:
+        kindText = Rectangle;
+        break;
+    default:
+        break; // other kinds have no item: nothing is selected
     }
     RectangeComboBox1->setCurrentIndex(RectangeComboBox1->findText(kindText));
     if (kindText.isEmpty())
@@ -503,8 +510,11 @@ void TShapeEdit::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return:
-    case Qt::Key_Enter: event->accept(); return;
-    default: QDialog::keyPressEvent(event);
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
     }
 }
 
@@ -515,9 +525,8 @@ bool TShapeEdit::eventFilter(QObject* watched, QEvent* event)
             Edit1KeyUp();
         else if (watched == Edit2)
             Edit2KeyUp();
-    } else if (event->type() == QEvent::KeyPress &&
-               (watched == VisibleComboBox3->lineEdit() ||
-                watched == RectangeComboBox1->lineEdit())) {
+    } else if (event->type() == QEvent::KeyPress && (watched == VisibleComboBox3->lineEdit() ||
+                                                     watched == RectangeComboBox1->lineEdit())) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return true;

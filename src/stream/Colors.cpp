@@ -101,8 +101,8 @@ bool colorFromValue(const Value& v, quint32* color)
     std::optional<quint32> result;
     if (v.kind == Value::Kind::Identifier)
         result = colorFromIdentifier(v.identifier);
-    else if (v.kind == Value::Kind::Integer && v.integer >= std::numeric_limits<qint32>::min()
-             && v.integer <= std::numeric_limits<quint32>::max())
+    else if (v.kind == Value::Kind::Integer && v.integer >= std::numeric_limits<qint32>::min() &&
+             v.integer <= std::numeric_limits<quint32>::max())
         result = quint32(v.integer);
     if (!result)
         return false;

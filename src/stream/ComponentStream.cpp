@@ -19,15 +19,15 @@ enum : quint8 {
     kInt8 = 0x02,
     kInt16 = 0x03,
     kInt32 = 0x04,
-    kString = 0x06,      // length byte, the system code page
+    kString = 0x06, // length byte, the system code page
     kIdentifier = 0x07,
     kFalse = 0x08,
     kTrue = 0x09,
     kSet = 0x0B,
-    kLongString = 0x0C,  // 4-byte length, the system code page
-    kWideString = 0x12,  // 4-byte length in UTF-16 units, UTF-16LE (read only)
+    kLongString = 0x0C, // 4-byte length, the system code page
+    kWideString = 0x12, // 4-byte length in UTF-16 units, UTF-16LE (read only)
     kInt64 = 0x13,
-    kUtf8String = 0x14,  // 4-byte byte length, UTF-8
+    kUtf8String = 0x14, // 4-byte byte length, UTF-8
 };
 
 QString hexByte(quint8 b)
@@ -47,8 +47,7 @@ public:
 
     void byte(quint8 b) { bytes.append(char(b)); }
 
-    template <typename T>
-    void number(T v)
+    template <typename T> void number(T v)
     {
         char le[sizeof(T)];
         qToLittleEndian(v, le);
@@ -102,7 +101,8 @@ public:
             for (const QByteArray& id : v.set) {
                 // A zero length ends the set, so an empty element cannot be stored.
                 if (id.isEmpty())
-                    return fail(QStringLiteral("%1 has an empty set element").arg(context("the value")));
+                    return fail(
+                        QStringLiteral("%1 has an empty set element").arg(context("the value")));
                 if (!shortName(id, "a set element"))
                     return false;
             }
@@ -124,10 +124,12 @@ private:
         if (v >= std::numeric_limits<qint8>::min() && v <= std::numeric_limits<qint8>::max()) {
             byte(kInt8);
             number(qint8(v));
-        } else if (v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max()) {
+        } else if (v >= std::numeric_limits<qint16>::min() &&
+                   v <= std::numeric_limits<qint16>::max()) {
             byte(kInt16);
             number(qint16(v));
-        } else if (v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max()) {
+        } else if (v >= std::numeric_limits<qint32>::min() &&
+                   v <= std::numeric_limits<qint32>::max()) {
             byte(kInt32);
             number(qint32(v));
         } else {
@@ -225,13 +227,9 @@ public:
 
     // Bytes and numbers are read without a buffer of their own: a board file
     // holds hundreds of thousands of them.
-    bool byte(quint8* b)
-    {
-        return raw(reinterpret_cast<char*>(b), 1);
-    }
+    bool byte(quint8* b) { return raw(reinterpret_cast<char*>(b), 1); }
 
-    template <typename T>
-    bool number(T* v)
+    template <typename T> bool number(T* v)
     {
         char data[sizeof(T)];
         if (!raw(data, sizeof(T)))
@@ -275,7 +273,8 @@ public:
         }
         const qint64 size = length * unitSize;
         const qint64 left = bytesLeft();
-        const QString bytesNote = unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
+        const QString bytesNote =
+            unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
         if (size > left) {
             return fail(QStringLiteral("%1 length %2%3 at byte %4 exceeds the %5 bytes left")
                             .arg(QLatin1StringView(what))
@@ -303,7 +302,8 @@ public:
         if (!counted(1, 1, what, text))
             return false;
         if (std::any_of(text->begin(), text->end(), [](char c) { return uchar(c) >= 0x80; }))
-            return fail(QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
+            return fail(
+                QStringLiteral("%1 at byte %2 is not ASCII").arg(QLatin1StringView(what)).arg(at));
         return true;
     }
 
@@ -316,10 +316,14 @@ public:
             return false;
         QByteArrayView data;
         switch (type) {
-        case kInt8: return integer<qint8>(v);
-        case kInt16: return integer<qint16>(v);
-        case kInt32: return integer<qint32>(v);
-        case kInt64: return integer<qint64>(v);
+        case kInt8:
+            return integer<qint8>(v);
+        case kInt16:
+            return integer<qint16>(v);
+        case kInt32:
+            return integer<qint32>(v);
+        case kInt64:
+            return integer<qint64>(v);
         case kString:
         case kLongString:
             if (!counted(type == kString ? 1 : 4, 1, "string", &data, MaximumStringBytes))
@@ -370,13 +374,13 @@ public:
             return true;
         }
         default:
-            return fail(QStringLiteral("unsupported value type %1 at byte %2").arg(hexByte(type)).arg(at));
+            return fail(
+                QStringLiteral("unsupported value type %1 at byte %2").arg(hexByte(type)).arg(at));
         }
     }
 
 private:
-    template <typename T>
-    bool integer(Value* v)
+    template <typename T> bool integer(Value* v)
     {
         T n = 0;
         if (!number(&n))
@@ -468,10 +472,11 @@ bool RecordWriter::write(const Record& record)
     }
     Encoder out;
     out.bytes.append(kSignature);
-    bool ok = out.shortName(record.className, "the class name")
-        && out.shortName(record.name, "the element name");
+    bool ok = out.shortName(record.className, "the class name") &&
+              out.shortName(record.name, "the element name");
     if (ok && record.properties.size() > MaximumProperties)
-        ok = out.fail(QStringLiteral("the record holds more than %1 properties").arg(MaximumProperties));
+        ok = out.fail(
+            QStringLiteral("the record holds more than %1 properties").arg(MaximumProperties));
     for (qsizetype i = 0; ok && i < record.properties.size(); ++i) {
         const Property& p = record.properties[i];
         out.propertyIndex = i;

@@ -32,9 +32,9 @@ struct Value {
     Kind kind = Kind::Integer;
     qint64 integer = 0;
     bool boolean = false;
-    QString text;              // Kind::String
-    QByteArray identifier;     // Kind::Identifier (ASCII)
-    QList<QByteArray> set;     // Kind::Set: the identifiers in the set
+    QString text;          // Kind::String
+    QByteArray identifier; // Kind::Identifier (ASCII)
+    QList<QByteArray> set; // Kind::Set: the identifiers in the set
     static Value fromInteger(qint64 v);
     static Value fromString(const QString& s);
     static Value fromIdentifier(const QByteArray& id);

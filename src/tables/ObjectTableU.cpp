@@ -75,7 +75,8 @@ TObjectTable::TObjectTable(Platform& platform, const QString& tableFile, bool wi
             &TObjectTable::showCurrentCell);
 
     m_written = StringGrid1->columns();
-    TableSaving = new SaveSoon(platform.clock, platform.dialogs, [this] { return SaveEditedTable(); }, this);
+    TableSaving = new SaveSoon(
+        platform.clock, platform.dialogs, [this] { return SaveEditedTable(); }, this);
     const auto changed = [this] { TableSaving->changed(); };
     QAbstractItemModel* cells = StringGrid1->model();
     connect(cells, &QAbstractItemModel::dataChanged, this, changed);
@@ -190,9 +191,12 @@ SaveAtLeave TObjectTable::tableSave()
     const auto writeTo = [window](const QString& file, QString* error) {
         return !window || window->SaveTable(file, error);
     };
-    return {writeTo, m_tableFile,
+    return {writeTo,
+            m_tableFile,
             QStringLiteral("the changes to the table \"%1\" are lost.").arg(windowTitle()),
-            QStringLiteral("Table files (*.txt)"), {}, {}};
+            QStringLiteral("Table files (*.txt)"),
+            {},
+            {}};
 }
 
 void TObjectTable::resetMarkColors()
@@ -213,8 +217,9 @@ bool TObjectTable::LoadTable()
     QFile file(m_tableFile);
     if (!file.open(QIODevice::ReadOnly)) {
         m_saveAsYouGo = false;
-        m_platform.dialogs.error(QStringLiteral("The table file %1 cannot be read: %2")
-                                     .arg(QDir::toNativeSeparators(m_tableFile), file.errorString()));
+        m_platform.dialogs.error(
+            QStringLiteral("The table file %1 cannot be read: %2")
+                .arg(QDir::toNativeSeparators(m_tableFile), file.errorString()));
         return false;
     }
     TableFile::Reader reader(file);
@@ -240,10 +245,10 @@ bool TObjectTable::LoadTable()
     QString copyError;
     const QString copy = keepAside(m_tableFile, &copyError);
     m_saveAsYouGo = !copy.isEmpty();
-    const QString error = reader.errorString() +
-                          QStringLiteral("\nThe table file is %1.\n")
-                              .arg(QDir::toNativeSeparators(m_tableFile)) +
-                          keptAsideNote(copy, copyError);
+    const QString error =
+        reader.errorString() +
+        QStringLiteral("\nThe table file is %1.\n").arg(QDir::toNativeSeparators(m_tableFile)) +
+        keptAsideNote(copy, copyError);
     m_platform.dialogs.error(error);
     return false;
 }
@@ -304,7 +309,8 @@ void TObjectTable::FitToContent()
 
 // ---- Mouse and drawing ----
 
-void TObjectTable::StringGrid1MouseDown(Qt::MouseButton, Qt::MouseButtons buttons, const QPoint& pos)
+void TObjectTable::StringGrid1MouseDown(Qt::MouseButton, Qt::MouseButtons buttons,
+                                        const QPoint& pos)
 {
     const QPoint cell = StringGrid1->mouseToCell(pos);
     m_clickedCol = cell.x();
@@ -452,9 +458,9 @@ void TObjectTable::Deletecolumn1Click()
         m_platform.dialogs.message(QStringLiteral("Fixed columns can not be deleted!\r\n"
                                                   "You must selct cell from fixed column\r\n"
                                                   "and edit/delete it individualy."));
-    } else if (m_platform.dialogs.confirm(QStringLiteral("Do You realy want do delate this column: ") +
-                                          StringGrid1->cell(m_clickedCol, m_clickedRow) +
-                                          QStringLiteral(" ?"))) {
+    } else if (m_platform.dialogs.confirm(
+                   QStringLiteral("Do You realy want do delate this column: ") +
+                   StringGrid1->cell(m_clickedCol, m_clickedRow) + QStringLiteral(" ?"))) {
         const int count = StringGrid1->colCount();
         if (count > 1) {
             TableFile::Columns columns = StringGrid1->columns();
@@ -469,9 +475,11 @@ void TObjectTable::Deletecolumn1Click()
 
 void TObjectTable::Clerar1Click()
 {
-    if (!m_platform.dialogs.confirm(QStringLiteral("Do You realy want to clear all content of table?")))
+    if (!m_platform.dialogs.confirm(
+            QStringLiteral("Do You realy want to clear all content of table?")))
         return;
-    StringGrid1->setColumns(TableFile::emptyColumns(StringGrid1->colCount(), StringGrid1->rowCount()));
+    StringGrid1->setColumns(
+        TableFile::emptyColumns(StringGrid1->colCount(), StringGrid1->rowCount()));
 }
 
 void TObjectTable::Resettodefoult1Click()

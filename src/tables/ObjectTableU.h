@@ -104,7 +104,8 @@ protected:
 
 private:
     QMenu* makeMenu(const char* name);
-    void addItem(QMenu* menu, const char* name, const QString& text, void (TObjectTable::*handler)());
+    void addItem(QMenu* menu, const char* name, const QString& text,
+                 void (TObjectTable::*handler)());
     void openMenu(QMenu* menu, const QColor& mark, const QPoint& globalPos);
     bool clickedIsCell() const;
     void resetMarkColors();

@@ -100,7 +100,9 @@ void StringGridModel::replaceColumns(TableFile::Columns columns)
 
 // ---- StringGridDelegate ----
 
-StringGridDelegate::StringGridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+StringGridDelegate::StringGridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid)
+{
+}
 
 void StringGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const
@@ -154,7 +156,8 @@ void StringGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptio
 // ---- StringGrid ----
 
 StringGrid::StringGrid(QWidget* parent)
-    : QTableView(parent), m_model(new StringGridModel(this)), m_delegate(new StringGridDelegate(this))
+    : QTableView(parent), m_model(new StringGridModel(this)),
+      m_delegate(new StringGridDelegate(this))
 {
     setModel(m_model);
     setItemDelegate(m_delegate);
@@ -295,8 +298,8 @@ int StringGrid::textWidth(const QString& text) const
         }
         // Dashes, quotes, currency and letter-like signs (the rest of
         // Windows-1252) need no shaping either.
-        if ((c >= 0x2010 && c < 0x2028) || (c >= 0x2030 && c < 0x205F) || (c >= 0x20A0 && c < 0x20C0) ||
-            (c >= 0x2100 && c < 0x2150)) {
+        if ((c >= 0x2010 && c < 0x2028) || (c >= 0x2030 && c < 0x205F) ||
+            (c >= 0x20A0 && c < 0x20C0) || (c >= 0x2100 && c < 0x2150)) {
             auto it = m_advances.find(c);
             if (it == m_advances.end())
                 it = m_advances.insert(c, fontMetrics().horizontalAdvance(ch));

@@ -26,7 +26,8 @@ bool isBlank(char c)
 QString quoted(const QByteArray& bytes)
 {
     constexpr int Shown = 24;
-    QString text = CodePage::decode(QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), Shown)));
+    QString text =
+        CodePage::decode(QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), Shown)));
     if (bytes.size() > Shown)
         text += QStringLiteral("...");
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -57,16 +58,19 @@ bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = (file.error() == QFileDevice::PermissionsError ? QStringLiteral("File access denied")
-                                                                     : file.errorString()) +
+            *error = (file.error() == QFileDevice::PermissionsError
+                          ? QStringLiteral("File access denied")
+                          : file.errorString()) +
                      QStringLiteral("\nThe table file %1 cannot be written.")
                          .arg(QDir::toNativeSeparators(path));
         return false;
     }
     if (file.write(bytes) != bytes.size() || !commitWhole(file)) {
         if (error)
-            *error = file.errorString() + QStringLiteral("\nThe table file %1 could not be written whole; it is left as it was.")
-                                              .arg(QDir::toNativeSeparators(path));
+            *error = file.errorString() +
+                     QStringLiteral(
+                         "\nThe table file %1 could not be written whole; it is left as it was.")
+                         .arg(QDir::toNativeSeparators(path));
         return false;
     }
     return true;
@@ -129,7 +133,8 @@ Reader::Line Reader::nextLine(QByteArray* line)
         }
         const qsizetype length = (end < 0 ? m_buffer.size() : end) - m_pos;
         if (length > MaxLineBytes) {
-            m_error = QStringLiteral("Line %1 of the table file, at byte %2, is longer than 1 MB (%3 bytes).")
+            m_error = QStringLiteral(
+                          "Line %1 of the table file, at byte %2, is longer than 1 MB (%3 bytes).")
                           .arg(m_lineNumber + 1)
                           .arg(m_consumed + m_pos)
                           .arg(MaxLineBytes);
@@ -168,7 +173,8 @@ bool Reader::readCount(int* count)
         return false;
     case Line::End:
         m_error = InvalidNumericInput +
-                  QStringLiteral("\nThe table file ends before line %1, which should hold a count.").arg(number);
+                  QStringLiteral("\nThe table file ends before line %1, which should hold a count.")
+                      .arg(number);
         return false;
     case Line::Read:
         break;
@@ -192,7 +198,8 @@ bool Reader::readCount(int* count)
         value = -value;
     if (!ok || value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) {
         m_error = InvalidNumericInput +
-                  QStringLiteral("\nLine %1 of the table file, at byte %2, holds %3 where a count should be.")
+                  QStringLiteral(
+                      "\nLine %1 of the table file, at byte %2, holds %3 where a count should be.")
                       .arg(m_lineNumber)
                       .arg(m_lineOffset)
                       .arg(quoted(line));
@@ -208,10 +215,11 @@ bool Reader::readColumnCount(int* columns)
     if (!readCount(&c))
         return false;
     if (c > MaxCells) {
-        m_error = QStringLiteral("The table is too large: line 1 of the table file gives %1 columns; "
-                                 "a table holds at most %2 cells.")
-                      .arg(c)
-                      .arg(MaxCells);
+        m_error =
+            QStringLiteral("The table is too large: line 1 of the table file gives %1 columns; "
+                           "a table holds at most %2 cells.")
+                .arg(c)
+                .arg(MaxCells);
         return false;
     }
     *columns = c;
@@ -225,8 +233,9 @@ bool Reader::readRowCount(int columns, int* rows)
         return false;
     const qint64 cells = qint64(std::max(columns, 1)) * qint64(std::max(r, 1));
     if (cells > MaxCells) {
-        m_error = QStringLiteral("The table is too large: lines 1 and 2 of the table file give %1 columns "
-                                 "by %2 rows, %3 cells; a table holds at most %4 cells.")
+        m_error = QStringLiteral(
+                      "The table is too large: lines 1 and 2 of the table file give %1 columns "
+                      "by %2 rows, %3 cells; a table holds at most %4 cells.")
                       .arg(columns)
                       .arg(r)
                       .arg(cells)
@@ -292,7 +301,8 @@ QByteArray toBytes(const Columns& columns, int rows, bool* complete)
             size += column.at(r).size() + 2;
     text.reserve(size + qsizetype(columns.size()) * rows * 2);
 
-    text += QString::number(columns.size()) + QStringLiteral("\r\n") + QString::number(rows) + QStringLiteral("\r\n");
+    text += QString::number(columns.size()) + QStringLiteral("\r\n") + QString::number(rows) +
+            QStringLiteral("\r\n");
     for (const QStringList& column : columns) {
         for (int r = 0; r < rows; ++r) {
             if (r < column.size()) {

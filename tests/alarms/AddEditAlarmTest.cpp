@@ -43,7 +43,7 @@ TEST_F(AddEditAlarmTest, ControlsStartAtTheirInitialValuesScaledFrom120DotsPerIn
     const struct {
         const char* name;
         QRect geometry;
-    } controls[] = {{"cbEnabled", {28, 45, 102, 18}},   {"dtpStartDate", {128, 45, 90, 20}},
+    } controls[] = {{"cbEnabled", {28, 45, 102, 18}},    {"dtpStartDate", {128, 45, 90, 20}},
                     {"dtpStartTime", {235, 45, 79, 20}}, {"spDuration", {344, 44, 60, 22}},
                     {"UnitCB", {442, 46, 78, 20}},       {"SoundCB", {550, 46, 52, 20}},
                     {"Ok", {254, 106, 78, 26}},          {"Cancel", {346, 106, 78, 26}}};

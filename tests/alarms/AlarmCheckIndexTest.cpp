@@ -47,13 +47,15 @@ TEST(AlarmCheckIndexTest, IdleRowsOfSolidObjectsAreLeftAloneAndTheRestIsAsInAFul
     side.window->appendRow(alarm("Before", "11.12.2026 10:00:00"));
     side.window->appendRow(alarm("Loud", "10.12.2026 10:00:00", "1", "Hours", true, "On"));
     side.window->appendRow(alarm("Loud", "11.12.2026 10:00:00"));
-    side.window->appendRow(alarm("Stale", "11.12.2026 10:00:00", "1", "Hours", true, "Off", "True"));
+    side.window->appendRow(
+        alarm("Stale", "11.12.2026 10:00:00", "1", "Hours", true, "Off", "True"));
     side.window->appendRow(alarm("Hatched", "11.12.2026 10:00:00"));
     side.host->hatched.insert("Hatched"); // say, stored so in the board file
     side.window->CheckAlarms();
     // "Before" is idle and solid: nothing to clear. The second "Loud" row
     // returns its object to solid after the first hatched it, as in every pass.
-    EXPECT_EQ(side.host->calls, (QStringList{"blink Loud", "clear Loud", "clear Stale", "clear Hatched"}));
+    EXPECT_EQ(side.host->calls,
+              (QStringList{"blink Loud", "clear Loud", "clear Stale", "clear Hatched"}));
     EXPECT_EQ(side.fake.sound.tones.size(), 1);
     EXPECT_EQ(side.window->row(1).active, "True");
     EXPECT_EQ(side.window->row(3).active, "False");
@@ -111,13 +113,15 @@ TEST(AlarmCheckIndexTest, WhateverTheRowsAndTheClockDoTheCheckEndsAsAFullPassDoe
         for (int step = 0; step < 150; ++step) {
             SCOPED_TRACE(step);
             const int kind = random.bounded(25);
-            const qint64 ms = kind == 0 ? random.bounded(-900'000, 900'000)
-                                        : (kind == 1 ? -random.bounded(2500) : 1000 + random.bounded(50));
+            const qint64 ms = kind == 0
+                                  ? random.bounded(-900'000, 900'000)
+                                  : (kind == 1 ? -random.bounded(2500) : 1000 + random.bounded(50));
             const int change = random.bounded(10);
             const int count = full.window->rowCount();
             const int at = count ? random.bounded(count) : 0;
             const AlarmRow row = randomRow();
-            const QString hatch = random.bounded(6) == 0 ? names[random.bounded(names.size())] : QString();
+            const QString hatch =
+                random.bounded(6) == 0 ? names[random.bounded(names.size())] : QString();
             both([&](Side& side) {
                 side.fake.clock.current = side.fake.clock.current.addMSecs(ms);
                 side.fake.clock.elapsed += 1000;

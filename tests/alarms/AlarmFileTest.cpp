@@ -40,8 +40,12 @@ QStringList fieldTexts(const QString& line)
 
 AlarmRow taxReturn()
 {
-    return {true, QStringLiteral("Tax return"), QStringLiteral("07.12.2026 14:30:00"),
-            QStringLiteral("3"), QStringLiteral("Days"), QStringLiteral("Off"),
+    return {true,
+            QStringLiteral("Tax return"),
+            QStringLiteral("07.12.2026 14:30:00"),
+            QStringLiteral("3"),
+            QStringLiteral("Days"),
+            QStringLiteral("Off"),
             QStringLiteral("False")};
 }
 
@@ -107,7 +111,9 @@ TEST(AlarmFileTest, FieldsSplitAtDashesAndBlankRunsAndQuotes)
 {
     EXPECT_EQ(fieldTexts("a-b-"), (QStringList{"a", "b", ""}));
     EXPECT_EQ(fieldTexts("a - b"), (QStringList{"a", "b"}));
-    EXPECT_EQ(fieldTexts("  \t a b\x01\x1f" "c"), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(fieldTexts("  \t a b\x01\x1f"
+                         "c"),
+              (QStringList{"a", "b", "c"}));
     EXPECT_EQ(fieldTexts("a--b"), (QStringList{"a", "", "b"}));
     EXPECT_EQ(fieldTexts("a- "), QStringList{"a"}); // a dash followed by blanks adds no field
     EXPECT_EQ(fieldTexts("\"x-y z\"-\"say \"\"hi\"\"\"-"),
@@ -132,8 +138,8 @@ TEST(AlarmFileTest, RowsReadFieldByField)
                                      "yes-  Name  -01.02.202603:04:05 - 1 - Days - On - True -\n"
                                      "1-\"A+B\"-\"01.02.202603:04:05\"-1-Days-On-True-");
     ASSERT_EQ(file.rows().size(), 3);
-    EXPECT_EQ(file.rows()[0], (AlarmRow{false, "A B ", "07.12.2026 14:30:00", "x", "Weeks", "Beep",
-                                        "Maybe"}));
+    EXPECT_EQ(file.rows()[0],
+              (AlarmRow{false, "A B ", "07.12.2026 14:30:00", "x", "Weeks", "Beep", "Maybe"}));
     EXPECT_FALSE(file.rows()[1].enabled); // only "1" ticks the box
     EXPECT_EQ(file.rows()[1].name, "Name");
     EXPECT_EQ(file.rows()[1].active, "True");
@@ -163,10 +169,10 @@ TEST(AlarmFileTest, ReadingStopsAtTheFirstLineWithoutEightFields)
         QByteArray bytes;
         int rowsBefore;
     } broken[] = {
-        {good + "\r\n" + good, 1},                          // empty line
+        {good + "\r\n" + good, 1},                                    // empty line
         {good + "1-A-07.12.202614:30:00-3-Days-Off-False-X-\r\n", 1}, // nine fields
         {"1-\"A-07.12.202614:30:00-3-Days-Off-False-\r\n", 0},        // quote never closed
-        {good + good + "   \r\n", 2},                                // blanks only
+        {good + good + "   \r\n", 2},                                 // blanks only
         {"\r\n", 0},
     };
     for (const auto& input : broken) {
@@ -224,9 +230,9 @@ TEST(AlarmFileTest, RandomRowsSurviveAWriteAndRead)
 
 TEST(AlarmFileTest, ATimeFieldShorterThanADateComesBackAsItStoodAtEverySave)
 {
-    for (const QByteArray& line : {QByteArray("1-A-01.-3-Days-Off-False-\r\n"),
-                                   QByteArray("1-A--3-Days-Off-False-\r\n"),
-                                   QByteArray("1-A-\"01. 2\"-3-Days-Off-False-\r\n")}) {
+    for (const QByteArray& line :
+         {QByteArray("1-A-01.-3-Days-Off-False-\r\n"), QByteArray("1-A--3-Days-Off-False-\r\n"),
+          QByteArray("1-A-\"01. 2\"-3-Days-Off-False-\r\n")}) {
         const AlarmFile file = readBytes(line);
         ASSERT_EQ(file.rows().size(), 1) << line.constData();
         const QByteArray written = AlarmFile::toBytes(file.rows());
@@ -276,7 +282,8 @@ TEST(AlarmFileTest, DeviceFailuresAreReportedWithTheReason)
     AlarmFile file;
     EXPECT_FALSE(file.read(device));
     EXPECT_FALSE(file.isCorrupted());
-    EXPECT_TRUE(file.errorString().contains("the disk is gone")) << file.errorString().toStdString();
+    EXPECT_TRUE(file.errorString().contains("the disk is gone"))
+        << file.errorString().toStdString();
     EXPECT_FALSE(file.write(device, {taxReturn()}));
     EXPECT_TRUE(file.errorString().contains("the disk is full"));
 }
@@ -332,7 +339,8 @@ TEST(AlarmFileTest, NamesBeyondTheCodePageAreKeptInAUtf8FileAndDamagedTextIsRefu
     factory.name = QStringLiteral("工厂 Café");
     const QByteArray bytes = AlarmFile::toBytes({pump, factory});
     EXPECT_EQ(bytes, QStringLiteral("1-Насос+1-07.12.202614:30:00-3-Days-Off-False-\r\n"
-                                    "1-工厂+Café-07.12.202614:30:00-3-Days-Off-False-\r\n").toUtf8());
+                                    "1-工厂+Café-07.12.202614:30:00-3-Days-Off-False-\r\n")
+                         .toUtf8());
     bool ok = false;
     EXPECT_EQ(readBytes(bytes, &ok).rows(), (QList<AlarmRow>{pump, factory}));
     EXPECT_TRUE(ok);
@@ -342,7 +350,8 @@ TEST(AlarmFileTest, NamesBeyondTheCodePageAreKeptInAUtf8FileAndDamagedTextIsRefu
     buffer.open(QIODevice::WriteOnly);
     AlarmFile file;
     EXPECT_FALSE(file.write(buffer, {pump}));
-    EXPECT_TRUE(file.errorString().contains(QStringLiteral("damaged"))) << file.errorString().toStdString();
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("damaged")))
+        << file.errorString().toStdString();
     EXPECT_TRUE(buffer.data().isEmpty());
 }
 

@@ -102,7 +102,8 @@ protected:
     // A click on the row, and a click on its check box.
     void select(int row)
     {
-        settings->lwAlarm->setCurrentIndex(settings->listModel().index(row, TfAlarmSettings::CheckColumn));
+        settings->lwAlarm->setCurrentIndex(
+            settings->listModel().index(row, TfAlarmSettings::CheckColumn));
     }
     void setCheck(int row, Qt::CheckState state)
     {

@@ -40,8 +40,7 @@ TEST(AlarmPeriodTest, WholeNumbersTakeASignAndDigitsOnly)
     EXPECT_EQ(readWholeNumber(u"+5"), 5);
     EXPECT_EQ(readWholeNumber(u"-3"), -3);
     EXPECT_EQ(readWholeNumber(u"99999999999"), 99999999999LL);
-    EXPECT_EQ(readWholeNumber(u"999999999999999999999999"),
-              std::numeric_limits<qint64>::max());
+    EXPECT_EQ(readWholeNumber(u"999999999999999999999999"), std::numeric_limits<qint64>::max());
     for (const char16_t* bad : {u"", u"abc", u"1-2", u"1.5", u" 1", u"+", u"1e3"})
         EXPECT_FALSE(readWholeNumber(bad).has_value());
 }

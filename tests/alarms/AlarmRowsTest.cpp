@@ -65,8 +65,8 @@ TEST(AlarmRowsTest, EveryCellReadsBackAsItWasGivenWhateverItHolds)
     AlarmRows rows;
     const QList<AlarmRow> given = {
         alarm("Tax return", "07.12.2026 14:30:00"),
-        alarm("Short", "7.12.2026 4:30:00"),             // readable, not in the usual form
-        alarm("Damaged", "31.02.2026 10:00:00", "abc"),  // no such day
+        alarm("Short", "7.12.2026 4:30:00"),            // readable, not in the usual form
+        alarm("Damaged", "31.02.2026 10:00:00", "abc"), // no such day
         alarm("", "", "", "", false, "", ""),
         alarm("Pump", "01.01.0999 00:00:00", "-3", "weeks", false, "on", "True"),
         alarm("Cyrillic Насос", "31.12.9999 23:59:59", "99999999999", "Years", true, "On", "x"),
@@ -150,7 +150,8 @@ TEST(AlarmRowsTest, SortingByStartPutsUnreadableStartsLastAndKeepsEqualStartsInO
             const auto here = *Alarm::readTime(many.text(i, AlarmRows::Time));
             ASSERT_LE(before, here) << i;
             if (before == here) {
-                ASSERT_LT(many.text(i - 1, AlarmRows::Name).toInt(), many.text(i, AlarmRows::Name).toInt());
+                ASSERT_LT(many.text(i - 1, AlarmRows::Name).toInt(),
+                          many.text(i, AlarmRows::Name).toInt());
             }
         }
     }
@@ -232,7 +233,9 @@ TEST(AlarmRowsTest, TheCheckLooksAtEveryRowWhoseVisitChangesSomethingWhateverHap
             else if (change == 4 && rows.count())
                 rows.setText(row, AlarmRows::Active, random.bounded(2) ? u"True" : u"x");
             else if (change == 5 && rows.count())
-                rows.setText(row, AlarmRows::Time, base.addSecs(random.bounded(-100, 100)).toString("dd.MM.yyyy HH:mm:ss"));
+                rows.setText(
+                    row, AlarmRows::Time,
+                    base.addSecs(random.bounded(-100, 100)).toString("dd.MM.yyyy HH:mm:ss"));
             QSet<QString> hatched;
             if (random.bounded(3) == 0)
                 hatched.insert(names[random.bounded(names.size())]);

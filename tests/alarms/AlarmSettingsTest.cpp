@@ -162,7 +162,8 @@ TEST_F(AlarmWindowTest, LoadSortsByStartAndStopsAtTheFirstCorruptedLine)
     EXPECT_TRUE(settings->LoadAlarms());
     ASSERT_EQ(fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(fake.dialogs.messages[0].startsWith("Your Alarm data file is corrupted!\n"));
-    EXPECT_TRUE(fake.dialogs.messages[0].contains("line 4")) << fake.dialogs.messages[0].toStdString();
+    EXPECT_TRUE(fake.dialogs.messages[0].contains("line 4"))
+        << fake.dialogs.messages[0].toStdString();
     EXPECT_EQ(names(), (QStringList{"Early", "Middle", "Late"}));
     EXPECT_FALSE(settings->row(1).enabled);
     // Nothing is written over the file by reading it.
@@ -245,8 +246,8 @@ TEST_F(AlarmWindowTest, UnreadableStartsAreOrderedAfterReadableOnesKeepingTheirO
     for (int i = 1; i < settings->rowCount(); ++i) {
         const AlarmRow before = settings->row(i - 1);
         const AlarmRow here = settings->row(i);
-        const int order =
-            TfAlarmSettings::lwAlarmCompare(Alarm::readTime(before.time), Alarm::readTime(here.time));
+        const int order = TfAlarmSettings::lwAlarmCompare(Alarm::readTime(before.time),
+                                                          Alarm::readTime(here.time));
         ASSERT_LE(order, 0) << i;
         if (order == 0) { // equal starts keep the file's order
             ASSERT_LT(before.name.mid(1).toInt(), here.name.mid(1).toInt()) << i;
@@ -333,8 +334,8 @@ TEST_F(AlarmWindowTest, SwitchingToAProjectWithoutAnAlarmFileEmptiesTheList)
 TEST_F(AlarmWindowTest, RowsWithDashesAndQuotesSurviveASaveAndLoad)
 {
     openProject();
-    const AlarmRow awkward = alarm("North-east \"gate\"", "07.12.2026 14:30:00", "3", "Da-ys", true,
-                                   "\"On\"");
+    const AlarmRow awkward =
+        alarm("North-east \"gate\"", "07.12.2026 14:30:00", "3", "Da-ys", true, "\"On\"");
     settings->appendRow(awkward);
     ASSERT_TRUE(settings->SaveAlarms());
     ASSERT_TRUE(settings->LoadProjectAlarms());
@@ -363,15 +364,13 @@ TEST_F(AlarmWindowTest, AddWithTheDefaultsAppendsASelectedTickedRowForTheObject)
     ASSERT_EQ(settings->rowCount(), 2);
     EXPECT_EQ(settings->row(1), alarm("Tax return", "07.12.2026 14:30:05"));
     EXPECT_EQ(settings->selectedRow(), 1);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
-              QColor(Qt::black));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(Qt::black));
 
     // Its period has begun: the next check makes it active.
     setNow("07.12.2026 14:30:06.000");
     settings->CheckAlarms();
     EXPECT_EQ(settings->row(1).active, "True");
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
-              QColor(0xFF, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(0xFF, 0, 0));
 }
 
 TEST_F(AlarmWindowTest, AddTakesTheDialogsValuesAndLeavesTheBoxClearWhenNotEnabled)
@@ -389,8 +388,7 @@ TEST_F(AlarmWindowTest, AddTakesTheDialogsValuesAndLeavesTheBoxClearWhenNotEnabl
     settings->AddClick();
     ASSERT_EQ(settings->rowCount(), 1);
     EXPECT_EQ(settings->row(0), alarm("Pump", "02.01.2027 03:04:05", "90", "weeks", false, "On"));
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(0),
-              QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(0), QColor(0x80, 0x80, 0x80));
 }
 
 TEST_F(AlarmWindowTest, AddOrEditClosedWithoutOkLeavesTheRowsAlone)
@@ -444,8 +442,8 @@ TEST_F(AlarmWindowTest, EditOrRemoveWithoutASelectedRowAsksForOne)
 TEST_F(AlarmWindowTest, EditFillsTheDialogFromTheRowAndChangesItInPlace)
 {
     settings->appendRow(alarm("First", "01.01.2026 10:00:00"));
-    settings->appendRow(alarm("Tax return", "07.12.2026 14:30:00", "99999999999", "Years", false,
-                              "Beep", "True"));
+    settings->appendRow(
+        alarm("Tax return", "07.12.2026 14:30:00", "99999999999", "Years", false, "Beep", "True"));
     select(1);
     settings->runDialog = [](TfAddEditAlarm& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Edit alarm for Tax return");
@@ -507,8 +505,10 @@ TEST_F(AlarmWindowTest, RemoveAsksAndSelectsTheRowThatTakesThePlace)
     select(0);
     fake.dialogs.confirmAnswers = {false};
     settings->DeleteClick();
-    EXPECT_EQ(fake.dialogs.questions, QStringList{"Delete alram Tax return - 07.12.2026 14:30:00?"});
-    EXPECT_TRUE(fake.dialogs.questionLooks == QList{Dialogs::Look::Information}) << "an information box";
+    EXPECT_EQ(fake.dialogs.questions,
+              QStringList{"Delete alram Tax return - 07.12.2026 14:30:00?"});
+    EXPECT_TRUE(fake.dialogs.questionLooks == QList{Dialogs::Look::Information})
+        << "an information box";
     EXPECT_EQ(settings->rowCount(), 3);
     EXPECT_TRUE(host.cleared.isEmpty());
 
@@ -542,8 +542,7 @@ TEST_F(AlarmWindowTest, RowColoursFollowTheBoxAndTheActiveCell)
     EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(255, 0, 0));
     EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(2), QColor(255, 0, 0));
     EXPECT_TRUE(host.cleared.isEmpty());
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(3),
-              QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(3), QColor(0x80, 0x80, 0x80));
     EXPECT_EQ(host.cleared, QStringList{"Off"});
 }
 
@@ -629,9 +628,11 @@ TEST_F(AlarmWindowTest, TwoAlarmsOfOneObjectFlashOnlyWhenTheActiveOneComesLast)
 
 TEST_F(AlarmWindowTest, DamagedRowsAreNeverActive)
 {
-    settings->appendRow(alarm("NoNumber", "10.12.2026 10:00:00", "abc", "Hours", true, "On", "True"));
+    settings->appendRow(
+        alarm("NoNumber", "10.12.2026 10:00:00", "abc", "Hours", true, "On", "True"));
     settings->appendRow(alarm("NoTime", "garbage", "3", "Hours", true, "On", "True"));
-    settings->appendRow(alarm("Negative", "10.12.2026 10:00:00", "-3", "Hours", true, "On", "True"));
+    settings->appendRow(
+        alarm("Negative", "10.12.2026 10:00:00", "-3", "Hours", true, "On", "True"));
     setNow("10.12.2026 10:00:01.000");
     settings->CheckAlarms();
     EXPECT_EQ(actives(), (QStringList{"False", "False", "False"}));
@@ -680,7 +681,8 @@ TEST_F(AlarmWindowTest, EachCheckShowsTheClockAndLeavesOutMidnight)
     settings->Edit1->setText("typed");
     settings->CheckAlarms();
     const QString date = QLocale::system().toString(QDate(2026, 12, 10), QLocale::ShortFormat);
-    EXPECT_TRUE(settings->Edit1->text().startsWith(date + " ")) << settings->Edit1->text().toStdString();
+    EXPECT_TRUE(settings->Edit1->text().startsWith(date + " "))
+        << settings->Edit1->text().toStdString();
     EXPECT_TRUE(settings->Edit1->text().contains("14:30:05") ||
                 settings->Edit1->text().contains("2:30:05"));
 
@@ -706,7 +708,7 @@ TEST_F(AlarmWindowTest, AMinuteOfAlarmWithSoundFlashesBeepsEndsAndComesBackAfter
     setNow("10.12.2026 10:00:00.000");
     settings->runDialog = [](TfAddEditAlarm& dialog) {
         dialog.spDuration->setValue(1);
-        dialog.UnitCB->setCurrentIndex(2); // Minutes
+        dialog.UnitCB->setCurrentIndex(2);  // Minutes
         dialog.SoundCB->setCurrentIndex(1); // On
         return int(QDialog::Accepted);
     };
@@ -721,16 +723,14 @@ TEST_F(AlarmWindowTest, AMinuteOfAlarmWithSoundFlashesBeepsEndsAndComesBackAfter
         EXPECT_EQ(settings->row(1).active, "True");
     }
     EXPECT_EQ(fake.sound.tones.size(), 4);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
-              QColor(0xFF, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(0xFF, 0, 0));
 
     setNow("10.12.2026 10:01:00.000");
     settings->CheckAlarms();
     EXPECT_EQ(settings->row(1).active, "False");
     EXPECT_FALSE(host.hatched.contains("Pump"));
     EXPECT_EQ(fake.sound.tones.size(), 4);
-    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1),
-              QColor(0, 0, 0));
+    EXPECT_EQ(settings->lwAlarmAdvancedCustomDrawItem(1), QColor(0, 0, 0));
 
     // A flashing alarm disabled: its object turns solid at the repaint.
     setNow("10.12.2026 10:00:31.000");

@@ -116,8 +116,8 @@ TEST_F(BoardView, ElementsAreDrawnInCreationOrderOverTheStretchedBackground)
     picture.setPixelColor(0, 1, Qt::yellow);
     picture.setPixelColor(1, 1, Qt::cyan);
     board.setBackground(picture);
-    shape(1, QRect(20, 20, 60, 60), 0x0000FF);    // red
-    shape(2, QRect(50, 50, 60, 60), 0xFF0000);    // blue, above the red one
+    shape(1, QRect(20, 20, 60, 60), 0x0000FF); // red
+    shape(2, QRect(50, 50, 60, 60), 0xFF0000); // blue, above the red one
     label(3, QStringLiteral("Name"), QPoint(300, 20))->hide();
 
     // The picture is stretched over the whole board, ignoring its aspect ratio.
@@ -150,7 +150,8 @@ TEST_F(BoardView, ZoomAndPanChangeTheViewNeverTheBoard)
     EXPECT_EQ(board.elementAt(board.globalPoint(s->pos() + QPoint(29, 19))), s);
     EXPECT_EQ(s->geometry(), shapeAt);
     EXPECT_EQ(l->geometry(), labelAt);
-    EXPECT_NE(board.shiftFromDefaultView(board.viewport()->mapToGlobal(QPoint(0, 0))), QPoint(0, 0));
+    EXPECT_NE(board.shiftFromDefaultView(board.viewport()->mapToGlobal(QPoint(0, 0))),
+              QPoint(0, 0));
 
     // The zoom stays within 25 % and 800 %.
     board.setZoom(100.0, anchor);

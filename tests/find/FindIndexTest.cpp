@@ -52,7 +52,8 @@ TEST(FindIndexTest, ALongTextKeepsItsOriginsInAFewShifts)
     const QString text = line.repeated(2000);
     const FoldedText folded = FoldedText::of(text);
     EXPECT_EQ(folded.shifts.size(), 2 * 2000);
-    EXPECT_TRUE(FoldedText::of(QStringLiteral("Plain ASCII text, Café too. ").repeated(2000)).shifts.isEmpty());
+    EXPECT_TRUE(FoldedText::of(QStringLiteral("Plain ASCII text, Café too. ").repeated(2000))
+                    .shifts.isEmpty());
 
     ObjectText object = ObjectText::forName(QStringLiteral("Road"));
     object.setNote(text);
@@ -67,14 +68,16 @@ TEST(FindIndexTest, ALongTextKeepsItsOriginsInAFewShifts)
     }
     const QList<FindHit> after = index.find(QStringLiteral("zoe wartet"), {}, 5000);
     ASSERT_EQ(after.size(), 2000);
-    EXPECT_EQ(text.mid(after[1999].position, after[1999].length), QStringLiteral("Zoe\u0308 wartet"));
+    EXPECT_EQ(text.mid(after[1999].position, after[1999].length),
+              QStringLiteral("Zoe\u0308 wartet"));
 }
 
 TEST(FindIndexTest, ATextOfOneByteACharacterFoldsAsAnyText)
 {
     // Byte by byte for Latin-1, character by character otherwise: the same
     // folded letters from the same places.
-    for (const QString& original : {QStringLiteral("Große STRASSE, Ærø, Çà ÿ ß. "), QStringLiteral("1 µm ß Ä")}) {
+    for (const QString& original :
+         {QStringLiteral("Große STRASSE, Ærø, Çà ÿ ß. "), QStringLiteral("1 µm ß Ä")}) {
         const QString text = original.repeated(50);
         const FoldedText any = FoldedText::of(text);
         const FoldedText bytes = FoldedText::of(CompactText(text));
@@ -95,7 +98,8 @@ TEST(FindIndexTest, HitsComeByPlaceAndStopAtTheLimit)
     tank.setTable({{QStringLiteral("Spare"), QStringLiteral("Valve")}}, 2);
     ASSERT_TRUE(index.update(tank));
 
-    const QList<FindHit> hits = findIn(index, QStringLiteral("valve"), {QStringLiteral("Valve check")});
+    const QList<FindHit> hits =
+        findIn(index, QStringLiteral("valve"), {QStringLiteral("Valve check")});
     ASSERT_EQ(hits.size(), 5);
     EXPECT_EQ(hits[0].where, FoundIn::Name);
     EXPECT_EQ(hits[1].where, FoundIn::Note);
@@ -161,7 +165,8 @@ protected:
     void writeNote(const QString& name, const QByteArray& bytes)
     {
         ASSERT_TRUE(QDir(projectDir.path()).mkpath(name));
-        writeAll(projectDir.filePath(name + QLatin1Char('/') + name + QStringLiteral(".rtf")), bytes);
+        writeAll(projectDir.filePath(name + QLatin1Char('/') + name + QStringLiteral(".rtf")),
+                 bytes);
     }
 
     QTemporaryDir projectDir;
@@ -174,16 +179,13 @@ TEST_F(FindReadTest, NotesInEveryStyleAreFoundWhereTheirTextIs)
         const char* query;
         const char* text;
     } cases[] = {
-        {"richedit.rtf", "cafe costs", "café costs"},
-        {"richedit.rtf", "BOLD", "bold"},
-        {"word.rtf", "inside after", "inside after"},
-        {"libreoffice.rtf", "grusse", "Grüße"},
-        {"wordpad-cyrillic.rtf", "мир", "мир"},
-        {"plain-utf8.txt", "koln", "Köln"},
+        {"richedit.rtf", "cafe costs", "café costs"}, {"richedit.rtf", "BOLD", "bold"},
+        {"word.rtf", "inside after", "inside after"}, {"libreoffice.rtf", "grusse", "Grüße"},
+        {"wordpad-cyrillic.rtf", "мир", "мир"},       {"plain-utf8.txt", "koln", "Köln"},
     };
     for (const auto& c : cases) {
-        writeNote(QStringLiteral("Pump"), readAll(QStringLiteral(VEXORIN_FIXTURES "/rtf/") +
-                                                  QLatin1String(c.fixture)));
+        writeNote(QStringLiteral("Pump"),
+                  readAll(QStringLiteral(VEXORIN_FIXTURES "/rtf/") + QLatin1String(c.fixture)));
         FindIndex index;
         index.reset({QStringLiteral("Pump")});
         const ObjectText text = FindIndexer::read(folder(), QStringLiteral("Pump"));
@@ -192,7 +194,8 @@ TEST_F(FindReadTest, NotesInEveryStyleAreFoundWhereTheirTextIs)
         ASSERT_EQ(hits.size(), 1) << c.fixture << " " << c.query;
         EXPECT_EQ(hits[0].where, FoundIn::Note);
         // The position is where the caret goes in the note's text.
-        EXPECT_EQ(text.contents->note.mid(hits[0].position, hits[0].length), QString::fromUtf8(c.text))
+        EXPECT_EQ(text.contents->note.mid(hits[0].position, hits[0].length),
+                  QString::fromUtf8(c.text))
             << c.fixture;
     }
 }
@@ -219,7 +222,8 @@ TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
     QString error;
     TableFile::Columns columns = TableFile::emptyColumns(3, 2);
     columns[2][1] = QStringLiteral("Überdruck");
-    ASSERT_TRUE(TableFile::save(ProjectFiles::table(folder(), QStringLiteral("Tank")), columns, 2, &error));
+    ASSERT_TRUE(
+        TableFile::save(ProjectFiles::table(folder(), QStringLiteral("Tank")), columns, 2, &error));
 
     FindIndex index;
     index.reset({QStringLiteral("Tank"), QStringLiteral("Missing")});

@@ -46,8 +46,9 @@ protected:
         WindowsFixture::newObject(name, at);
         if (tables.contains(name)) {
             QString error;
-            ASSERT_TRUE(TableFile::save(projectFile(name + QLatin1Char('/') + name + QStringLiteral("table.txt")),
-                                        tables.value(name), 2, &error));
+            ASSERT_TRUE(TableFile::save(
+                projectFile(name + QLatin1Char('/') + name + QStringLiteral("table.txt")),
+                tables.value(name), 2, &error));
             // As a table window's save would tell it.
             form().project().announceSaved(form().project().tableFile(name));
         }
@@ -77,12 +78,16 @@ protected:
         QStringList rows;
         for (int i = 0; i < find().FindResults->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = find().FindResults->topLevelItem(i);
-            rows.append(item->text(0) + QLatin1Char('/') + item->text(1) + QLatin1Char('/') + item->text(2));
+            rows.append(item->text(0) + QLatin1Char('/') + item->text(1) + QLatin1Char('/') +
+                        item->text(2));
         }
         return rows;
     }
 
-    void choose(int row) { find().FindResults->setCurrentItem(find().FindResults->topLevelItem(row)); }
+    void choose(int row)
+    {
+        find().FindResults->setCurrentItem(find().FindResults->topLevelItem(row));
+    }
 
     void OpenFoundTable(const QString& name)
     {
@@ -119,7 +124,8 @@ TEST_F(FindTest, CtrlFOpensTheWindowAndHitsShowAsTyped)
 
     program->alarmSettings.appendRow(AlarmRow{true, QStringLiteral("Valve"), {}, {}, {}, {}, {}});
     type(QStringLiteral("valv"));
-    EXPECT_EQ(shown(), QStringList({QStringLiteral("Valve/name/Valve"), QStringLiteral("Valve/alarm/Valve")}));
+    EXPECT_EQ(shown(), QStringList({QStringLiteral("Valve/name/Valve"),
+                                    QStringLiteral("Valve/alarm/Valve")}));
     type(QStringLiteral("nothing like it"));
     EXPECT_TRUE(shown().isEmpty());
     EXPECT_EQ(find().FindCount->text(), QStringLiteral("No hits"));
@@ -138,11 +144,13 @@ TEST_F(FindTest, NamesAreFoundAtOnceWhileNotesAreStillBeingRead)
     // The worker's results arrive through the event loop, not yet run.
     type(QStringLiteral("p")); // twice in "Pump", one hit
     EXPECT_EQ(shown(), QStringList({QStringLiteral("Pump/name/Pump")}));
-    EXPECT_EQ(find().FindProgress->text(), QStringLiteral("Reading notes and tables: 0 of 3 objects"));
+    EXPECT_EQ(find().FindProgress->text(),
+              QStringLiteral("Reading notes and tables: 0 of 3 objects"));
 
     waitForIndex();
     EXPECT_TRUE(find().FindProgress->text().isEmpty());
-    EXPECT_EQ(shown(), QStringList({QStringLiteral("Pump/name/Pump"), QStringLiteral("Pump/table/Spare")}));
+    EXPECT_EQ(shown(),
+              QStringList({QStringLiteral("Pump/name/Pump"), QStringLiteral("Pump/table/Spare")}));
 }
 
 TEST_F(FindTest, ChoosingAHitMakesItsObjectCurrentBringsItIntoViewAndFramesItForTwoSeconds)
@@ -151,7 +159,8 @@ TEST_F(FindTest, ChoosingAHitMakesItsObjectCurrentBringsItIntoViewAndFramesItFor
     ObjectShape* valve = shapeOf(QStringLiteral("Valve"));
     ObjectLabel* label = boardModel().labelWithCaption(QStringLiteral("Valve"));
     const quint32 fill = valve->brushColor();
-    ASSERT_FALSE(board().viewport()->rect().contains(board().viewPoint(valve->geometry().center())));
+    ASSERT_FALSE(
+        board().viewport()->rect().contains(board().viewPoint(valve->geometry().center())));
 
     find().open();
     type(QStringLiteral("valve"));
@@ -159,8 +168,8 @@ TEST_F(FindTest, ChoosingAHitMakesItsObjectCurrentBringsItIntoViewAndFramesItFor
     EXPECT_EQ(form().CurrentLabel, label);
     EXPECT_EQ(form().CurrentShape, valve);
     const QRect area = valve->geometry().united(label->geometry());
-    EXPECT_TRUE(board().viewport()->rect().contains(QRect(board().viewPoint(area.topLeft()),
-                                                          board().viewPoint(area.bottomRight()))));
+    EXPECT_TRUE(board().viewport()->rect().contains(
+        QRect(board().viewPoint(area.topLeft()), board().viewPoint(area.bottomRight()))));
     EXPECT_EQ(board().highlighted(), area);
     EXPECT_EQ(valve->brushColor(), fill);
 

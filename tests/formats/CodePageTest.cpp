@@ -8,13 +8,13 @@ namespace {
 
 // Windows-1252 characters of bytes 0x80-0x9F, as MultiByteToWideChar gives them.
 constexpr char16_t kExpectedHigh[32] = {
-    u'€', 0x0081, u'‚', u'ƒ', u'„', u'…', u'†', u'‡',
-    u'ˆ', u'‰', u'Š', u'‹', u'Œ', 0x008D, u'Ž', 0x008F,
-    0x0090, u'‘', u'’', u'“', u'”', u'•', u'–', u'—',
-    u'˜', u'™', u'š', u'›', u'œ', 0x009D, u'ž', u'Ÿ',
+    u'€', 0x0081, u'‚',   u'ƒ', u'„',   u'…',   u'†', u'‡',   u'ˆ', u'‰', u'Š',
+    u'‹', u'Œ',   0x008D, u'Ž', 0x008F, 0x0090, u'‘', u'’',   u'“', u'”', u'•',
+    u'–', u'—',   u'˜',   u'™', u'š',   u'›',   u'œ', 0x009D, u'ž', u'Ÿ',
 };
 
-constexpr int kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+constexpr int kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                  1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
 TEST(CodePageTest, EveryWindows1252ByteDecodesToItsCharacterAndEncodesBack)
 {
@@ -37,11 +37,16 @@ TEST(CodePageTest, TextOfEachScriptTakesTheBytesOfItsCodePage)
         QString text;
         QByteArray bytes;
     } samples[] = {
-        {1252, QStringLiteral("€ 5 – „Grüße“"), QByteArray("\x80 5 \x96 \x84Gr\xFC\xDF" "e\x93")},
-        {1250, QStringLiteral("Łódź"), QByteArray("\xA3\xF3" "d\x9F")},
+        {1252, QStringLiteral("€ 5 – „Grüße“"),
+         QByteArray("\x80 5 \x96 \x84Gr\xFC\xDF"
+                    "e\x93")},
+        {1250, QStringLiteral("Łódź"),
+         QByteArray("\xA3\xF3"
+                    "d\x9F")},
         {1251, QStringLiteral("Насос 1"), QByteArray("\xCD\xE0\xF1\xEE\xF1 1")},
         {1253, QStringLiteral("Αντλία"), QByteArray("\xC1\xED\xF4\xEB\xDF\xE1")},
-        {932, QStringLiteral("日本語テスト"), QByteArray("\x93\xFA\x96\x7B\x8C\xEA\x83\x65\x83\x58\x83\x67")},
+        {932, QStringLiteral("日本語テスト"),
+         QByteArray("\x93\xFA\x96\x7B\x8C\xEA\x83\x65\x83\x58\x83\x67")},
         // The trail byte of 表 is a backslash.
         {932, QStringLiteral("表"), QByteArray("\x95\\")},
         {936, QStringLiteral("中文"), QByteArray("\xD6\xD0\xCE\xC4")},
@@ -49,12 +54,14 @@ TEST(CodePageTest, TextOfEachScriptTakesTheBytesOfItsCodePage)
         {950, QStringLiteral("中文"), QByteArray("\xA4\xA4\xA4\xE5")},
     };
     for (const auto& sample : samples) {
-        EXPECT_EQ(CodePage::encode(sample.text, sample.codePage).value_or("<lost>"), sample.bytes) << sample.codePage;
+        EXPECT_EQ(CodePage::encode(sample.text, sample.codePage).value_or("<lost>"), sample.bytes)
+            << sample.codePage;
         EXPECT_EQ(CodePage::decode(sample.bytes, sample.codePage), sample.text) << sample.codePage;
     }
     EXPECT_EQ(CodePage::encode(QString()), QByteArray());
     EXPECT_TRUE(CodePage::decode(QByteArrayView()).isEmpty());
-    EXPECT_EQ(CodePage::decode(QByteArrayView("a\0b", 3)), (QString(QChar(u'a')) + QChar(0) + QChar(u'b')));
+    EXPECT_EQ(CodePage::decode(QByteArrayView("a\0b", 3)),
+              (QString(QChar(u'a')) + QChar(0) + QChar(u'b')));
 }
 
 TEST(CodePageTest, TextWithACharacterTheCodePageLacksHasNoBytesInIt)
@@ -87,27 +94,54 @@ TEST(CodePageTest, AnyBytesReadAreWrittenBackUnchanged)
             // as Windows does, and the Vietnamese one joins a letter and its
             // accent: there the text, not each byte, comes back.
             if (codePage < 1000 || codePage == 1258)
-                ASSERT_EQ(CodePage::decode(written, codePage), text) << codePage << ": " << bytes.toHex().constData();
+                ASSERT_EQ(CodePage::decode(written, codePage), text)
+                    << codePage << ": " << bytes.toHex().constData();
             else
                 ASSERT_EQ(written, bytes) << codePage << ": " << bytes.toHex().constData();
         }
     }
     // A cut-off double-byte character and a byte Shift-JIS does not assign.
-    const QByteArray damaged("\x82\xA0\xFD" "a\x82");
+    const QByteArray damaged("\x82\xA0\xFD"
+                             "a\x82");
     EXPECT_EQ(CodePage::encode(CodePage::decode(damaged, 932), 932).value_or("<lost>"), damaged);
 }
 
 TEST(CodePageTest, TheLocaleNamesTheCodePageAsWindowsChoosesIt)
 {
     const std::pair<const char*, int> locales[] = {
-        {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250}, {"hu_HU.ISO-8859-2", 1250}, {"sq_AL.UTF-8", 1250},
-        {"sr_RS@latin", 1250}, {"sr-Latn-RS", 1250}, {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},
-        {"sr_RS.UTF-8", 1251}, {"kk_KZ", 1251}, {"tt_RU", 1251}, {"el_GR.UTF-8", 1253},
-        {"tr_TR", 1254}, {"az_AZ", 1254}, {"he_IL.UTF-8", 1255}, {"fa_IR", 1256},
-        {"ur_PK", 1256}, {"lt_LT", 1257}, {"vi_VN", 1258}, {"th_TH.UTF-8", 874},
-        {"ja_JP.UTF-8", 932}, {"ja", 932}, {"zh_CN.UTF-8", 936}, {"zh_SG", 936}, {"ko_KR.EUC-KR", 949},
-        {"zh_TW.UTF-8", 950}, {"zh_HK", 950}, {"en_US.UTF-8", 1252}, {"de_DE@euro", 1252},
-        {"C", 1252}, {"POSIX", 1252}, {"", 1252}, {"xx_YY", 1252},
+        {"pl_PL.UTF-8", 1250},
+        {"cs_CZ", 1250},
+        {"hu_HU.ISO-8859-2", 1250},
+        {"sq_AL.UTF-8", 1250},
+        {"sr_RS@latin", 1250},
+        {"sr-Latn-RS", 1250},
+        {"ru_RU.UTF-8", 1251},
+        {"uk_UA", 1251},
+        {"sr_RS.UTF-8", 1251},
+        {"kk_KZ", 1251},
+        {"tt_RU", 1251},
+        {"el_GR.UTF-8", 1253},
+        {"tr_TR", 1254},
+        {"az_AZ", 1254},
+        {"he_IL.UTF-8", 1255},
+        {"fa_IR", 1256},
+        {"ur_PK", 1256},
+        {"lt_LT", 1257},
+        {"vi_VN", 1258},
+        {"th_TH.UTF-8", 874},
+        {"ja_JP.UTF-8", 932},
+        {"ja", 932},
+        {"zh_CN.UTF-8", 936},
+        {"zh_SG", 936},
+        {"ko_KR.EUC-KR", 949},
+        {"zh_TW.UTF-8", 950},
+        {"zh_HK", 950},
+        {"en_US.UTF-8", 1252},
+        {"de_DE@euro", 1252},
+        {"C", 1252},
+        {"POSIX", 1252},
+        {"", 1252},
+        {"xx_YY", 1252},
     };
     for (const auto& [locale, codePage] : locales)
         EXPECT_EQ(CodePage::forLocale(QString::fromLatin1(locale)), codePage) << locale;
@@ -146,9 +180,11 @@ TEST(CodePageTest, ATextFileIsInTheCodePageWhenItFitsAndElseWhollyInUtf8)
 {
     const SystemCodePage russian(1251);
     bool complete = false;
-    EXPECT_EQ(CodePage::encodeTextFile(u"Имя=Насос\r\n", &complete), QByteArray("\xC8\xEC\xFF=\xCD\xE0\xF1\xEE\xF1\r\n"));
+    EXPECT_EQ(CodePage::encodeTextFile(u"Имя=Насос\r\n", &complete),
+              QByteArray("\xC8\xEC\xFF=\xCD\xE0\xF1\xEE\xF1\r\n"));
     EXPECT_TRUE(complete);
-    EXPECT_EQ(CodePage::encodeTextFile(u"Имя=工厂\r\n", &complete), QStringLiteral("Имя=工厂\r\n").toUtf8());
+    EXPECT_EQ(CodePage::encodeTextFile(u"Имя=工厂\r\n", &complete),
+              QStringLiteral("Имя=工厂\r\n").toUtf8());
     EXPECT_TRUE(complete);
     EXPECT_EQ(CodePage::decodeTextFile("\xC8\xEC\xFF"), "Имя");
     EXPECT_EQ(CodePage::decodeTextFile(QStringLiteral("Имя=工厂").toUtf8()), "Имя=工厂");

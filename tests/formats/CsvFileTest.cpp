@@ -23,6 +23,7 @@ TEST(CsvFile, SaveReplacesTheFileWholeOrSaysWhyNot)
     ASSERT_TRUE(CsvFile::save(path, {{QStringLiteral("x")}}, &error));
     EXPECT_EQ(readAll(path), QByteArray("\xEF\xBB\xBFx\r\n"));
 
-    EXPECT_FALSE(CsvFile::save(dir.filePath(QStringLiteral("missing/list.csv")), {{QStringLiteral("x")}}, &error));
+    EXPECT_FALSE(CsvFile::save(dir.filePath(QStringLiteral("missing/list.csv")),
+                               {{QStringLiteral("x")}}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("list.csv")));
 }

@@ -31,10 +31,11 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QString read(const QByteArray& file, const char* section, const char* key, const char* defaultValue = "(default)")
+QString read(const QByteArray& file, const char* section, const char* key,
+             const char* defaultValue = "(default)")
 {
-    return Ini::Document::fromBytes(file).readString(QString::fromUtf8(section), QString::fromUtf8(key),
-                                                     QString::fromUtf8(defaultValue));
+    return Ini::Document::fromBytes(file).readString(
+        QString::fromUtf8(section), QString::fromUtf8(key), QString::fromUtf8(defaultValue));
 }
 
 // ---------------------------------------------------------------- reading
@@ -108,8 +109,10 @@ TEST(IniReadTest, OnlyKeyLinesInsideASectionAreKeys)
     EXPECT_EQ(read(file, "s", "[unclosed"), "(default)");
     EXPECT_EQ(read(file, "s", "dup"), "first");
     EXPECT_EQ(read(file, "s", "later"), "(default)");
-    EXPECT_FALSE(Ini::Document::fromBytes(file).hasKey(QStringLiteral("s"), QStringLiteral("name3")));
-    EXPECT_TRUE(Ini::Document::fromBytes(file).hasKey(QStringLiteral("S "), QStringLiteral(" DUP")));
+    EXPECT_FALSE(
+        Ini::Document::fromBytes(file).hasKey(QStringLiteral("s"), QStringLiteral("name3")));
+    EXPECT_TRUE(
+        Ini::Document::fromBytes(file).hasKey(QStringLiteral("S "), QStringLiteral(" DUP")));
 }
 
 TEST(IniReadTest, DefaultComesBackWithoutTrailingBlanks)
@@ -127,7 +130,8 @@ TEST(IniWriteTest, StatusFileWrittenKeyByKeyMatchesTheWindowsLayout)
     Ini::Document doc;
     const auto put = [&](const QString& section, const char* key, const QString& value) {
         QString error;
-        ASSERT_TRUE(doc.writeString(section, QString::fromLatin1(key), value, &error)) << error.toStdString();
+        ASSERT_TRUE(doc.writeString(section, QString::fromLatin1(key), value, &error))
+            << error.toStdString();
     };
     put(QStringLiteral("SpeedButton Count"), "SpeedButton Count", QStringLiteral("2"));
     const struct {
@@ -152,16 +156,21 @@ TEST(IniWriteTest, StatusFileWrittenKeyByKeyMatchesTheWindowsLayout)
 TEST(IniWriteTest, HandEditedFileKeepsEveryLineItDoesNotWrite)
 {
     Ini::Document doc = Ini::Document::fromBytes(readFixture("hand-edited.ini"));
-    EXPECT_EQ(doc.readString(QStringLiteral("FORM1"), QStringLiteral("formname and archive location"), QString()),
+    EXPECT_EQ(doc.readString(QStringLiteral("FORM1"),
+                             QStringLiteral("formname and archive location"), QString()),
               QStringLiteral("Board – Work"));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("form1"), QStringLiteral(" formname and archive location"),
+    ASSERT_TRUE(doc.writeString(QStringLiteral("form1"),
+                                QStringLiteral(" formname and archive location"),
                                 QStringLiteral("Café")));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("_GLOBAL_"), QStringLiteral("newkey"), QStringLiteral("x")));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("Form1"), QStringLiteral("added"), QStringLiteral("1")));
+    ASSERT_TRUE(
+        doc.writeString(QStringLiteral("_GLOBAL_"), QStringLiteral("newkey"), QStringLiteral("x")));
+    ASSERT_TRUE(
+        doc.writeString(QStringLiteral("Form1"), QStringLiteral("added"), QStringLiteral("1")));
     ASSERT_TRUE(doc.writeString(QStringLiteral("empty"), QStringLiteral("k"), QStringLiteral("v")));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("New Section"), QStringLiteral(" Key "), QStringLiteral("v2")));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("speedbutton count"), QStringLiteral("SpeedButton Count"),
-                                QStringLiteral("3")));
+    ASSERT_TRUE(doc.writeString(QStringLiteral("New Section"), QStringLiteral(" Key "),
+                                QStringLiteral("v2")));
+    ASSERT_TRUE(doc.writeString(QStringLiteral("speedbutton count"),
+                                QStringLiteral("SpeedButton Count"), QStringLiteral("3")));
     EXPECT_EQ(doc.toBytes(), readFixture("hand-edited-after-writes.ini"));
 }
 
@@ -173,9 +182,9 @@ TEST(IniWriteTest, RefusesNamesAndValuesTheFileCannotHold)
         const char* key;
         const char* value;
     } cases[] = {
-        {"", "k", "v"},          {"  \t", "k", "v"},      {"s", "", "v"},       {"s", "  ", "v"},
-        {"a\r\nb", "k", "v"},    {"s", "a=b", "v"},       {"s", "k\n", "v"},    {"s", "[k", "v"},
-        {"s", ";k", "v"},        {"s", "k", "two\nlines"}, {"s", "k", "cr\ronly"},
+        {"", "k", "v"},       {"  \t", "k", "v"},       {"s", "", "v"},         {"s", "  ", "v"},
+        {"a\r\nb", "k", "v"}, {"s", "a=b", "v"},        {"s", "k\n", "v"},      {"s", "[k", "v"},
+        {"s", ";k", "v"},     {"s", "k", "two\nlines"}, {"s", "k", "cr\ronly"},
     };
     for (const auto& c : cases) {
         Ini::Document doc = Ini::Document::fromBytes(original);
@@ -191,7 +200,8 @@ TEST(IniWriteTest, RefusesNamesAndValuesTheFileCannotHold)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     QString error;
-    EXPECT_FALSE(Ini::writeString(path, QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("a\nb"), &error));
+    EXPECT_FALSE(Ini::writeString(path, QStringLiteral("s"), QStringLiteral("k"),
+                                  QStringLiteral("a\nb"), &error));
     EXPECT_TRUE(error.contains(path));
     EXPECT_FALSE(QFile::exists(path));
 }
@@ -200,12 +210,15 @@ TEST(IniWriteTest, TextEndsAtNulAndTextBeyondTheCodePageIsKeptInAUtf8File)
 {
     const SystemCodePage western(1252);
     Ini::Document doc;
-    ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("Статус"), QStringLiteral("Готово 😀")));
-    ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("cut"), QStringLiteral("kept") + QChar(0) + "lost"));
+    ASSERT_TRUE(
+        doc.writeString(QStringLiteral("s"), QStringLiteral("Статус"), QStringLiteral("Готово 😀")));
+    ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("cut"),
+                                QStringLiteral("kept") + QChar(0) + "lost"));
     const QByteArray bytes = doc.toBytes();
     EXPECT_EQ(bytes, QStringLiteral("[s]\r\nСтатус=Готово 😀\r\ncut=kept\r\n").toUtf8());
     const Ini::Document again = Ini::Document::fromBytes(bytes);
-    EXPECT_EQ(again.readString(QStringLiteral("s"), QStringLiteral("Статус"), QString()), "Готово 😀");
+    EXPECT_EQ(again.readString(QStringLiteral("s"), QStringLiteral("Статус"), QString()),
+              "Готово 😀");
     EXPECT_EQ(again.toBytes(), bytes);
 }
 
@@ -229,16 +242,20 @@ TEST(IniFileTest, WritesCreateFileAndSectionsAndEraseRemovesEverySectionOfTheNam
     write("_global_", "bitmapfile", "");
     write("formname", "formname", "Board");
     write("FORM1", "added", "1");
-    EXPECT_EQ(readBytes(path), QByteArray("[Form1]\r\n"
-                                          "formname and archive location=Board - C:\\Boards\\Work\r\n"
-                                          "added=1\r\n"
-                                          "[_global_]\r\n"
-                                          "bitmapfile=\r\n"
-                                          "[formname]\r\n"
-                                          "formname=Board\r\n"));
-    EXPECT_EQ(Ini::readString(path, QStringLiteral("FORMNAME"), QStringLiteral("FormName"), QString()), "Board");
+    EXPECT_EQ(readBytes(path),
+              QByteArray("[Form1]\r\n"
+                         "formname and archive location=Board - C:\\Boards\\Work\r\n"
+                         "added=1\r\n"
+                         "[_global_]\r\n"
+                         "bitmapfile=\r\n"
+                         "[formname]\r\n"
+                         "formname=Board\r\n"));
+    EXPECT_EQ(
+        Ini::readString(path, QStringLiteral("FORMNAME"), QStringLiteral("FormName"), QString()),
+        "Board");
 
-    ASSERT_TRUE(writeBytes(path, "[Form1]\r\nPathforini=C:\\Old\r\n; note\r\n[Other]\r\nx=1\r\n[FORM1]\r\nmore=2"));
+    ASSERT_TRUE(writeBytes(
+        path, "[Form1]\r\nPathforini=C:\\Old\r\n; note\r\n[Other]\r\nx=1\r\n[FORM1]\r\nmore=2"));
     EXPECT_TRUE(Ini::eraseSection(path, QStringLiteral(" form1"), &error)) << error.toStdString();
     write("Form1", "Pathforini", "C:\\New");
     EXPECT_EQ(readBytes(path), QByteArray("[Other]\r\nx=1\r\n[Form1]\r\nPathforini=C:\\New\r\n"));
@@ -256,16 +273,20 @@ TEST(IniFileTest, WriteFailuresReturnFalseWithAnErrorNamingThePath)
     for (const QString& path : {dir.filePath(QStringLiteral("no/such/folder/settings.ini")),
                                 plainFile + QStringLiteral("/settings.ini"), folderAsFile}) {
         QString error;
-        EXPECT_FALSE(Ini::writeString(path, QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), &error))
+        EXPECT_FALSE(Ini::writeString(path, QStringLiteral("s"), QStringLiteral("k"),
+                                      QStringLiteral("v"), &error))
             << path.toStdString();
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        EXPECT_EQ(Ini::readString(path, QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("dflt")), "dflt");
+        EXPECT_EQ(
+            Ini::readString(path, QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("dflt")),
+            "dflt");
     }
     QString error;
     EXPECT_FALSE(Ini::eraseSection(folderAsFile, QStringLiteral("s"), &error));
     EXPECT_TRUE(error.contains(folderAsFile));
     EXPECT_TRUE(QFileInfo(folderAsFile).isDir());
-    EXPECT_FALSE(Ini::writeString(QString(), QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), &error));
+    EXPECT_FALSE(Ini::writeString(QString(), QStringLiteral("s"), QStringLiteral("k"),
+                                  QStringLiteral("v"), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -288,13 +309,15 @@ TEST(IniDamagedInputTest, JunkNulsAndHugeLinesGiveDefaultsWhereNothingMatches)
     };
     for (const QByteArray& bytes : cases) {
         const Ini::Document doc = Ini::Document::fromBytes(bytes);
-        EXPECT_EQ(doc.readString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("dflt")), "dflt");
+        EXPECT_EQ(doc.readString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("dflt")),
+                  "dflt");
         EXPECT_EQ(doc.toBytes(), bytes);
     }
     // Damage next to good lines does not hide them.
     EXPECT_EQ(read("[s]\r\nk=" + huge, "s", "k").size(), huge.size());
     EXPECT_EQ(read("\x01\x02\xFF" + nul + "\n[s]\nk=" + huge + "\n[t]\nk=v", "t", "k"), "v");
-    EXPECT_EQ(read("[s]\nk=a" + nul + "b\n", "s", "k"), QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b")));
+    EXPECT_EQ(read("[s]\nk=a" + nul + "b\n", "s", "k"),
+              QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b")));
 }
 
 TEST(IniDamagedInputTest, RandomBytesParseWriteAndEraseConsistently)
@@ -318,18 +341,22 @@ TEST(IniDamagedInputTest, RandomBytesParseWriteAndEraseConsistently)
         ASSERT_EQ(doc.toBytes(), bytes);
         const bool hadSection = doc.hasSection(QStringLiteral("s"));
 
-        ASSERT_TRUE(doc.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("value")));
+        ASSERT_TRUE(
+            doc.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("value")));
         if (!hadSection) {
             EXPECT_TRUE(doc.toBytes().startsWith(bytes)); // a new section only adds at the end
         }
-        ASSERT_TRUE(doc.writeString(QStringLiteral("fuzz"), QStringLiteral("key"), QStringLiteral("other")));
+        ASSERT_TRUE(doc.writeString(QStringLiteral("fuzz"), QStringLiteral("key"),
+                                    QStringLiteral("other")));
         const Ini::Document reread = Ini::Document::fromBytes(doc.toBytes());
         EXPECT_EQ(reread.readString(QStringLiteral("s"), QStringLiteral("k"), QString()), "value");
-        EXPECT_EQ(reread.readString(QStringLiteral("fuzz"), QStringLiteral("key"), QString()), "other");
+        EXPECT_EQ(reread.readString(QStringLiteral("fuzz"), QStringLiteral("key"), QString()),
+                  "other");
 
         doc.eraseSection(QStringLiteral("s"));
         EXPECT_FALSE(doc.hasSection(QStringLiteral("s")));
-        EXPECT_EQ(doc.readString(QStringLiteral("fuzz"), QStringLiteral("key"), QString()), "other");
+        EXPECT_EQ(doc.readString(QStringLiteral("fuzz"), QStringLiteral("key"), QString()),
+                  "other");
     }
 }
 
@@ -340,17 +367,21 @@ TEST(IniFileTest, AFileTheWindowsVersionWroteInWindows1250ReadsRightAndIsWritten
     {
         const SystemCodePage polish(1250);
         Ini::Document doc = Ini::Document::fromBytes(polishFile);
-        EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()), "Łódź");
-        EXPECT_EQ(doc.readString(QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()),
-                  "C:\\Projekty\\Łódź\\tło.bmp");
-        ASSERT_TRUE(doc.writeString(QStringLiteral("formname"), QStringLiteral("formname"), QStringLiteral("Łódź")));
+        EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()),
+                  "Łódź");
+        EXPECT_EQ(
+            doc.readString(QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()),
+            "C:\\Projekty\\Łódź\\tło.bmp");
+        ASSERT_TRUE(doc.writeString(QStringLiteral("formname"), QStringLiteral("formname"),
+                                    QStringLiteral("Łódź")));
         EXPECT_EQ(doc.toBytes(), polishFile);
     }
     // Read under a Western code page the letters differ, and the bytes still
     // come back as they were.
     const SystemCodePage western(1252);
     const Ini::Document doc = Ini::Document::fromBytes(polishFile);
-    EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()), "£ódŸ");
+    EXPECT_EQ(doc.readString(QStringLiteral("formname"), QStringLiteral("formname"), QString()),
+              "£ódŸ");
     EXPECT_EQ(doc.toBytes(), polishFile);
 }
 
@@ -359,14 +390,17 @@ TEST(IniFileTest, DamagedTextThatNoEncodingHoldsIsRefusedAndTheFileLeftAlone)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("pathforini.ini"));
-    ASSERT_TRUE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"), QStringLiteral("/home/user/Проекты/工厂")));
+    ASSERT_TRUE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"),
+                                 QStringLiteral("/home/user/Проекты/工厂")));
     const QByteArray before = readBytes(path);
-    EXPECT_EQ(Ini::readString(path, QStringLiteral("Form1"), QStringLiteral("pathforini"), QString()),
-              "/home/user/Проекты/工厂");
+    EXPECT_EQ(
+        Ini::readString(path, QStringLiteral("Form1"), QStringLiteral("pathforini"), QString()),
+        "/home/user/Проекты/工厂");
 
     QString error;
     const QString broken = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("中");
-    EXPECT_FALSE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"), broken, &error));
+    EXPECT_FALSE(Ini::writeString(path, QStringLiteral("Form1"), QStringLiteral("Pathforini"),
+                                  broken, &error));
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("damaged"))) << error.toStdString();
     EXPECT_EQ(readBytes(path), before);

@@ -60,7 +60,8 @@ TEST(KeepAside, SaysWhyNoCopyCouldBeMadeAndPassesOverNamesTaken)
     ASSERT_TRUE(QFileInfo(path + ".damaged").isDir());
     EXPECT_EQ(keepAside(path, &error), path + ".damaged2") << "a folder is passed over";
     EXPECT_EQ(keptAsideNote(path + ".damaged2", {}),
-              "A copy of the file is kept as " + QDir::toNativeSeparators(path + ".damaged2") + ".");
+              "A copy of the file is kept as " + QDir::toNativeSeparators(path + ".damaged2") +
+                  ".");
 }
 
 #ifdef Q_OS_UNIX

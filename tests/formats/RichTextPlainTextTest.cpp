@@ -72,14 +72,16 @@ TEST(RichTextPlainTextTest, MatchesTheDocumentOnEveryStoredNote)
     ASSERT_GE(paths.size(), 8);
     for (const QString& path : paths) {
         const QByteArray bytes = fileBytes(path);
-        EXPECT_EQ(comparableText(textOnly(bytes)).toStdString(), comparableText(documentText(bytes)).toStdString())
+        EXPECT_EQ(comparableText(textOnly(bytes)).toStdString(),
+                  comparableText(documentText(bytes)).toStdString())
             << path.toStdString();
     }
     // Damaged notes: the same characters, though a damaged table may put
     // its cells in another order in the document.
     for (const QString& path : filesIn(kFixtures + QStringLiteral("crashes/"))) {
         const QByteArray bytes = fileBytes(path);
-        EXPECT_EQ(sortedCharacters(textOnly(bytes)).toStdString(), sortedCharacters(documentText(bytes)).toStdString())
+        EXPECT_EQ(sortedCharacters(textOnly(bytes)).toStdString(),
+                  sortedCharacters(documentText(bytes)).toStdString())
             << path.toStdString();
     }
     // Without tables the two are the same to the character, so a position
@@ -120,9 +122,11 @@ TEST(RichTextPlainTextTest, DecodesAsTheDocumentPassDoes)
          "\\trowd\\cellx1000\\cellx2000\\intbl c\\cell\\cell\\row\\pard after\\par}",
          QStringLiteral("before\na\nb\nc\n\nafter")},
         {"a picture is one character",
-         "{\\rtf1 a{\\pict\\pngblip 89504e470d0a1a0a0000000d49484452}b}", QStringLiteral(u"a\uFFFCb")},
+         "{\\rtf1 a{\\pict\\pngblip 89504e470d0a1a0a0000000d49484452}b}",
+         QStringLiteral(u"a\uFFFCb")},
         {"a damaged picture is none", "{\\rtf1 a{\\pict\\pngblip 0102}b}", QStringLiteral("ab")},
-        {"binary data is no text", "{\\rtf1 a{\\*\\objdata \\bin5 x}{b}\\par}c}", QStringLiteral("ac")},
+        {"binary data is no text", "{\\rtf1 a{\\*\\objdata \\bin5 x}{b}\\par}c}",
+         QStringLiteral("ac")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(textOnly(c.rtf).toStdString(), c.text.toStdString()) << c.what;
@@ -137,8 +141,8 @@ TEST(RichTextPlainTextTest, ReadsABigNoteInChunksAsAWhole)
     // Tokens of every kind cut at every place a chunk can end, and a \bin
     // whose data runs over several chunks.
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial;}}";
-    const QByteArray pieces[] = {"caf\\'e9 ", "\\u1055?", "{\\b bold}", "{\\f1 \\'cf} ", "\\par\r\n",
-                                 "{\\*\\bkmkstart x}", "\\tab ", "plain words "};
+    const QByteArray pieces[] = {"caf\\'e9 ", "\\u1055?",           "{\\b bold}", "{\\f1 \\'cf} ",
+                                 "\\par\r\n", "{\\*\\bkmkstart x}", "\\tab ",     "plain words "};
     for (int i = 0; rtf.size() < 3 * 1024 * 1024; ++i)
         rtf += pieces[i % 8] + QByteArray::number(i % 7);
     rtf += "{\\*\\objdata \\bin2500000 ";
@@ -152,7 +156,8 @@ TEST(RichTextPlainTextTest, ReadsABigNoteInChunksAsAWhole)
 TEST(RichTextPlainTextTest, NotesThatAreNotRtf)
 {
     EXPECT_EQ(textOnly(QByteArray()), QString());
-    const QByteArray utf8 = "first\r\nzweite Zeile \xC3\xBC\xC2\xA0" "end";
+    const QByteArray utf8 = "first\r\nzweite Zeile \xC3\xBC\xC2\xA0"
+                            "end";
     EXPECT_EQ(textOnly(utf8).toStdString(), documentText(utf8).toStdString());
     EXPECT_EQ(textOnly("\xEF\xBB\xBF{\\rtf1 marked\\par}"), QStringLiteral("marked"));
 
@@ -175,7 +180,8 @@ TEST(RichTextHostileNoteTest, StoredCrashesReadAndWriteBack)
     for (const QString& path : paths) {
         const QByteArray bytes = fileBytes(path);
         const QString shown = documentText(bytes);
-        EXPECT_EQ(sortedCharacters(writtenAndReadBack(bytes)).toStdString(), sortedCharacters(shown).toStdString())
+        EXPECT_EQ(sortedCharacters(writtenAndReadBack(bytes)).toStdString(),
+                  sortedCharacters(shown).toStdString())
             << path.toStdString();
     }
 }
@@ -186,12 +192,15 @@ TEST(RichTextHostileNoteTest, DamagedNotesKeepTheTextTheyHold)
         const char* fixture;
         QStringList words;
     } cases[] = {
-        {"plain-text-control-character.txt", {QStringLiteral("Grüße"), QStringLiteral("Köln"), QStringLiteral("zweite Zeile")}},
-        {"cells-out-of-order.rtf", {QStringLiteral("Pump checks"), QStringLiteral("leaking"), QStringLiteral("08.12.2026"),
-                                    QStringLiteral("new seal")}},
+        {"plain-text-control-character.txt",
+         {QStringLiteral("Grüße"), QStringLiteral("Köln"), QStringLiteral("zweite Zeile")}},
+        {"cells-out-of-order.rtf",
+         {QStringLiteral("Pump checks"), QStringLiteral("leaking"), QStringLiteral("08.12.2026"),
+          QStringLiteral("new seal")}},
     };
     for (const auto& c : cases) {
-        const QByteArray bytes = fileBytes(kFixtures + QStringLiteral("crashes/") + QLatin1String(c.fixture));
+        const QByteArray bytes =
+            fileBytes(kFixtures + QStringLiteral("crashes/") + QLatin1String(c.fixture));
         const QString shown = documentText(bytes);
         const QString text = textOnly(bytes);
         for (const QString& word : c.words) {
@@ -207,9 +216,11 @@ TEST(RichTextHostileNoteTest, ListItemsInCellsOutsideATableKeepTheirText)
 {
     // The 31-byte note that crashed the program at each start, and the same
     // with text in its cells: a list made in a block that the table then took.
-    EXPECT_EQ(comparableText(documentText(fileBytes(kFixtures + QStringLiteral("crashes/list-in-cells.rtf")))),
+    EXPECT_EQ(comparableText(
+                  documentText(fileBytes(kFixtures + QStringLiteral("crashes/list-in-cells.rtf")))),
               QString());
-    const QByteArray withText = "{\\rtf\\cellx\\cellx\\ls2 one\\cell two\\cell\\ls3 three\\par four\\cell}";
+    const QByteArray withText =
+        "{\\rtf\\cellx\\cellx\\ls2 one\\cell two\\cell\\ls3 three\\par four\\cell}";
     EXPECT_EQ(comparableText(documentText(withText)).toStdString(), "one two three four");
     EXPECT_EQ(comparableText(textOnly(withText)).toStdString(), "one two three four");
     EXPECT_EQ(comparableText(writtenAndReadBack(withText)).toStdString(), "one two three four");

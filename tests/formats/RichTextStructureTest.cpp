@@ -32,7 +32,8 @@ std::unique_ptr<QTextDocument> readFixture(const QString& name, QStringList* not
 {
     auto doc = std::make_unique<QTextDocument>();
     QString error;
-    EXPECT_TRUE(RichText::readFile(kFixtures + name, doc.get(), &error, notKept)) << error.toStdString();
+    EXPECT_TRUE(RichText::readFile(kFixtures + name, doc.get(), &error, notKept))
+        << error.toStdString();
     return doc;
 }
 
@@ -51,7 +52,8 @@ QString listMark(const QTextBlock& block)
     if (!list)
         return QString();
     const QTextListFormat::Style style = list->format().style();
-    const QString kind = style == QTextListFormat::ListDisc ? QStringLiteral("bullet") : list->itemText(block);
+    const QString kind =
+        style == QTextListFormat::ListDisc ? QStringLiteral("bullet") : list->itemText(block);
     return QStringLiteral("[%1 level %2] ").arg(kind).arg(list->format().indent());
 }
 
@@ -74,7 +76,8 @@ QStringList outline(const QTextDocument& doc)
                         texts << b.text();
                     QString line = QStringLiteral("%1,%2 ").arg(r).arg(c);
                     if (cell.rowSpan() > 1 || cell.columnSpan() > 1)
-                        line += QStringLiteral("(%1x%2) ").arg(cell.rowSpan()).arg(cell.columnSpan());
+                        line +=
+                            QStringLiteral("(%1x%2) ").arg(cell.rowSpan()).arg(cell.columnSpan());
                     lines << line + texts.join(QLatin1Char('|'));
                 }
             }
@@ -108,13 +111,19 @@ TEST(RichTextStructureTest, RichEditTableAndPnLists)
     QStringList notKept;
     const auto doc = readFixture(QStringLiteral("richedit-table-list.rtf"), &notKept);
     EXPECT_EQ(outline(*doc), QStringList({
-        "Pump checks",
-        "table 2x2", "0,0 Date", "0,1 Result", "1,0 08.12.2026", "1,1 leaking",
-        "To do:",
-        "[bullet level 1] new seal", "[bullet level 1] filter",
-        "[1. level 1] drain", "[2. level 1] refill",
-        "Done.",
-    }));
+                                 "Pump checks",
+                                 "table 2x2",
+                                 "0,0 Date",
+                                 "0,1 Result",
+                                 "1,0 08.12.2026",
+                                 "1,1 leaking",
+                                 "To do:",
+                                 "[bullet level 1] new seal",
+                                 "[bullet level 1] filter",
+                                 "[1. level 1] drain",
+                                 "[2. level 1] refill",
+                                 "Done.",
+                             }));
     EXPECT_TRUE(notKept.isEmpty()) << notKept.join(", ").toStdString();
     const QTextTable* table = firstTable(*doc);
     ASSERT_TRUE(table);
@@ -132,14 +141,21 @@ TEST(RichTextStructureTest, WordTableWithMergedCellsAndListTable)
     QStringList notKept;
     const auto doc = readFixture(QStringLiteral("word-table-list.rtf"), &notKept);
     EXPECT_EQ(outline(*doc), QStringList({
-        "Valve log, page 1",
-        "table 3x3", "0,0 (1x2) Valve and seal", "0,2 State",
-        "1,0 V1", "1,1 Seal A", "1,2 (2x1) worn|second line",
-        "2,0 V2", "2,1 Seal B",
-        "[bullet level 1] open the valve", "[bullet level 2] slowly",
-        "[1. level 1] first step", "[2. level 1] second step",
-        "End.",
-    }));
+                                 "Valve log, page 1",
+                                 "table 3x3",
+                                 "0,0 (1x2) Valve and seal",
+                                 "0,2 State",
+                                 "1,0 V1",
+                                 "1,1 Seal A",
+                                 "1,2 (2x1) worn|second line",
+                                 "2,0 V2",
+                                 "2,1 Seal B",
+                                 "[bullet level 1] open the valve",
+                                 "[bullet level 2] slowly",
+                                 "[1. level 1] first step",
+                                 "[2. level 1] second step",
+                                 "End.",
+                             }));
     EXPECT_EQ(notKept, QStringList({"footnotes", "fields other than links"}));
     const QTextTable* table = firstTable(*doc);
     ASSERT_TRUE(table);
@@ -152,14 +168,23 @@ TEST(RichTextStructureTest, LibreOfficeTableListsAndLink)
 {
     const auto doc = readFixture(QStringLiteral("libreoffice-table-list.rtf"));
     EXPECT_EQ(outline(*doc), QStringList({
-        "Readings, see the plant page:",
-        "table 3x3", "0,0 Pump", "0,1 Pressure", "0,2 Note",
-        "1,0 P1", "1,1 4.2 bar", "1,2 check seal",
-        "2,0 P2", "2,1 3.9 bar", "2,2 ",
-        "Steps:",
-        "[bullet level 1] stop the pump", "[bullet level 2] wait a minute",
-        "[1. level 1] open the cover", "[2. level 1] replace the seal",
-    }));
+                                 "Readings, see the plant page:",
+                                 "table 3x3",
+                                 "0,0 Pump",
+                                 "0,1 Pressure",
+                                 "0,2 Note",
+                                 "1,0 P1",
+                                 "1,1 4.2 bar",
+                                 "1,2 check seal",
+                                 "2,0 P2",
+                                 "2,1 3.9 bar",
+                                 "2,2 ",
+                                 "Steps:",
+                                 "[bullet level 1] stop the pump",
+                                 "[bullet level 2] wait a minute",
+                                 "[1. level 1] open the cover",
+                                 "[2. level 1] replace the seal",
+                             }));
     const QTextCharFormat link = formatAt(*doc, "plant page");
     EXPECT_TRUE(link.isAnchor());
     EXPECT_EQ(link.anchorHref(), "https://example.org/pumps?id=7");
@@ -169,7 +194,8 @@ TEST(RichTextStructureTest, LibreOfficeTableListsAndLink)
 
 TEST(RichTextStructureTest, RoundTripsKeepTablesListsAndLinks)
 {
-    for (const char* name : {"richedit-table-list.rtf", "word-table-list.rtf", "libreoffice-table-list.rtf"}) {
+    for (const char* name :
+         {"richedit-table-list.rtf", "word-table-list.rtf", "libreoffice-table-list.rtf"}) {
         const auto doc = readFixture(QLatin1String(name));
         const QByteArray written = writeBytes(*doc);
         const auto copy = readBytes(written);
@@ -181,10 +207,12 @@ TEST(RichTextStructureTest, RoundTripsKeepTablesListsAndLinks)
         const QTextTable* b = firstTable(*copy);
         ASSERT_TRUE(a && b) << name;
         EXPECT_EQ(b->format().border() > 0, a->format().border() > 0) << name;
-        EXPECT_EQ(b->format().columnWidthConstraints(), a->format().columnWidthConstraints()) << name;
+        EXPECT_EQ(b->format().columnWidthConstraints(), a->format().columnWidthConstraints())
+            << name;
         for (int r = 0; r < a->rows(); ++r)
             for (int c = 0; c < a->columns(); ++c)
-                EXPECT_EQ(b->cellAt(r, c).format().background(), a->cellAt(r, c).format().background())
+                EXPECT_EQ(b->cellAt(r, c).format().background(),
+                          a->cellAt(r, c).format().background())
                     << name << " " << r << "," << c;
     }
 }
@@ -193,8 +221,9 @@ TEST(RichTextStructureTest, WrittenTablesAndListsHaveTheFormsOtherProgramsRead)
 {
     const auto doc = readFixture(QStringLiteral("richedit-table-list.rtf"));
     const QByteArray written = writeBytes(*doc);
-    for (const char* form : {"\\trowd", "\\cellx", "\\intbl", "\\cell", "\\row", "{\\pntext", "{\\*\\pn\\pnlvlblt",
-                             "\\pnlvlbody", "{\\*\\listtable", "{\\*\\listoverridetable", "\\ls1\\ilvl0"})
+    for (const char* form :
+         {"\\trowd", "\\cellx", "\\intbl", "\\cell", "\\row", "{\\pntext", "{\\*\\pn\\pnlvlblt",
+          "\\pnlvlbody", "{\\*\\listtable", "{\\*\\listoverridetable", "\\ls1\\ilvl0"})
         EXPECT_TRUE(written.contains(form)) << form;
 
     const auto linked = readFixture(QStringLiteral("libreoffice-table-list.rtf"));
@@ -209,11 +238,13 @@ TEST(RichTextStructureTest, WhatTheEditorCannotHoldIsNamed)
               "{\\pict\\wmetafile8 0102}{\\shp{\\*\\shpinst x}}{\\header h}"
               "{\\*\\annotation c}\\par}",
               &notKept);
-    EXPECT_EQ(notKept, QStringList({"embedded objects", "pictures the editor cannot show", "drawn shapes",
-                                    "headers and footers", "comments"}));
+    EXPECT_EQ(notKept, QStringList({"embedded objects", "pictures the editor cannot show",
+                                    "drawn shapes", "headers and footers", "comments"}));
 
     // A damaged picture is not kept either; a link loses nothing.
-    readBytes("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 00}}{\\nonshppict{\\pict\\wmetafile8 00}}\\par}", &notKept);
+    readBytes(
+        "{\\rtf1 {\\*\\shppict{\\pict\\pngblip 00}}{\\nonshppict{\\pict\\wmetafile8 00}}\\par}",
+        &notKept);
     EXPECT_EQ(notKept, QStringList({"pictures the editor cannot show"}));
     readBytes("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt y}}\\par}", &notKept);
     EXPECT_TRUE(notKept.isEmpty());
@@ -221,8 +252,10 @@ TEST(RichTextStructureTest, WhatTheEditorCannotHoldIsNamed)
 
 TEST(RichTextStructureTest, LinkTargetsWithAnchorsAndBackslashes)
 {
-    const auto doc = readBytes("{\\rtf1 {\\field{\\*\\fldinst {HYPERLINK \"C:\\\\\\\\docs\\\\\\\\a.txt\"}}"
-                               "{\\fldrslt {file}}} {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}{\\fldrslt here}}\\par}");
+    const auto doc =
+        readBytes("{\\rtf1 {\\field{\\*\\fldinst {HYPERLINK \"C:\\\\\\\\docs\\\\\\\\a.txt\"}}"
+                  "{\\fldrslt {file}}} {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}{\\fldrslt "
+                  "here}}\\par}");
     EXPECT_EQ(doc->toPlainText(), "file here");
     EXPECT_EQ(formatAt(*doc, "file").anchorHref(), "C:\\docs\\a.txt");
     EXPECT_EQ(formatAt(*doc, "here").anchorHref(), "#part2");
@@ -260,7 +293,8 @@ TEST(RichTextDetailsTest, ColourZeroIsTheTablesFirstUnlessThatIsAutomatic)
                                "\\cf1 red\\cf0  green\\par}");
     EXPECT_EQ(formatAt(*own, "red").foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(formatAt(*own, "green").foreground().color(), QColor(0, 128, 0));
-    const auto automatic = readBytes("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0  auto\\par}");
+    const auto automatic =
+        readBytes("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0  auto\\par}");
     EXPECT_EQ(formatAt(*automatic, "auto").foreground().style(), Qt::NoBrush);
 }
 

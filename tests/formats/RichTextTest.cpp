@@ -153,11 +153,11 @@ TEST(RichTextReadTest, RichEditControlNote)
 {
     const auto doc = readFixture(QStringLiteral("richedit.rtf"));
     const QString ls(QChar::LineSeparator);
-    EXPECT_EQ(blockTexts(*doc),
-              QStringList({QStringLiteral("Plain bold italic under gone"),
-                           QStringLiteral("red and marked text"),
-                           QStringLiteral("caf\u00e9 costs \u20ac5\tnext") + ls + QStringLiteral("second line"),
-                           QStringLiteral("Centered")}));
+    EXPECT_EQ(blockTexts(*doc), QStringList({QStringLiteral("Plain bold italic under gone"),
+                                             QStringLiteral("red and marked text"),
+                                             QStringLiteral("caf\u00e9 costs \u20ac5\tnext") + ls +
+                                                 QStringLiteral("second line"),
+                                             QStringLiteral("Centered")}));
 
     const QTextCharFormat plain = formatOf(*doc, QStringLiteral("Plain"));
     EXPECT_EQ(plain.fontWeight(), QFont::Normal);
@@ -191,12 +191,13 @@ TEST(RichTextReadTest, RichEditControlNote)
 TEST(RichTextReadTest, WordPadCyrillicWithBulletsAndAlignment)
 {
     const auto doc = readFixture(QStringLiteral("wordpad-cyrillic.rtf"));
-    EXPECT_EQ(blockTexts(*doc),
-              QStringList({QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440!"),
-                           QStringLiteral("first item"),
-                           QStringLiteral("second item"),
-                           QStringLiteral("Big right")}));
-    EXPECT_EQ(family(formatOf(*doc, QStringLiteral("\u041f\u0440\u0438"))), QStringLiteral("Arial CYR"));
+    EXPECT_EQ(
+        blockTexts(*doc),
+        QStringList({QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440!"),
+                     QStringLiteral("first item"), QStringLiteral("second item"),
+                     QStringLiteral("Big right")}));
+    EXPECT_EQ(family(formatOf(*doc, QStringLiteral("\u041f\u0440\u0438"))),
+              QStringLiteral("Arial CYR"));
     // The bullets are a list of the editor's, which indents its items itself.
     const QTextBlock item = blockWith(*doc, QStringLiteral("first item"));
     ASSERT_TRUE(item.textList());
@@ -212,9 +213,8 @@ TEST(RichTextReadTest, WordPadCyrillicWithBulletsAndAlignment)
 TEST(RichTextReadTest, LibreOfficeDocumentKeepsItsLink)
 {
     const auto doc = readFixture(QStringLiteral("libreoffice.rtf"));
-    EXPECT_EQ(blockTexts(*doc),
-              QStringList({QStringLiteral("See the site now."),
-                           QStringLiteral("Gr\u00fc\u00dfe \u20ac!")}));
+    EXPECT_EQ(blockTexts(*doc), QStringList({QStringLiteral("See the site now."),
+                                             QStringLiteral("Gr\u00fc\u00dfe \u20ac!")}));
     const QString all = doc->toPlainText();
     for (const char* hidden : {"Default Page Style", "Normal", "HYPERLINK", "Internet Link",
                                "LibreOffice", "Times New Roman"})
@@ -236,9 +236,8 @@ TEST(RichTextReadTest, LibreOfficeDocumentKeepsItsLink)
 TEST(RichTextReadTest, WordDocumentSkipsItsDestinations)
 {
     const auto doc = readFixture(QStringLiteral("word.rtf"));
-    EXPECT_EQ(blockTexts(*doc),
-              QStringList({QStringLiteral("Before inside after shaded."),
-                           QStringLiteral("object result")}));
+    EXPECT_EQ(blockTexts(*doc), QStringList({QStringLiteral("Before inside after shaded."),
+                                             QStringLiteral("object result")}));
     const QString all = doc->toPlainText();
     for (const char* hidden : {"HEADER", "Note", "Someone", "504b", "Normal", "mark", "2450", "?"})
         EXPECT_FALSE(all.contains(QLatin1String(hidden))) << hidden;
@@ -267,21 +266,26 @@ TEST(RichTextReadTest, FinalParMarksTheLastParagraphOnly)
 TEST(RichTextReadTest, UnicodeEscapesSkipTheirStandIns)
 {
     EXPECT_EQ(readBytes("{\\rtf1\\uc1 a\\u937?b}")->toPlainText(), QStringLiteral("a\u03a9b"));
-    EXPECT_EQ(readBytes("{\\rtf1 \\u-10179?\\u-8704?}")->toPlainText(), QStringLiteral("\U0001F600"));
+    EXPECT_EQ(readBytes("{\\rtf1 \\u-10179?\\u-8704?}")->toPlainText(),
+              QStringLiteral("\U0001F600"));
     EXPECT_EQ(readBytes("{\\rtf1\\uc0 \\u937 x}")->toPlainText(), QStringLiteral("\u03a9x"));
-    EXPECT_EQ(readBytes("{\\rtf1\\uc2 \\u937\\'3f\\'3fb}")->toPlainText(), QStringLiteral("\u03a9b"));
+    EXPECT_EQ(readBytes("{\\rtf1\\uc2 \\u937\\'3f\\'3fb}")->toPlainText(),
+              QStringLiteral("\u03a9b"));
     // \uc belongs to its group; a group boundary ends the skipping.
     EXPECT_EQ(readBytes("{\\rtf1{\\uc2 x}\\u937?b}")->toPlainText(), QStringLiteral("x\u03a9b"));
-    EXPECT_EQ(readBytes("{\\rtf1\\uc3 \\u937 a{\\b b}c}")->toPlainText(), QStringLiteral("\u03a9bc"));
+    EXPECT_EQ(readBytes("{\\rtf1\\uc3 \\u937 a{\\b b}c}")->toPlainText(),
+              QStringLiteral("\u03a9bc"));
     // A control word in the stand-in counts as one character.
-    EXPECT_EQ(readBytes("{\\rtf1\\uc1 \\u8217\\rquote s}")->toPlainText(), QStringLiteral("\u2019s"));
+    EXPECT_EQ(readBytes("{\\rtf1\\uc1 \\u8217\\rquote s}")->toPlainText(),
+              QStringLiteral("\u2019s"));
 }
 
 TEST(RichTextReadTest, HexBytesUseTheDocumentAndFontCodePages)
 {
     EXPECT_EQ(readBytes("{\\rtf1\\ansi caf\\'e9 \\'80\\'93q\\'94}")->toPlainText(),
               QStringLiteral("caf\u00e9 \u20ac\u201cq\u201d"));
-    EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg1253 \\'e1}")->toPlainText(), QStringLiteral("\u03b1"));
+    EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg1253 \\'e1}")->toPlainText(),
+              QStringLiteral("\u03b1"));
     // The font's character set wins over the document's code page.
     EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset0 A;}"
                         "{\\f1\\fnil\\fcharset238 B;}}\\f0\\'e8\\f1\\'e8}")
@@ -292,10 +296,11 @@ TEST(RichTextReadTest, HexBytesUseTheDocumentAndFontCodePages)
 TEST(RichTextReadTest, DoubleByteCodePagesJoinLeadAndTrailBytes)
 {
     // 0x955C has a backslash as trail byte, escaped as \\ in RTF.
-    EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}"
-                        "\\f0 \\'82\\'a0\\'95\\\\}")
-                  ->toPlainText(),
-              QStringLiteral("\u3042\u8868"));
+    EXPECT_EQ(
+        readBytes("{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}"
+                  "\\f0 \\'82\\'a0\\'95\\\\}")
+            ->toPlainText(),
+        QStringLiteral("\u3042\u8868"));
     EXPECT_EQ(readBytes("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}"
                         "{\\f1\\fnil\\fcharset128 MS Gothic;}}\\f0 A\\f1\\'82\\'a0\\f0 B}")
                   ->toPlainText(),
@@ -335,7 +340,8 @@ TEST(RichTextReadTest, AlternativeAndHiddenText)
     // \* anywhere but at the start of a group does not hide the rest of it.
     EXPECT_EQ(readBytes("{\\rtf1 {a\\*\\foo b}c}")->toPlainText(), QStringLiteral("abc"));
     // Table cells are cells of a table, followed by the paragraph after it.
-    EXPECT_EQ(blockTexts(*readBytes("{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row\\pard x\\par}")),
+    EXPECT_EQ(blockTexts(*readBytes("{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell "
+                                    "b\\cell\\row\\pard x\\par}")),
               QStringList({"", "a", "b", "x"}));
 }
 
@@ -358,8 +364,9 @@ TEST(RichTextReadTest, PlainResetsAndGroupsRestoreCharacterFormat)
 
 TEST(RichTextReadTest, BackgroundColourFromEveryControlWord)
 {
-    const auto doc = readBytes("{\\rtf1{\\colortbl ;\\red10\\green20\\blue30;\\red40\\green50\\blue60;}"
-                               "\\highlight1 A\\highlight0 B\\cb2 C\\cb0 D\\chcbpat1 E\\chcbpat0 F}");
+    const auto doc =
+        readBytes("{\\rtf1{\\colortbl ;\\red10\\green20\\blue30;\\red40\\green50\\blue60;}"
+                  "\\highlight1 A\\highlight0 B\\cb2 C\\cb0 D\\chcbpat1 E\\chcbpat0 F}");
     EXPECT_EQ(formatOf(*doc, "A").background().color(), QColor(10, 20, 30));
     EXPECT_EQ(formatOf(*doc, "B").background().style(), Qt::NoBrush);
     EXPECT_EQ(formatOf(*doc, "C").background().color(), QColor(40, 50, 60));
@@ -372,15 +379,16 @@ TEST(RichTextReadTest, PngPictureFromHexBecomesAnImageResource)
 {
     const QImage source = twoByTwo();
     const QByteArray rtf = "{\\rtf1 before{\\pict{\\*\\picprop x}\\pngblip\\picw2\\pich2"
-                           "\\picwgoal450\\pichgoal300\r\n"
-                           + encoded(source, "PNG").toHex() + "\r\n}after\\par}";
+                           "\\picwgoal450\\pichgoal300\r\n" +
+                           encoded(source, "PNG").toHex() + "\r\n}after\\par}";
     const auto doc = readBytes(rtf);
     EXPECT_EQ(doc->toPlainText(), QStringLiteral("before\ufffcafter"));
     const auto found = images(*doc);
     ASSERT_EQ(found.size(), 1);
     EXPECT_NEAR(found[0].width(), 30.0, 0.01);
     EXPECT_NEAR(found[0].height(), 20.0, 0.01);
-    const QImage loaded = doc->resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>();
+    const QImage loaded =
+        doc->resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>();
     ASSERT_EQ(loaded.size(), QSize(2, 2));
     EXPECT_EQ(loaded.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(loaded.pixel(1, 0), qRgb(0, 255, 0));
@@ -392,23 +400,25 @@ TEST(RichTextReadTest, PictureFromBinaryData)
 {
     const QByteArray png = encoded(twoByTwo(), "PNG");
     // The binary data holds braces and backslashes that must not be parsed.
-    const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\bin" + QByteArray::number(png.size() + 4) + " "
-                           + png + "}{\\\\" + "}y}";
+    const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\bin" + QByteArray::number(png.size() + 4) +
+                           " " + png + "}{\\\\" + "}y}";
     const auto doc = readBytes(rtf);
     // The picture data carries four stray bytes after the PNG; Qt's PNG
     // reader stops at the end chunk.
     EXPECT_EQ(doc->toPlainText(), QStringLiteral("x\ufffcy"));
     const auto found = images(*doc);
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>().size(),
-              QSize(2, 2));
+    EXPECT_EQ(
+        doc->resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>().size(),
+        QSize(2, 2));
 }
 
 TEST(RichTextReadTest, JpegPicture)
 {
     if (!QImageWriter::supportedImageFormats().contains("jpeg"))
         GTEST_SKIP() << "no JPEG support in this Qt";
-    const QByteArray rtf = "{\\rtf1 {\\pict\\jpegblip " + encoded(twoByTwo(), "JPEG").toHex() + "}}";
+    const QByteArray rtf =
+        "{\\rtf1 {\\pict\\jpegblip " + encoded(twoByTwo(), "JPEG").toHex() + "}}";
     const auto doc = readBytes(rtf);
     ASSERT_EQ(images(*doc).size(), 1);
     EXPECT_FALSE(images(*doc)[0].hasProperty(QTextFormat::ImageWidth));
@@ -422,8 +432,10 @@ TEST(RichTextReadTest, MetafilesAreSkippedAndWordsShapePictureIsTaken)
     EXPECT_TRUE(images(*doc).isEmpty());
 
     const QByteArray hex = encoded(twoByTwo(), "PNG").toHex();
-    doc = readBytes("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + hex + "}}"
-                    "{\\nonshppict{\\pict\\wmetafile8 " + hex + "}}b}");
+    doc = readBytes("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + hex +
+                    "}}"
+                    "{\\nonshppict{\\pict\\wmetafile8 " +
+                    hex + "}}b}");
     EXPECT_EQ(doc->toPlainText(), QStringLiteral("a\ufffcb"));
     EXPECT_EQ(images(*doc).size(), 1);
 }
@@ -489,7 +501,8 @@ TEST(RichTextRobustnessTest, UnbalancedAndTruncatedInput)
     EXPECT_EQ(readBytes("{\\rtf1 a\\")->toPlainText(), QStringLiteral("a"));
     EXPECT_EQ(readBytes("{\\rtf1 a\\u")->toPlainText(), QStringLiteral("a"));
     EXPECT_EQ(readBytes("{\\rtf1 a{\\pict\\pngblip 8950")->toPlainText(), QStringLiteral("a"));
-    EXPECT_EQ(readBytes("{\\rtf1 keep\\bin2147483647 xxxx}")->toPlainText(), QStringLiteral("keep"));
+    EXPECT_EQ(readBytes("{\\rtf1 keep\\bin2147483647 xxxx}")->toPlainText(),
+              QStringLiteral("keep"));
     EXPECT_EQ(readBytes("{\\rtf1 keep\\bin-5 x}")->toPlainText(), QStringLiteral("keepx"));
     EXPECT_EQ(readBytes("{\\rtf1 a\\fs99999999999999999999 b\\uc99999 \\u65 cd}")->toPlainText(),
               QStringLiteral("abA"));
@@ -498,8 +511,8 @@ TEST(RichTextRobustnessTest, UnbalancedAndTruncatedInput)
 TEST(RichTextRobustnessTest, DeepNestingKeepsText)
 {
     const int depth = 100000;
-    const QByteArray rtf = "{\\rtf1 start" + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}')
-                           + " end}";
+    const QByteArray rtf =
+        "{\\rtf1 start" + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}') + " end}";
     QElapsedTimer timer;
     timer.start();
     const auto doc = readBytes(rtf);
@@ -530,9 +543,12 @@ TEST(RichTextRobustnessTest, RandomBytesAndTruncationsNeverHang)
     }
     EXPECT_GT(nonEmpty, 0);
 
-    const QStringList fixtures = {QStringLiteral("richedit.rtf"), QStringLiteral("wordpad-cyrillic.rtf"),
-                                  QStringLiteral("libreoffice.rtf"), QStringLiteral("word.rtf"),
-                                  QStringLiteral("richedit-table-list.rtf"), QStringLiteral("word-table-list.rtf"),
+    const QStringList fixtures = {QStringLiteral("richedit.rtf"),
+                                  QStringLiteral("wordpad-cyrillic.rtf"),
+                                  QStringLiteral("libreoffice.rtf"),
+                                  QStringLiteral("word.rtf"),
+                                  QStringLiteral("richedit-table-list.rtf"),
+                                  QStringLiteral("word-table-list.rtf"),
                                   QStringLiteral("libreoffice-table-list.rtf")};
     for (const QString& name : fixtures) {
         const QByteArray whole = fixtureBytes(name);
@@ -569,7 +585,8 @@ TEST(RichTextRobustnessTest, RandomBytesAndTruncationsNeverHang)
 std::unique_ptr<QTextDocument> sampleNote()
 {
     auto doc = std::make_unique<QTextDocument>();
-    doc->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("sample:picture")), twoByTwo());
+    doc->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("sample:picture")),
+                     twoByTwo());
     QTextCursor c(doc.get());
     QTextCharFormat plain;
     QTextCharFormat f;
@@ -605,7 +622,9 @@ std::unique_ptr<QTextDocument> sampleNote()
     f = plain;
     f.setFontFamilies({QStringLiteral("Courier New")});
     f.setFontPointSize(14);
-    c.insertText(QStringLiteral("Mono\tafter tab") + QChar(QChar::LineSeparator) + QStringLiteral("next line"), f);
+    c.insertText(QStringLiteral("Mono\tafter tab") + QChar(QChar::LineSeparator) +
+                     QStringLiteral("next line"),
+                 f);
     f.setFontPointSize(7.5);
     c.insertText(QStringLiteral(" small"), f);
     f = plain;
@@ -616,9 +635,11 @@ std::unique_ptr<QTextDocument> sampleNote()
     c.insertText(QStringLiteral(" normal"), plain);
 
     c.insertBlock();
-    c.insertText(QStringLiteral("caf\u00e9 \u20ac \u03a9\u03bc\u03ad\u03b3\u03b1 \U0001F600 {braces} \\back\\slash "
-                                "nbsp\u00a0here soft\u00adhyphen"),
-                 plain);
+    c.insertText(
+        QStringLiteral(
+            "caf\u00e9 \u20ac \u03a9\u03bc\u03ad\u03b3\u03b1 \U0001F600 {braces} \\back\\slash "
+            "nbsp\u00a0here soft\u00adhyphen"),
+        plain);
 
     c.insertBlock();
     QTextBlockFormat centred;
@@ -654,11 +675,13 @@ void expectSameFormat(const QTextCharFormat& a, const QTextCharFormat& b, const 
     EXPECT_EQ(a.fontUnderline(), b.fontUnderline()) << where;
     EXPECT_EQ(a.fontStrikeOut(), b.fontStrikeOut()) << where;
     EXPECT_EQ(a.verticalAlignment(), b.verticalAlignment()) << where;
-    EXPECT_EQ(a.foreground().style() == Qt::NoBrush, b.foreground().style() == Qt::NoBrush) << where;
+    EXPECT_EQ(a.foreground().style() == Qt::NoBrush, b.foreground().style() == Qt::NoBrush)
+        << where;
     if (a.foreground().style() != Qt::NoBrush) {
         EXPECT_EQ(a.foreground().color(), b.foreground().color()) << where;
     }
-    EXPECT_EQ(a.background().style() == Qt::NoBrush, b.background().style() == Qt::NoBrush) << where;
+    EXPECT_EQ(a.background().style() == Qt::NoBrush, b.background().style() == Qt::NoBrush)
+        << where;
     if (a.background().style() != Qt::NoBrush) {
         EXPECT_EQ(a.background().color(), b.background().color()) << where;
     }
@@ -688,7 +711,8 @@ TEST(RichTextWriteTest, TheNoteIsWrittenInTheSystemCodePageAndReadsBack)
         QTextDocument doc;
         doc.setPlainText(cases[i].text);
         const QByteArray rtf = writeBytes(doc);
-        EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi" + cases[i].header + "\\deff0")) << rtf.constData();
+        EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi" + cases[i].header + "\\deff0"))
+            << rtf.constData();
         EXPECT_TRUE(rtf.contains(charsets[i])) << rtf.constData();
         EXPECT_TRUE(rtf.contains(cases[i].body)) << rtf.constData();
         EXPECT_EQ(readBytes(rtf)->toPlainText(), cases[i].text);
@@ -833,13 +857,15 @@ TEST(RichTextWriteTest, WriteFileReplacesWholeFile)
     EXPECT_EQ(read.toPlainText(), QStringLiteral("short"));
 
     error.clear();
-    EXPECT_FALSE(RichText::writeFile(&other, dir.filePath(QStringLiteral("missing/note.rtf")), &error));
+    EXPECT_FALSE(
+        RichText::writeFile(&other, dir.filePath(QStringLiteral("missing/note.rtf")), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(RichTextWriteTest, FixturesSurviveARoundTrip)
 {
-    for (const char* name : {"richedit.rtf", "wordpad-cyrillic.rtf", "libreoffice.rtf", "word.rtf"}) {
+    for (const char* name :
+         {"richedit.rtf", "wordpad-cyrillic.rtf", "libreoffice.rtf", "word.rtf"}) {
         const auto doc = readFixture(QLatin1String(name));
         const auto copy = readBytes(writeBytes(*doc));
         EXPECT_EQ(blockTexts(*copy), blockTexts(*doc)) << name;
@@ -848,7 +874,8 @@ TEST(RichTextWriteTest, FixturesSurviveARoundTrip)
         for (int p = 1; p < doc->characterCount(); ++p) {
             ca.setPosition(p);
             cb.setPosition(p);
-            expectSameFormat(ca.charFormat(), cb.charFormat(), std::string(name) + " @" + std::to_string(p));
+            expectSameFormat(ca.charFormat(), cb.charFormat(),
+                             std::string(name) + " @" + std::to_string(p));
         }
     }
 }

@@ -51,7 +51,6 @@ protected:
         return shape;
     }
 
-
     FakePlatform fake;
     QTemporaryDir projectDir;
     std::unique_ptr<TForm1> form;

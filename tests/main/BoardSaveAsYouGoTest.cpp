@@ -23,8 +23,7 @@ protected:
     void waitForSave()
     {
         ASSERT_TRUE(form().BoardSaving->isPending()) << "no save is due";
-        QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaving->isPending(),
-                                 TForm1::BoardSaveIdleMs + 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaving->isPending(), TForm1::BoardSaveIdleMs + 2000);
     }
 
     QRect savedPlaceOf(const QString& caption)
@@ -59,7 +58,8 @@ TEST_F(BoardSaveAsYouGo, EveryFinishedEditAndItsUndoReachTheFilesWithTheProgramS
     fake.dialogs.confirmAnswers = {true};
     form().Delete1Click();
     waitForSave();
-    EXPECT_EQ(BoardOnDisk(projectDir.path()).model.labelWithCaption(QStringLiteral("Pump")), nullptr);
+    EXPECT_EQ(BoardOnDisk(projectDir.path()).model.labelWithCaption(QStringLiteral("Pump")),
+              nullptr);
     EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
@@ -76,7 +76,8 @@ TEST_F(BoardSaveAsYouGo, OpeningAProjectRemembersItAndRewritesNothing)
     ASSERT_EQ(shapeOf(QStringLiteral("Pump"))->objectName(), "Shape1");
     // The project opened is the one the next start opens, even after a
     // crash, and what was read is not written back.
-    EXPECT_TRUE(readAll(form().lastProjectFile()).contains(QDir::toNativeSeparators(other.path()).toUtf8()));
+    EXPECT_TRUE(readAll(form().lastProjectFile())
+                    .contains(QDir::toNativeSeparators(other.path()).toUtf8()));
     EXPECT_FALSE(form().BoardSaving->isPending());
     EXPECT_EQ(readAll(other.filePath("fStreamShape.txt")), shapes);
 }

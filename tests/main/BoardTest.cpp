@@ -243,9 +243,10 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
         return all;
     };
     const auto load = [&](BoardModel& board, QString* error) {
-        const bool shapesWhole =
-            BoardRecords::loadShapes(board, shapeFile, [](ObjectShape*) {}, error);
-        return BoardRecords::loadLabels(board, labelFile, 96, [](ObjectLabel*) {}, error) &&
+        const bool shapesWhole = BoardRecords::loadShapes(
+            board, shapeFile, [](ObjectShape*) {}, error);
+        return BoardRecords::loadLabels(
+                   board, labelFile, 96, [](ObjectLabel*) {}, error) &&
                shapesWhole;
     };
 
@@ -254,13 +255,16 @@ TEST_F(BoardFixture, RandomBoardFilesLoadIntoUniquelyNamedElementsThatSaveAndLoa
         // Cut short, bytes flipped, records repeated, records of the other kind.
         const auto mangle = [&](QByteArray bytes, const QByteArray& other) {
             switch (i % 4) {
-            case 0: return bytes.left(random.bounded(bytes.size() + 1));
+            case 0:
+                return bytes.left(random.bounded(bytes.size() + 1));
             case 1:
                 for (int f = 0; f < 3; ++f)
                     bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
                 return bytes;
-            case 2: return bytes + bytes;
-            default: return other + bytes;
+            case 2:
+                return bytes + bytes;
+            default:
+                return other + bytes;
             }
         };
         writeAll(shapeFile, mangle(shapes, labels));
@@ -308,7 +312,8 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
                               entry("Brush.Color", "\x07" + shortString("clRed")) +
                               entry("ShowHint", "\x09") + end;
     const QByteArray named = "TPF0" + shortString("TLabel") + shortString("Label2") +
-                             entry("Tag", "\x02\x02") + entry("Caption", "\x06" + shortString("Pump")) +
+                             entry("Tag", "\x02\x02") +
+                             entry("Caption", "\x06" + shortString("Pump")) +
                              entry("Font.Color", "\x07" + shortString("clRed")) + end;
     writeAll(projectFile("fStreamShape.txt"), bare + placed);
     writeAll(projectFile("fStreamLabel.txt"), named);
@@ -331,7 +336,8 @@ TEST_F(BoardFixture, RecordsLackingPropertiesAreWrittenBackNoLarger)
     ASSERT_TRUE(form->SaveShapes());
     ASSERT_TRUE(form->SaveLabels());
     QList<stream::Record> shapes, labels;
-    for (const auto& [file, into] : {std::pair{"fStreamShape.txt", &shapes}, std::pair{"fStreamLabel.txt", &labels}}) {
+    for (const auto& [file, into] :
+         {std::pair{"fStreamShape.txt", &shapes}, std::pair{"fStreamLabel.txt", &labels}}) {
         QFile device(projectFile(file));
         ASSERT_TRUE(device.open(QIODevice::ReadOnly));
         stream::RecordReader reader(&device);
@@ -385,14 +391,16 @@ TEST_F(BoardFixture, MoreElementsThanAnyBoardHasAreRefusedBeforeAnyIsMade)
     EXPECT_TRUE(fake.dialogs.errors[0].contains("more than 1,000,000 elements"))
         << fake.dialogs.errors[0].toStdString();
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
-    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), bytes.size()) << "kept aside";
+    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), bytes.size())
+        << "kept aside";
 
     // A damaged record ends the count; the load then reports it and keeps the
     // records before it. (Loading a million elements is the benchmark's.)
     BoardModel board;
     QString error;
     writeAll(projectFile("shapes.bin"), bytes.left(tiny.size() * 3) + "XPF0");
-    EXPECT_FALSE(BoardRecords::loadShapes(board, projectFile("shapes.bin"), [](ObjectShape*) {}, &error));
+    EXPECT_FALSE(BoardRecords::loadShapes(
+        board, projectFile("shapes.bin"), [](ObjectShape*) {}, &error));
     EXPECT_TRUE(error.contains("wrong signature at byte 42")) << error.toStdString();
     EXPECT_EQ(board.shapes().size(), 3);
 }
@@ -525,7 +533,8 @@ TEST_F(BoardFixture, MainWindowHasItsMenusSizeAndIdleCaption)
     QStringList popup;
     for (QAction* a : form->findChild<QMenu*>("PopupMenu1")->actions())
         popup << a->objectName() + '=' + a->text();
-    EXPECT_EQ(popup.join(','), "Edit1=Edit,Alarm1=Alarm,able1=Table,Folder1=Folder,Delete1=Remove ");
+    EXPECT_EQ(popup.join(','),
+              "Edit1=Edit,Alarm1=Alarm,able1=Table,Folder1=Folder,Delete1=Remove ");
     EXPECT_EQ(form->findChild<QMenu*>("FILE1")->title(), "FILE");
     EXPECT_EQ(form->findChild<QMenu*>("SETTINGS1")->title(), "SETTINGS");
     EXPECT_EQ(form->findChild<QMenu*>("ABOUT1")->title(), "HELP");
@@ -554,8 +563,7 @@ TEST_F(BoardFixture, OperationsThatNeedAProjectRefuseWhileIdle)
     form->Backgroundlayout1Click();
     form->Objesctmass1Click();
     form->Defaultobjecttable1Click();
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList(3, " Define form and archive location at first!"));
+    EXPECT_EQ(fake.dialogs.messages, QStringList(3, " Define form and archive location at first!"));
 }
 
 TEST_F(BoardFixture, RightPressOnTheEmptyBoardOpensNewObjectMenuAtThePointer)
@@ -586,9 +594,9 @@ TEST_F(BoardFixture, HelpOpensTheHelpBesideTheProgramAndAboutNamesTheVersion)
     // With no program to show it, the user learns which file to open.
     fake.shell.result = false;
     form->Vexorinhelp1Click();
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList{"No program on this computer could open \"" +
-                          fake.programDir.filePath("help/index.html") + "\". Please open it by hand."});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"No program on this computer could open \"" +
+                                                 fake.programDir.filePath("help/index.html") +
+                                                 "\". Please open it by hand."});
     fake.dialogs.messages.clear();
     form->About2Click();
     ASSERT_EQ(fake.dialogs.messages.size(), 1);

@@ -110,7 +110,8 @@ TEST_F(Crash, EveryEditSurvivesAKillAMomentAfterIt)
     // The note and the table as typed, each readable whole.
     QTextDocument note;
     EXPECT_TRUE(RichText::readFile(projectFile("Boiler/Boiler.rtf"), &note));
-    EXPECT_TRUE(note.toPlainText().contains("Valve seat replaced")) << note.toPlainText().toStdString();
+    EXPECT_TRUE(note.toPlainText().contains("Valve seat replaced"))
+        << note.toPlainText().toStdString();
     QFile tableFile(projectFile("Tank A/Tank Atable.txt"));
     ASSERT_TRUE(tableFile.open(QIODevice::ReadOnly));
     TableFile::Reader table(tableFile);
@@ -125,8 +126,8 @@ TEST_F(Crash, EveryEditSurvivesAKillAMomentAfterIt)
     EXPECT_EQ(cells[1][1], "leaking");
 
     // The next start opens this project, although the program never closed.
-    EXPECT_EQ(Ini::readString(childSettings + QStringLiteral("pathforini.ini"), QStringLiteral("Form1"),
-                              QStringLiteral("pathforini"), QString()),
+    EXPECT_EQ(Ini::readString(childSettings + QStringLiteral("pathforini.ini"),
+                              QStringLiteral("Form1"), QStringLiteral("pathforini"), QString()),
               projectDir.path());
     QDir(childSettings).removeRecursively();
 

@@ -150,7 +150,8 @@ TEST_F(DamagedBoardFile, AFileLargerThanAnyBoardIsRefusedUnreadAndKeptAside)
     EXPECT_TRUE(fake.dialogs.errors[0].contains("fStreamShape.txt.damaged"));
     EXPECT_EQ(boardModel().shapes().size(), 0);
     EXPECT_EQ(captions(), QStringList{"Pump"}) << "the caption file loads all the same";
-    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(), BoardRecords::MaximumFileSize + 1);
+    EXPECT_EQ(QFileInfo(projectFile("fStreamShape.txt.damaged")).size(),
+              BoardRecords::MaximumFileSize + 1);
 
     // Saved unchanged, the file stays; once the board changes, the copy holds it.
     ASSERT_TRUE(form().SaveProject());

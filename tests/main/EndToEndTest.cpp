@@ -111,7 +111,8 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     fake.dialogs.folderAnswers = {projectDir.path()};
     form().New1->trigger();
     ASSERT_EQ(form().windowTitle(), Caption::project("Plant", projectDir.path()));
-    ASSERT_EQ(fake.dialogs.messages, QStringList{"New project archive is located in:" + projectDir.path()});
+    ASSERT_EQ(fake.dialogs.messages,
+              QStringList{"New project archive is located in:" + projectDir.path()});
 
     // ---- SETTINGS > Default object table: a header row and column ----
     fake.pointer.at = QPoint(300, 300);
@@ -152,7 +153,8 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     EXPECT_EQ(shapeOf("Tank A")->size(), QSize(30, 30));
     EXPECT_EQ(shapeOf("Valve")->shapeKind(), ShapeKind::Ellipse);
     EXPECT_EQ(shapeOf("Valve")->size(), QSize(40, 20));
-    EXPECT_EQ(readAll(projectFile("Valve/Valvetable.txt")), readAll(projectFile("defaulttable.txt")));
+    EXPECT_EQ(readAll(projectFile("Valve/Valvetable.txt")),
+              readAll(projectFile("defaulttable.txt")));
 
     // ---- A note with two stamps ----
     TForm2* note = doublePress(QStringLiteral("Pump"));
@@ -213,8 +215,10 @@ TEST_F(EndToEnd, AProjectMadeThroughTheWindowsIsBackExactlyAfterARestartAndRewri
     program->alarmSettings.CheckAlarms();
     const QList<AlarmRow> alarms = program->alarmSettings.rows();
     ASSERT_EQ(alarms.size(), 2);
-    EXPECT_EQ(alarms[0], (AlarmRow{true, "Pump", "08.12.2026 09:40:00", "2", "Hours", "Off", "True"}));
-    EXPECT_EQ(alarms[1], (AlarmRow{true, "Tank A", "24.12.2026 08:00:00", "3", "Days", "On", "False"}));
+    EXPECT_EQ(alarms[0],
+              (AlarmRow{true, "Pump", "08.12.2026 09:40:00", "2", "Hours", "Off", "True"}));
+    EXPECT_EQ(alarms[1],
+              (AlarmRow{true, "Tank A", "24.12.2026 08:00:00", "3", "Days", "On", "False"}));
     EXPECT_EQ(shapeOf("Pump")->brushStyle(), BrushStyle::Solid);
 
     // ---- Close ----

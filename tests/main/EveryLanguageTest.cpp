@@ -121,9 +121,12 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
     // Text the code page holds is stored as the Windows version stores it;
     // other text is stored in UTF-8, never as '?'.
     const QString nameField = QString(s.pump).replace(u' ', u'+');
-    const QByteArray storedName = s.fitsCodePage ? CodePage::encode(nameField).value_or("?") : nameField.toUtf8();
-    EXPECT_TRUE(afterFirstRun.value("Alarm.dat").contains(storedName)) << afterFirstRun.value("Alarm.dat").toHex().constData();
-    const QByteArray storedFolder = s.fitsCodePage ? CodePage::encode(folder).value_or("?") : folder.toUtf8();
+    const QByteArray storedName =
+        s.fitsCodePage ? CodePage::encode(nameField).value_or("?") : nameField.toUtf8();
+    EXPECT_TRUE(afterFirstRun.value("Alarm.dat").contains(storedName))
+        << afterFirstRun.value("Alarm.dat").toHex().constData();
+    const QByteArray storedFolder =
+        s.fitsCodePage ? CodePage::encode(folder).value_or("?") : folder.toUtf8();
     EXPECT_TRUE(rememberedProject.contains(storedFolder)) << rememberedProject.toHex().constData();
 
     // ---- Second start: everything as it was left ----
@@ -164,20 +167,21 @@ TEST_P(EveryLanguage, TheProjectsTextIsBackAfterARestartAndTheAlarmStillFlashesI
     const QMap<QString, QByteArray> afterSecondRun = filesUnder(folder);
     EXPECT_EQ(afterSecondRun.keys(), afterFirstRun.keys());
     for (auto it = afterFirstRun.cbegin(); it != afterFirstRun.cend(); ++it)
-        EXPECT_EQ(afterSecondRun.value(it.key()), it.value()) << it.key().toStdString() << ": "
-                                                              << it.value().toHex().constData();
+        EXPECT_EQ(afterSecondRun.value(it.key()), it.value())
+            << it.key().toStdString() << ": " << it.value().toHex().constData();
     EXPECT_EQ(readAll(form().lastProjectFile()), rememberedProject);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scripts, EveryLanguage,
     ::testing::Values(
-        Script{"Russian", 1251, QStringLiteral("Завод"), QStringLiteral("Проекты/Цех"), QStringLiteral("Насос 1"),
-               QStringLiteral("Бак Б"), QStringLiteral("Проверено"), QStringLiteral("Готово"),
-               QStringLiteral("Имя"), true},
-        Script{"Polish", 1250, QStringLiteral("Łódź"), QStringLiteral("Projekty/Łódź"), QStringLiteral("Pompa ż"),
-               QStringLiteral("Zbiornik Ą"), QStringLiteral("Sprawdzone źle"), QStringLiteral("Gotowe"),
-               QStringLiteral("Śruba"), true},
+        Script{"Russian", 1251, QStringLiteral("Завод"), QStringLiteral("Проекты/Цех"),
+               QStringLiteral("Насос 1"), QStringLiteral("Бак Б"), QStringLiteral("Проверено"),
+               QStringLiteral("Готово"), QStringLiteral("Имя"), true},
+        Script{"Polish", 1250, QStringLiteral("Łódź"), QStringLiteral("Projekty/Łódź"),
+               QStringLiteral("Pompa ż"), QStringLiteral("Zbiornik Ą"),
+               QStringLiteral("Sprawdzone źle"), QStringLiteral("Gotowe"), QStringLiteral("Śruba"),
+               true},
         Script{"Greek", 1253, QStringLiteral("Εργοστάσιο"), QStringLiteral("Έργα/Αίθουσα"),
                QStringLiteral("Αντλία 1"), QStringLiteral("Δεξαμενή"), QStringLiteral("Ελέγχθηκε"),
                QStringLiteral("Έτοιμο"), QStringLiteral("Βίδα"), true},
@@ -186,6 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                QStringLiteral("ポンプ 1"), QStringLiteral("タンク"), QStringLiteral("点検済み"),
                QStringLiteral("完了"), QStringLiteral("ボルト"), true},
         Script{"WesternWithCyrillicAndChinese", 1252, QStringLiteral("Завод 工厂"),
-               QStringLiteral("Проекты/工厂"), QStringLiteral("Насос 1"), QStringLiteral("工厂 Café"),
-               QStringLiteral("Проверено 中文"), QStringLiteral("Готово"), QStringLiteral("中文"), false}),
+               QStringLiteral("Проекты/工厂"), QStringLiteral("Насос 1"),
+               QStringLiteral("工厂 Café"), QStringLiteral("Проверено 中文"),
+               QStringLiteral("Готово"), QStringLiteral("中文"), false}),
     [](const ::testing::TestParamInfo<Script>& info) { return std::string(info.param.language); });

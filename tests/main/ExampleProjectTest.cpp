@@ -26,7 +26,8 @@ TEST_F(ExampleProject, TheSampleOpensWithItsObjectsInTheirStatuses)
     EXPECT_GE(colours.size(), 4) << "objects stand in several statuses";
     EXPECT_EQ(boardModel().shapeNamed("Shape2")->shapeKind(), ShapeKind::Circle);
     // The sample names its floor plan without a folder, so any copy shows its own.
-    EXPECT_TRUE(readAll(projectFile("iniformsettings.ini")).contains("\r\nbitmapfile=plan.bmp\r\n"));
+    EXPECT_TRUE(
+        readAll(projectFile("iniformsettings.ini")).contains("\r\nbitmapfile=plan.bmp\r\n"));
     EXPECT_TRUE(board().hasBackground());
 
     // Its alarms came with it, and closing saves it back into its own folder.

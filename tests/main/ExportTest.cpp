@@ -70,8 +70,8 @@ QStringList svgTexts(const QByteArray& svg)
 QString pdfText(const QString& path)
 {
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                  QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
         ADD_FAILURE() << "pdftotext failed on " << path.toStdString();
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
@@ -84,8 +84,8 @@ protected:
     ExportTest() { openProject(); }
 
     // An object placed the way a loaded board file leaves it.
-    ObjectShape* addObject(int n, const QString& name, QPoint at, ShapeKind kind = ShapeKind::Rectangle,
-                           quint32 color = 0x008000)
+    ObjectShape* addObject(int n, const QString& name, QPoint at,
+                           ShapeKind kind = ShapeKind::Rectangle, quint32 color = 0x008000)
     {
         auto* shape = new ObjectShape(board().model());
         shape->setObjectName(QStringLiteral("Shape%1").arg(n));
@@ -127,10 +127,13 @@ protected:
         return QImage(path).convertToFormat(QImage::Format_RGB32);
     }
 
-    QImage grabBoard() { return board().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage grabBoard()
+    {
+        return board().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
-    const QStringList visibleCaptions{QStringLiteral("Pump, north"), QStringLiteral("Tank \"B\" & <C>"),
-                                      QStringLiteral("Насос")};
+    const QStringList visibleCaptions{QStringLiteral("Pump, north"),
+                                      QStringLiteral("Tank \"B\" & <C>"), QStringLiteral("Насос")};
 };
 
 TEST_F(ExportTest, FileMenuKeepsItsItemsAndEndsWithExportAndPrint)
@@ -178,7 +181,8 @@ TEST_F(ExportTest, ScaleOutsideTheRangeIsRefusedAndWritesNothing)
 {
     placeSampleBoard();
     const QString path = outFile(QStringLiteral("board.png"));
-    for (const QString& typed : {QStringLiteral("5"), QStringLiteral("801"), QStringLiteral("big")}) {
+    for (const QString& typed :
+         {QStringLiteral("5"), QStringLiteral("801"), QStringLiteral("big")}) {
         fake.dialogs.saveFileAnswers << path;
         fake.dialogs.inputAnswers << typed;
         form().ExportBoard1->trigger();
@@ -192,7 +196,8 @@ TEST_F(ExportTest, FileThatCannotBeWrittenIsReportedWithItsName)
     placeSampleBoard();
     const QString missingFolder = outFile(QStringLiteral("gone"));
     fake.dialogs.saveFileAnswers << missingFolder + QStringLiteral("/board.pdf")
-                                 << missingFolder + QStringLiteral("/list.csv") << outFile(QStringLiteral("board.txt"));
+                                 << missingFolder + QStringLiteral("/list.csv")
+                                 << outFile(QStringLiteral("board.txt"));
     form().ExportBoard1->trigger();
     form().ExportList1->trigger();
     form().ExportBoard1->trigger();
@@ -211,7 +216,8 @@ TEST_F(ExportTest, ListReadsNoNoteOutsideTheProjectFolderThroughAName)
     ASSERT_TRUE(QDir(projectDir.path()).mkdir(QStringLiteral("note")));
     openProject(QStringLiteral("Work"), projectDir.filePath(QStringLiteral("project")));
     QTextDocument note;
-    QTextCursor(&note).insertText(StatusStampText(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 7)), QLocale::system()));
+    QTextCursor(&note).insertText(
+        StatusStampText(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 7)), QLocale::system()));
     ASSERT_TRUE(RichText::writeFile(&note, projectDir.filePath(QStringLiteral("note.rtf"))));
     addObject(1, QStringLiteral("../note"), {60, 80});
 
@@ -259,7 +265,8 @@ TEST_F(ExportTest, PdfAndPrintHoldEveryVisibleCaptionAsTextAndNoHiddenOne)
     for (const QString& path : {exported, printed}) {
         const QString text = pdfText(path);
         for (const QString& caption : visibleCaptions)
-            EXPECT_TRUE(text.contains(caption)) << caption.toStdString() << " missing in " << path.toStdString();
+            EXPECT_TRUE(text.contains(caption))
+                << caption.toStdString() << " missing in " << path.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("Hidden valve"))) << path.toStdString();
     }
 }
@@ -285,7 +292,8 @@ TEST_F(ExportTest, ListReadsBackWithEveryFieldForAnyName)
 
     // One status of the red colour that the first object has.
     Ini::Document statuses;
-    ASSERT_TRUE(StatusFile::write({{1, QStringLiteral("Broken, waiting"), 60, 20, 0, 0, 0x0000FF}}, &statuses));
+    ASSERT_TRUE(StatusFile::write({{1, QStringLiteral("Broken, waiting"), 60, 20, 0, 0, 0x0000FF}},
+                                  &statuses));
     ASSERT_TRUE(statuses.save(projectFile(ProjectFiles::Statuses)));
 
     // The first object's note holds two stamps; the later one counts.
@@ -293,17 +301,19 @@ TEST_F(ExportTest, ListReadsBackWithEveryFieldForAnyName)
     QTextDocument note;
     QTextCursor cursor(&note);
     const QLocale locale = QLocale::system();
-    cursor.insertText(QStringLiteral("Checked\n") + StatusStampText(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 7)), locale) +
+    cursor.insertText(QStringLiteral("Checked\n") +
+                      StatusStampText(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 7)), locale) +
                       QStringLiteral("\nall fine\n") +
                       StatusStampText(QDateTime(QDate(2026, 11, 30), QTime(17, 45, 0)), locale) +
                       QStringLiteral("\n   \n"));
-    ASSERT_TRUE(RichText::writeFile(&note, projectDir.filePath(tricky + u'/' + tricky + QStringLiteral(".rtf"))));
+    ASSERT_TRUE(RichText::writeFile(
+        &note, projectDir.filePath(tricky + u'/' + tricky + QStringLiteral(".rtf"))));
 
     TfAlarmSettings& alarms = program->alarmSettings;
-    alarms.appendRow({true, foreign, QStringLiteral("01.12.2026 09:00:00"), QStringLiteral("2"), QStringLiteral("Hour"),
-                      QStringLiteral("Yes"), QStringLiteral("Yes")});
-    alarms.appendRow({false, foreign, QStringLiteral("05.12.2026 10:30:00"), QStringLiteral("1"), QStringLiteral("Day"),
-                      QStringLiteral("No"), QStringLiteral("No")});
+    alarms.appendRow({true, foreign, QStringLiteral("01.12.2026 09:00:00"), QStringLiteral("2"),
+                      QStringLiteral("Hour"), QStringLiteral("Yes"), QStringLiteral("Yes")});
+    alarms.appendRow({false, foreign, QStringLiteral("05.12.2026 10:30:00"), QStringLiteral("1"),
+                      QStringLiteral("Day"), QStringLiteral("No"), QStringLiteral("No")});
 
     const QString path = outFile(QStringLiteral("list.csv"));
     fake.dialogs.saveFileAnswers << path;
@@ -314,11 +324,12 @@ TEST_F(ExportTest, ListReadsBackWithEveryFieldForAnyName)
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     const QList<QStringList> rows = parseCsv(QString::fromUtf8(bytes.mid(3)));
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0], (QStringList{"Name", "Kind", "X", "Y", "Colour", "Status", "Last stamp", "Alarm start",
-                                    "Alarm period", "Alarm on/off", "Alarm active"}));
+    EXPECT_EQ(rows[0],
+              (QStringList{"Name", "Kind", "X", "Y", "Colour", "Status", "Last stamp",
+                           "Alarm start", "Alarm period", "Alarm on/off", "Alarm active"}));
     EXPECT_EQ(rows[1], (QStringList{tricky, "Ellipse", "60", "80", "#FF0000", "Broken, waiting",
                                     "2026-11-30 17:45:00", "", "", "", ""}));
     EXPECT_EQ(rows[2], (QStringList{foreign, "Circle", "200", "140", "#008000", "", "",
-                                    "01.12.2026 09:00:00\n05.12.2026 10:30:00", "2 Hour\n1 Day", "on\noff",
-                                    "Yes\nNo"}));
+                                    "01.12.2026 09:00:00\n05.12.2026 10:30:00", "2 Hour\n1 Day",
+                                    "on\noff", "Yes\nNo"}));
 }

@@ -29,8 +29,7 @@ QByteArray bytesOf(const QString& path)
 // has a file name of its own, so that no copy counts another (or a Vexorin
 // the user runs) as a second instance.
 struct ProgramRun {
-    ProgramRun(const QString& crashPath, int number)
-        : crash(crashPath)
+    ProgramRun(const QString& crashPath, int number) : crash(crashPath)
     {
         const QString project = dir.filePath(QStringLiteral("Plant"));
         copyTree(QStringLiteral(VEXORIN_EXAMPLES "/Plant"), project);
@@ -47,7 +46,8 @@ struct ProgramRun {
         QFile::copy(QStringLiteral(VEXORIN_PROGRAM), program);
         QFile ini(programFolder + QStringLiteral("/pathforini.ini"));
         if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Form1]\r\nPathforini=" + QDir::toNativeSeparators(project).toLocal8Bit() + "\r\n");
+            ini.write("[Form1]\r\nPathforini=" + QDir::toNativeSeparators(project).toLocal8Bit() +
+                      "\r\n");
         ini.close();
 
         // The paint report says when the loaded board is on the screen.
@@ -83,13 +83,14 @@ TEST(HostileNoteStartTest, TheProgramSurvivesEachCrashNoteAndClosesNormally)
     for (const auto& run : runs) {
         QElapsedTimer waited;
         waited.start();
-        while (!run->errors.contains("painted objects=5 ") && run->process.state() == QProcess::Running &&
-               waited.elapsed() < 60'000) {
+        while (!run->errors.contains("painted objects=5 ") &&
+               run->process.state() == QProcess::Running && waited.elapsed() < 60'000) {
             run->process.waitForReadyRead(100);
             run->errors += run->process.readAllStandardError();
         }
         EXPECT_TRUE(run->errors.contains("painted objects=5 "))
-            << run->crash.toStdString() << " did not load the project: " << run->errors.toStdString();
+            << run->crash.toStdString()
+            << " did not load the project: " << run->errors.toStdString();
     }
     // The find index reads the notes right after the load; a note that kills
     // the reader ends the program within a moment.
@@ -105,10 +106,13 @@ TEST(HostileNoteStartTest, TheProgramSurvivesEachCrashNoteAndClosesNormally)
         const std::string name = run->crash.toStdString();
         ASSERT_TRUE(run->process.waitForFinished(20'000)) << name << " did not close";
         EXPECT_EQ(run->process.exitStatus(), QProcess::NormalExit) << name;
-        EXPECT_EQ(run->process.exitCode(), 0) << name << ": " << run->process.readAllStandardError().toStdString();
+        EXPECT_EQ(run->process.exitCode(), 0)
+            << name << ": " << run->process.readAllStandardError().toStdString();
         // Closing saved the project and left the note as it was.
         EXPECT_EQ(bytesOf(run->note), bytesOf(run->crash)) << name;
-        EXPECT_TRUE(bytesOf(run->dir.filePath(QStringLiteral("program/pathforini.ini"))).contains("Plant")) << name;
+        EXPECT_TRUE(
+            bytesOf(run->dir.filePath(QStringLiteral("program/pathforini.ini"))).contains("Plant"))
+            << name;
     }
 }
 

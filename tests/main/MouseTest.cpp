@@ -27,9 +27,8 @@ TEST_F(Mouse, DraggingMovesShapeAndCaptionTogetherWithThePointerConfined)
     form().ShapeMouseDown(pump, Qt::LeftButton, Qt::LeftButton);
     ASSERT_TRUE(fake.pointer.confined.has_value());
     const QRect outer = form().frameGeometry();
-    EXPECT_EQ(*fake.pointer.confined,
-              QRect(QPoint(outer.left() + 10, outer.top() + 75),
-                    QPoint(outer.right() - 10, outer.bottom() - 10)));
+    EXPECT_EQ(*fake.pointer.confined, QRect(QPoint(outer.left() + 10, outer.top() + 75),
+                                            QPoint(outer.right() - 10, outer.bottom() - 10)));
 
     fake.pointer.at = QPoint(650, 580);
     // The element under the pointer does not matter: the current object moves.
@@ -113,14 +112,15 @@ TEST_F(Mouse, FolderOpensTheObjectsFolderOrSaysItIsMissing)
     // With no program to open folders, the user learns which folder to open.
     fake.shell.result = false;
     form().Folder1Click();
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"No program on this computer could open \"" +
-                                                 projectFile("Pump") + "\". Please open it by hand."});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"No program on this computer could open \"" + projectFile("Pump") +
+                          "\". Please open it by hand."});
     fake.dialogs.messages.clear();
 
     QDir(projectFile("Pump")).removeRecursively();
     form().Folder1Click();
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList{"Can not open " + projectFile("Pump") + ".  File folder does not exist!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"Can not open " + projectFile("Pump") +
+                                                 ".  File folder does not exist!"});
 }
 
 TEST_F(Mouse, RemoveAsksAndLeavesEveryFileSoANewObjectFindsItsNoteAgain)

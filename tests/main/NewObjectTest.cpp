@@ -94,8 +94,8 @@ TEST_F(NewObject, NamesThatCannotBeAFolderOfTheProjectAreRefusedBeforeAnythingIs
     const QString project = outside.filePath("project");
     ASSERT_TRUE(QDir().mkdir(project));
     openProject(QStringLiteral("Work"), project);
-    const QString refused[] = {"../Escape", "a/b", "a\\b", "..", ".", "   ", "tab\tname",
-                               QString(250, QLatin1Char('n'))};
+    const QString refused[] = {"../Escape", "a/b", "a\\b",      "..",
+                               ".",         "   ", "tab\tname", QString(250, QLatin1Char('n'))};
     for (const QString& name : refused) {
         SCOPED_TRACE(name.toStdString());
         fake.dialogs.messages.clear();

@@ -62,8 +62,8 @@ protected:
             if (!dialog)
                 return;
             if (form().CurrentShape && form().CurrentLabel) {
-                seen = {form().CurrentShape->geometry(), form().CurrentLabel->geometry(),
-                        form().CurrentLabel->caption(), form().CurrentShape->brushColor(),
+                seen = {form().CurrentShape->geometry(),   form().CurrentLabel->geometry(),
+                        form().CurrentLabel->caption(),    form().CurrentShape->brushColor(),
                         form().CurrentShape->objectName(), form().CurrentShape->hint()};
             }
             dialog->Edit1->setText(name);

@@ -31,8 +31,7 @@ TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
               "[Form1]\r\nPathforini=" + form->project().folder().toUtf8() + "\r\n");
 
     const QString settings = QString::fromUtf8(readAll(projectFile("iniformsettings.ini")));
-    EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" +
-                            form->windowTitle().toUtf8() +
+    EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" + form->windowTitle().toUtf8() +
                             "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
     EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
     EXPECT_TRUE(QFile::exists(projectFile("fStreamLabel.txt")));
@@ -48,9 +47,10 @@ TEST_F(ProjectFixture, NewWhileIdleShowsAnEmptyBoardAndOnlyRemembersTheProject)
     EXPECT_EQ(fake.dialogs.prompts, QStringList{"New project form name."});
     EXPECT_EQ(fake.dialogs.folderTitles, QStringList{"New project form archive location"});
     EXPECT_EQ(fake.dialogs.initialFolders, QStringList{QDir::homePath()});
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"New project archive is located in:" + folder.path()});
-    EXPECT_EQ(form->windowTitle(), "Vexorin \" Depot \"                Arhive is located in: " +
-                                       folder.path());
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"New project archive is located in:" + folder.path()});
+    EXPECT_EQ(form->windowTitle(),
+              "Vexorin \" Depot \"                Arhive is located in: " + folder.path());
     EXPECT_EQ(form->project().formName(), "Depot");
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_TRUE(filesIn(folder.path()).isEmpty());
@@ -233,10 +233,12 @@ TEST_F(ProjectFixture, AStoredBackgroundThatIsGoneIsTakenFromTheProjectFolderByN
 {
     openProject();
     saveBitmap(projectFile("plan.bmp"), 40, 30);
-    for (const QString& stored : {QStringLiteral("/no/such/folder/plan.bmp"),
-                                 QStringLiteral("C:\\Boards\\Old\\plan.bmp"), QStringLiteral("plan.bmp")}) {
+    for (const QString& stored :
+         {QStringLiteral("/no/such/folder/plan.bmp"), QStringLiteral("C:\\Boards\\Old\\plan.bmp"),
+          QStringLiteral("plan.bmp")}) {
         SCOPED_TRACE(stored.toStdString());
-        writeAll(projectFile("iniformsettings.ini"), "[_global_]\r\nbitmapfile=" + stored.toUtf8() + "\r\n");
+        writeAll(projectFile("iniformsettings.ini"),
+                 "[_global_]\r\nbitmapfile=" + stored.toUtf8() + "\r\n");
         form->board().setBackground(QImage());
         form->ReadFormSettings();
         EXPECT_EQ(form->board().background().size(), QSize(40, 30));
@@ -269,8 +271,8 @@ TEST_F(ProjectFixture, StartUpWithAVanishedRememberedFolderStillRefusesASecondRu
 TEST_F(ProjectFixture, ASwitchSavesAndClosesTheOldProjectsTableWindows)
 {
     openProject();
-    TObjectTable* table =
-        OpenTableWindow(fake.platform, form->project().file(ProjectFiles::DefaultTable), QStringLiteral("Default"));
+    TObjectTable* table = OpenTableWindow(
+        fake.platform, form->project().file(ProjectFiles::DefaultTable), QStringLiteral("Default"));
     table->StringGrid1->setCell(1, 1, QStringLiteral("kept"));
     QTemporaryDir next;
     fake.dialogs.inputAnswers = {QStringLiteral("Next")};

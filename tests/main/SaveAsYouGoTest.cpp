@@ -15,7 +15,8 @@ namespace {
 QString noteText(const QString& path)
 {
     QTextDocument document;
-    return RichText::readFile(path, &document) ? document.toPlainText() : QStringLiteral("<unreadable>");
+    return RichText::readFile(path, &document) ? document.toPlainText()
+                                               : QStringLiteral("<unreadable>");
 }
 
 using SaveAsYouGo = WindowsFixture;
@@ -38,7 +39,8 @@ TEST_F(SaveAsYouGo, TypedNoteTextAndTableCellsAreOnDiskBeforeAnyWindowCloses)
     ASSERT_NE(table, nullptr);
     pressCell(table, 1, 1);
     QTest::keyClicks(table->StringGrid1->cellEditor(), QStringLiteral("hot"));
-    EXPECT_EQ(filesUnder(projectDir.path()), before) << "nothing is written while the typing goes on";
+    EXPECT_EQ(filesUnder(projectDir.path()), before)
+        << "nothing is written while the typing goes on";
 
     // Typing on past the longest delay: the saves come due at once, and the
     // event loop runs them.
@@ -47,9 +49,11 @@ TEST_F(SaveAsYouGo, TypedNoteTextAndTableCellsAreOnDiskBeforeAnyWindowCloses)
     QTest::keyClicks(table->StringGrid1->cellEditor(), QStringLiteral(" spot"));
     const QString notePath = projectFile("Pump 1/Pump 1.rtf");
     const QString tablePath = projectFile("Pump 1/Pump 1table.txt");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noteText(notePath).contains("Bearing worn"); }, SaveSoon::IdleMs / 2))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noteText(notePath).contains("Bearing worn"); },
+                                SaveSoon::IdleMs / 2))
         << noteText(notePath).toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(tablePath).contains("\r\nhot spot\r\n"); }, SaveSoon::IdleMs / 2))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(tablePath).contains("\r\nhot spot\r\n"); },
+                                SaveSoon::IdleMs / 2))
         << readAll(tablePath).toStdString();
 
     // The windows are still open: a crash now finds the files whole, and

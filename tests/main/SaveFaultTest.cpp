@@ -22,10 +22,14 @@ namespace {
 const char* nameOf(SavePoint point)
 {
     switch (point) {
-    case SavePoint::Board: return "Board";
-    case SavePoint::Note: return "Note";
-    case SavePoint::Table: return "Table";
-    case SavePoint::Alarms: return "Alarms";
+    case SavePoint::Board:
+        return "Board";
+    case SavePoint::Note:
+        return "Note";
+    case SavePoint::Table:
+        return "Table";
+    case SavePoint::Alarms:
+        return "Alarms";
     }
     return "?";
 }
@@ -33,9 +37,12 @@ const char* nameOf(SavePoint point)
 const char* nameOf(Fault fault)
 {
     switch (fault) {
-    case Fault::FullDisk: return "FullDisk";
-    case Fault::ReadOnlyFolder: return "ReadOnlyFolder";
-    case Fault::VanishedFolder: return "VanishedFolder";
+    case Fault::FullDisk:
+        return "FullDisk";
+    case Fault::ReadOnlyFolder:
+        return "ReadOnlyFolder";
+    case Fault::VanishedFolder:
+        return "VanishedFolder";
     }
     return "?";
 }
@@ -79,7 +86,8 @@ protected:
         ASSERT_NE(table, nullptr);
         inputCell(table, 1, 1, QStringLiteral("12"));
         ASSERT_TRUE(table->close());
-        addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(1); });
+        addAlarm(QStringLiteral("Pump"),
+                 [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(1); });
         ASSERT_TRUE(form().close());
         restart();
         ASSERT_NE(shapeOf(QStringLiteral("Pump")), nullptr);
@@ -105,7 +113,8 @@ protected:
     // The folder the save point writes into.
     QString folder() const
     {
-        return point() == SavePoint::Note || point() == SavePoint::Table ? project + "/Pump" : project;
+        return point() == SavePoint::Note || point() == SavePoint::Table ? project + "/Pump"
+                                                                         : project;
     }
 
     void breakDisk()
@@ -131,11 +140,15 @@ protected:
     void mendDisk()
     {
         switch (fault()) {
-        case Fault::FullDisk: ASSERT_TRUE(QFile::remove(disk + "/filler")); break;
+        case Fault::FullDisk:
+            ASSERT_TRUE(QFile::remove(disk + "/filler"));
+            break;
         case Fault::ReadOnlyFolder:
             ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,rw", disk}), 0);
             break;
-        case Fault::VanishedFolder: ASSERT_TRUE(QDir().mkpath(folder())); break;
+        case Fault::VanishedFolder:
+            ASSERT_TRUE(QDir().mkpath(folder()));
+            break;
         }
     }
 
@@ -159,7 +172,8 @@ protected:
             inputCell(table, 2, 1, QStringLiteral("0,35"));
             break;
         case SavePoint::Alarms:
-            addAlarm(QStringLiteral("Pump"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
+            addAlarm(QStringLiteral("Pump"),
+                     [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(7); });
             break;
         }
     }
@@ -184,7 +198,8 @@ protected:
         const QMap<QString, QByteArray> after = filesUnder(project);
         EXPECT_EQ(after.keys(), before.keys());
         for (auto it = before.cbegin(); it != before.cend(); ++it)
-            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString() << " is not the old file";
+            EXPECT_EQ(after.value(it.key()), it.value())
+                << it.key().toStdString() << " is not the old file";
     }
 
     TForm2* note = nullptr;
@@ -225,10 +240,18 @@ TEST_P(SaveFault, ShowsAnErrorKeepsTheChangeAndTheOldFilesAndSavesOnceTheDiskIsB
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}, {FailedSaveChoice::Stay, {}}};
     bool saved = true;
     switch (point()) {
-    case SavePoint::Board: saved = form().SaveProject(); break;
-    case SavePoint::Note: saved = note->close(); break;
-    case SavePoint::Table: saved = table->close(); break;
-    case SavePoint::Alarms: saved = form().close(); break;
+    case SavePoint::Board:
+        saved = form().SaveProject();
+        break;
+    case SavePoint::Note:
+        saved = note->close();
+        break;
+    case SavePoint::Table:
+        saved = table->close();
+        break;
+    case SavePoint::Alarms:
+        saved = form().close();
+        break;
     }
     EXPECT_FALSE(saved);
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
@@ -298,8 +321,10 @@ TEST_P(SaveFault, SavingElsewhereKeepsTheChangeInTheChosenFileAndEndsTheProgram)
     case SavePoint::Note: {
         QTextDocument saved;
         ASSERT_TRUE(RichText::readFile(rescue.filePath("Pump.rtf"), &saved));
-        EXPECT_TRUE(saved.toPlainText().contains("Seal checked")) << saved.toPlainText().toStdString();
-        EXPECT_TRUE(saved.toPlainText().endsWith(" and greased")) << saved.toPlainText().toStdString();
+        EXPECT_TRUE(saved.toPlainText().contains("Seal checked"))
+            << saved.toPlainText().toStdString();
+        EXPECT_TRUE(saved.toPlainText().endsWith(" and greased"))
+            << saved.toPlainText().toStdString();
         break;
     }
     case SavePoint::Table:
@@ -316,13 +341,16 @@ TEST_P(SaveFault, SavingElsewhereKeepsTheChangeInTheChosenFileAndEndsTheProgram)
     expectOldFilesWhole();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EverySavePoint, SaveFault,
-    ::testing::Combine(::testing::Values(SavePoint::Board, SavePoint::Note, SavePoint::Table, SavePoint::Alarms),
-                       ::testing::Values(Fault::FullDisk, Fault::ReadOnlyFolder, Fault::VanishedFolder)),
-    [](const auto& info) {
-        return std::string(nameOf(std::get<0>(info.param))) + "On" + nameOf(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(EverySavePoint, SaveFault,
+                         ::testing::Combine(::testing::Values(SavePoint::Board, SavePoint::Note,
+                                                              SavePoint::Table, SavePoint::Alarms),
+                                            ::testing::Values(Fault::FullDisk,
+                                                              Fault::ReadOnlyFolder,
+                                                              Fault::VanishedFolder)),
+                         [](const auto& info) {
+                             return std::string(nameOf(std::get<0>(info.param))) + "On" +
+                                    nameOf(std::get<1>(info.param));
+                         });
 
 // A close on a full disk with a change of every kind: the board moved, a note
 // typed into its open window, a table cell typed, an alarm added. Every file
@@ -331,7 +359,8 @@ class SeveralFilesFailing : public SaveFault {
 protected:
     void changeEverything()
     {
-        for (const SavePoint at : {SavePoint::Board, SavePoint::Note, SavePoint::Table, SavePoint::Alarms}) {
+        for (const SavePoint at :
+             {SavePoint::Board, SavePoint::Note, SavePoint::Table, SavePoint::Alarms}) {
             makeChange(at);
             if (HasFatalFailure())
                 return;
@@ -346,7 +375,8 @@ protected:
         return names;
     }
 
-    const QStringList unwritable{"Pump.rtf", "Alarm.dat", "Pumptable.txt", "iniformsettings.ini",
+    const QStringList unwritable{"Pump.rtf",         "Alarm.dat",
+                                 "Pumptable.txt",    "iniformsettings.ini",
                                  "fStreamShape.txt", "fStreamLabel.txt"};
 };
 
@@ -394,8 +424,8 @@ TEST_P(SeveralFilesFailing, SavingElsewhereWritesEveryFileIntoTheChosenFolderUnd
     EXPECT_TRUE(form().close());
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
     EXPECT_EQ(QDir(rescue.path()).entryList(QDir::Files, QDir::Name),
-              (QStringList{"Alarm.dat", "Pump.rtf", "Pumptable.txt", "fStreamLabel.txt", "fStreamShape.txt",
-                           "iniformsettings.ini"}));
+              (QStringList{"Alarm.dat", "Pump.rtf", "Pumptable.txt", "fStreamLabel.txt",
+                           "fStreamShape.txt", "iniformsettings.ini"}));
     EXPECT_TRUE(readAll(rescue.filePath("Pumptable.txt")).contains("0,35"));
     EXPECT_TRUE(readAll(rescue.filePath("fStreamLabel.txt")).contains("Pump"));
     AlarmFile alarms;
@@ -421,7 +451,8 @@ TEST_P(SeveralFilesFailing, ASwitchToAnotherProjectAsksInOneBoxToo)
     writeAll(other.filePath("iniformsettings.ini"), "[formname]\r\nformname=Other\r\n");
     breakDisk();
     // FILE > Open closes the note window first, on its own; the rest goes together.
-    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}, {FailedSaveChoice::Stay, {}}};
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}},
+                                      {FailedSaveChoice::Stay, {}}};
     fake.dialogs.folderAnswers = {other.path()};
     form().Open1Click();
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);

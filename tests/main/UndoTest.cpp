@@ -69,7 +69,8 @@ TEST_F(Undo, ADragIsOneStepHoweverManyMovesItTook)
 
 TEST_F(Undo, UndoingARemovalBringsTheObjectBackWithItsNoteTableAndAlarm)
 {
-    addAlarm(QStringLiteral("Pump 1"), [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(2); });
+    addAlarm(QStringLiteral("Pump 1"),
+             [](TfAddEditAlarm& dialog) { dialog.spDuration->setValue(2); });
     writeAll(projectFile("Pump 1/Pump 1.rtf"), "{\\rtf1 kept}");
     const QByteArray table = readAll(projectFile("Pump 1/Pump 1.txt"));
     const QRect place = placeOf(QStringLiteral("Pump 1"));
@@ -172,14 +173,16 @@ TEST_F(Undo, AStatusStampRecoloursItsObjectInOneStepThatUndoes)
     const int steps = stack().count();
 
     note->StatusStamp(note->statusButtons()[0]);
-    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), ColorRef::fromQColor(QColor(0, 0, 255)));
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(),
+              ColorRef::fromQColor(QColor(0, 0, 255)));
     EXPECT_EQ(stack().count(), steps + 1);
     EXPECT_EQ(undoText(), "Undo status of Pump 1");
 
     form().Undo1->trigger();
     EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), before);
     form().Redo1->trigger();
-    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(), ColorRef::fromQColor(QColor(0, 0, 255)));
+    EXPECT_EQ(shapeOf(QStringLiteral("Pump 1"))->brushColor(),
+              ColorRef::fromQColor(QColor(0, 0, 255)));
 }
 
 } // namespace

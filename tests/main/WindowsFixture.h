@@ -37,10 +37,12 @@ inline QMap<QString, QByteArray> filesUnder(const QString& folder)
 struct BoardOnDisk {
     explicit BoardOnDisk(const QString& folder, int dotsPerInch = 96)
     {
-        whole = BoardRecords::loadShapes(model, ProjectFiles::inFolder(folder, ProjectFiles::Shapes),
-                                         [](ObjectShape*) {}, &error) &&
-                BoardRecords::loadLabels(model, ProjectFiles::inFolder(folder, ProjectFiles::Captions),
-                                         dotsPerInch, [](ObjectLabel*) {}, &error);
+        whole = BoardRecords::loadShapes(
+                    model, ProjectFiles::inFolder(folder, ProjectFiles::Shapes),
+                    [](ObjectShape*) {}, &error) &&
+                BoardRecords::loadLabels(
+                    model, ProjectFiles::inFolder(folder, ProjectFiles::Captions), dotsPerInch,
+                    [](ObjectLabel*) {}, &error);
     }
     const ObjectShape* shape(const QString& caption) const
     {
@@ -129,8 +131,10 @@ protected:
     static void pressCell(TObjectTable* table, int col, int row)
     {
         const QRect cell = table->StringGrid1->cellRect(col, row);
-        QTest::mousePress(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QTest::mouseRelease(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QTest::mousePress(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          cell.center());
+        QTest::mouseRelease(table->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                            cell.center());
     }
 
     void inputCell(TObjectTable* table, int col, int row, const QString& text)

@@ -33,7 +33,10 @@ protected:
     {
         return QDir::toNativeSeparators(projectDir.filePath(name + '/' + name + ".rtf"));
     }
-    QString statusFile() const { return QDir::toNativeSeparators(projectDir.filePath("youriniSB.ini")); }
+    QString statusFile() const
+    {
+        return QDir::toNativeSeparators(projectDir.filePath("youriniSB.ini"));
+    }
 
     // The object folder and its note file, as naming an object leaves them.
     void createNote(const QString& name, const QByteArray& bytes = QByteArray())

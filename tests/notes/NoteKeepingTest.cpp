@@ -16,7 +16,8 @@ const QString kRtfFixtures = QStringLiteral(VEXORIN_FIXTURES "/rtf/");
 QStringList rtfFixtures()
 {
     QStringList names;
-    for (QDirIterator it(kRtfFixtures, {QStringLiteral("*.rtf"), QStringLiteral("*.txt")}); it.hasNext();)
+    for (QDirIterator it(kRtfFixtures, {QStringLiteral("*.rtf"), QStringLiteral("*.txt")});
+         it.hasNext();)
         names << QFileInfo(it.next()).fileName();
     names.sort();
     return names;
@@ -90,7 +91,8 @@ TEST_F(NoteKeepingTest, WhatCannotBeKeptIsSavedAsideOnceAtTheFirstChangeAndNamed
     EXPECT_EQ(readAll(original), bytes);
     ASSERT_TRUE(window->NoteNotice->isVisible());
     const QString notice = window->NoteNotice->text();
-    EXPECT_TRUE(notice.contains("footnotes") && notice.contains("fields other than links")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains("footnotes") && notice.contains("fields other than links"))
+        << notice.toStdString();
     EXPECT_TRUE(notice.contains(original)) << notice.toStdString();
     EXPECT_FALSE(notice.contains('\n'));
     EXPECT_LT(window->RichEdit1->geometry().bottom(), window->NoteNotice->geometry().top());
@@ -129,7 +131,8 @@ TEST_F(NoteKeepingTest, CtrlPressOnALinkOpensIt)
 // A note of about size bytes as the rich-edit control writes a long log.
 QByteArray longLog(qsizetype size)
 {
-    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red200\\green0\\blue0;}\\pard ";
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}{\\colortbl "
+                     ";\\red200\\green0\\blue0;}\\pard ";
     for (int i = 0; rtf.size() < size; ++i)
         rtf += "line " + QByteArray::number(i) + " of the log, \\cf1 stamped\\cf0\\par\r\n";
     return rtf + "last\\par}";
@@ -143,7 +146,8 @@ TEST_F(NoteKeepingTest, BigNoteIsReadInSlicesWhileTheWindowServesItsEvents)
     TForm2* window = open(1, "Pump");
     ASSERT_TRUE(window->isLoadingNote());
     EXPECT_TRUE(window->RichEdit1->isReadOnly());
-    EXPECT_TRUE(window->NoteNotice->text().startsWith("Reading the note: ")) << window->NoteNotice->text().toStdString();
+    EXPECT_TRUE(window->NoteNotice->text().startsWith("Reading the note: "))
+        << window->NoteNotice->text().toStdString();
 
     // Turning to another object stops the reading.
     open(2, "Valve");

@@ -39,7 +39,8 @@ TEST_F(NoteSavingTest, TypedTextIsWrittenAfterAPauseOrAtTheLatestTenSecondsAfter
 
     // The timer runs out in the event loop: the note is on disk, whole, with
     // the window still open and nothing asked.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noteText(notePath("Pump")) == "old\nabc"; }, SaveSoon::IdleMs / 2))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noteText(notePath("Pump")) == "old\nabc"; },
+                                SaveSoon::IdleMs / 2))
         << noteText(notePath("Pump")).toStdString();
     EXPECT_FALSE(saving->isPending());
     EXPECT_FALSE(window->RichEdit1->document()->isModified());
@@ -60,7 +61,8 @@ TEST_F(NoteSavingTest, TypedTextIsWrittenAfterAPauseOrAtTheLatestTenSecondsAfter
     ASSERT_TRUE(saving->isPending());
     EXPECT_EQ(saving->timer()->interval(), SaveSoon::IdleMs);
     saving->fire();
-    EXPECT_TRUE(noteText(notePath("Pump")).contains(StatusStampText(fake.clock.current, QLocale::system())));
+    EXPECT_TRUE(noteText(notePath("Pump"))
+                    .contains(StatusStampText(fake.clock.current, QLocale::system())));
     EXPECT_FALSE(QFile::exists(statusFile())) << "the status file is still written at the close";
 
     // Nothing left for the close to write but the status file.
@@ -73,7 +75,8 @@ TEST_F(NoteSavingTest, TypedTextIsWrittenAfterAPauseOrAtTheLatestTenSecondsAfter
 
 TEST_F(NoteSavingTest, AnUnchangedNoteIsNeverRewritten)
 {
-    for (const QString& name : {QStringLiteral("richedit-table-list.rtf"), QStringLiteral("plain-utf8.txt")}) {
+    for (const QString& name :
+         {QStringLiteral("richedit-table-list.rtf"), QStringLiteral("plain-utf8.txt")}) {
         const QByteArray bytes = readAll(kRtfFixtures + name);
         createNote("Pump", bytes);
         age(notePath("Pump"));
@@ -164,7 +167,8 @@ TEST_F(NoteSavingTest, NotesThatWereNotReadWholeAreLeftToTheCloseAndWhatCannotBe
     ASSERT_TRUE(QFile::link(projectDir.filePath("no/such/folder"), notePath("Well") + ".original"));
     window = open(5, "Well");
     type(window, "checked");
-    ASSERT_TRUE(window->NoteNotice->text().contains("could not be kept")) << window->NoteNotice->text().toStdString();
+    ASSERT_TRUE(window->NoteNotice->text().contains("could not be kept"))
+        << window->NoteNotice->text().toStdString();
     window->NoteSaving->fire();
     EXPECT_EQ(readAll(notePath("Well")), bytes);
     ASSERT_TRUE(CloseNoteWindow());
@@ -183,7 +187,8 @@ TEST_F(NoteSavingTest, AFailedSaveSaysSoOnceTriesAgainAtTheNextChangeAndTheClose
     type(window, " one");
     window->NoteSaving->fire();
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
-    EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot create file \"" + notePath("Pump") + "\". "))
+    EXPECT_TRUE(
+        fake.dialogs.errors[0].startsWith("Cannot create file \"" + notePath("Pump") + "\". "))
         << fake.dialogs.errors[0].toStdString();
     EXPECT_FALSE(window->NoteSaving->isPending()) << "no retry until the next change";
     type(window, " two");
@@ -209,7 +214,8 @@ TEST_F(NoteSavingTest, AFailedSaveSaysSoOnceTriesAgainAtTheNextChangeAndTheClose
     EXPECT_FALSE(CloseNoteWindow());
     EXPECT_EQ(fake.dialogs.failedSaves.size(), 1);
     EXPECT_EQ(editorText(window), "pump\n one two three four");
-    EXPECT_FALSE(window->NoteSaving->isPending()) << "what the close asked about is not tried behind it";
+    EXPECT_FALSE(window->NoteSaving->isPending())
+        << "what the close asked about is not tried behind it";
     EXPECT_EQ(fake.dialogs.errors.size(), 2);
 }
 

@@ -168,7 +168,8 @@ TEST(MoveRTCaretEndTest, ColumnOfTheDisplayedLineDecides)
         editor.setTextCursor(cursor);
         MoveRTCaretEnd(&editor);
         EXPECT_FALSE(editor.textCursor().hasSelection()) << text.toStdString();
-        EXPECT_EQ(editor.textCursor().position(), editor.document()->characterCount() - 1) << text.toStdString();
+        EXPECT_EQ(editor.textCursor().position(), editor.document()->characterCount() - 1)
+            << text.toStdString();
         return editor.toPlainText();
     };
     EXPECT_EQ(run(""), "");
@@ -191,7 +192,8 @@ TEST_F(NoteWindowTest, PlainTextAndDamagedNotesLoadAndAreNotRewrittenBeforeClose
     TForm2* window = open(1, "Pump");
     EXPECT_EQ(editorText(window), "just text\nsecond\n");
 
-    const QByteArray damaged = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 kept {\\b bold {{{{ \\bin99999999 ";
+    const QByteArray damaged =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 kept {\\b bold {{{{ \\bin99999999 ";
     writeAll(notePath("Pump"), damaged);
     window->FormActivate();
     EXPECT_TRUE(editorText(window).startsWith("kept bold")) << editorText(window).toStdString();
@@ -203,9 +205,11 @@ TEST_F(NoteWindowTest, PlainTextAndDamagedNotesLoadAndAreNotRewrittenBeforeClose
 TEST_F(NoteWindowTest, MissingNoteIsReportedByNameAndTheStatusesStillLoad)
 {
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump"));
-    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
+    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton "
+                           "Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
     TForm2* window = open(1, "Pump");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     ASSERT_EQ(window->statusButtons().size(), 1);
     EXPECT_EQ(window->statusButtons()[0]->text(), "Done");
 
@@ -227,10 +231,12 @@ TEST_F(NoteWindowTest, DeletedNoteFileIsReportedOnActivationAndOnClose)
     TForm2* window = open(1, "Pump");
     ASSERT_TRUE(QFile::remove(notePath("Pump")));
     window->FormActivate();
-    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "kept text\n");
     EXPECT_TRUE(CloseNoteWindow());
-    EXPECT_EQ(fake.dialogs.messages.last(), native("Can not write to Pump/Pump.rtf  File does not exist!"));
+    EXPECT_EQ(fake.dialogs.messages.last(),
+              native("Can not write to Pump/Pump.rtf  File does not exist!"));
     EXPECT_FALSE(QFile::exists(notePath("Pump")));
 }
 
@@ -238,7 +244,8 @@ TEST_F(NoteWindowTest, UnreadableNoteStopsActivationAndIsNotOverwrittenAtClose)
 {
     // A folder where the note file should be: it exists but cannot be read.
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump/Pump.rtf"));
-    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
+    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton "
+                           "Count=1\r\n[SpeedButton1]\r\nTag=1\r\nCaption=Done\r\n");
     TForm2* window = open(1, "Pump");
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     const QString prefix = "Cannot open file \"" + notePath("Pump") + "\". ";
@@ -274,11 +281,13 @@ TEST_F(NoteWindowTest, TypedTextWhoseObjectFolderVanishedNeverTrapsTheWindow)
     ASSERT_TRUE(QDir(projectDir.filePath("Pump")).removeRecursively());
 
     // Try again fails the same way; staying keeps the window and the text.
-    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}, {FailedSaveChoice::Stay, {}}};
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}},
+                                      {FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(CloseNoteWindow());
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 2);
     EXPECT_TRUE(fake.dialogs.failedSaves[0].error.contains(notePath("Pump")));
-    EXPECT_EQ(fake.dialogs.failedSaves[0].lost, "the text typed into the note of \"Pump\" is lost.");
+    EXPECT_EQ(fake.dialogs.failedSaves[0].lost,
+              "the text typed into the note of \"Pump\" is lost.");
     EXPECT_EQ(fake.dialogs.failedSaves[0].suggestedFile, notePath("Pump"));
     EXPECT_EQ(fake.dialogs.failedSaves[0].filter, "Rich text (*.rtf)");
     EXPECT_EQ(NoteWindow(), window);
@@ -286,8 +295,9 @@ TEST_F(NoteWindowTest, TypedTextWhoseObjectFolderVanishedNeverTrapsTheWindow)
 
     // A failed write elsewhere asks again; a good one takes the text and the window closes.
     const QString rescue = QDir::toNativeSeparators(projectDir.filePath("rescue.rtf"));
-    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, projectDir.filePath("no/such/x.rtf")},
-                                      {FailedSaveChoice::SaveElsewhere, rescue}};
+    fake.dialogs.failedSaveAnswers = {
+        {FailedSaveChoice::SaveElsewhere, projectDir.filePath("no/such/x.rtf")},
+        {FailedSaveChoice::SaveElsewhere, rescue}};
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(fake.dialogs.failedSaves.size(), 4);
     EXPECT_EQ(noteText(rescue), "pump\n typed");
@@ -415,7 +425,8 @@ TEST_F(NoteWindowTest, SwitchingObjectsWritesTheEditsOfTheFirstNote)
     window->Status1Click();
     window->StatusStamp(window->statusButtons()[0]);
     open(1, "Pump");
-    EXPECT_TRUE(noteText(notePath("Valve")).contains(StatusStampText(fake.clock.current, QLocale::system())));
+    EXPECT_TRUE(noteText(notePath("Valve"))
+                    .contains(StatusStampText(fake.clock.current, QLocale::system())));
 }
 
 TEST_F(NoteWindowTest, SwitchWhileTheEditsCannotBeWrittenOffersTheChoicesOfAFailedSave)
@@ -430,7 +441,8 @@ TEST_F(NoteWindowTest, SwitchWhileTheEditsCannotBeWrittenOffersTheChoicesOfAFail
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
     open(2, "Valve");
     ASSERT_EQ(fake.dialogs.failedSaves.size(), 1);
-    EXPECT_EQ(fake.dialogs.failedSaves[0].error, native("Can not write to Pump/Pump.rtf  File does not exist!"));
+    EXPECT_EQ(fake.dialogs.failedSaves[0].error,
+              native("Can not write to Pump/Pump.rtf  File does not exist!"));
     EXPECT_EQ(window->windowTitle(), "Pump");
     EXPECT_EQ(editorText(window), "pump\ntyped");
     EXPECT_FALSE(QFile::exists(notePath("Pump")));
@@ -458,7 +470,8 @@ TEST_F(NoteWindowTest, SwitchToAnObjectWithoutANoteDoesNotShowTheFirstNoteUnderI
     ASSERT_TRUE(QDir(projectDir.path()).mkpath("Valve"));
     TForm2* window = open(1, "Pump");
     open(2, "Valve");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromValve/Valve.rtf  File does not exist!")});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{native("Can not read fromValve/Valve.rtf  File does not exist!")});
     EXPECT_EQ(editorText(window), "");
     EXPECT_TRUE(CloseNoteWindow());
     EXPECT_EQ(noteText(notePath("Pump")), "pump");
@@ -535,7 +548,8 @@ TEST_F(NoteWindowTest, OpeningCountsAsBecomingActiveOnceWhenTheFocusArrives)
     TForm2* window = open(1, "Pump");
     letFocusArrive();
     EXPECT_EQ(QGuiApplication::focusWindow(), window->windowHandle());
-    EXPECT_EQ(fake.dialogs.messages, QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{native("Can not read fromPump/Pump.rtf  File does not exist!")});
 
     // Pressed again while the window is open: brought to the front and read again.
     OpenNoteWindow(host, fake.platform);

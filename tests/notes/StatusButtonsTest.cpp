@@ -174,10 +174,11 @@ TEST_F(StatusButtonsTest, ClosingWithoutStatusesDeletesTheStatusFile)
 
 TEST_F(StatusButtonsTest, StatusFileIsReadAtEveryActivation)
 {
-    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=2\r\n"
-                           "[SpeedButton1]\r\nTag=4\r\nCaption=Full\r\nWidth=100\r\nHeight=20\r\nTop=30\r\n"
-                           "Left=6\r\nColor=255\r\n"
-                           "[SpeedButton2]\r\nTag=2\r\nCaption=Bare\r\n");
+    writeAll(statusFile(),
+             "[SpeedButton Count]\r\nSpeedButton Count=2\r\n"
+             "[SpeedButton1]\r\nTag=4\r\nCaption=Full\r\nWidth=100\r\nHeight=20\r\nTop=30\r\n"
+             "Left=6\r\nColor=255\r\n"
+             "[SpeedButton2]\r\nTag=2\r\nCaption=Bare\r\n");
     TForm2* window = openPump();
     EXPECT_EQ(names(window->statusButtons()), (QStringList{"SpeedButton4", "SpeedButton2"}));
     TStatusButton* full = button(window, "SpeedButton4");
@@ -204,10 +205,11 @@ TEST_F(StatusButtonsTest, StatusFileIsReadAtEveryActivation)
 
 TEST_F(StatusButtonsTest, DamagedStatusFileGivesDefaults)
 {
-    writeAll(statusFile(), "[SpeedButton Count]\r\nSpeedButton Count=2000000000\r\n"
-                           "[SpeedButton1]\r\nTag=x\r\nCaption=Junk\r\nWidth=-5\r\nHeight=1e9\r\nTop=\r\n"
-                           "Left=99999999999\r\nColor=red\r\n"
-                           "[SpeedButton1999999999]\r\nTag=3\r\nCaption=Far\r\nTop=40\r\n");
+    writeAll(statusFile(),
+             "[SpeedButton Count]\r\nSpeedButton Count=2000000000\r\n"
+             "[SpeedButton1]\r\nTag=x\r\nCaption=Junk\r\nWidth=-5\r\nHeight=1e9\r\nTop=\r\n"
+             "Left=99999999999\r\nColor=red\r\n"
+             "[SpeedButton1999999999]\r\nTag=3\r\nCaption=Far\r\nTop=40\r\n");
     TForm2* window = openPump();
     EXPECT_EQ(names(window->statusButtons()), (QStringList{"SpeedButton0", "SpeedButton3"}));
     EXPECT_EQ(button(window, "SpeedButton0")->geometry(), QRect(0, 0, 23, 22));
@@ -241,7 +243,8 @@ TEST_F(StatusButtonsTest, DoubleClickStampsTheDateInTheStatusColourAndRecoloursT
     ASSERT_EQ(dateLine.text(), stamp);
     for (auto it = dateLine.begin(); !it.atEnd(); ++it)
         EXPECT_EQ(it.fragment().charFormat().foreground().color(), QColor(255, 0, 0));
-    EXPECT_EQ(window->RichEdit1->textCursor().position(), window->RichEdit1->document()->characterCount() - 1);
+    EXPECT_EQ(window->RichEdit1->textCursor().position(),
+              window->RichEdit1->document()->characterCount() - 1);
     EXPECT_EQ(window->RichEdit1->textColor(), QColor(Qt::black));
     EXPECT_EQ(window->RichEdit1->palette().color(QPalette::Base), QColor(Qt::white));
     EXPECT_EQ(host.shape->brushColor(), 0x0000FFu);
@@ -261,7 +264,8 @@ TEST_F(StatusButtonsTest, StampWithoutACurrentObjectLeavesShapeAndWindowColour)
     ObjectShape* shape = host.shape;
     host.shape = nullptr;
     window->StatusStamp(window->statusButtons()[0]);
-    EXPECT_EQ(editorText(window), "   \n" + StatusStampText(fake.clock.current, QLocale::system()) + "\n");
+    EXPECT_EQ(editorText(window),
+              "   \n" + StatusStampText(fake.clock.current, QLocale::system()) + "\n");
     EXPECT_EQ(shape->brushColor(), 0x008000u);
     EXPECT_EQ(window->color(), 0x008000u);
 }

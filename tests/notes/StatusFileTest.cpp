@@ -44,11 +44,12 @@ TEST(StatusFileTest, SectionsAreNumberedInOrderSkippingEmptyCaptionsAndSystemCol
     };
     Ini::Document file;
     ASSERT_TRUE(StatusFile::write(buttons, &file));
-    EXPECT_EQ(file.toBytes(), "[SpeedButton Count]\r\nSpeedButton Count=2\r\n"
-                              "[SpeedButton1]\r\nTag=1\r\nCaption=One\r\nWidth=168\r\nHeight=23\r\nTop=28\r\n"
-                              "Left=5\r\nColor=0\r\n"
-                              "[SpeedButton2]\r\nTag=3\r\nCaption=Three\r\nWidth=23\r\nHeight=22\r\nTop=0\r\n"
-                              "Left=0\r\nColor=-16777208\r\n");
+    EXPECT_EQ(file.toBytes(),
+              "[SpeedButton Count]\r\nSpeedButton Count=2\r\n"
+              "[SpeedButton1]\r\nTag=1\r\nCaption=One\r\nWidth=168\r\nHeight=23\r\nTop=28\r\n"
+              "Left=5\r\nColor=0\r\n"
+              "[SpeedButton2]\r\nTag=3\r\nCaption=Three\r\nWidth=23\r\nHeight=22\r\nTop=0\r\n"
+              "Left=0\r\nColor=-16777208\r\n");
 
     // Read back, the same buttons in the same order.
     const QList<StatusFile::Section> sections = StatusFile::read(file);
@@ -105,7 +106,8 @@ TEST(StatusFileTest, CountsThatAreNotUsableReadNoButtons)
 {
     const QByteArray section = "[SpeedButton1]\r\nTag=1\r\nCaption=A\r\n";
     for (const char* count : {"0", "-3", "abc", "", "99999999999", "1.5"})
-        EXPECT_TRUE(readBytes("[SpeedButton Count]\r\nSpeedButton Count=" + QByteArray(count) + "\r\n" + section)
+        EXPECT_TRUE(readBytes("[SpeedButton Count]\r\nSpeedButton Count=" + QByteArray(count) +
+                              "\r\n" + section)
                         .isEmpty())
             << count;
     EXPECT_TRUE(readBytes(section).isEmpty());
@@ -116,7 +118,8 @@ TEST(StatusFileTest, CountsThatAreNotUsableReadNoButtons)
 TEST(StatusFileTest, AbsurdCountsReadOnlyTheSectionsThatExist)
 {
     QByteArray bytes = "[SpeedButton Count]\r\nSpeedButton Count=2147483647\r\n";
-    bytes += "[SpeedButton2147483647]\r\nTag=9\r\n[SpeedButton2]\r\nTag=2\r\n[SpeedButton01]\r\nTag=1\r\n";
+    bytes += "[SpeedButton2147483647]\r\nTag=9\r\n[SpeedButton2]\r\nTag=2\r\n[SpeedButton01]"
+             "\r\nTag=1\r\n";
     const QList<StatusFile::Section> sections = readBytes(bytes);
     ASSERT_EQ(sections.size(), 2);
     EXPECT_EQ(sections[0].tag, 2);
@@ -125,7 +128,8 @@ TEST(StatusFileTest, AbsurdCountsReadOnlyTheSectionsThatExist)
     // A file describing more buttons than anyone keeps is read up to the limit.
     QByteArray many = "[SpeedButton Count]\r\nSpeedButton Count=100000\r\n";
     for (int k = 1; k <= StatusFile::MaxButtons + 500; ++k)
-        many += "[SpeedButton" + QByteArray::number(k) + "]\r\nTag=" + QByteArray::number(k) + "\r\n";
+        many +=
+            "[SpeedButton" + QByteArray::number(k) + "]\r\nTag=" + QByteArray::number(k) + "\r\n";
     const QList<StatusFile::Section> capped = readBytes(many);
     ASSERT_EQ(capped.size(), StatusFile::MaxButtons);
     EXPECT_EQ(capped.last().tag, StatusFile::MaxButtons);
@@ -141,13 +145,15 @@ TEST(StatusFileTest, IntegersAsTheWindowsVersionReadThem)
     EXPECT_EQ(StatusFile::toInteger("$FF000008"), int(0xFF000008));
     EXPECT_EQ(StatusFile::toInteger("4278190088"), int(0xFF000008));
     EXPECT_EQ(StatusFile::toInteger("-2147483648"), std::numeric_limits<int>::min());
-    for (const char* junk : {"", "$", "0x", "$-1", "12a", "4294967296", "-2147483649", "1e3", "0x1G"})
+    for (const char* junk :
+         {"", "$", "0x", "$-1", "12a", "4294967296", "-2147483649", "1e3", "0x1G"})
         EXPECT_EQ(StatusFile::toInteger(QString::fromLatin1(junk)), std::nullopt) << junk;
 }
 
 TEST(StatusFileTest, MutatedFilesReadWithinBounds)
 {
-    const QByteArray sample = readFixture("hand-edited-statuses.ini") + readFixture("three-statuses.ini");
+    const QByteArray sample =
+        readFixture("hand-edited-statuses.ini") + readFixture("three-statuses.ini");
     ASSERT_FALSE(sample.isEmpty());
     quint32 seed = 12345;
     const auto next = [&seed] {
@@ -159,10 +165,18 @@ TEST(StatusFileTest, MutatedFilesReadWithinBounds)
         for (int change = 0, changes = 1 + next() % 12; change < changes; ++change) {
             const qsizetype at = next() % bytes.size();
             switch (next() % 4) {
-            case 0: bytes[at] = char(next()); break;
-            case 1: bytes.insert(at, "[SpeedButton" + QByteArray::number(next() % 5) + "]\r\n"); break;
-            case 2: bytes.remove(at, next() % 20); break;
-            default: bytes.truncate(at); break;
+            case 0:
+                bytes[at] = char(next());
+                break;
+            case 1:
+                bytes.insert(at, "[SpeedButton" + QByteArray::number(next() % 5) + "]\r\n");
+                break;
+            case 2:
+                bytes.remove(at, next() % 20);
+                break;
+            default:
+                bytes.truncate(at);
+                break;
             }
             if (bytes.isEmpty())
                 bytes = "[";
@@ -194,7 +208,8 @@ TEST(StatusFileTest, StatusesTheWindowsVersionWroteInWindows1251ReadAndWriteBack
     // A status the code page cannot hold turns the file to UTF-8, and each
     // button reads back from it.
     Ini::Document mixed;
-    ASSERT_TRUE(StatusFile::write({buttons[0], {2, QStringLiteral("完成"), 168, 23, 56, 5, 0}}, &mixed));
+    ASSERT_TRUE(
+        StatusFile::write({buttons[0], {2, QStringLiteral("完成"), 168, 23, 56, 5, 0}}, &mixed));
     const QList<StatusFile::Section> reread = readBytes(mixed.toBytes());
     ASSERT_EQ(reread.size(), 2);
     EXPECT_EQ(reread[0].caption, "Готово");

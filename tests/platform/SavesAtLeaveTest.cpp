@@ -19,14 +19,20 @@ struct Saves {
             list.append({[this, text](const QString& file, QString* error) {
                              ++writes;
                              if (broken.contains(QFileInfo(file).absolutePath())) {
-                                 *error = "Cannot write " + QDir::toNativeSeparators(file) + ": No space left on device";
+                                 *error = "Cannot write " + QDir::toNativeSeparators(file) +
+                                          ": No space left on device";
                                  return false;
                              }
                              writeAll(file, text.toUtf8());
                              return true;
                          },
-                         path, QFileInfo(path).fileName() + " is lost.", "*", {},
-                         [this, path](SaveOutcome outcome) { settled.append({path, outcome}); }});
+                         path,
+                         QFileInfo(path).fileName() + " is lost.",
+                         "*",
+                         {},
+                         [this, path](SaveOutcome outcome) {
+                             settled.append({path, outcome});
+                         }});
         }
     }
     QList<SaveAtLeave> list;
@@ -40,8 +46,8 @@ struct Saves {
 TEST(SavesAtLeave, EveryFileIsTriedBeforeOneBoxListsThoseThatFailed)
 {
     QTemporaryDir full, fine;
-    Saves saves({full.filePath("Alarm.dat"), fine.filePath("pathforini.ini"), full.filePath("fStreamShape.txt"),
-                 full.filePath("fStreamLabel.txt")});
+    Saves saves({full.filePath("Alarm.dat"), fine.filePath("pathforini.ini"),
+                 full.filePath("fStreamShape.txt"), full.filePath("fStreamLabel.txt")});
     saves.broken = {full.path()};
     TestDialogs dialogs;
     dialogs.failedSaveAnswers = {{FailedSaveChoice::Stay, {}}};
@@ -53,10 +59,11 @@ TEST(SavesAtLeave, EveryFileIsTriedBeforeOneBoxListsThoseThatFailed)
     ASSERT_EQ(files.size(), 3);
     EXPECT_EQ(files[0].path, QDir::toNativeSeparators(full.filePath("Alarm.dat")));
     EXPECT_EQ(files[0].lost, "Alarm.dat is lost.");
-    EXPECT_TRUE(files[1].error.contains("fStreamShape.txt: No space left")) << files[1].error.toStdString();
+    EXPECT_TRUE(files[1].error.contains("fStreamShape.txt: No space left"))
+        << files[1].error.toStdString();
     EXPECT_EQ(files[2].path, QDir::toNativeSeparators(full.filePath("fStreamLabel.txt")));
-    EXPECT_EQ(outcomes, (QList<SaveOutcome>{SaveOutcome::Stayed, SaveOutcome::Saved, SaveOutcome::Stayed,
-                                            SaveOutcome::Stayed}));
+    EXPECT_EQ(outcomes, (QList<SaveOutcome>{SaveOutcome::Stayed, SaveOutcome::Saved,
+                                            SaveOutcome::Stayed, SaveOutcome::Stayed}));
     EXPECT_FALSE(mayLeave(outcomes));
     EXPECT_EQ(saves.settled.size(), 1) << "only the file written is settled when the user stays";
 }
@@ -127,7 +134,8 @@ TEST(SavesAtLeave, FilesThatFailElsewhereTooAreAskedAboutAgainUnderTheirOwnPlace
         if (++boxes == 1)
             return {FailedSaveChoice::SaveElsewhere, rescue.filePath("full")};
         EXPECT_EQ(box.files.size(), 2);
-        EXPECT_TRUE(box.files[0].error.contains(QDir::toNativeSeparators(rescue.filePath("full/a.txt"))))
+        EXPECT_TRUE(
+            box.files[0].error.contains(QDir::toNativeSeparators(rescue.filePath("full/a.txt"))))
             << box.files[0].error.toStdString();
         EXPECT_EQ(box.files[0].path, QDir::toNativeSeparators(project.filePath("a.txt")))
             << "the box names where the file belongs";
@@ -143,7 +151,8 @@ TEST(SavesAtLeave, FilesThatFailElsewhereTooAreAskedAboutAgainUnderTheirOwnPlace
     Saves one({project.filePath("c.txt")});
     one.broken = {project.path()};
     TestDialogs single;
-    single.failedSaveAnswers = {{FailedSaveChoice::SaveElsewhere, rescue.filePath("c rescued.txt")}};
+    single.failedSaveAnswers = {
+        {FailedSaveChoice::SaveElsewhere, rescue.filePath("c rescued.txt")}};
     EXPECT_EQ(saveOrAsk(single, one.list[0]), SaveOutcome::SavedElsewhere);
     EXPECT_EQ(readAll(rescue.filePath("c rescued.txt")), "c.txt holds this");
 
@@ -151,7 +160,8 @@ TEST(SavesAtLeave, FilesThatFailElsewhereTooAreAskedAboutAgainUnderTheirOwnPlace
     Saves known({project.filePath("d.txt")});
     TestDialogs asked;
     asked.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
-    EXPECT_EQ(askAfterFailedSave(asked, known.list[0], "Can not write to d.txt"), SaveOutcome::LeftUnsaved);
+    EXPECT_EQ(askAfterFailedSave(asked, known.list[0], "Can not write to d.txt"),
+              SaveOutcome::LeftUnsaved);
     EXPECT_EQ(known.writes, 0);
     ASSERT_EQ(asked.failedSaves.size(), 1);
     EXPECT_EQ(asked.failedSaves[0].error, "Can not write to d.txt");

@@ -13,7 +13,10 @@
 // stand-in there, which does what the real one does in each case.
 class DesktopShellTest : public ::testing::Test {
 protected:
-    DesktopShellTest() : m_savedPath(qgetenv("PATH")) { qputenv("PATH", binDir.path().toLocal8Bit()); }
+    DesktopShellTest() : m_savedPath(qgetenv("PATH"))
+    {
+        qputenv("PATH", binDir.path().toLocal8Bit());
+    }
     ~DesktopShellTest() override { qputenv("PATH", m_savedPath); }
 
     void installOpener(const QByteArray& script)

@@ -3,7 +3,8 @@
 // when it is started by hand or by ctest's test discovery. Options set in the
 // environment (ASAN_OPTIONS, UBSAN_OPTIONS, LSAN_OPTIONS) still win.
 
-#define VEXORIN_SANITIZER_HOOK extern "C" __attribute__((visibility("default"), used, no_sanitize_address))
+#define VEXORIN_SANITIZER_HOOK                                                                     \
+    extern "C" __attribute__((visibility("default"), used, no_sanitize_address))
 
 VEXORIN_SANITIZER_HOOK const char* __asan_default_options()
 {

@@ -98,7 +98,8 @@ TEST_F(DefaultObject, SizesBeyondTheMainWindowsOuterSizeAreRefusedWithTen)
     EXPECT_EQ(settings().DefaultHeight, 900);
     EXPECT_TRUE(fake.dialogs.messages.isEmpty());
     dialog.SpinEdit2->setText("901");
-    EXPECT_EQ(fake.dialogs.messages, QStringList{"Object height must be smaller than form height!"});
+    EXPECT_EQ(fake.dialogs.messages,
+              QStringList{"Object height must be smaller than form height!"});
     EXPECT_EQ(settings().DefaultHeight, 10);
 }
 

@@ -291,7 +291,7 @@ TEST_F(ShapeEditFixture, SizeHeaderIsRefusedFirstThenAppliedAsEight)
     addObject(1, QStringLiteral("Pump"));
     host.label->setFontSize(10);
     open();
-    dialog.SyzeComboBox4->setCurrentIndex(0); // "Size"
+    dialog.SyzeComboBox4->setCurrentIndex(0);         // "Size"
     dialog.SpinEdit1->setText(QStringLiteral("abc")); // would be refused next
     const QPoint labelBefore = host.label->pos();
 
@@ -372,8 +372,7 @@ TEST_F(ShapeEditFixture, SizesUpToTheMainWindowsOuterSizePassAndOneMoreIsRefused
     dialog.SpinEdit1->setText(QStringLiteral("1821"));
     dialog.SpinEdit2->setText(QStringLiteral("20"));
     dialog.applyButClick();
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList{"Object width must be smaller than form width!"});
+    EXPECT_EQ(fake.dialogs.messages, QStringList{"Object width must be smaller than form width!"});
     EXPECT_EQ(dialog.SpinEdit1->text(), "10");
     EXPECT_EQ(host.shape->size(), QSize(30, 30));
 
@@ -592,9 +591,8 @@ TEST_F(ShapeEditFixture, HintUsedByAnyElementIsRefusedAndTheRestStillApplies)
 
     dialog.applyButClick();
 
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList({" You have alredy name hint with same text!",
-                           " You have alredy shape hint with same text!"}));
+    EXPECT_EQ(fake.dialogs.messages, QStringList({" You have alredy name hint with same text!",
+                                                  " You have alredy shape hint with same text!"}));
     EXPECT_EQ(host.shape->hint(), "Shape2");
     EXPECT_EQ(host.label->hint(), "Label2");
     EXPECT_EQ(dialog.Edit1->text(), "Shape2");

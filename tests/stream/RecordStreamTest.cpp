@@ -21,11 +21,16 @@ QByteArray fixture(const char* name)
 std::string describe(const Value& v)
 {
     switch (v.kind) {
-    case Value::Kind::Integer: return "int " + std::to_string(v.integer);
-    case Value::Kind::String: return "string '" + v.text.toStdString() + "'";
-    case Value::Kind::Identifier: return "ident " + v.identifier.toStdString();
-    case Value::Kind::Boolean: return v.boolean ? "true" : "false";
-    case Value::Kind::Set: return "set [" + v.set.join(',').toStdString() + "]";
+    case Value::Kind::Integer:
+        return "int " + std::to_string(v.integer);
+    case Value::Kind::String:
+        return "string '" + v.text.toStdString() + "'";
+    case Value::Kind::Identifier:
+        return "ident " + v.identifier.toStdString();
+    case Value::Kind::Boolean:
+        return v.boolean ? "true" : "false";
+    case Value::Kind::Set:
+        return "set [" + v.set.join(',').toStdString() + "]";
     }
     return "?";
 }
@@ -79,25 +84,40 @@ std::string propertyOf(const Record& r, const char* name)
 TEST(RecordStream, ValuesEncodeToExactBytesAndReadBack)
 {
     const QString long300(300, u'x');
-    const struct { Value value; QByteArray hex; bool readOnly = false; } cases[] = {
-        {Value::fromInteger(5), "0205"}, {Value::fromInteger(-1), "02ff"},
-        {Value::fromInteger(-128), "0280"}, {Value::fromInteger(127), "027f"},
-        {Value::fromInteger(128), "038000"}, {Value::fromInteger(200), "03c800"},
-        {Value::fromInteger(-129), "037fff"}, {Value::fromInteger(32767), "03ff7f"},
-        {Value::fromInteger(-32768), "030080"}, {Value::fromInteger(32768), "0400800000"},
-        {Value::fromInteger(-32769), "04ff7fffff"}, {Value::fromInteger(2147483647), "04ffffff7f"},
-        {Value::fromInteger(0x123456), "0456341200"}, {Value::fromInteger(-2147483648LL), "0400000080"},
+    const struct {
+        Value value;
+        QByteArray hex;
+        bool readOnly = false;
+    } cases[] = {
+        {Value::fromInteger(5), "0205"},
+        {Value::fromInteger(-1), "02ff"},
+        {Value::fromInteger(-128), "0280"},
+        {Value::fromInteger(127), "027f"},
+        {Value::fromInteger(128), "038000"},
+        {Value::fromInteger(200), "03c800"},
+        {Value::fromInteger(-129), "037fff"},
+        {Value::fromInteger(32767), "03ff7f"},
+        {Value::fromInteger(-32768), "030080"},
+        {Value::fromInteger(32768), "0400800000"},
+        {Value::fromInteger(-32769), "04ff7fffff"},
+        {Value::fromInteger(2147483647), "04ffffff7f"},
+        {Value::fromInteger(0x123456), "0456341200"},
+        {Value::fromInteger(-2147483648LL), "0400000080"},
         {Value::fromInteger(2147483648LL), "130000008000000000"},
-        {Value::fromString(""), "0600"}, {Value::fromString(QStringLiteral("Caf\u00e9 \u20ac")), "0606436166e92080"},
+        {Value::fromString(""), "0600"},
+        {Value::fromString(QStringLiteral("Caf\u00e9 \u20ac")), "0606436166e92080"},
         {Value::fromString(QString(255, u'x')), "06ff" + QByteArray(255, 'x').toHex()},
         {Value::fromString(long300), "0c2c010000" + QByteArray(300, 'x').toHex()},
         {Value::fromString(QStringLiteral("\u0219")), "1402000000c899"},
         {Value::fromString(QString::fromUtf8("\xF0\x9F\x98\x80")), "1404000000f09f9880"},
         {Value::fromIdentifier("clRed"), "0705" + QByteArray("clRed").toHex()},
-        {Value::fromBoolean(false), "08"}, {Value::fromBoolean(true), "09"},
+        {Value::fromBoolean(false), "08"},
+        {Value::fromBoolean(true), "09"},
         {Value::fromSet({}), "0b00"},
-        {Value::fromSet({"fsBold", "fsItalic"}), "0b06" + QByteArray("fsBold").toHex() + "08" + QByteArray("fsItalic").toHex() + "00"},
-        {Value::fromInteger(5), "030500", true}, {Value::fromInteger(-1), "13ffffffffffffffff", true},
+        {Value::fromSet({"fsBold", "fsItalic"}),
+         "0b06" + QByteArray("fsBold").toHex() + "08" + QByteArray("fsItalic").toHex() + "00"},
+        {Value::fromInteger(5), "030500", true},
+        {Value::fromInteger(-1), "13ffffffffffffffff", true},
         {Value::fromString("abc"), "0c03000000616263", true},
         {Value::fromString(QStringLiteral("\u0160!")), "120200000060012100", true},
         // A wide string's surrogate pair is one character; half a pair cannot be written back.
@@ -107,7 +127,9 @@ TEST(RecordStream, ValuesEncodeToExactBytesAndReadBack)
     for (const auto& c : cases) {
         const QByteArray expected = wrapValue(QByteArray::fromHex(c.hex));
         if (!c.readOnly) {
-            EXPECT_EQ(writeAll({Record{"T", "X", {Property{"P", c.value}}}}).toHex().toStdString(), expected.toHex().toStdString()) << describe(c.value);
+            EXPECT_EQ(writeAll({Record{"T", "X", {Property{"P", c.value}}}}).toHex().toStdString(),
+                      expected.toHex().toStdString())
+                << describe(c.value);
         }
         QList<Record> read;
         QString error;
@@ -128,7 +150,8 @@ TEST(RecordStream, BoardFilesReadWithOffsetsAndRewriteIdentically)
     EXPECT_EQ(propertyOf(records[0], "Brush.Color"), "ident clRed");
     EXPECT_EQ(propertyOf(records[0], "Height"), "int 300");
     EXPECT_EQ(records[1].offset, shape.size());
-    EXPECT_EQ(records[1].properties[0].offset, shape.size() + 18); // after "TPF0", "TLabel", "Label3"
+    EXPECT_EQ(records[1].properties[0].offset,
+              shape.size() + 18); // after "TPF0", "TLabel", "Label3"
     EXPECT_EQ(propertyOf(records[1], "Hint"), "string 'Caf\u00e9 \u20ac'");
     EXPECT_EQ(propertyOf(records[1], "Font.Style"), "set []");
     EXPECT_EQ(propertyOf(records[1], "Font.Height"), "int -11");
@@ -163,7 +186,8 @@ TEST(RecordStream, BoardFilesOfOtherCodePagesReadRightAndRewriteIdentically)
         ASSERT_TRUE(readAll(bytes, &records, &error)) << f.name << error.toStdString();
         ASSERT_EQ(records.size(), 1);
         EXPECT_EQ(propertyOf(records[0], "Hint"), std::string("string '") + f.hint + "'") << f.name;
-        EXPECT_EQ(propertyOf(records[0], "Caption"), std::string("string '") + f.caption + "'") << f.name;
+        EXPECT_EQ(propertyOf(records[0], "Caption"), std::string("string '") + f.caption + "'")
+            << f.name;
         EXPECT_EQ(writeAll(records), bytes) << f.name;
     }
 
@@ -171,7 +195,8 @@ TEST(RecordStream, BoardFilesOfOtherCodePagesReadRightAndRewriteIdentically)
     const SystemCodePage western(1252);
     const Value caption = Value::fromString(QStringLiteral("Насос"));
     const QByteArray written = writeAll({Record{"T", "X", {Property{"P", caption}}}});
-    EXPECT_EQ(written, wrapValue(QByteArray("\x14\x0a\x00\x00\x00", 5) + QStringLiteral("Насос").toUtf8()));
+    EXPECT_EQ(written,
+              wrapValue(QByteArray("\x14\x0a\x00\x00\x00", 5) + QStringLiteral("Насос").toUtf8()));
     QList<Record> read;
     QString error;
     ASSERT_TRUE(readAll(written, &read, &error)) << error.toStdString();
@@ -181,8 +206,10 @@ TEST(RecordStream, BoardFilesOfOtherCodePagesReadRightAndRewriteIdentically)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     RecordWriter writer(&buffer);
-    EXPECT_FALSE(writer.write(Record{"T", "X", {Property{"P", Value::fromString(QString(QChar(0xD800)) + "中")}}}));
-    EXPECT_TRUE(writer.errorString().contains(QStringLiteral("damaged"))) << writer.errorString().toStdString();
+    EXPECT_FALSE(writer.write(
+        Record{"T", "X", {Property{"P", Value::fromString(QString(QChar(0xD800)) + "中")}}}));
+    EXPECT_TRUE(writer.errorString().contains(QStringLiteral("damaged")))
+        << writer.errorString().toStdString();
 }
 
 TEST(RecordStream, PropertiesInAnotherOrderComeBackInFileOrder)
@@ -193,7 +220,8 @@ TEST(RecordStream, PropertiesInAnotherOrderComeBackInFileOrder)
     ASSERT_TRUE(readAll(fixture("shape_reordered.bin"), &reordered, &error)) << error.toStdString();
     EXPECT_EQ(reordered[0].properties.first().name, "ShowHint");
     for (const Property& p : usual[0].properties)
-        EXPECT_EQ(propertyOf(reordered[0], p.name.constData()), describe(p.value)) << p.name.constData();
+        EXPECT_EQ(propertyOf(reordered[0], p.name.constData()), describe(p.value))
+            << p.name.constData();
 }
 
 namespace {
@@ -229,25 +257,44 @@ TEST(RecordStream, WriterRefusesWhatTheFormatCannotHoldAndReportsDeviceErrors)
     device.open(QIODevice::WriteOnly);
     RecordWriter writer(&device);
     EXPECT_FALSE(writer.write(Record{"TShape", "Shape1", {}}));
-    EXPECT_TRUE(writer.errorString().contains(QStringLiteral("disk full"))) << writer.errorString().toStdString();
+    EXPECT_TRUE(writer.errorString().contains(QStringLiteral("disk full")))
+        << writer.errorString().toStdString();
 }
 
 TEST(RecordStream, BrokenInputFailsWithWhatAndWhere)
 {
     const QByteArray head("TPF0\x06TShape\x06Shape1\x04Hint", 23);
-    const struct { QByteArray bytes; const char* message; } cases[] = {
+    const struct {
+        QByteArray bytes;
+        const char* message;
+    } cases[] = {
         {"TPF1\x06TShape", "wrong signature at byte 0"},
         {fixture("caption.bin") + "XPF0", "wrong signature at byte 226"},
         {QByteArray("TPF0\xc8TSh", 8), "class name length 200 at byte 4 exceeds the 3 bytes left"},
-        {head + QByteArray("\x0c\xff\xff\xff\x7f" "abc", 8), "string length 2147483647 at byte 24 exceeds the 3 bytes left"},
-        {head + QByteArray("\x14\xff\xff\xff\xff", 5) + QByteArray(30, '\0'), "string length 4294967295 at byte 24 exceeds the 30 bytes left"},
-        {head + QByteArray("\x12\x00\x00\x00\x40\x00\x00", 7), "wide string length 1073741824 (2147483648 bytes) at byte 24 exceeds the 2 bytes left"},
-        {head + QByteArray("\x0b\x06" "fsBold\xff", 9), "set element length 255 at byte 31 exceeds the 0 bytes left"},
+        {head + QByteArray("\x0c\xff\xff\xff\x7f"
+                           "abc",
+                           8),
+         "string length 2147483647 at byte 24 exceeds the 3 bytes left"},
+        {head + QByteArray("\x14\xff\xff\xff\xff", 5) + QByteArray(30, '\0'),
+         "string length 4294967295 at byte 24 exceeds the 30 bytes left"},
+        {head + QByteArray("\x12\x00\x00\x00\x40\x00\x00", 7),
+         "wide string length 1073741824 (2147483648 bytes) at byte 24 exceeds the 2 bytes left"},
+        {head + QByteArray("\x0b\x06"
+                           "fsBold\xff",
+                           9),
+         "set element length 255 at byte 31 exceeds the 0 bytes left"},
         {head + QByteArray("\x09\x00\x01", 3), "unexpected child element at byte 25"},
         // Names the writer could not write back, so a board could never be saved again.
-        {QByteArray("TPF0\x06TLabel\x06Lab\xa9" "el\x00\x00", 20), "element name at byte 11 is not ASCII"},
-        {QByteArray("TPF0\x06TL\xe4" "bel", 11), "class name at byte 4 is not ASCII"},
-        {QByteArray("TPF0\x06TShape\x06Shape1\x04H\xefnt\x08", 24), "property name at byte 18 is not ASCII"},
+        {QByteArray("TPF0\x06TLabel\x06Lab\xa9"
+                    "el\x00\x00",
+                    20),
+         "element name at byte 11 is not ASCII"},
+        {QByteArray("TPF0\x06TL\xe4"
+                    "bel",
+                    11),
+         "class name at byte 4 is not ASCII"},
+        {QByteArray("TPF0\x06TShape\x06Shape1\x04H\xefnt\x08", 24),
+         "property name at byte 18 is not ASCII"},
     };
     for (const auto& c : cases) {
         QList<Record> records;
@@ -268,7 +315,8 @@ TEST(RecordStream, BrokenInputFailsWithWhatAndWhere)
 TEST(RecordStream, EveryTruncationFailsAtTheEnd)
 {
     static const QRegularExpression where(QStringLiteral("at byte (\\d+)"));
-    for (const char* name : {"caption.bin", "shape_unnamed_color.bin", "caption_utf8.bin", "caption_wide.bin"}) {
+    for (const char* name :
+         {"caption.bin", "shape_unnamed_color.bin", "caption_utf8.bin", "caption_wide.bin"}) {
         const QByteArray whole = fixture(name);
         for (qsizetype n = 1; n < whole.size(); ++n) {
             QBuffer buffer;
@@ -308,7 +356,8 @@ TEST(RecordStream, RandomBytesNeverCrashOrHang)
         while (!reader.atEnd()) {
             const qint64 before = buffer.pos();
             if (!reader.read(record)) {
-                EXPECT_TRUE(reader.errorString().contains(QStringLiteral("at byte "))) << reader.errorString().toStdString();
+                EXPECT_TRUE(reader.errorString().contains(QStringLiteral("at byte ")))
+                    << reader.errorString().toStdString();
                 break;
             }
             ASSERT_GT(buffer.pos(), before);
@@ -331,7 +380,8 @@ TEST(RecordStream, LengthsAndCountsBeyondAnyBoardAreRefusedEitherWay)
     const auto set = [](int n) {
         QByteArray bytes("\x0b");
         for (int i = 0; i < n; ++i)
-            bytes += QByteArray("\x06" "fsBold");
+            bytes += QByteArray("\x06"
+                                "fsBold");
         return bytes + QByteArray(1, '\0');
     };
     const auto properties = [](int n) {
@@ -341,14 +391,19 @@ TEST(RecordStream, LengthsAndCountsBeyondAnyBoardAreRefusedEitherWay)
         return bytes + QByteArray(2, '\0');
     };
     const qint64 most = MaximumStringBytes;
-    const struct { QByteArray bytes; const char* message; } cases[] = {
+    const struct {
+        QByteArray bytes;
+        const char* message;
+    } cases[] = {
         {head + length32('\x0c', most + 1) + QByteArray(most + 1, 'x') + QByteArray(2, '\0'),
          "string length 131073 at byte 24 is more than a board file holds (131072 bytes at most)"},
         {head + length32('\x14', most + 1) + QByteArray(most + 1, 'x') + QByteArray(2, '\0'),
          "string length 131073 at byte 24 is more than a board file holds (131072 bytes at most)"},
         {head + length32('\x12', most / 2 + 1) + QByteArray(most + 2, 'x') + QByteArray(2, '\0'),
-         "wide string length 65537 (131074 bytes) at byte 24 is more than a board file holds (131072 bytes at most)"},
-        {head + set(MaximumSetElements + 1) + QByteArray(2, '\0'), "set at byte 23 holds more than 32 elements"},
+         "wide string length 65537 (131074 bytes) at byte 24 is more than a board file holds "
+         "(131072 bytes at most)"},
+        {head + set(MaximumSetElements + 1) + QByteArray(2, '\0'),
+         "set at byte 23 holds more than 32 elements"},
         {properties(MaximumProperties + 1), "record at byte 0 holds more than 64 properties"},
     };
     for (const auto& c : cases) {
@@ -375,7 +430,10 @@ TEST(RecordStream, LengthsAndCountsBeyondAnyBoardAreRefusedEitherWay)
         tooMany.properties.append(Property{"Tag", Value::fromInteger(1)});
     const Record unstorable[] = {
         {"TShape", "Shape1", {Property{"Hint", Value::fromString(QString(most + 1, u'x'))}}},
-        {"TShape", "Shape1", {Property{"Font.Style", Value::fromSet(QList<QByteArray>(MaximumSetElements + 1, "fsBold"))}}},
+        {"TShape",
+         "Shape1",
+         {Property{"Font.Style",
+                   Value::fromSet(QList<QByteArray>(MaximumSetElements + 1, "fsBold"))}}},
         tooMany,
     };
     for (const Record& r : unstorable) {
@@ -383,7 +441,8 @@ TEST(RecordStream, LengthsAndCountsBeyondAnyBoardAreRefusedEitherWay)
         buffer.open(QIODevice::WriteOnly);
         RecordWriter writer(&buffer);
         EXPECT_FALSE(writer.write(r));
-        EXPECT_TRUE(writer.errorString().contains(QRegularExpression(QStringLiteral("(more|longer) than"))))
+        EXPECT_TRUE(
+            writer.errorString().contains(QRegularExpression(QStringLiteral("(more|longer) than"))))
             << writer.errorString().toStdString();
         EXPECT_EQ(buffer.size(), 0);
     }

@@ -14,7 +14,8 @@ namespace BoardInput {
 inline Board* viewOf(const BoardElement* element)
 {
     for (QWidget* widget : QApplication::allWidgets())
-        if (auto* board = qobject_cast<Board*>(widget); board && &board->model() == &element->model())
+        if (auto* board = qobject_cast<Board*>(widget);
+            board && &board->model() == &element->model())
             return board;
     return nullptr;
 }
@@ -31,7 +32,8 @@ inline void press(const BoardElement* element, Qt::MouseButton button, QPoint in
                       viewPoint(element, inside));
 }
 
-inline void release(const BoardElement* element, Qt::MouseButton button, QPoint inside = QPoint(2, 2))
+inline void release(const BoardElement* element, Qt::MouseButton button,
+                    QPoint inside = QPoint(2, 2))
 {
     QTest::mouseRelease(viewOf(element)->viewport(), button, Qt::NoModifier,
                         viewPoint(element, inside));

@@ -109,11 +109,15 @@ FailedSaveAnswer TestDialogs::failedSave(const QList<FailedFile>& files)
 }
 
 FakePlatform::FakePlatform()
-    : platform{dialogs,   desktop,
-               clock,     processes,
-               shell,     pointer,
+    : platform{dialogs,
+               desktop,
+               clock,
+               processes,
+               shell,
+               pointer,
                sound,
-               QDir::toNativeSeparators(programDir.path() + '/'), QStringLiteral("Vexorin"),
+               QDir::toNativeSeparators(programDir.path() + '/'),
+               QStringLiteral("Vexorin"),
                QDir::toNativeSeparators(programDir.path() + '/')}
 {
 }

@@ -35,7 +35,8 @@ inline void saveBitmap(const QString& path, int width = 8, int height = 6)
 inline void copyTree(const QString& from, const QString& to)
 {
     QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString target = to + source.mid(from.size());

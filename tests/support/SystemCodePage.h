@@ -7,7 +7,10 @@
 // Sets the system code page for the life of a test, as --codepage would.
 class SystemCodePage {
 public:
-    explicit SystemCodePage(int codePage) { EXPECT_TRUE(CodePage::setSystem(codePage)) << codePage; }
+    explicit SystemCodePage(int codePage)
+    {
+        EXPECT_TRUE(CodePage::setSystem(codePage)) << codePage;
+    }
     ~SystemCodePage() { CodePage::setSystem(m_before); }
     SystemCodePage(const SystemCodePage&) = delete;
     SystemCodePage& operator=(const SystemCodePage&) = delete;

@@ -42,7 +42,8 @@ std::optional<MenuSeen> rightPress(TObjectTable* table, int col, int row, int ch
 QColor drawnColor(TObjectTable* table, int col, int row)
 {
     const QRect cell = table->StringGrid1->cellRect(col, row);
-    return table->StringGrid1->viewport()->grab().toImage().pixelColor(cell.bottomRight() - QPoint(1, 1));
+    return table->StringGrid1->viewport()->grab().toImage().pixelColor(cell.bottomRight() -
+                                                                       QPoint(1, 1));
 }
 
 QList<int> colWidths(const StringGrid* grid)
@@ -125,7 +126,8 @@ TEST_F(TableWindow, NewWindowStandsWhollyOnTheDesktopAndBelowTheMainMenu)
 
     // Away from the edges it stands at pointer minus (30, 35).
     fake.pointer.at = QPoint(700, 500);
-    table = OpenTableWindow(fake.platform, addObject(2, QStringLiteral("Valve")), QStringLiteral("Valve"), &main);
+    table = OpenTableWindow(fake.platform, addObject(2, QStringLiteral("Valve")),
+                            QStringLiteral("Valve"), &main);
     EXPECT_EQ(table->pos(), QPoint(670, 465));
 }
 
@@ -139,7 +141,8 @@ TEST_F(TableWindow, ObjectTableHasTheMenuBarAndItsClientAreaStillTakesTheGridsSi
 
     EXPECT_EQ(table->windowTitle(), "Pump");
     EXPECT_EQ(table->tableFile(), file);
-    EXPECT_EQ(file, host.project().folder() + QDir::separator() + "Pump" + QDir::separator() + "Pumptable.txt");
+    EXPECT_EQ(file, host.project().folder() + QDir::separator() + "Pump" + QDir::separator() +
+                        "Pumptable.txt");
     ASSERT_NE(table->MainMenu1, nullptr);
     QStringList items;
     for (QAction* action : table->MainMenu1->actions())
@@ -193,7 +196,8 @@ TEST_F(TableWindow, OneWindowPerTableFileFoundByExactPathAndReloadedOnlyWhenShow
     EXPECT_EQ(texts(table->StringGrid1), QStringList({"|Bolt|Nut", "Qty|12|30"}));
 
     // Another spelling of the path is another table window.
-    const QString other = host.project().folder() + QDir::separator() + "Pump" + QDir::separator() + "PUMPtable.txt";
+    const QString other =
+        host.project().folder() + QDir::separator() + "Pump" + QDir::separator() + "PUMPtable.txt";
     EXPECT_NE(OpenTableWindow(fake.platform, other, QStringLiteral("Pump")), table);
     EXPECT_EQ(TObjectTable::windows().size(), 2);
 }
@@ -224,7 +228,8 @@ TEST_F(TableWindow, FailedSaveOffersTheChoicesAndStopsClosingAllWindowsOnlyWhenT
     OpenTableWindow(fake.platform, valve, QStringLiteral("Valve"));
 
     // Try again fails the same way; staying keeps the window open.
-    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}}, {FailedSaveChoice::Stay, {}}};
+    fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::TryAgain, {}},
+                                      {FailedSaveChoice::Stay, {}}};
     EXPECT_FALSE(failing->close());
     EXPECT_TRUE(failing->isVisible());
     const QString error = "Invalid filename\nThe table file " + gone + " cannot be written.";
@@ -268,7 +273,8 @@ TEST_F(TableWindow, ATableClosedWithoutSavingIsReadAgainFromItsFile)
     TObjectTable* table = OpenTableWindow(fake.platform, pump, QStringLiteral("Pump"));
     table->StringGrid1->setCell(1, 1, QStringLiteral("typed"));
     ASSERT_TRUE(QFile::remove(pump));
-    ASSERT_TRUE(QDir(projectDir.path()).mkpath("Pump/Pumptable.txt")); // a folder: no file can be written
+    ASSERT_TRUE(
+        QDir(projectDir.path()).mkpath("Pump/Pumptable.txt")); // a folder: no file can be written
 
     fake.dialogs.failedSaveAnswers = {{FailedSaveChoice::LeaveUnsaved, {}}};
     EXPECT_TRUE(table->close());
@@ -334,7 +340,8 @@ TEST_F(TableWindow, UnreadableCountLeavesTheGridUnfittedAndKeepsACopyOfTheFile)
 
     ASSERT_EQ(fake.dialogs.errors.size(), 1);
     const QString error = fake.dialogs.errors.first();
-    EXPECT_TRUE(error.startsWith("Invalid numeric input\nLine 2 of the table file")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("Invalid numeric input\nLine 2 of the table file"))
+        << error.toStdString();
     EXPECT_TRUE(error.contains("The table file is " + file + "."));
     EXPECT_TRUE(error.endsWith("A copy of the file is kept as " + file + ".damaged."));
     EXPECT_EQ(readAll(file + ".damaged"), fixture("bad-count.txt"));
@@ -464,8 +471,9 @@ TEST_F(TableWindow, DeleteRowRefusesTheHeaderRowAsksAndKeepsTheWindowSize)
     table->Deleterow1Click();
     EXPECT_EQ(grid->rowCount(), 3);
     table->Deleterow1Click();
-    EXPECT_EQ(fake.dialogs.questions, QStringList({"Do You realy want do delate this row: Bolt ?",
-                                                   "Do You realy want do delate this row: Bolt ?"}));
+    EXPECT_EQ(fake.dialogs.questions,
+              QStringList({"Do You realy want do delate this row: Bolt ?",
+                           "Do You realy want do delate this row: Bolt ?"}));
     EXPECT_EQ(texts(grid), QStringList({"|Nut", "Qty|30"}));
     EXPECT_EQ(grid->size(), before);
 }
@@ -481,15 +489,17 @@ TEST_F(TableWindow, DeleteColumnRefusesTheHeaderColumnAndFitsInEveryCase)
 
     press(table, 0, 0);
     table->Deletecolumn1Click();
-    EXPECT_EQ(fake.dialogs.messages,
-              QStringList{"Fixed columns can not be deleted!\r\nYou must selct cell from fixed column\r\n"
-                          "and edit/delete it individualy."});
+    EXPECT_EQ(
+        fake.dialogs.messages,
+        QStringList{"Fixed columns can not be deleted!\r\nYou must selct cell from fixed column\r\n"
+                    "and edit/delete it individualy."});
     EXPECT_EQ(grid->colWidth(3), wide);
 
     press(table, 2, 0);
     fake.dialogs.confirmAnswers = {true};
     table->Deletecolumn1Click();
-    EXPECT_EQ(fake.dialogs.questions, QStringList{"Do You realy want do delate this column: Second ?"});
+    EXPECT_EQ(fake.dialogs.questions,
+              QStringList{"Do You realy want do delate this column: Second ?"});
     EXPECT_EQ(grid->colCount(), 6);
     EXPECT_EQ(grid->cell(2, 2), "a text wider than the column");
     EXPECT_EQ(grid->colWidth(2), wide);
@@ -546,8 +556,8 @@ TEST_F(TableWindow, HeaderMenusMarkTheClickedCellWhileTheyAreOpen)
     for (QMenu* menu : {table->PopupMenu3, table->PopupMenu2, table->PopupMenu1})
         for (QAction* action : menu->actions())
             items.append(action->text());
-    EXPECT_EQ(items, QStringList({"Input text", "Insert row", "Delete row", "Insert column", "Delete column",
-                                  "Input text", "Insert row", "Delete row",
+    EXPECT_EQ(items, QStringList({"Input text", "Insert row", "Delete row", "Insert column",
+                                  "Delete column", "Input text", "Insert row", "Delete row",
                                   "Input text", "Insert column", "Delete column"}));
 
     // A right press on a data cell opens nothing but is the clicked cell.
@@ -685,9 +695,11 @@ TEST_F(TableWindow, DraggingAGridLineInTheHeadersSizesColumnsAndRows)
 
     // Lines between data cells do not move.
     const int dataLine = grid->cellRect(3, 2).right() + 1;
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(dataLine, grid->cellRect(3, 2).center().y()));
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(dataLine, grid->cellRect(3, 2).center().y()));
     QTest::mouseMove(viewport, QPoint(dataLine + 30, grid->cellRect(3, 2).center().y()));
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(dataLine + 30, grid->cellRect(3, 2).center().y()));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier,
+                        QPoint(dataLine + 30, grid->cellRect(3, 2).center().y()));
     EXPECT_EQ(grid->colWidth(3), 25);
 
     // Fitting sets widths again but keeps dragged heights.
@@ -705,7 +717,8 @@ TEST_F(TableWindow, TableTallerThanTheDesktopScrollsInsteadOfLosingRows)
     writeAll(file, bytes);
     TObjectTable* table = OpenTableWindow(fake.platform, file, QStringLiteral("Pump"));
     EXPECT_EQ(table->StringGrid1->height(), 60 * 25 + 4);
-    EXPECT_EQ(clientSize(table).height(), 1080 - table->MainMenu1->heightForWidth(clientSize(table).width()));
+    EXPECT_EQ(clientSize(table).height(),
+              1080 - table->MainMenu1->heightForWidth(clientSize(table).width()));
     EXPECT_TRUE(table->ClientArea->verticalScrollBar()->isVisible());
 
     press(table, 1, 5);

@@ -34,9 +34,11 @@ Read readTable(const QByteArray& bytes)
     buffer.open(QIODevice::ReadOnly);
     TableFile::Reader reader(buffer);
     Read out;
-    out.countsRead = reader.readColumnCount(&out.columns) && reader.readRowCount(out.columns, &out.rows);
+    out.countsRead =
+        reader.readColumnCount(&out.columns) && reader.readRowCount(out.columns, &out.rows);
     if (out.countsRead)
-        out.cellsRead = reader.readCells(std::max(out.columns, 1), std::max(out.rows, 1), &out.cells);
+        out.cellsRead =
+            reader.readCells(std::max(out.columns, 1), std::max(out.rows, 1), &out.cells);
     out.error = reader.errorString();
     return out;
 }
@@ -80,7 +82,8 @@ TEST(TableFile, CellTextsAreWindows1252BothWays)
     EXPECT_EQ(TableFile::toBytes(table.cells, 2), bytes);
 
     // What the code page cannot hold turns the whole file to UTF-8.
-    const TableFile::Columns mixed{{QStringLiteral("Größe"), QStringLiteral("Имя")}, {QStringLiteral("中文"), QString()}};
+    const TableFile::Columns mixed{{QStringLiteral("Größe"), QStringLiteral("Имя")},
+                                   {QStringLiteral("中文"), QString()}};
     bool complete = false;
     const QByteArray utf8 = TableFile::toBytes(mixed, 2, &complete);
     EXPECT_TRUE(complete);
@@ -105,8 +108,9 @@ TEST(TableFile, TablesTheWindowsVersionWroteInWindows1251And932ReadAndWriteBackB
     const Read table = readTable(bytes);
     ASSERT_TRUE(table.cellsRead) << table.error.toStdString();
     // 表 ends in the byte of a backslash.
-    const TableFile::Columns expected{{QStringLiteral("品名"), QStringLiteral("ボルト"), QStringLiteral("表示")},
-                                      {QStringLiteral("数量"), QStringLiteral("１２"), QString()}};
+    const TableFile::Columns expected{
+        {QStringLiteral("品名"), QStringLiteral("ボルト"), QStringLiteral("表示")},
+        {QStringLiteral("数量"), QStringLiteral("１２"), QString()}};
     EXPECT_EQ(table.cells, expected);
     EXPECT_EQ(TableFile::toBytes(table.cells, 3), bytes);
 }
@@ -207,7 +211,8 @@ TEST(TableFile, CountLineWithoutANumberIsInvalidNumericInputNamingTheLine)
     for (const Case& c : cases) {
         const Read table = readTable(c.bytes);
         EXPECT_FALSE(table.countsRead) << c.bytes.toStdString();
-        EXPECT_TRUE(table.error.startsWith(TableFile::InvalidNumericInput + '\n')) << table.error.toStdString();
+        EXPECT_TRUE(table.error.startsWith(TableFile::InvalidNumericInput + '\n'))
+            << table.error.toStdString();
         EXPECT_TRUE(table.error.contains(c.place)) << table.error.toStdString();
     }
 }
@@ -227,7 +232,8 @@ TEST(TableFile, TablesAboveAMillionCellsAreRefusedBeforeAnyCellIsMade)
 {
     Read table = readTable("2000\r\n1000\r\n");
     EXPECT_FALSE(table.countsRead);
-    EXPECT_TRUE(table.error.contains("2000 columns by 1000 rows, 2000000 cells")) << table.error.toStdString();
+    EXPECT_TRUE(table.error.contains("2000 columns by 1000 rows, 2000000 cells"))
+        << table.error.toStdString();
     EXPECT_TRUE(table.error.contains("at most 1000000 cells"));
 
     // A count below 1 still makes one column of the grid.
@@ -250,7 +256,8 @@ TEST(TableFile, LineLongerThanOneMegabyteStopsTheReadKeepingTheCellsBeforeIt)
     table = readTable("3\r\n1\r\nfirst\r\n" + tooLong + "\r\nlast\r\n");
     ASSERT_TRUE(table.countsRead);
     EXPECT_FALSE(table.cellsRead);
-    EXPECT_EQ(table.error, "Line 4 of the table file, at byte 13, is longer than 1 MB (1048576 bytes).");
+    EXPECT_EQ(table.error,
+              "Line 4 of the table file, at byte 13, is longer than 1 MB (1048576 bytes).");
     const TableFile::Columns partial{{"first"}, {""}, {""}};
     EXPECT_EQ(table.cells, partial);
 }
@@ -285,14 +292,15 @@ TEST(TableFile, SaveReplacesTheWholeFileOrSaysWhyNot)
     QTemporaryDir dir;
     const QString path = dir.filePath("Pumptable.txt");
     QString error;
-    ASSERT_TRUE(TableFile::save(path, TableFile::emptyColumns(7, 5), 5, &error)) << error.toStdString();
+    ASSERT_TRUE(TableFile::save(path, TableFile::emptyColumns(7, 5), 5, &error))
+        << error.toStdString();
     ASSERT_TRUE(TableFile::save(path, {{"", "Bolt", "Nut"}, {"Qty", "12", "30"}}, 3, &error));
     EXPECT_EQ(readFile(path), fixture("example-2x3.txt"));
 
     const QString inMissingFolder = dir.filePath("Gone/Gonetable.txt");
     EXPECT_FALSE(TableFile::save(inMissingFolder, {{"x"}}, 1, &error));
-    EXPECT_EQ(error, "Invalid filename\nThe table file " + QDir::toNativeSeparators(inMissingFolder) +
-                         " cannot be written.");
+    EXPECT_EQ(error, "Invalid filename\nThe table file " +
+                         QDir::toNativeSeparators(inMissingFolder) + " cannot be written.");
     EXPECT_FALSE(QFile::exists(inMissingFolder));
 
     ASSERT_TRUE(QDir(dir.path()).mkdir("Folder"));

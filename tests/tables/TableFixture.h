@@ -54,7 +54,8 @@ public:
     }
 
     // Presses a mouse button on a cell of the grid, as the user does.
-    static void press(TObjectTable* table, int col, int row, Qt::MouseButton button = Qt::LeftButton)
+    static void press(TObjectTable* table, int col, int row,
+                      Qt::MouseButton button = Qt::LeftButton)
     {
         StringGrid* grid = table->StringGrid1;
         const QRect cell = grid->cellRect(col, row);

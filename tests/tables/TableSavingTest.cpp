@@ -36,12 +36,14 @@ TEST_F(TableSaving, EditedCellsAndRowsAreWrittenWholeWhileTheWindowStaysOpen)
     fake.clock.elapsed += SaveSoon::LongestMs;
     QTest::keyClicks(table->StringGrid1->cellEditor(), QStringLiteral(" pcs"));
     EXPECT_EQ(saving->timer()->interval(), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(file).contains("\r\ntwelve pcs\r\n"); }, SaveSoon::IdleMs / 2))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(file).contains("\r\ntwelve pcs\r\n"); },
+                                SaveSoon::IdleMs / 2))
         << readAll(file).toStdString();
     EXPECT_EQ(readAll(file), tableBytes(table));
     EXPECT_FALSE(table->isEdited());
     EXPECT_TRUE(table->isVisible());
-    EXPECT_EQ(QDir(projectDir.filePath("Pump")).entryList(QDir::Files), QStringList{"Pumptable.txt"});
+    EXPECT_EQ(QDir(projectDir.filePath("Pump")).entryList(QDir::Files),
+              QStringList{"Pumptable.txt"});
 
     // Rows and cells changed through the commands are edits too.
     press(table, 1, 1);
