@@ -23,12 +23,12 @@ namespace {
 constexpr int Objects = 10000;
 
 struct BoardOfObjects {
-    BoardOfObjects() : form(fake.platform)
+    explicit BoardOfObjects(int objects = Objects) : form(fake.platform)
     {
         form.Timer1->stop();
         form.project().open(QDir::toNativeSeparators(folder.path()), QStringLiteral("Bench"));
         form.show();
-        for (int n = 1; n <= Objects; ++n) {
+        for (int n = 1; n <= objects; ++n) {
             auto* shape = new ObjectShape(form.boardModel());
             shape->setObjectName(QStringLiteral("Shape%1").arg(n));
             shape->setTag(n);
@@ -53,6 +53,7 @@ struct BoardOfObjects {
 };
 
 std::unique_ptr<BoardOfObjects> instance;
+std::unique_ptr<BoardOfObjects> large;
 
 BoardOfObjects& board()
 {
@@ -111,6 +112,77 @@ void BM_RemoveAllElements(benchmark::State& state)
 }
 BENCHMARK(BM_RemoveAllElements)->Unit(benchmark::kMillisecond);
 
+// ---- Undo and save as you go on a board of 100,000 objects ----
+
+constexpr int LargeObjects = 100000;
+
+TForm1& largeBoard()
+{
+    if (!large)
+        large = std::make_unique<BoardOfObjects>(LargeObjects);
+    return large->form;
+}
+
+// A drag of one object through the mouse handlers: one step on the stack.
+void dragOne(TForm1& form, FakePlatform& fake, ObjectShape* shape)
+{
+    fake.pointer.at = QPoint(600, 600);
+    form.ShapeMouseDown(shape, Qt::LeftButton, Qt::LeftButton);
+    fake.pointer.at = QPoint(640, 570);
+    form.ShapeMouseMove(shape, Qt::LeftButton);
+    form.ShapeMouseUp(shape, Qt::LeftButton);
+}
+
+void BM_UndoDragOfLargeBoard(benchmark::State& state)
+{
+    TForm1& form = largeBoard();
+    dragOne(form, large->fake, form.boardModel().shapes()[LargeObjects / 2]);
+    for (auto _ : state) {
+        form.undoStack().undo();
+        state.PauseTiming();
+        form.undoStack().redo();
+        state.ResumeTiming();
+    }
+    state.counters["objects"] = double(form.boardModel().shapes().size());
+}
+BENCHMARK(BM_UndoDragOfLargeBoard)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRemoveOfLargeBoard(benchmark::State& state)
+{
+    TForm1& form = largeBoard();
+    ObjectShape* shape = form.boardModel().shapes()[LargeObjects / 3];
+    form.ShapeMouseDown(shape, Qt::RightButton, Qt::RightButton);
+    form.PopupMenu1->hide();
+    large->fake.dialogs.confirmAnswers = {true};
+    form.Delete1Click();
+    if (form.boardModel().shapes().size() != LargeObjects - 1)
+        state.SkipWithError("nothing removed");
+    for (auto _ : state) {
+        form.undoStack().undo(); // the object comes back
+        state.PauseTiming();
+        form.undoStack().redo();
+        state.ResumeTiming();
+    }
+    form.undoStack().undo();
+    state.counters["objects"] = double(form.boardModel().shapes().size());
+}
+BENCHMARK(BM_UndoRemoveOfLargeBoard)->Unit(benchmark::kMillisecond);
+
+// What the save as you go runs on the user-interface thread after an edit.
+void BM_SaveAsYouGoOfLargeBoard(benchmark::State& state)
+{
+    TForm1& form = largeBoard();
+    ObjectShape* shape = form.boardModel().shapes()[LargeObjects / 4];
+    for (auto _ : state) {
+        state.PauseTiming();
+        dragOne(form, large->fake, shape);
+        state.ResumeTiming();
+        if (!form.SaveBoardAsYouGo().isEmpty())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveAsYouGoOfLargeBoard)->Unit(benchmark::kMillisecond);
+
 // ---- Board files at the limit ----
 
 // The resident memory of this process now and at its peak, in bytes.
@@ -142,30 +214,44 @@ stream::Record benchRecord(bool caption, qint64 n)
     const qint64 left = (n - 1) % 45 * 40 + 5;
     const qint64 top = ((n - 1) / 45 * 37) % 860 + 20;
     if (!caption) {
-        return {"TShape", "Shape" + QByteArray::number(n),
-                {{"Tag", integer(n)}, {"Left", integer(left)}, {"Top", integer(top)},
-                 {"Width", integer(30)}, {"Height", integer(20)},
+        return {"TShape",
+                "Shape" + QByteArray::number(n),
+                {{"Tag", integer(n)},
+                 {"Left", integer(left)},
+                 {"Top", integer(top)},
+                 {"Width", integer(30)},
+                 {"Height", integer(20)},
                  {"Hint", Value::fromString(QStringLiteral("Shape%1").arg(n))},
                  {"Brush.Color", Value::fromIdentifier("clGreen")},
-                 {"ParentShowHint", Value::fromBoolean(false)}, {"ShowHint", Value::fromBoolean(true)}}};
+                 {"ParentShowHint", Value::fromBoolean(false)},
+                 {"ShowHint", Value::fromBoolean(true)}}};
     }
-    return {"TLabel", "Label" + QByteArray::number(n),
-            {{"Tag", integer(n)}, {"Left", integer(left)}, {"Top", integer(top - 14)},
-             {"Width", integer(40)}, {"Height", integer(13)},
+    return {"TLabel",
+            "Label" + QByteArray::number(n),
+            {{"Tag", integer(n)},
+             {"Left", integer(left)},
+             {"Top", integer(top - 14)},
+             {"Width", integer(40)},
+             {"Height", integer(13)},
              {"Hint", Value::fromString(QStringLiteral("Label%1").arg(n))},
              {"Caption", Value::fromString(QStringLiteral("Object %1").arg(n))},
              {"Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET")},
-             {"Font.Color", Value::fromIdentifier("clBlack")}, {"Font.Height", integer(-11)},
-             {"Font.Name", Value::fromString(QStringLiteral("Tahoma"))}, {"Font.Style", Value::fromSet({})},
-             {"ParentFont", Value::fromBoolean(false)}, {"ParentShowHint", Value::fromBoolean(false)},
-             {"ShowHint", Value::fromBoolean(true)}, {"Transparent", Value::fromBoolean(true)}}};
+             {"Font.Color", Value::fromIdentifier("clBlack")},
+             {"Font.Height", integer(-11)},
+             {"Font.Name", Value::fromString(QStringLiteral("Tahoma"))},
+             {"Font.Style", Value::fromSet({})},
+             {"ParentFont", Value::fromBoolean(false)},
+             {"ParentShowHint", Value::fromBoolean(false)},
+             {"ShowHint", Value::fromBoolean(true)},
+             {"Transparent", Value::fromBoolean(true)}}};
 }
 
 // A board file of count records, written once per run.
 QString benchFile(bool caption, qint64 count)
 {
     static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("%1-%2.txt").arg(caption ? "labels" : "shapes").arg(count));
+    const QString path =
+        folder.filePath(QStringLiteral("%1-%2.txt").arg(caption ? "labels" : "shapes").arg(count));
     if (QFile::exists(path))
         return path;
     QFile file(path);
@@ -179,8 +265,10 @@ QString benchFile(bool caption, qint64 count)
 // Loads a caption or a shape file onto board.
 bool loadBoardFile(BoardModel& board, bool caption, const QString& path, QString* error)
 {
-    return caption ? BoardRecords::loadLabels(board, path, 96, [](ObjectLabel*) {}, error)
-                   : BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, error);
+    return caption ? BoardRecords::loadLabels(
+                         board, path, 96, [](ObjectLabel*) {}, error)
+                   : BoardRecords::loadShapes(
+                         board, path, [](ObjectShape*) {}, error);
 }
 
 void peakCounters(benchmark::State& state, double residentBefore, qint64 fileBytes)
@@ -209,12 +297,18 @@ void BM_LoadBoardFileAtTheLimit(benchmark::State& state)
             state.SkipWithError(error.toStdString().c_str());
         state.PauseTiming();
         peakCounters(state, before, QFileInfo(path).size());
-        state.counters["elements"] = double(caption ? board.labels().size() : board.shapes().size());
+        state.counters["elements"] =
+            double(caption ? board.labels().size() : board.shapes().size());
         board.clear();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_LoadBoardFileAtTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LoadBoardFileAtTheLimit)
+    ->ArgName("caption")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Writing such a board back, as a close does: encoding and the whole-file write.
 void BM_SaveBoardFileAtTheLimit(benchmark::State& state)
@@ -227,7 +321,8 @@ void BM_SaveBoardFileAtTheLimit(benchmark::State& state)
     for (auto _ : state) {
         QByteArray bytes;
         if (!BoardRecords::labelFileBytes(board, 96, &bytes, &error) ||
-            !BoardRecords::saveFile(out.filePath(QStringLiteral("fStreamLabel.txt")), bytes, &error))
+            !BoardRecords::saveFile(out.filePath(QStringLiteral("fStreamLabel.txt")), bytes,
+                                    &error))
             state.SkipWithError(error.toStdString().c_str());
         state.counters["file_MB"] = double(bytes.size()) / 1e6;
     }
@@ -245,13 +340,18 @@ void BM_RefuseBoardFileOverTheLimit(benchmark::State& state)
     resetPeak();
     for (auto _ : state) {
         QString error;
-        if (loadBoardFile(board, caption, path, &error) || !error.contains(QStringLiteral("more than 1,000,000 elements")))
+        if (loadBoardFile(board, caption, path, &error) ||
+            !error.contains(QStringLiteral("more than 1,000,000 elements")))
             state.SkipWithError("not refused");
     }
     peakCounters(state, before, QFileInfo(path).size());
     state.counters["elements"] = double(board.shapes().size() + board.labels().size());
 }
-BENCHMARK(BM_RefuseBoardFileOverTheLimit)->ArgName("caption")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseBoardFileOverTheLimit)
+    ->ArgName("caption")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 // A file of 2,000,000 tiny records (a name and a tag each, 66 MB), refused
 // for its count.
@@ -264,14 +364,16 @@ void BM_RefuseTwoMillionTinyRecords(benchmark::State& state)
         file.open(QIODevice::WriteOnly);
         stream::RecordWriter writer(&file);
         for (qint64 n = 1; n <= 2'000'000; ++n)
-            writer.write({"TShape", "Shape" + QByteArray::number(n), {{"Tag", Value::fromInteger(n)}}});
+            writer.write(
+                {"TShape", "Shape" + QByteArray::number(n), {{"Tag", Value::fromInteger(n)}}});
     }
     BoardModel board;
     const double before = residentBytes("VmRSS:");
     resetPeak();
     for (auto _ : state) {
         QString error;
-        if (BoardRecords::loadShapes(board, path, [](ObjectShape*) {}, &error))
+        if (BoardRecords::loadShapes(
+                board, path, [](ObjectShape*) {}, &error))
             state.SkipWithError("not refused");
     }
     peakCounters(state, before, QFileInfo(path).size());
@@ -284,5 +386,6 @@ int main(int argc, char** argv)
 {
     return runBenchmarks(argc, argv, [] {
         instance.reset();
+        large.reset();
     });
 }
