@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QUndoStack>
 #include <QTimer>
 #include "BenchMain.h"
 
