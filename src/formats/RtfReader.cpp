@@ -781,7 +781,6 @@ private:
     // of each \lsN, and the lists made so far by (\lsN or 0 for \pn, level).
     PnState m_pn;
     std::map<int, std::vector<int>> m_listFormats;
-    int m_listBeingRead = 0;
     std::vector<int> m_levelsBeingRead;
     int m_overrideListId = 0;
     std::map<int, int> m_overrides;
