@@ -4,6 +4,7 @@
 #include "main/Body.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "support/BoardFiles.h"
 #include "support/FakePlatform.h"
 #include "support/Files.h"
 
@@ -34,21 +35,7 @@ protected:
     // Places a named object the way New Object leaves it.
     ObjectShape* addObject(int n, const QString& name)
     {
-        auto* shape = new ObjectShape(form->board().model());
-        shape->setObjectName(QStringLiteral("Shape%1").arg(n));
-        shape->setTag(n);
-        shape->setHint(QStringLiteral("Shape%1").arg(n));
-        shape->setGeometry(10 * n, 20 * n, 30, 40);
-        shape->setBrushColor(0x008000);
-        auto* label = new ObjectLabel(form->board().model());
-        label->setObjectName(QStringLiteral("Label%1").arg(n));
-        label->setTag(n);
-        label->setHint(QStringLiteral("Label%1").arg(n));
-        label->move(10 * n, 20 * n - 13);
-        label->setCaption(name);
-        shape->show();
-        label->show();
-        return shape;
+        return ::addObject(form->boardModel(), n, name);
     }
 
     FakePlatform fake;
