@@ -86,7 +86,7 @@ public:
     void announceSaved(const QString& path) { emit fileSaved(path); }
 
 signals:
-    // The caption changed: a project opened or closed, or its form name.
+    // The caption changed: a project opened, or its form name changed.
     void captionChanged(const QString& caption);
     void fileSaved(const QString& path);
 
