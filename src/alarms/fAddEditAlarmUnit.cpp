@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <utility>
 
 namespace {
 
@@ -21,6 +22,9 @@ constexpr int MinimumDuration = 1;
 constexpr int MaximumDuration = 86400;
 // The dialog is laid out for 120 dots per inch.
 constexpr double DesignDotsPerInch = 120.0;
+// Every section of the start time field has two digits, between colons.
+constexpr qsizetype TimeSectionDigits = 2;
+constexpr QChar TimeSeparator = u':';
 
 // The system's short date format with the year in full: a two-digit year
 // field would read typed years as 19xx.
@@ -84,6 +88,75 @@ void TDurationEdit::keyPressEvent(QKeyEvent* event)
     QSpinBox::keyPressEvent(event);
 }
 
+// ---- The start time field ----
+
+TStartTimeEdit::TStartTimeEdit(Platform& platform, QWidget* parent)
+    : QTimeEdit(parent), m_platform(platform)
+{
+    setDisplayFormat(QStringLiteral("HH:mm:ss"));
+}
+
+QString TStartTimeEdit::textAfterTyping(QChar typed) const
+{
+    const QLineEdit* edit = lineEdit();
+    QString text = edit->text();
+    if (edit->hasSelectedText())
+        return text.replace(edit->selectionStart(), edit->selectedText().size(), typed);
+    return text.insert(edit->cursorPosition(), typed);
+}
+
+void TStartTimeEdit::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    const bool movedOnByDigit = std::exchange(m_movedOnByDigit, false);
+    if (command || typed.size() != 1 || !typed.front().isPrint()) {
+        QTimeEdit::keyPressEvent(event);
+        return;
+    }
+    const QChar c = typed.front();
+    if (c == TimeSeparator) {
+        // Qt moves on to the next section at a ":"; after a filled section it
+        // has already moved.
+        if (movedOnByDigit)
+            event->accept();
+        else
+            QTimeEdit::keyPressEvent(event);
+        return;
+    }
+    if (c < u'0' || c > u'9') {
+        m_platform.sound.beep();
+        event->accept();
+        return;
+    }
+    // Qt inserts a digit at the caret, and its validator refuses a third digit
+    // in a section: a full section is replaced instead.
+    if (!lineEdit()->hasSelectedText() && sectionText(currentSection()).size() >= TimeSectionDigits)
+        setSelectedSection(currentSection());
+    QString after = textAfterTyping(c);
+    int position = lineEdit()->cursorPosition();
+    if (validate(after, position) == QValidator::Invalid) {
+        m_platform.sound.beep();
+        event->accept();
+        return;
+    }
+    const Section before = currentSection();
+    QTimeEdit::keyPressEvent(event);
+    m_movedOnByDigit = currentSection() != before;
+}
+
+void TStartTimeEdit::focusInEvent(QFocusEvent* event)
+{
+    m_movedOnByDigit = false;
+    QTimeEdit::focusInEvent(event);
+}
+
+void TStartTimeEdit::mousePressEvent(QMouseEvent* event)
+{
+    m_movedOnByDigit = false;
+    QTimeEdit::mousePressEvent(event);
+}
+
 // ---- The dialog ----
 
 TfAddEditAlarm::TfAddEditAlarm(BoardHost& host, Platform& platform, QWidget* parent)
@@ -128,9 +201,8 @@ void TfAddEditAlarm::build()
     place(dtpStartDate, 160, 56, 113, 25);
 
     caption(QStringLiteral(" Time:"), 294, 56);
-    dtpStartTime = new QTimeEdit(this);
+    dtpStartTime = new TStartTimeEdit(m_platform, this);
     dtpStartTime->setObjectName(QStringLiteral("dtpStartTime"));
-    dtpStartTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     place(dtpStartTime, 294, 56, 99, 25);
 
     caption(QStringLiteral("Duration:"), 430, 55);
@@ -186,6 +258,8 @@ void TfAddEditAlarm::build()
 
 QString TfAddEditAlarm::timeText() const
 {
+    // A section typed in part ("1" for the hour) counts as typed.
+    dtpStartTime->interpretText();
     return Alarm::timeText(dtpStartDate->date(), dtpStartTime->time());
 }
 

@@ -1,5 +1,6 @@
 #include "main/ObjectList.h"
 
+#include "alarms/AlarmPeriod.h"
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
@@ -56,6 +57,20 @@ bool namesFolderInProject(const QString& name)
            !name.contains(u'/') && !name.contains(u'\\');
 }
 
+// Every date and time of the list: ISO 8601, "2026-03-14T16:20:41".
+QString isoDateTime(const QDate& date, const QTime& time)
+{
+    return date.toString(Qt::ISODate) + u'T' + time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+// An alarm start in ISO 8601; a start the alarm list cannot read as it stands.
+QString alarmStart(const QString& time)
+{
+    QDate date;
+    QTime clock;
+    return Alarm::readTime(time, &date, &clock) ? isoDateTime(date, clock) : time;
+}
+
 QString lastStamp(const QString& projectFolder, const QString& objectName, const QLocale& locale)
 {
     const QString note = ProjectFiles::note(projectFolder, objectName);
@@ -63,8 +78,8 @@ QString lastStamp(const QString& projectFolder, const QString& objectName, const
     if (!namesFolderInProject(objectName) || !RichText::readFile(note, &document))
         return {};
     for (QTextBlock block = document.lastBlock(); block.isValid(); block = block.previous())
-        if (const std::optional<QDateTime> when = StatusStampTime(block.text(), locale))
-            return when->toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        if (const std::optional<QDateTime> when = StatusStampTimeInAnyForm(block.text(), locale))
+            return isoDateTime(when->date(), when->time());
     return {};
 }
 
@@ -98,7 +113,7 @@ QList<QStringList> objectListRows(const BoardModel& board, const QString& projec
         const auto fields = alarmsByName.find(alarm.name);
         if (fields == alarmsByName.end())
             continue;
-        fields->starts.append(alarm.time);
+        fields->starts.append(alarmStart(alarm.time));
         fields->periods.append(alarm.duration + u' ' + alarm.unit);
         fields->switches.append(alarm.enabled ? QStringLiteral("on") : QStringLiteral("off"));
         fields->actives.append(alarm.active);

@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSet>
 #include <QTextCharFormat>
 #include <QTextEdit>
 
@@ -49,6 +50,75 @@ QString timeFormatWithoutZone(const QString& format)
                 ++i;
     }
     return result.trimmed();
+}
+
+// No locale's stamp is longer (the longest has 44 characters).
+constexpr qsizetype LongestStamp = 64;
+
+// Every locale's stamp begins with a digit of its own script.
+bool beginsWithDigit(const QString& text)
+{
+    const char32_t first = text.size() > 1 && text[0].isHighSurrogate()
+                               ? QChar::surrogateToUcs4(text[0], text[1])
+                               : text[0].unicode();
+    return QChar::isDigit(first);
+}
+
+// The characters of a text other than digits, case folded.
+QSet<QChar> charactersBesideDigits(const QString& text)
+{
+    QSet<QChar> characters;
+    for (const QChar c : text.toCaseFolded())
+        if (!c.isDigit() && !c.isSurrogate())
+            characters.insert(c);
+    return characters;
+}
+
+// The stamp of a locale, and what its stamps are made of: a line holding any
+// other character (besides digits) is none of its stamps. A date format with
+// names of months or days may hold any letter.
+struct StampForm {
+    QLocale locale;
+    QSet<QChar> characters;
+    bool namesInDate = false;
+
+    bool mayRead(const QSet<QChar>& line) const { return namesInDate || characters.contains(line); }
+};
+
+// The forms of stamps tried after the system's: one for each way of writing
+// them, in the order StatusStampTimeInAnyForm gives.
+const QList<StampForm>& otherStampForms()
+{
+    static const QList<StampForm> forms = [] {
+        QList<QLocale> candidates;
+        for (const char* name : {"en_US", "en_GB", "de_DE", "fr_FR", "pl_PL"})
+            candidates.append(QLocale(QLatin1String(name)));
+        candidates += QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                               QLocale::AnyTerritory);
+        QList<StampForm> result;
+        QSet<QString> seen;
+        // Locales that write a morning and an evening alike in the same
+        // formats read stamps alike.
+        const QDateTime morning(QDate(2026, 12, 30), QTime(4, 20, 41));
+        const QDateTime evening(QDate(2026, 12, 30), QTime(16, 20, 41));
+        for (const QLocale& locale : candidates) {
+            const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+            const QString texts =
+                StatusStampText(morning, locale) + u'\n' + StatusStampText(evening, locale);
+            const QString form =
+                dateFormat + u'\n' + locale.timeFormat(QLocale::LongFormat) + u'\n' + texts;
+            if (seen.contains(form))
+                continue;
+            seen.insert(form);
+            QSet<QChar> characters = charactersBesideDigits(texts);
+            characters.remove(u'\n');
+            result.append({locale, characters,
+                           dateFormat.contains(QStringLiteral("MMM")) ||
+                               dateFormat.contains(QStringLiteral("ddd"))});
+        }
+        return result;
+    }();
+    return forms;
 }
 
 } // namespace
@@ -100,6 +170,26 @@ std::optional<QDateTime> StatusStampTime(const QString& line, const QLocale& loc
     if (!dateFormat.contains(QStringLiteral("yyyy")) && when.date().year() < 1970)
         when = when.addYears(100);
     return when;
+}
+
+std::optional<QDateTime> StatusStampTimeInAnyForm(const QString& line, const QLocale& system)
+{
+    const QString text = line.trimmed();
+    if (text.isEmpty() || text.size() > LongestStamp || !beginsWithDigit(text))
+        return std::nullopt;
+    if (std::optional<QDateTime> when = StatusStampTime(text, system))
+        return when;
+    QDateTime when = QDateTime::fromString(text, QStringLiteral("d.M.yyyy H:m:s"));
+    if (!when.isValid())
+        when = QDateTime(QDate::fromString(text, QStringLiteral("d.M.yyyy")), QTime(0, 0));
+    if (when.isValid())
+        return when;
+    const QSet<QChar> characters = charactersBesideDigits(text);
+    for (const StampForm& form : otherStampForms())
+        if (form.mayRead(characters))
+            if (std::optional<QDateTime> read = StatusStampTime(text, form.locale))
+                return read;
+    return std::nullopt;
 }
 
 // ---- The window's status handlers ----

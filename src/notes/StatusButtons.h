@@ -42,3 +42,14 @@ QString StatusStampText(const QDateTime& when, const QLocale& locale);
 // is one; a stamp without a time stands for midnight. A year written with two
 // digits is taken as one from 1970 to 2069.
 std::optional<QDateTime> StatusStampTime(const QString& line, const QLocale& locale);
+// The date and time of a line that is a status stamp in any form a note may
+// hold, whichever machine wrote it. The forms are tried in this order, and the
+// first that reads the line gives its date, so that an ambiguous stamp
+// ("3/4/26 4:20:41 PM") is read as the system's locale writes it:
+//  1. the stamp of the system's locale, as StatusStampTime reads it;
+//  2. "dd.mm.yyyy hh:nn:ss", or the date alone (day and month of one or two
+//     digits), the form of the alarm list and of the earlier Windows version;
+//  3. the stamp of other locales: en_US, en_GB, de_DE, fr_FR, pl_PL, then
+//     every other locale Qt knows in Qt's order of its locales
+//     (QLocale::matchingLocales: by language, then script and territory).
+std::optional<QDateTime> StatusStampTimeInAnyForm(const QString& line, const QLocale& system);

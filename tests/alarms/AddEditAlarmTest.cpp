@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -156,4 +157,118 @@ TEST_F(AddEditAlarmTest, TimeTextJoinsTheDateAndTimeFields)
     dialog.dtpStartTime->setTime(QTime(9, 5, 3));
     EXPECT_EQ(dialog.timeText(), "07.12.2026 09:05:03");
     EXPECT_TRUE(dialog.dtpStartDate->displayFormat().contains("yyyy"));
+}
+
+// ---- Typing the start time ----
+
+namespace {
+
+// The start time field as a user left it: 00:14:41, the caret at the start of
+// the hour and nothing selected (a click into the field), or the hour selected
+// (the Tab key into it).
+class StartTimeTypingTest : public AddEditAlarmTest {
+protected:
+    StartTimeTypingTest()
+    {
+        dialog.show();
+        dialog.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+
+    void typeAfterClick(const QString& keys)
+    {
+        dialog.dtpStartTime->setTime(QTime(0, 14, 41));
+        auto* text = dialog.dtpStartTime->findChild<QLineEdit*>();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(1, text->height() / 2));
+        QTest::keyClicks(dialog.dtpStartTime, keys);
+    }
+    void typeAfterTab(const QString& keys)
+    {
+        dialog.dtpStartTime->setTime(QTime(0, 14, 41));
+        dialog.dtpStartTime->clearFocus();
+        dialog.dtpStartTime->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(dialog.dtpStartTime, keys);
+    }
+    QString shown() const { return dialog.dtpStartTime->text(); }
+};
+
+} // namespace
+
+TEST_F(StartTimeTypingTest, AWholeTimeTypedWithOrWithoutColonsFillsEverySection)
+{
+    dialog.dtpStartDate->setDate(QDate(2026, 12, 7));
+    for (const QString keys : {"001513", "00:15:13", "0:15:13", "0:15:13:"}) {
+        typeAfterClick(keys);
+        EXPECT_EQ(shown(), "00:15:13") << "after a click: " << keys.toStdString();
+        EXPECT_EQ(dialog.timeText(), "07.12.2026 00:15:13") << keys.toStdString();
+        typeAfterTab(keys);
+        EXPECT_EQ(shown(), "00:15:13") << "after Tab: " << keys.toStdString();
+        EXPECT_EQ(dialog.timeText(), "07.12.2026 00:15:13") << keys.toStdString();
+    }
+    typeAfterTab("1:5:9");
+    EXPECT_EQ(dialog.timeText(), "07.12.2026 01:05:09");
+    typeAfterTab("235959");
+    EXPECT_EQ(dialog.timeText(), "07.12.2026 23:59:59");
+    EXPECT_EQ(fake.sound.beeps, 0);
+}
+
+TEST_F(StartTimeTypingTest, DigitsOverASelectedSectionReplaceItAndMoveOnWhenItIsFull)
+{
+    TStartTimeEdit& field = *dialog.dtpStartTime;
+    field.setTime(QTime(0, 14, 41));
+    field.setFocus(Qt::TabFocusReason);
+    field.setSelectedSection(QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(&field, "5");
+    // 5 may begin 50 to 59: the minute waits for its second digit.
+    EXPECT_EQ(field.currentSection(), QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(&field, "2");
+    EXPECT_EQ(shown(), "00:52:41");
+    EXPECT_EQ(field.currentSection(), QDateTimeEdit::SecondSection);
+    QTest::keyClicks(&field, "07");
+    EXPECT_EQ(field.time(), QTime(0, 52, 7));
+
+    // A section already full takes a typed digit wherever the caret stands in it.
+    field.setSelectedSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(&field, Qt::Key_Right);
+    ASSERT_TRUE(field.sectionText(QDateTimeEdit::HourSection) == "00");
+    QTest::keyClicks(&field, "12");
+    EXPECT_EQ(field.time(), QTime(12, 52, 7));
+    EXPECT_EQ(field.currentSection(), QDateTimeEdit::MinuteSection);
+}
+
+TEST_F(StartTimeTypingTest, ADigitNoTwoDigitHourBeginsIsTheHourAndOneThatCannotFollowIsRefused)
+{
+    TStartTimeEdit& field = *dialog.dtpStartTime;
+    // No hour of 70 to 79: "7" is 07, and the minute is next.
+    typeAfterTab("7");
+    EXPECT_EQ(shown(), "07:14:41");
+    EXPECT_EQ(field.currentSection(), QDateTimeEdit::MinuteSection);
+    typeAfterTab("71513");
+    EXPECT_EQ(field.time(), QTime(7, 15, 13));
+    EXPECT_EQ(fake.sound.beeps, 0);
+
+    // After "2" no "5": the digit is refused with a beep, the hour waits for
+    // a digit that fits.
+    typeAfterTab("25");
+    EXPECT_EQ(fake.sound.beeps, 1);
+    EXPECT_EQ(field.currentSection(), QDateTimeEdit::HourSection);
+    QTest::keyClicks(&field, "31513");
+    EXPECT_EQ(field.time(), QTime(23, 15, 13));
+
+    // Letters and other signs are refused the same way.
+    typeAfterTab("x-");
+    EXPECT_EQ(fake.sound.beeps, 3);
+    EXPECT_EQ(shown(), "00:14:41");
+    // The arrow keys still step the section.
+    typeAfterTab("");
+    QTest::keyClick(&field, Qt::Key_Up);
+    EXPECT_EQ(field.time(), QTime(1, 14, 41));
+}
+
+TEST_F(StartTimeTypingTest, AnHourTypedInPartCountsWhenTheTimeIsTaken)
+{
+    dialog.dtpStartDate->setDate(QDate(2026, 12, 7));
+    typeAfterTab("2");
+    EXPECT_EQ(shown(), "2:14:41");
+    EXPECT_EQ(dialog.timeText(), "07.12.2026 02:14:41");
 }

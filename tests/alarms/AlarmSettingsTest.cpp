@@ -424,6 +424,39 @@ TEST_F(AlarmWindowTest, AddThroughTheRealDialogAndItsOkButton)
     EXPECT_EQ(settings->row(0).duration, "3");
 }
 
+TEST_F(AlarmWindowTest, ATimeTypedIntoTheRealDialogIsTheStartOfTheRowAndOfTheFile)
+{
+    openProject();
+    host.addObject(1, QStringLiteral("Gate"));
+    settings->NewAlarmName = QStringLiteral("Gate");
+    setNow("07.12.2026 00:14:41.000");
+    settings->runDialog = [](TfAddEditAlarm& dialog) { return dialog.exec(); };
+    // A click into the time field, the time typed, Ok.
+    const auto typeTimeAndOk = [](const QString& keys) {
+        QTimer::singleShot(0, [keys] {
+            auto* dialog = qobject_cast<TfAddEditAlarm*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto* field = dialog->findChild<QTimeEdit*>("dtpStartTime");
+            auto* text = field->findChild<QLineEdit*>();
+            QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(1, text->height() / 2));
+            QTest::keyClicks(field, keys);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("Ok"), Qt::LeftButton);
+        });
+    };
+    typeTimeAndOk("001513");
+    settings->AddClick();
+    ASSERT_EQ(settings->rowCount(), 1);
+    EXPECT_EQ(settings->row(0).time, "07.12.2026 00:15:13");
+
+    select(0);
+    typeTimeAndOk("21:05:00");
+    settings->bEditClick();
+    EXPECT_EQ(settings->row(0).time, "07.12.2026 21:05:00");
+    ASSERT_TRUE(settings->SaveAlarms());
+    EXPECT_EQ(readFile(alarmPath()), "1-Gate-07.12.202621:05:00-3-Days-Off-False-\r\n");
+    EXPECT_EQ(fake.sound.beeps, 0);
+}
+
 TEST_F(AlarmWindowTest, EditOrRemoveWithoutASelectedRowAsksForOne)
 {
     settings->appendRow(alarm("A", "07.12.2026 14:30:00"));

@@ -5,6 +5,7 @@
 #include "project/ObjectShape.h"
 #include "formats/Ini.h"
 #include "formats/RichText.h"
+#include "main/ObjectList.h"
 #include "notes/StatusButtons.h"
 #include "notes/StatusFile.h"
 #include "support/Files.h"
@@ -328,8 +329,146 @@ TEST_F(ExportTest, ListReadsBackWithEveryFieldForAnyName)
               (QStringList{"Name", "Kind", "X", "Y", "Colour", "Status", "Last stamp",
                            "Alarm start", "Alarm period", "Alarm on/off", "Alarm active"}));
     EXPECT_EQ(rows[1], (QStringList{tricky, "Ellipse", "60", "80", "#FF0000", "Broken, waiting",
-                                    "2026-11-30 17:45:00", "", "", "", ""}));
+                                    "2026-11-30T17:45:00", "", "", "", ""}));
     EXPECT_EQ(rows[2], (QStringList{foreign, "Circle", "200", "140", "#008000", "", "",
-                                    "01.12.2026 09:00:00\n05.12.2026 10:30:00", "2 Hour\n1 Day",
+                                    "2026-12-01T09:00:00\n2026-12-05T10:30:00", "2 Hour\n1 Day",
                                     "on\noff", "Yes\nNo"}));
+}
+
+namespace {
+
+// The notes' last stamps as different machines wrote them, and the date and
+// time each stands for.
+struct WrittenStamp {
+    const char* writer;
+    const char* line;
+    const char* iso;
+};
+const WrittenStamp stampsOfFiveLocales[] = {
+    {"de_DE", "14.03.26 16:20:41", "2026-03-14T16:20:41"},
+    {"en_US", "5/21/26 9:07:05 AM", "2026-05-21T09:07:05"},
+    {"en_GB", "18/06/2026 22:10:30", "2026-06-18T22:10:30"},
+    {"fr_FR", "25/07/2026 07:45:00", "2026-07-25T07:45:00"},
+    {"pl_PL", "13.08.2026 13:13:13", "2026-08-13T13:13:13"},
+};
+
+} // namespace
+
+class ListStampTest : public ExportTest {
+protected:
+    // An object whose note ends with these lines.
+    void addObjectWithNote(int n, const QString& name, const QString& text)
+    {
+        addObject(n, name, {60 * n, 80});
+        ASSERT_TRUE(QDir(projectDir.path()).mkpath(name));
+        QTextDocument note;
+        QTextCursor(&note).insertText(text);
+        ASSERT_TRUE(RichText::writeFile(
+            &note, projectDir.filePath(name + u'/' + name + QStringLiteral(".rtf"))));
+    }
+
+    // The last stamp column of each object, the system's locale taken as given.
+    QStringList lastStamps(const QLocale& system)
+    {
+        QStringList stamps;
+        const QList<QStringList> rows =
+            objectListRows(boardModel(), projectDir.path(), 0, {}, system);
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            stamps.append(rows[i][6]);
+        return stamps;
+    }
+
+    QList<QStringList> exportedRows()
+    {
+        const QString path = outFile(QStringLiteral("list.csv"));
+        fake.dialogs.saveFileAnswers << path;
+        form().ExportList1->trigger();
+        EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join(u'\n').toStdString();
+        return parseCsv(QString::fromUtf8(readAll(path).mid(3)));
+    }
+};
+
+TEST_F(ListStampTest, StampsWrittenUnderFiveLocalesAreReadUnderEachOfThemAndTheSystems)
+{
+    QStringList expected;
+    int n = 0;
+    for (const WrittenStamp& stamp : stampsOfFiveLocales) {
+        // The lines are the stamps the status buttons write on such a machine.
+        const QDateTime when = QDateTime::fromString(stamp.iso, Qt::ISODate);
+        ASSERT_EQ(StatusStampText(when, QLocale(stamp.writer)), stamp.line) << stamp.writer;
+        addObjectWithNote(++n, stamp.writer,
+                          QStringLiteral("Checked 3 valves\n") + stamp.line +
+                              QStringLiteral("\n12 bar, fine\n   \n"));
+        expected.append(stamp.iso);
+    }
+    // A stamp of midnight has no time.
+    addObjectWithNote(++n, QStringLiteral("midnight"), QStringLiteral("01.02.27\n"));
+    expected.append(QStringLiteral("2027-02-01T00:00:00"));
+
+    for (const WrittenStamp& reader : stampsOfFiveLocales)
+        EXPECT_EQ(lastStamps(QLocale(reader.writer)), expected) << "read under " << reader.writer;
+    QStringList exported;
+    for (const QStringList& row : exportedRows().mid(1))
+        exported.append(row[6]);
+    EXPECT_EQ(exported, expected) << "under the system's locale";
+}
+
+TEST_F(ListStampTest, AnAmbiguousStampIsReadAsTheSystemsLocaleWritesItThenDayFirst)
+{
+    addObjectWithNote(1, QStringLiteral("Pump"), QStringLiteral("3/4/26 4:20:41 PM"));
+    addObjectWithNote(2, QStringLiteral("Tank"), QStringLiteral("03.04.2026 16:20:41"));
+    ASSERT_EQ(StatusStampText(QDateTime(QDate(2026, 4, 3), QTime(16, 20, 41)), QLocale("en_AU")),
+              "3/4/26 4:20:41 PM");
+    EXPECT_EQ(lastStamps(QLocale("en_US")),
+              (QStringList{"2026-03-04T16:20:41", "2026-04-03T16:20:41"}));
+    EXPECT_EQ(lastStamps(QLocale("en_AU")),
+              (QStringList{"2026-04-03T16:20:41", "2026-04-03T16:20:41"}));
+    // A system locale whose own form reads neither: the day-first form, then
+    // the other locales, the United States' among the first.
+    EXPECT_EQ(lastStamps(QLocale("de_DE")),
+              (QStringList{"2026-03-04T16:20:41", "2026-04-03T16:20:41"}));
+}
+
+TEST_F(ListStampTest, LinesThatOnlyLookLikeStampsAreNotStamps)
+{
+    addObjectWithNote(1, QStringLiteral("Pump"),
+                      QStringLiteral("14.03.2026 16:20:41\n31.02.2026 10:00:00\n12 bar\n"
+                                     "2026 was a good year\n14.03.2026 16:20:41 by Anna\n"));
+    EXPECT_EQ(lastStamps(QLocale("de_DE")), QStringList{"2026-03-14T16:20:41"});
+}
+
+TEST_F(ListStampTest, TheSampleProjectsListHasItsStampsAndAlarmStartsInIso8601)
+{
+    const QString sample = projectDir.filePath(QStringLiteral("Plant"));
+    copyTree(QStringLiteral(VEXORIN_EXAMPLES "/Plant"), sample);
+    fake.dialogs.folderAnswers = {sample};
+    form().Open1Click();
+    ASSERT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
+
+    const QList<QStringList> rows = exportedRows();
+    ASSERT_EQ(rows.size(), 6);
+    QStringList names, stamps, starts;
+    for (const QStringList& row : rows.mid(1)) {
+        names.append(row[0]);
+        stamps.append(row[6]);
+        starts.append(row[7]);
+    }
+    EXPECT_EQ(names, (QStringList{"Boiler", "Pump 1", "Pump 2", "Tank A", "Gate"}));
+    EXPECT_EQ(stamps, (QStringList{"2026-03-14T16:20:41", "2026-12-03T06:12:30",
+                                   "2026-12-07T08:30:00", "2026-10-01T15:00:00", ""}));
+    EXPECT_EQ(starts, (QStringList{"", "2026-12-03T06:15:00", "", "2030-06-15T09:00:00", ""}));
+}
+
+TEST_F(ListStampTest, AnAlarmStartTheListCannotReadIsWrittenAsItStands)
+{
+    addObject(1, QStringLiteral("Gate"), {60, 80});
+    program->alarmSettings.appendRow(
+        {true, QStringLiteral("Gate"), QStringLiteral("31.02.2026 09:00:00"), QStringLiteral("2"),
+         QStringLiteral("Hours"), QStringLiteral("Off"), QStringLiteral("False")});
+    program->alarmSettings.appendRow(
+        {true, QStringLiteral("Gate"), QStringLiteral("1.2.2026 9:05:00"), QStringLiteral("2"),
+         QStringLiteral("Hours"), QStringLiteral("Off"), QStringLiteral("False")});
+    const QList<QStringList> rows = exportedRows();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1][7], "31.02.2026 09:00:00\n2026-02-01T09:05:00");
 }

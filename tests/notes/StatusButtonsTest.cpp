@@ -349,3 +349,24 @@ TEST_F(StatusButtonsTest, StatusesStampAndTypedLineSurviveTheRound)
     EXPECT_EQ(window->color(), 0x0000C8u);
     EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
+
+TEST(StatusStampTimeInAnyFormTest, AStampOfEveryLocaleIsReadOnAMachineOfAnotherLocale)
+{
+    // 30 cannot be a month, and 2026 has four digits: each stamp below can
+    // stand for one moment only, whatever form it is read in.
+    const QDateTime when(QDate(2026, 12, 30), QTime(16, 20, 41));
+    const QLocale german(QStringLiteral("de_DE"));
+    QStringList misread;
+    for (const QLocale& writer : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                          QLocale::AnyTerritory)) {
+        const QString stamp = StatusStampText(when, writer);
+        if (!writer.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy")))
+            continue; // a two-digit year may stand for a day
+        if (StatusStampTime(stamp, writer) != when)
+            continue; // Qt cannot read it back even there
+        const std::optional<QDateTime> read = StatusStampTimeInAnyForm(stamp, german);
+        if (!read || *read != when)
+            misread.append(writer.name() + QStringLiteral(": ") + stamp);
+    }
+    EXPECT_TRUE(misread.isEmpty()) << misread.join(u'\n').toStdString();
+}
