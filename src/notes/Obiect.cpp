@@ -584,7 +584,9 @@ SaveAtLeave TForm2::typedNoteSave() const
     return {[this](const QString& file, QString* error) { return WriteNote(file, error); },
             m_notePath.isEmpty() ? notePath() : m_notePath,
             QStringLiteral("the text typed into the note of \"%1\" is lost.").arg(name),
-            QStringLiteral("Rich text (*.rtf)")};
+            QStringLiteral("Rich text (*.rtf)"),
+            {},
+            {}};
 }
 
 bool TForm2::LeaveNote()
