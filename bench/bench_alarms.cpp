@@ -44,9 +44,11 @@ struct SystemClockPlatform {
                       fake.shell,
                       fake.pointer,
                       fake.sound,
+                      fake.notifications,
                       fake.platform.programFolder,
                       fake.platform.programFileName,
-                      fake.platform.settingsFolder};
+                      fake.platform.settingsFolder,
+                      fake.platform.userSettingsFile};
 };
 
 // Half the rows are running now, half start tomorrow; none sounds.

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/Notifications.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/Processes.h"
@@ -45,5 +46,13 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     void tone(int, int) override {}
     void beep() override {}
 
-    Platform platform{*this, *this, *this, *this, *this, *this, *this, {}, {}, {}};
+    struct Silent final : Notifications {
+        void notify(const QString&, const QString&, const QString&) override {}
+        bool hasTray() const override { return false; }
+        void showTrayIcon(const QString&, const QList<TrayItem>&) override {}
+        void hideTrayIcon() override {}
+    } notifications;
+
+    Platform platform{*this, *this,         *this, *this, *this, *this,
+                      *this, notifications, {},    {},    {},    {}};
 };

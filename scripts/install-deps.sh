@@ -6,8 +6,9 @@ set -euo pipefail
 
 # poppler-utils: the tests read the text of exported PDF files with pdftotext.
 # clang-format: `make format-check` holds the code to .clang-format.
+# dbus: the notification test starts a session bus of its own (dbus-daemon).
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
-          xvfb poppler-utils clang-format)
+          xvfb poppler-utils clang-format dbus)
 if [ "${1:-}" = --sanitizers ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

@@ -104,12 +104,13 @@ void AlarmListModel::reset(AlarmRows&& rows)
     endResetModel();
 }
 
-void AlarmListModel::setActive(int row, bool running)
+bool AlarmListModel::setActive(int row, bool running)
 {
-    if (m_rows.setActive(row, running)) {
-        const QModelIndex cell = index(row, ActiveColumn);
-        emit dataChanged(cell, cell, {Qt::DisplayRole});
-    }
+    if (!m_rows.setActive(row, running))
+        return false;
+    const QModelIndex cell = index(row, ActiveColumn);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    return true;
 }
 
 std::vector<int> AlarmListModel::rowsToCheck(Alarm::Millis now,

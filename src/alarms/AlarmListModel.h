@@ -44,10 +44,11 @@ public:
     // Takes these rows in place of all rows.
     void reset(AlarmRows&& rows);
 
-    // The alarm check: its writing of a row's Active cell, and the rows it
-    // looks at (AlarmRows::rowsToCheck). Without the names of the hatched
-    // objects, any row's visit may return its object to solid: every row.
-    void setActive(int row, bool running);
+    // The alarm check: its writing of a row's Active cell, true when the
+    // cell changed; and the rows it looks at (AlarmRows::rowsToCheck).
+    // Without the names of the hatched objects, any row's visit may return
+    // its object to solid: every row.
+    bool setActive(int row, bool running);
     std::vector<int> rowsToCheck(Alarm::Millis now,
                                  const std::optional<QSet<QString>>& hatchedNames);
 

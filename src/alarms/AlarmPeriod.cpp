@@ -157,4 +157,22 @@ Period period(Millis start, qint64 duration, QStringView unit)
     return result;
 }
 
+QString periodText(const Period& period, const QDate& today)
+{
+    const auto dateOf = [](Millis at) { return QDate::fromJulianDay(at / DayMs); };
+    const auto timeOf = [](Millis at) { return QTime::fromMSecsSinceStartOfDay(int(at % DayMs)); };
+    const bool seconds =
+        timeOf(period.start).second() != 0 || (period.end && timeOf(*period.end).second() != 0);
+    const QString timeFormat = seconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    const auto moment = [&](Millis at, const QDate& sameDay) {
+        const QString time = timeOf(at).toString(timeFormat);
+        const QDate date = dateOf(at);
+        return date == sameDay ? time : date.toString(QStringLiteral("dd.MM.yyyy")) + u' ' + time;
+    };
+    const QString start = moment(period.start, today);
+    if (!period.end)
+        return start + QStringLiteral(" with no end");
+    return start + QStringLiteral(" to ") + moment(*period.end, dateOf(period.start));
+}
+
 } // namespace Alarm

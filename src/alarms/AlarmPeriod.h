@@ -47,6 +47,7 @@ struct Period {
     std::optional<Millis> end;
 
     bool contains(Millis now) const { return now > start && (!end || *end > now); }
+    bool operator==(const Period&) const = default;
 };
 
 // start plus duration in unit: "Years" (12 calendar months each), "Months"
@@ -54,5 +55,11 @@ struct Period {
 // "Minutes"; any other text counts as seconds. Unit names are case-sensitive.
 // A duration of 0 or less gives an empty period.
 Period period(Millis start, qint64 duration, QStringView unit);
+
+// The period as the notices say it: "14:30 to 15:30". The start has its date
+// ("07.12.2026 14:30") when it lies on another day than today, the end when
+// it lies on another day than the start; the seconds show when either has
+// any; a period with no end is "14:30 with no end".
+QString periodText(const Period& period, const QDate& today);
 
 } // namespace Alarm

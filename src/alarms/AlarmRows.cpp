@@ -147,6 +147,14 @@ bool AlarmRows::isRunningAt(int index, Alarm::Millis now) const
     return entry.hasStart && now > entry.start && entry.end > now;
 }
 
+std::optional<Alarm::Period> AlarmRows::period(int index) const
+{
+    const Entry& entry = m_entries[std::size_t(index)];
+    if (!hasPeriod(entry))
+        return std::nullopt;
+    return Alarm::Period{entry.start, entry.end == NoEnd ? std::nullopt : std::optional(entry.end)};
+}
+
 void AlarmRows::reserve(int rows)
 {
     m_entries.reserve(std::size_t(rows));

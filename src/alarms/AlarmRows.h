@@ -63,6 +63,8 @@ public:
     // that cannot be read gives no period; a Duration that is not a whole
     // number counts as 0.
     bool isRunningAt(int index, Alarm::Millis now) const;
+    // The row's period; none when its Time cannot be read or it is empty.
+    std::optional<Alarm::Period> period(int index) const;
 
     void reserve(int rows);
     void append(const AlarmRow& row);

@@ -1,5 +1,6 @@
 #include "alarms/fAlarmSettingsUnit.h"
 
+#include "alarms/AlarmNotices.h"
 #include "alarms/AlarmPeriod.h"
 #include "alarms/ThreadTimer.h"
 #include "alarms/fAddEditAlarmUnit.h"
@@ -83,7 +84,8 @@ QString longTimeFormat()
 } // namespace
 
 TfAlarmSettings::TfAlarmSettings(BoardHost& host, Platform& platform, QWidget* parent)
-    : QDialog(parent), m_host(host), m_platform(platform)
+    : QDialog(parent), m_host(host), m_platform(platform),
+      m_notices(new AlarmNotices(host, platform, this))
 {
     setObjectName(QStringLiteral("fAlarmSettings"));
     runDialog = [](TfAddEditAlarm& dialog) { return dialog.exec(); };
@@ -144,10 +146,16 @@ void TfAlarmSettings::build()
     connect(bEdit, &QPushButton::clicked, this, &TfAlarmSettings::bEditClick);
     connect(Delete, &QPushButton::clicked, this, &TfAlarmSettings::DeleteClick);
 
+    cbNotifications = new QCheckBox(QStringLiteral("Desktop notifications and tray icon"), this);
+    cbNotifications->setObjectName(QStringLiteral("cbNotifications"));
+    cbNotifications->setChecked(m_notices->isOn());
+    connect(cbNotifications, &QCheckBox::toggled, m_notices, &AlarmNotices::setOn);
+
     setTabOrder(lwAlarm, Add);
     setTabOrder(Add, bEdit);
     setTabOrder(bEdit, Delete);
-    setTabOrder(Delete, Edit1);
+    setTabOrder(Delete, cbNotifications);
+    setTabOrder(cbNotifications, Edit1);
 
     resize(1143, 348);
     placeControls();
@@ -157,6 +165,12 @@ void TfAlarmSettings::build()
     Timer1->setInterval(StartUpLoadDelay);
     connect(Timer1, &QTimer::timeout, this, &TfAlarmSettings::Timer1Timer);
     Timer1->start();
+
+    RunningTimer = new QTimer(this);
+    RunningTimer->setObjectName(QStringLiteral("RunningTimer"));
+    RunningTimer->setInterval(RunningRecordInterval);
+    connect(RunningTimer, &QTimer::timeout, this, &TfAlarmSettings::RecordLastRunning);
+    RunningTimer->start();
 }
 
 void TfAlarmSettings::placeControls()
@@ -169,6 +183,7 @@ void TfAlarmSettings::placeControls()
     Add->setGeometry(w - ButtonRightGap - 150, 44, 150, 26);
     bEdit->setGeometry(w - ButtonRightGap - 150, 76, 150, 26);
     Delete->setGeometry(w - ButtonRightGap - 153, 108, 153, 25);
+    cbNotifications->setGeometry(w - ButtonRightGap - 153, 144, 260, 22);
 }
 
 void TfAlarmSettings::resizeEvent(QResizeEvent* event)
@@ -354,6 +369,34 @@ void TfAlarmSettings::Timer1Timer()
     DeriveAlarmFolder();
     if (!AlarmFolder.isEmpty() && QFileInfo::exists(alarmFile()))
         LoadAlarms();
+    TellMissedWhileClosed();
+}
+
+void TfAlarmSettings::TellMissedWhileClosed()
+{
+    m_startTold = true;
+    if (AlarmFolder.isEmpty())
+        return;
+    const QDateTime now = m_platform.clock.now();
+    const std::optional<QDateTime> closedAt = m_notices->lastRunning(AlarmFolder);
+    // Kept before the notice waits for its OK: a crash meanwhile does not
+    // bring it back.
+    m_notices->recordRunning(AlarmFolder, now);
+    if (!closedAt)
+        return; // the project's first start
+    const QString notice = AlarmNotices::missedWhileClosed(
+        m_model.rows(), Alarm::wallClock(*closedAt), Alarm::wallClock(now), now.date());
+    if (!notice.isEmpty())
+        m_platform.dialogs.message(notice);
+}
+
+void TfAlarmSettings::RecordLastRunning()
+{
+    if (!m_startTold)
+        return;
+    DeriveAlarmFolder();
+    if (!AlarmFolder.isEmpty())
+        m_notices->recordRunning(AlarmFolder, m_platform.clock.now());
 }
 
 // ---- The window ----
@@ -536,13 +579,21 @@ void TfAlarmSettings::CheckAlarms()
     // Only the rows whose visit can change something: the others are idle,
     // show "False" already and would clear an object that is solid.
     const AlarmRows& rows = m_model.rows();
+    // Every running row is among those visited: the tray's count of them.
+    int activeCount = 0;
+    QList<ActiveAlarm> firstActive;
     for (const int i : m_model.rowsToCheck(now, m_host.hatchedObjectNames())) {
         if (!rows.isEnabled(i))
             continue;
         const QString name = rows.text(i, AlarmRows::Name);
         // A start that cannot be read has no period.
         if (rows.isRunningAt(i, now)) {
-            m_model.setActive(i, true);
+            const Alarm::Period period = *rows.period(i);
+            // Active turns "True" once per period: the one notification of it.
+            if (m_model.setActive(i, true))
+                m_notices->periodStarted(name, period);
+            if (++activeCount <= AlarmNotices::TrayMenuLength)
+                firstActive.append({name, period});
             m_host.blinkAlarmObject(name);
             if (rows.isSoundOn(i))
                 m_platform.sound.tone(ToneFrequency, ToneDuration);
@@ -553,5 +604,6 @@ void TfAlarmSettings::CheckAlarms()
                 m_host.clearAlarmBlink(name);
         }
     }
+    m_notices->setActive(activeCount, firstActive);
     lwAlarm->viewport()->update();
 }

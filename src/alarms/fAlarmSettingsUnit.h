@@ -11,8 +11,10 @@
 #include <memory>
 #include <optional>
 
+class AlarmNotices;
 class BoardHost;
 struct Platform;
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -49,6 +51,11 @@ public:
     void StopThreadTimer();
     // When that close was refused: the checks go on as before it.
     void RestartThreadTimer();
+    // Keeps now as the time the program last ran with the open project, read
+    // by the next start's notice of the alarms missed while it was closed.
+    // At a close or a switch, and every minute; nothing before the start-up
+    // tick has read the time kept before.
+    void RecordLastRunning();
 
     // ---- Operations ----
     // Derives AlarmFolder from the main window's caption; empty while idle.
@@ -65,6 +72,8 @@ public:
     void AddClick();
     void bEditClick();
     void DeleteClick();
+    // The start-up tick: loads the project's alarms, then names in one notice
+    // those whose period started while the program was closed.
     void Timer1Timer();
     void FormCreate();
     void FormDestroy();
@@ -96,6 +105,12 @@ public:
     QPushButton* bEdit;
     QPushButton* Delete;
     QTimer* Timer1;
+    // "Desktop notifications and tray icon".
+    QCheckBox* cbNotifications;
+    // Every minute: RecordLastRunning.
+    QTimer* RunningTimer;
+    static constexpr int RunningRecordInterval = 60'000;
+    AlarmNotices& notices() { return *m_notices; }
 
     QString NewAlarmName;
     QString AlarmFolder;
@@ -110,6 +125,7 @@ protected:
 
 private:
     void build();
+    void TellMissedWhileClosed();
     void placeControls();
     QString clockText(const QDateTime& now) const;
     int clockBoxWidth() const;
@@ -117,6 +133,8 @@ private:
     BoardHost& m_host;
     Platform& m_platform;
     AlarmListModel m_model;
+    AlarmNotices* m_notices;
+    bool m_startTold = false;
     // Room for the widest text the clock box can show.
     int m_clockBoxWidth = 150;
 };

@@ -35,6 +35,10 @@ public:
     // nothing. Nothing when the host cannot tell; the check then visits every
     // row.
     virtual std::optional<QSet<QString>> hatchedObjectNames() const { return std::nullopt; }
+    // Raises the main window and brings the object named objectName into
+    // view, current and framed as a found object is; an empty name, or one no
+    // object bears, only raises the window.
+    virtual void showObject(const QString& objectName) = 0;
     // Where a board point is shown on the screen now.
     virtual QPoint globalPoint(const QPoint& boardPoint) const = 0;
     // The main window, for placing and owning the subsystem windows.

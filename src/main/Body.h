@@ -55,6 +55,7 @@ public:
     void blinkAlarmObject(const QString& objectName) override;
     void clearAlarmBlink(const QString& objectName) override;
     std::optional<QSet<QString>> hatchedObjectNames() const override;
+    void showObject(const QString& objectName) override;
     QPoint globalPoint(const QPoint& boardPoint) const override;
     QWidget* mainWindow() override { return this; }
 

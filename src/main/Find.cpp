@@ -71,6 +71,22 @@ bool TForm1::ShowFoundObject(const FindHit& hit)
     return true;
 }
 
+void TForm1::showObject(const QString& objectName)
+{
+    // From under other windows, from the task bar, from another desktop.
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    if (objectName.isEmpty())
+        return;
+    FindHit hit;
+    hit.object = objectName;
+    ShowFoundObject(hit);
+}
+
 bool TForm1::OpenFoundNote(const FindHit& hit)
 {
     if (!ShowFoundObject(hit))

@@ -62,6 +62,9 @@ bool TForm1::SaveBeforeLeaving(bool projectFiles)
         saves += projectSaves();
     if (!mayLeave(saveAllOrAsk(m_platform.dialogs, saves)))
         return false;
+    // The project is left now: the next start tells what it missed since.
+    if (m_windows.alarmSettings)
+        m_windows.alarmSettings->RecordLastRunning();
     CloseSavedNoteWindow();
     TObjectTable::closeSaved();
     return true;

@@ -3,6 +3,7 @@
 #include "platform/AlsaSound.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/Pointer.h"
 #include "platform/Processes.h"
 #include "platform/QtDialogs.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 QString settingsFolderFor(const QString& programFolder)
@@ -23,6 +25,11 @@ QString settingsFolderFor(const QString& programFolder)
 }
 
 struct SystemPlatform::Services {
+    explicit Services(const QString& programFolder)
+        : notifications(QDBusConnection::sessionBus(), programFolder + QStringLiteral("tarnik.ico"))
+    {
+    }
+
     QtDialogs dialogs;
     ScreenDesktop desktop;
     SystemClock clock;
@@ -30,16 +37,21 @@ struct SystemPlatform::Services {
     DesktopShell shell;
     CursorPointer pointer;
     AlsaSound sound;
+    DesktopNotifications notifications;
 };
 
-SystemPlatform::SystemPlatform() : m_services(std::make_unique<Services>())
+SystemPlatform::SystemPlatform()
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
     const QString programFolder = QDir::toNativeSeparators(program.absolutePath() + '/');
-    m_platform.reset(new Platform{m_services->dialogs, m_services->desktop, m_services->clock,
-                                  m_services->processes, m_services->shell, m_services->pointer,
-                                  m_services->sound, programFolder, program.fileName(),
-                                  settingsFolderFor(programFolder)});
+    m_services = std::make_unique<Services>(programFolder);
+    const QString userSettings = QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("Vexorin"), QStringLiteral("Vexorin"))
+                                     .fileName();
+    m_platform.reset(new Platform{
+        m_services->dialogs, m_services->desktop, m_services->clock, m_services->processes,
+        m_services->shell, m_services->pointer, m_services->sound, m_services->notifications,
+        programFolder, program.fileName(), settingsFolderFor(programFolder), userSettings});
 }
 
 SystemPlatform::~SystemPlatform() = default;

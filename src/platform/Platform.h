@@ -6,6 +6,7 @@
 class Clock;
 class Desktop;
 class Dialogs;
+class Notifications;
 class Pointer;
 class Processes;
 class Shell;
@@ -21,6 +22,7 @@ struct Platform {
     Shell& shell;
     Pointer& pointer;
     Sound& sound;
+    Notifications& notifications;
     // The folder of the program file, with a trailing separator.
     QString programFolder;
     // The program file name the single-instance rule compares with.
@@ -29,6 +31,9 @@ struct Platform {
     // the program folder, or the user's configuration folder when the program
     // folder cannot be written (an installed program).
     QString settingsFolder;
+    // The user's own settings (QSettings in INI form), kept neither beside the
+    // program nor in a project: the user's configuration folder.
+    QString userSettingsFile;
 };
 
 // The settings folder for a program in programFolder (with a trailing

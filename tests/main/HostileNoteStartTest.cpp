@@ -54,6 +54,8 @@ struct ProgramRun {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("VEXORIN_PAINT_REPORT"), QStringLiteral("keep"));
+        // The user's settings of this run stay in its folder.
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
         process.start(program, {});

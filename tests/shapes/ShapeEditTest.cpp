@@ -720,9 +720,11 @@ TEST(ShapeEditColourChooser, OpensAtTheColourItLastReturnedWhiteIncluded)
                       fake.shell,
                       fake.pointer,
                       fake.sound,
+                      fake.notifications,
                       fake.platform.programFolder,
                       fake.platform.programFileName,
-                      fake.platform.settingsFolder};
+                      fake.platform.settingsFolder,
+                      fake.platform.userSettingsFile};
     FakeBoardHost host;
     TShapeEdit dialog(host, platform);
 

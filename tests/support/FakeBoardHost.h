@@ -24,6 +24,7 @@ public:
     ObjectLabel* currentLabel() const override { return label; }
     void blinkAlarmObject(const QString& name) override { blinked.append(name); }
     void clearAlarmBlink(const QString& name) override { cleared.append(name); }
+    void showObject(const QString& name) override { shown.append(name); }
     QPoint globalPoint(const QPoint& boardPoint) const override
     {
         return window.globalPoint(boardPoint);
@@ -59,6 +60,7 @@ public:
     ElementRef<ObjectLabel> label;
     QStringList blinked;
     QStringList cleared;
+    QStringList shown;
 
 private:
     std::unique_ptr<Project> m_project = std::make_unique<Project>();

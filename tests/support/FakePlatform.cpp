@@ -116,8 +116,10 @@ FakePlatform::FakePlatform()
                shell,
                pointer,
                sound,
+               notifications,
                QDir::toNativeSeparators(programDir.path() + '/'),
                QStringLiteral("Vexorin"),
-               QDir::toNativeSeparators(programDir.path() + '/')}
+               QDir::toNativeSeparators(programDir.path() + '/'),
+               programDir.filePath(QStringLiteral("user-settings.ini"))}
 {
 }

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/Notifications.h"
 #include "platform/Platform.h"
 #include "platform/Pointer.h"
 #include "platform/Processes.h"
@@ -132,7 +133,40 @@ public:
     int beeps = 0;
 };
 
-// All the doubles at once, with the program folder in a fresh temporary folder.
+// Records notifications and the tray icon; a tray is there unless told
+// otherwise. The user's "Show" is chooseShow.
+class FakeNotifications : public Notifications {
+public:
+    struct Sent {
+        QString subject;
+        QString title;
+        QString body;
+        bool operator==(const Sent&) const = default;
+    };
+    void notify(const QString& subject, const QString& title, const QString& body) override
+    {
+        sent.append({subject, title, body});
+    }
+    bool hasTray() const override { return tray; }
+    void showTrayIcon(const QString& toolTip, const QList<TrayItem>& menu) override
+    {
+        trayShown = true;
+        trayToolTip = toolTip;
+        trayMenu = menu;
+    }
+    void hideTrayIcon() override { trayShown = false; }
+    // "Show" on the notification of subject, or the tray menu's line of it.
+    void chooseShow(const QString& subject) { emit showRequested(subject); }
+
+    QList<Sent> sent;
+    bool tray = true;
+    bool trayShown = false;
+    QString trayToolTip;
+    QList<TrayItem> trayMenu;
+};
+
+// All the doubles at once, with the program folder, which also holds the
+// user's settings file, in a fresh temporary folder.
 struct FakePlatform {
     FakePlatform();
 
@@ -144,5 +178,6 @@ struct FakePlatform {
     FakeShell shell;
     FakePointer pointer;
     FakeSound sound;
+    FakeNotifications notifications;
     Platform platform;
 };
