@@ -31,6 +31,7 @@ struct ProjectHost final : BoardHost {
     void clearAlarmBlink(const QString&) override {}
     QPoint globalPoint(const QPoint& boardPoint) const override { return boardPoint; }
     QWidget* mainWindow() override { return &window; }
+    void showObject(const QString&) override {}
 
     Board window;
     QUndoStack undo;
