@@ -1,11 +1,13 @@
 #include "platform/DesktopNotifications.h"
 
+#include <QApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
@@ -113,6 +115,10 @@ void DesktopNotifications::showTrayIcon(const QString& toolTip, const QList<Tray
         QIcon icon = QFileInfo::exists(m_iconFile) ? QIcon(m_iconFile) : QIcon();
         if (icon.isNull())
             icon = QIcon::fromTheme(QStringLiteral("vexorin"));
+        // A tray icon without a picture does not show at all: a program file
+        // copied without its icon still gets one.
+        if (icon.isNull())
+            icon = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
         m_tray = std::make_unique<QSystemTrayIcon>(icon);
         m_tray->setContextMenu(m_menu.get());
         connect(m_tray.get(), &QSystemTrayIcon::activated, this,
