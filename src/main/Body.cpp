@@ -6,6 +6,7 @@
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
+#include "main/HelpWindow.h"
 #include "formats/Ini.h"
 #include "formats/KeepAside.h"
 #include "notes/Obiect.h"
@@ -588,8 +589,18 @@ QString TForm1::helpDocument() const
 void TForm1::Vexorinhelp1Click()
 {
     const QString document = helpDocument();
-    if (!m_platform.shell.open(document))
+    if (m_platform.shell.open(document))
+        return;
+    // The program's own window shows HTML help only; without the file the
+    // user learns where it should be.
+    if (!QFileInfo(document).isFile() ||
+        !document.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)) {
         reportNothingOpens(document);
+        return;
+    }
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(m_platform.shell, this);
+    m_helpWindow->showPage(document);
 }
 
 void TForm1::About2Click()

@@ -17,6 +17,7 @@
 class Board;
 class FindIndexer;
 class FindWindow;
+class HelpWindow;
 class QAction;
 class TForm5;
 struct FindHit;
@@ -134,6 +135,8 @@ public:
 
     // The help document "Vexorin help" opens.
     QString helpDocument() const;
+    // The window that shows the help when the desktop cannot; none until then.
+    HelpWindow* helpWindow() const { return m_helpWindow; }
     // The settings file beside the program that remembers the last project.
     QString lastProjectFile() const;
     // True once a second running copy was found and the program is ending.
@@ -258,4 +261,5 @@ private:
     QMargins m_fittedFrame;
     FindIndexer* m_findIndexer = nullptr;
     FindWindow* m_findWindow = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
 };
