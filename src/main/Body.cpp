@@ -215,6 +215,13 @@ void TForm1::buildMenus()
         item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
     ExportList1 =
         item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
+    // The recent projects follow; a folder may vanish while the program runs.
+    RecentSeparator1 = FILE1->addSeparator();
+    RemoveVanished1 = new QAction(QStringLiteral("Remove vanished projects"), this);
+    RemoveVanished1->setObjectName(QStringLiteral("RemoveVanished1"));
+    connect(RemoveVanished1, &QAction::triggered, this, &TForm1::RemoveVanished1Click);
+    connect(FILE1, &QMenu::aboutToShow, this, &TForm1::ShowRecentProjects);
+    ShowRecentProjects();
 }
 
 bool TForm1::refuseWhileIdle()
@@ -623,7 +630,8 @@ void TForm1::Timer1Timer()
         return;
     }
     m_project.open(folder, m_project.formName());
-    LoadProject();
+    if (LoadProject())
+        RememberOpenedProject();
 }
 
 bool TForm1::FormCloseQuery()
