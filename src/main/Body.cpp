@@ -6,6 +6,7 @@
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
+#include "main/HelpWindow.h"
 #include "formats/Ini.h"
 #include "formats/KeepAside.h"
 #include "notes/Obiect.h"
@@ -214,6 +215,13 @@ void TForm1::buildMenus()
         item(FILE1, "PrintBoard1", QStringLiteral("Print board..."), &TForm1::PrintBoard1Click);
     ExportList1 =
         item(FILE1, "ExportList1", QStringLiteral("Export list..."), &TForm1::ExportList1Click);
+    // The recent projects follow; a folder may vanish while the program runs.
+    RecentSeparator1 = FILE1->addSeparator();
+    RemoveVanished1 = new QAction(QStringLiteral("Remove vanished projects"), this);
+    RemoveVanished1->setObjectName(QStringLiteral("RemoveVanished1"));
+    connect(RemoveVanished1, &QAction::triggered, this, &TForm1::RemoveVanished1Click);
+    connect(FILE1, &QMenu::aboutToShow, this, &TForm1::ShowRecentProjects);
+    ShowRecentProjects();
 }
 
 bool TForm1::refuseWhileIdle()
@@ -588,8 +596,18 @@ QString TForm1::helpDocument() const
 void TForm1::Vexorinhelp1Click()
 {
     const QString document = helpDocument();
-    if (!m_platform.shell.open(document))
+    if (m_platform.shell.open(document))
+        return;
+    // The program's own window shows HTML help only; without the file the
+    // user learns where it should be.
+    if (!QFileInfo(document).isFile() ||
+        !document.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)) {
         reportNothingOpens(document);
+        return;
+    }
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(m_platform.shell, this);
+    m_helpWindow->showPage(document);
 }
 
 void TForm1::About2Click()
@@ -612,7 +630,8 @@ void TForm1::Timer1Timer()
         return;
     }
     m_project.open(folder, m_project.formName());
-    LoadProject();
+    if (LoadProject())
+        RememberOpenedProject();
 }
 
 bool TForm1::FormCloseQuery()

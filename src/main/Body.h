@@ -17,6 +17,7 @@
 class Board;
 class FindIndexer;
 class FindWindow;
+class HelpWindow;
 class QAction;
 class TForm5;
 struct FindHit;
@@ -95,6 +96,11 @@ public:
     QAction* ExportBoard1;
     QAction* PrintBoard1;
     QAction* ExportList1;
+    // After a separator: the recent projects, newest first (RecentProjects1
+    // lists them), then RemoveVanished1 while one of them is gone.
+    QAction* RecentSeparator1;
+    QList<QAction*> RecentProjects1;
+    QAction* RemoveVanished1;
     QTimer* Timer1;
     QTimer* Timer2;
     SaveSoon* BoardSaving;
@@ -134,6 +140,8 @@ public:
 
     // The help document "Vexorin help" opens.
     QString helpDocument() const;
+    // The window that shows the help when the desktop cannot; none until then.
+    HelpWindow* helpWindow() const { return m_helpWindow; }
     // The settings file beside the program that remembers the last project.
     QString lastProjectFile() const;
     // True once a second running copy was found and the program is ending.
@@ -142,6 +150,12 @@ public:
     // Menu and event handlers.
     void New1Click();
     void Open1Click();
+    // A recent project chosen: opened as Open opens a chosen folder.
+    void OpenRecentProject(const QString& folder);
+    void RemoveVanished1Click();
+    // Lists the recent projects after the FILE menu's own items, a vanished
+    // folder disabled.
+    void ShowRecentProjects();
     void Objesctmass1Click();
     void Defaultobjecttable1Click();
     void Backgroundlayout1Click();
@@ -228,6 +242,13 @@ private:
     // New from its third step on: saves and leaves the open project, then
     // shows an empty project of formName in folder.
     void SwitchToNewProject(const QString& formName, const QString& folder);
+    // Open after its folder was chosen.
+    void OpenFolder(const QString& folder);
+    // Puts the open project first in the recent projects.
+    void RememberOpenedProject();
+    // Where New and Open start choosing: the folder holding the open
+    // project's folder; empty while no project is open.
+    QString ProjectParentFolder() const;
 
     // Calls into the note, table and alarm windows at project switches and close:
     // the note window is saved and closed. False when the user chose to stay
@@ -258,4 +279,5 @@ private:
     QMargins m_fittedFrame;
     FindIndexer* m_findIndexer = nullptr;
     FindWindow* m_findWindow = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
 };

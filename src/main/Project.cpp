@@ -4,15 +4,18 @@
 
 #include "board/Board.h"
 #include "project/BoardCommands.h"
+#include "project/RecentProjects.h"
 #include "formats/Ini.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/SaveSoon.h"
 #include "platform/Processes.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QTimer>
@@ -200,8 +203,9 @@ void TForm1::New1Click()
     const std::optional<QString> name = AskNewFormName();
     if (!name)
         return;
-    const QString initial =
-        QDir(QStringLiteral("C:\\")).exists() ? QStringLiteral("C:\\") : QDir::homePath();
+    QString initial = ProjectParentFolder();
+    if (initial.isEmpty())
+        initial = QDir(QStringLiteral("C:\\")).exists() ? QStringLiteral("C:\\") : QDir::homePath();
     const QString folder = m_platform.dialogs.chooseFolder(
         QStringLiteral("New project form archive location"), initial);
     if (folder.isEmpty())
@@ -223,6 +227,7 @@ void TForm1::SwitchToNewProject(const QString& formName, const QString& folder)
     ClearBackgroundOnce = true;
     if (!LoadProject())
         return;
+    RememberOpenedProject();
     LoadAlarms();
     m_platform.dialogs.message(QStringLiteral("New project archive is located in:") + folder);
 }
@@ -232,9 +237,14 @@ void TForm1::Open1Click()
     if (!CloseNoteWindow())
         return;
     const QString folder =
-        m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), QString());
+        m_platform.dialogs.chooseFolder(QStringLiteral("Open project:"), ProjectParentFolder());
     if (folder.isEmpty())
         return;
+    OpenFolder(folder);
+}
+
+void TForm1::OpenFolder(const QString& folder)
+{
     if (!ProjectFiles::holdsProject(folder)) {
         // A plain folder becomes a project only when asked, and then as New
         // makes one: a form name of its own, an empty board, no background.
@@ -252,7 +262,69 @@ void TForm1::Open1Click()
     m_project.open(folder, m_project.formName());
     if (!LoadProject())
         return;
+    RememberOpenedProject();
     LoadAlarms();
+}
+
+QString TForm1::ProjectParentFolder() const
+{
+    if (!m_project.isOpen())
+        return QString();
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(m_project.folder()));
+    return QDir::toNativeSeparators(QFileInfo(folder).path());
+}
+
+void TForm1::RememberOpenedProject()
+{
+    RecentProjects(m_platform.userSettingsFile).add(m_project.folder());
+    ShowRecentProjects();
+}
+
+void TForm1::OpenRecentProject(const QString& folder)
+{
+    if (RecentProjects::vanished(folder)) {
+        ShowRecentProjects();
+        return;
+    }
+    if (!CloseNoteWindow())
+        return;
+    OpenFolder(folder);
+}
+
+void TForm1::RemoveVanished1Click()
+{
+    RecentProjects(m_platform.userSettingsFile).removeVanished();
+    ShowRecentProjects();
+}
+
+void TForm1::ShowRecentProjects()
+{
+    // Deleted later: the entry chosen may be the one whose trigger led here.
+    for (QAction* entry : std::as_const(RecentProjects1)) {
+        FILE1->removeAction(entry);
+        entry->deleteLater();
+    }
+    RecentProjects1.clear();
+    FILE1->removeAction(RemoveVanished1);
+    const QStringList folders = RecentProjects(m_platform.userSettingsFile).folders();
+    bool anyVanished = false;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const QString folder = folders[i];
+        // Numbered for the keyboard; "&" in a folder name is shown, not taken
+        // for a shortcut key.
+        QAction* entry =
+            FILE1->addAction(QStringLiteral("&%1 ").arg(i + 1) +
+                             QString(folder).replace(QLatin1Char('&'), QLatin1String("&&")));
+        entry->setData(folder);
+        const bool gone = RecentProjects::vanished(folder);
+        entry->setEnabled(!gone);
+        anyVanished = anyVanished || gone;
+        connect(entry, &QAction::triggered, this, [this, folder] { OpenRecentProject(folder); });
+        RecentProjects1.append(entry);
+    }
+    RecentSeparator1->setVisible(!folders.isEmpty());
+    if (anyVanished)
+        FILE1->addAction(RemoveVanished1);
 }
 
 // ---- SETTINGS menu ----

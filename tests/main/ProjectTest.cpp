@@ -55,7 +55,9 @@ TEST_F(ProjectFixture, NewWhileIdleShowsAnEmptyBoardAndOnlyRemembersTheProject)
     EXPECT_TRUE(form->boardModel().shapes().isEmpty());
     EXPECT_TRUE(filesIn(folder.path()).isEmpty());
     // Remembered at once, so that the next start opens it even after a crash.
-    EXPECT_EQ(filesIn(fake.programDir.path()), QStringList{"pathforini.ini"});
+    // The user's own settings list it among the recent projects.
+    EXPECT_EQ(filesIn(fake.programDir.path()),
+              (QStringList{"pathforini.ini", "user-settings.ini"}));
     EXPECT_EQ(readAll(form->lastProjectFile()),
               "[Form1]\r\nPathforini=" + QDir::toNativeSeparators(folder.path()).toUtf8() + "\r\n");
 }
