@@ -641,7 +641,7 @@ QString cleanText(const QString& text)
             }
         } else if (c.isLowSurrogate()) {
             out += QChar(QChar::ReplacementCharacter);
-        } else if ((c.unicode() >= 0x20 && c.unicode() != 0x7F) || c == u'\t') {
+        } else if (c.unicode() >= 0x20 || c == u'\t') {
             if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1 &&
                 c != QChar::ObjectReplacementCharacter)
                 out += c;

@@ -316,4 +316,20 @@ TEST(RichTextDetailsTest, RowsOfVeryManyCellsStayWithinSixtyFourColumns)
     }
 }
 
+// Control characters read from damaged bytes are text of the note: the writer
+// spells those the code page leaves undefined as \uN and keeps U+007F.
+TEST(RichTextCharacterTest, UndefinedBytesAndDeleteComeBackAfterAWrite)
+{
+    const auto read = readBytes("{\\rtf1\\ansi\\ansicpg1252 x\\'8f\\'90\\'9d\\'7f\\'80y\\par}");
+    const QString expected = QStringLiteral("x\u008F\u0090\u009D\u007F\u20ACy");
+    EXPECT_EQ(read->toPlainText(), expected);
+    const QByteArray written = writeBytes(*read);
+    EXPECT_TRUE(written.contains("x\\u143?\\u144?\\u157?\\'7f\\'80y")) << written.toStdString();
+    EXPECT_EQ(readBytes(written)->toPlainText(), expected);
+
+    QTextDocument typed;
+    typed.setPlainText(QStringLiteral("a\u0081b\u007Fc\u008Dd"));
+    EXPECT_EQ(readBytes(writeBytes(typed))->toPlainText(), typed.toPlainText());
+}
+
 } // namespace
