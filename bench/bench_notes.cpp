@@ -6,6 +6,7 @@
 #include "support/FakePlatform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -159,6 +160,37 @@ void BM_OpenBigNote(benchmark::State& state)
     state.counters["bytes"] = fileBytes;
 }
 BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A note that is one table row of that many cells without \cellx.
+QByteArray rowOfCells(int cells)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n"
+                     "\\trowd\\pard\\intbl";
+    for (int cell = 0; cell < cells; ++cell)
+        rtf += " cell " + QByteArray::number(cell) + "\\cell";
+    return rtf + "\\row\r\n\\pard\\par}\r\n";
+}
+
+void readNote(benchmark::State& state, const QByteArray& rtf)
+{
+    for (auto _ : state) {
+        QTextDocument document;
+        QByteArray data = rtf;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        if (!RichText::read(&buffer, &document))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(document.characterCount());
+    }
+    state.counters["bytes"] = double(rtf.size());
+}
+
+// Reading one row of state.range(0) cells without \cellx.
+void BM_ReadRowOfCells(benchmark::State& state)
+{
+    readNote(state, rowOfCells(int(state.range(0))));
+}
+BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

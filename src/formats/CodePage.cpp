@@ -310,7 +310,11 @@ int forProgram(const QStringList& arguments, QString* problem)
     return forLocale(localeFromEnvironment());
 }
 
-std::optional<QByteArray> encode(QStringView text, int codePage)
+namespace {
+
+enum class UnassignedBytes { Written, Refused };
+
+std::optional<QByteArray> encode(QStringView text, int codePage, UnassignedBytes unassigned)
 {
     if (isAscii(text))
         return text.toLatin1();
@@ -321,7 +325,8 @@ std::optional<QByteArray> encode(QStringView text, int codePage)
     const QByteArrayView input(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     const bool kept = convert(cd, input, &out, [&](const char* at, size_t, char* stand) {
         const char16_t c = qFromUnaligned<char16_t>(at);
-        const int byte = byteOfUnassigned(c, codePage);
+        const int byte =
+            unassigned == UnassignedBytes::Written ? byteOfUnassigned(c, codePage) : -1;
         const char b = char(byte);
         // Only a byte that reads back as this character stands for it.
         if (byte < 0 || decode(QByteArrayView(&b, 1), codePage) != QChar(c))
@@ -337,6 +342,18 @@ std::optional<QByteArray> encode(QStringView text, int codePage)
     if (decode(bytes, codePage) != text)
         return std::nullopt;
     return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> encode(QStringView text, int codePage)
+{
+    return encode(text, codePage, UnassignedBytes::Written);
+}
+
+std::optional<QByteArray> encodeDefined(QStringView text, int codePage)
+{
+    return encode(text, codePage, UnassignedBytes::Refused);
 }
 
 QString decode(QByteArrayView bytes, int codePage)

@@ -51,6 +51,11 @@ int forProgram(const QStringList& arguments, QString* problem = nullptr);
 // page cannot keep (one that would come back as another).
 std::optional<QByteArray> encode(QStringView text, int codePage = system());
 
+// The same, but nothing either for a character that only stands for a byte
+// the code page does not assign: for a format that can spell such a character
+// otherwise, as RTF does with \uN.
+std::optional<QByteArray> encodeDefined(QStringView text, int codePage);
+
 // Converts bytes of the code page to text; never fails.
 QString decode(QByteArrayView bytes, int codePage = system());
 

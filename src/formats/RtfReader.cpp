@@ -641,7 +641,7 @@ QString cleanText(const QString& text)
             }
         } else if (c.isLowSurrogate()) {
             out += QChar(QChar::ReplacementCharacter);
-        } else if ((c.unicode() >= 0x20 && c.unicode() != 0x7F) || c == u'\t') {
+        } else if (c.unicode() >= 0x20 || c == u'\t') {
             if (c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1 &&
                 c != QChar::ObjectReplacementCharacter)
                 out += c;
@@ -2132,7 +2132,17 @@ void Reader::enterTableCell()
         m_cellsOfRow.emplace_back();
     }
     flushRun();
-    m_cursor = m_table->cellAt(m_row, m_cellColumns[size_t(m_cell)]).firstCursorPosition();
+    const int column = m_cellColumns[size_t(m_cell)];
+    const QTextTableCell cell = m_table->cellAt(m_row, column);
+    if (m_cell > 0 && m_cellColumns[size_t(m_cell) - 1] == column) {
+        // A cell past the last column goes on in it as a paragraph of its own,
+        // after the cells before it (and one long paragraph, laid out again
+        // at each insertion, would make such a row read in quadratic time).
+        m_cursor = cell.lastCursorPosition();
+        m_cursor.insertBlock();
+    } else {
+        m_cursor = cell.firstCursorPosition();
+    }
     m_blockMadeWith.reset();
     m_placedCell = m_cell;
     m_pendingBreak = false;

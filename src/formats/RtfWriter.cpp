@@ -1,6 +1,6 @@
 // RTF writer: the form the Windows rich-edit control writes, which WordPad,
 // Word and LibreOffice open alike. Text in the system code page with \'hh for
-// each byte outside ASCII and \uN? for everything else, a font table and a
+// each byte outside ASCII and \uN? for each character it does not define, a font table and a
 // colour table of what the document uses, one \par at the end of every paragraph (the last one
 // included, as the rich-edit control does), CR LF line ends. Links are
 // HYPERLINK fields, tables \trowd ... \cell ... \row rows, and list items
@@ -476,13 +476,14 @@ void Writer::writeText(const QString& text)
         default:
             break;
         }
-        if (u < 0x20 || u == 0x7F)
+        if (u < 0x20)
             continue;
 
         QString character(c);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             character += text.at(++i);
-        if (const std::optional<QByteArray> bytes = CodePage::encode(character, m_codePage)) {
+        if (const std::optional<QByteArray> bytes =
+                CodePage::encodeDefined(character, m_codePage)) {
             // A double-byte character is its lead and trail byte, each escaped.
             QByteArray escapes;
             for (const char byte : *bytes)

@@ -80,6 +80,20 @@ TEST(CodePageTest, TextWithACharacterTheCodePageLacksHasNoBytesInIt)
     EXPECT_FALSE(CodePage::encode(QStringLiteral("¥100"), 932));
 }
 
+TEST(CodePageTest, OnlyDefinedCharactersHaveDefinedBytes)
+{
+    // The stand-ins of unassigned bytes have none, in single- and multi-byte code pages.
+    for (const char16_t c : {u'\u0081', u'\u008F', u'\u0090', u'\u009D'})
+        EXPECT_FALSE(CodePage::encodeDefined(QString(QChar(c)), 1252)) << int(c);
+    EXPECT_FALSE(CodePage::encodeDefined(QString(QChar(0xDC80)), 932));
+    EXPECT_FALSE(CodePage::encodeDefined(QStringLiteral("Pumpe \u0090"), 1252));
+    EXPECT_EQ(CodePage::encodeDefined(QStringLiteral("Grüße €\u007F"), 1252),
+              QByteArray("Gr\xfc\xdf\x65 \x80\x7f"));
+    EXPECT_EQ(CodePage::encodeDefined(QStringLiteral("Насос"), 1251),
+              CodePage::encode(QStringLiteral("Насос"), 1251));
+    EXPECT_FALSE(CodePage::encodeDefined(QStringLiteral("Я"), 1252));
+}
+
 TEST(CodePageTest, AnyBytesReadAreWrittenBackUnchanged)
 {
     QRandomGenerator random(15);

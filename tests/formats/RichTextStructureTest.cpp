@@ -316,4 +316,61 @@ TEST(RichTextDetailsTest, RowsOfVeryManyCellsStayWithinSixtyFourColumns)
     }
 }
 
+QString cellText(const QTextTable& table, int row, int column)
+{
+    const QTextTableCell cell = table.cellAt(row, column);
+    QTextCursor cursor = cell.firstCursorPosition();
+    cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+// Cells of a row without \cellx past the 64th share the last column, each a
+// paragraph in the order read; such a row reads in linear time.
+TEST(RichTextTableSizeTest, ManyUndefinedCellsKeepTheirOrderThroughARoundTrip)
+{
+    constexpr int kCells = 3000;
+    QByteArray row = "{\\rtf1 \\trowd\\pard\\intbl";
+    for (int cell = 1; cell <= kCells; ++cell)
+        row += " c" + QByteArray::number(cell) + "\\cell";
+    const auto cells = readBytes(row + "\\row}");
+    const auto cellsAgain = readBytes(writeBytes(*cells));
+    for (const QTextDocument* doc : {cells.get(), cellsAgain.get()}) {
+        const QTextTable* table = firstTable(*doc);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->rows(), 1);
+        EXPECT_EQ(table->columns(), 64);
+        EXPECT_EQ(cellText(*table, 0, 0), "c1");
+        EXPECT_EQ(cellText(*table, 0, 62), "c63");
+        // In the order read, a paragraph each.
+        const QStringList shared = cellText(*table, 0, 63).split(QChar::ParagraphSeparator);
+        ASSERT_EQ(shared.size(), kCells - 63);
+        EXPECT_EQ(shared.first(), "c64");
+        EXPECT_EQ(shared.at(1000), "c1064");
+        EXPECT_EQ(shared.last(), "c3000");
+    }
+    EXPECT_EQ(cellsAgain->toPlainText(), cells->toPlainText());
+    QByteArray rowBytes = row + "\\row}";
+    QBuffer buffer(&rowBytes);
+    buffer.open(QIODevice::ReadOnly);
+    QString text;
+    ASSERT_TRUE(RichText::readText(&buffer, &text));
+    EXPECT_EQ(text, cells->toPlainText());
+}
+
+// Control characters read from damaged bytes are text of the note: the writer
+// spells those the code page leaves undefined as \uN and keeps U+007F.
+TEST(RichTextCharacterTest, UndefinedBytesAndDeleteComeBackAfterAWrite)
+{
+    const auto read = readBytes("{\\rtf1\\ansi\\ansicpg1252 x\\'8f\\'90\\'9d\\'7f\\'80y\\par}");
+    const QString expected = QStringLiteral("x\u008F\u0090\u009D\u007F\u20ACy");
+    EXPECT_EQ(read->toPlainText(), expected);
+    const QByteArray written = writeBytes(*read);
+    EXPECT_TRUE(written.contains("x\\u143?\\u144?\\u157?\\'7f\\'80y")) << written.toStdString();
+    EXPECT_EQ(readBytes(written)->toPlainText(), expected);
+
+    QTextDocument typed;
+    typed.setPlainText(QStringLiteral("a\u0081b\u007Fc\u008Dd"));
+    EXPECT_EQ(readBytes(writeBytes(typed))->toPlainText(), typed.toPlainText());
+}
+
 } // namespace
