@@ -7,7 +7,6 @@
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
 #include "main/HelpWindow.h"
-#include "formats/Ini.h"
 #include "formats/KeepAside.h"
 #include "notes/Obiect.h"
 #include "platform/ColorRef.h"
@@ -99,12 +98,12 @@ QString TForm1::SaveBoardAsYouGo()
             failed.append(error);
     }
     // A new background is a board edit too: the settings that name it follow.
-    const QString settingsFile = m_project.file(ProjectFiles::FormSettings);
-    if (Ini::readString(settingsFile, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
-                        QString()) != m_project.background()) {
+    if (m_project.background() != m_storedBackground) {
         const SaveAtLeave settings = formSettingsSave();
         QString error;
-        if (!settings.writeTo(settings.path, &error))
+        if (settings.writeTo(settings.path, &error))
+            settings.done(SaveOutcome::Saved);
+        else
             failed.append(error);
     }
     // The close and the switch still ask about a file that cannot be written.

@@ -270,6 +270,9 @@ private:
     QList<ElementState> m_dragStart;
     Windows m_windows;
     bool m_terminating = false;
+    // The background the project's settings file names, as last read or
+    // written: a new one is saved as you go.
+    QString m_storedBackground;
     // What could be read of a board file that failed to load, as it would be
     // written again; none when the file loaded whole. Until the board differs
     // from it, the damaged file is not written over.

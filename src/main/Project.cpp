@@ -115,7 +115,10 @@ SaveAtLeave TForm1::formSettingsSave()
                 "the form name and the background picture chosen for this project are lost."),
             SettingsFileFilter,
             {},
-            {}};
+            [this, bitmap = m_project.background()](SaveOutcome outcome) {
+                if (outcome == SaveOutcome::Saved)
+                    m_storedBackground = bitmap;
+            }};
 }
 
 bool TForm1::ReadFormSettings()
@@ -127,6 +130,7 @@ bool TForm1::ReadFormSettings()
     LoadBackground();
     m_project.setBackground(
         Ini::readString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()));
+    m_storedBackground = m_project.background();
     LoadBackground();
     m_project.setFormName(Ini::readString(file, QStringLiteral("formname"),
                                           QStringLiteral("formname"), m_project.formName()));
