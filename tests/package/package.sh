@@ -10,6 +10,11 @@ fail() {
   exit 1
 }
 
+# The package names of the Depends field, one a line (alternatives too).
+declared() {
+  dpkg-deb -f "$1" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//' | sed '/^$/d'
+}
+
 the_package() {
   local found=("$1"/vexorin_*.deb)
   [ ${#found[@]} -eq 1 ] && [ -f "${found[0]}" ] || fail "no single vexorin_*.deb in $1 (run the build step)"
@@ -50,11 +55,11 @@ contents)
   [ "$(dpkg-deb -f "$deb" Package)" = vexorin ] || fail "package name"
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$deb" Version), not $version"
   [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
-  depends=$(dpkg-deb -f "$deb" Depends)
-  echo "Depends: $depends"
+  echo "Depends: $(dpkg-deb -f "$deb" Depends)"
+  depends=$(declared "$deb")
   for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 \
     libqt6svg6 libqt6dbus6 libasound2; do
-    grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
+    grep -qxF "$needed" <<<"$depends" || fail "Depends lacks $needed"
   done
   ;;
 
@@ -79,14 +84,17 @@ throw-away-root)
     fail "run path left in the program: $(readelf -d "$program" | grep -E 'R(UN)?PATH')"
   fi
   # Every library the program links directly comes from a package it declares.
-  depends=$(dpkg-deb -f "$deb" Depends)
+  depends=$(declared "$deb")
   for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(awk -v lib="$soname" '$1 == lib { print $3 }' <<<"$libraries")
+    # "libX.so.N => /path (address)", or "/path (address)" for the loader.
+    path=$(awk -v lib="$soname" '
+      $1 == lib { print $3 }
+      substr($1, length($1) - length(lib)) == "/" lib { print $1 }' <<<"$libraries")
     [ -n "$path" ] || fail "ldd does not name $soname"
     owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null) ||
       fail "no package holds $path"
     owner=${owner%%:*}
-    grep -qE "(^|, )$owner( |,|$)" <<<"$depends" || fail "$soname comes from $owner, which Depends does not name"
+    grep -qxF "$owner" <<<"$depends" || fail "$soname comes from $owner, which Depends does not name"
   done
   ;;
 
