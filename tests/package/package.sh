@@ -96,6 +96,15 @@ throw-away-root)
     owner=${owner%%:*}
     grep -qxF "$owner" <<<"$depends" || fail "$soname comes from $owner, which Depends does not name"
   done
+  # Plugins are loaded, not linked, so dpkg-shlibdeps cannot see them: the X11
+  # window system, the icon (.ico), the pictures a background may be and SVG.
+  plugins=$(dirname "$(readlink -f "$(awk '$1 == "libQt6Gui.so.6" { print $3 }' <<<"$libraries")")")/qt6/plugins
+  for plugin in platforms/libqxcb.so imageformats/libqico.so imageformats/libqjpeg.so \
+    imageformats/libqgif.so imageformats/libqsvg.so; do
+    owner=$(dpkg -S "$plugins/$plugin" 2>/dev/null) || fail "no package holds $plugins/$plugin"
+    owner=${owner%%:*}
+    grep -qxF "$owner" <<<"$depends" || fail "the plugin $plugin comes from $owner, which Depends does not name"
+  done
   ;;
 
 *)
