@@ -190,7 +190,62 @@ void BM_ReadRowOfCells(benchmark::State& state)
 {
     readNote(state, rowOfCells(int(state.range(0))));
 }
-BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReadRowOfCells)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// A note that is a table of that many rows of two cells, as Word writes one:
+// each row defines its cells again.
+QByteArray tableOfRows(int rows)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n";
+    for (int row = 0; row < rows; ++row) {
+        rtf += "\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx4500\r\n\\pard\\intbl 08.12.2026 "
+               "row " +
+               QByteArray::number(row) + "\\cell pressure steady\\cell\\row\r\n";
+    }
+    return rtf + "\\pard\\par}\r\n";
+}
+
+// Reading a table of state.range(0) rows of two cells into a document.
+void BM_ReadTableRows(benchmark::State& state)
+{
+    readNote(state, tableOfRows(int(state.range(0))));
+}
+BENCHMARK(BM_ReadTableRows)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Writing that table back.
+void BM_WriteTableRows(benchmark::State& state)
+{
+    QByteArray rtf = tableOfRows(int(state.range(0)));
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    QTextDocument document;
+    RichText::read(&in, &document);
+    for (auto _ : state) {
+        QByteArray written;
+        QBuffer out(&written);
+        out.open(QIODevice::WriteOnly);
+        if (!RichText::write(&document, &out))
+            state.SkipWithError("write failed");
+        benchmark::DoNotOptimize(written.size());
+    }
+}
+BENCHMARK(BM_WriteTableRows)
+    ->Arg(1000)
+    ->Arg(8000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 
