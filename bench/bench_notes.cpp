@@ -190,11 +190,7 @@ void BM_ReadRowOfCells(benchmark::State& state)
 {
     readNote(state, rowOfCells(int(state.range(0))));
 }
-BENCHMARK(BM_ReadRowOfCells)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A note that is a table of that many rows of two cells, as Word writes one:
 // each row defines its cells again.

@@ -41,6 +41,7 @@ namespace {
 constexpr int kMaxDepth = 1000;         // groups nested deeper share the innermost state
 constexpr int kMaxWordLength = 32;      // longer control words are read but unknown
 constexpr int kMaxColumns = 64;         // Word's limit is 63; further cells share the last column
+constexpr int kEdgeTolerance = 30;      // twips: cell edges this close are one edge
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;     // \fcharset2: symbol fonts
 constexpr int kDocumentCodePage = 0;    // a font without a character set of its own
@@ -606,6 +607,20 @@ struct CellDefinition {
     bool verticalMerge = false;
     int background = 0;
     bool border = false;
+    bool operator==(const CellDefinition&) const = default;
+};
+
+// What the text-only pass finds of a table before the document pass makes it:
+// QTextTable lays out its grid anew after each row or column added, so a
+// table made row by row takes time growing as the square of its size.
+struct TablePlan {
+    struct Row {
+        int definition = 0; // index into definitions
+        int cells = 0;      // the cells the row holds
+    };
+    qsizetype position = 0; // of the input, when its first cell was met
+    std::vector<std::vector<CellDefinition>> definitions;
+    std::vector<Row> rows;
 };
 
 struct FieldState {
@@ -656,6 +671,10 @@ public:
     Reader(const QByteArray& data, QTextDocument* document)
         : m_in(data), m_document(document), m_cursor(document)
     {
+        if (data.contains("\\cell")) {
+            m_survey = std::make_unique<Reader>(data, &m_surveyed);
+            m_surveyedTables = true;
+        }
     }
     // The text-only pass: appends to *text what the document pass would show
     // as its plain text, reading device in chunks.
@@ -663,11 +682,16 @@ public:
         : m_in(std::move(head)), m_device(device), m_text(&m_textPiece), m_sink(sink)
     {
     }
+    // The survey: the text-only pass over data, recording its tables into *plans.
+    Reader(const QByteArray& data, std::vector<TablePlan>* plans)
+        : m_in(data), m_text(&m_textPiece), m_plans(plans)
+    {
+    }
 
     bool step(qsizetype bytes);
     // The text-only pass from its start to the end of the device.
     void readToEnd();
-    double progress() const { return m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size()); }
+    double progress() const;
     QStringList notKept() const { return m_lost; }
 
 private:
@@ -717,6 +741,10 @@ private:
     void enterTableCell();
     void enterTextCell();
     int definedColumns() const;
+    void planRow();
+    const TablePlan* planAt(qsizetype position);
+    int plannedColumns(const TablePlan& plan);
+    void addEdges(const std::vector<CellDefinition>& cells);
     void startRow();
     void mapRowToColumns();
     void splitColumnAt(qsizetype column);
@@ -805,6 +833,13 @@ private:
     int m_placedCell = -1;
     bool m_rowEnded = false;
     bool m_tableBorder = false;
+    // The document pass: the survey still to run, and the tables it found.
+    std::unique_ptr<Reader> m_survey;
+    std::vector<TablePlan> m_surveyed;
+    size_t m_nextPlan = 0;
+    bool m_surveyedTables = false;
+    // The survey: where it records what it finds.
+    std::vector<TablePlan>* m_plans = nullptr;
 };
 
 namespace {
@@ -941,12 +976,33 @@ void Reader::finish()
     m_pos = m_in.size();
 }
 
+// The survey takes this share of the time a note with tables is read in.
+constexpr double kSurveyShare = 0.2;
+
+double Reader::progress() const
+{
+    const double read = m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size());
+    if (m_survey)
+        return kSurveyShare * m_survey->progress();
+    if (m_surveyedTables)
+        return kSurveyShare + (1.0 - kSurveyShare) * read;
+    return read;
+}
+
 bool Reader::step(qsizetype bytes)
 {
+    if (m_survey) {
+        if (!m_survey->step(bytes))
+            return false;
+        m_survey.reset();
+    }
     const qsizetype size = m_in.size();
     const qsizetype stop = qMin(size, m_pos + qMax<qsizetype>(bytes, 1));
-    while (m_pos < stop && !m_finished)
+    while (m_pos < stop && !m_finished) {
         token();
+        if (m_plans && m_textPiece.size() >= kLookaheadBytes)
+            m_textPiece.resize(0); // the survey keeps no text
+    }
     if (m_pos < size && !m_finished)
         return false;
     finish();
@@ -2057,16 +2113,25 @@ void Reader::enterTextCell()
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
+        if (m_plans) {
+            m_plans->emplace_back();
+            m_plans->back().position = m_pos;
+            planRow();
+        }
     } else if (m_rowEnded) {
         flushRun();
         ++m_row;
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
+        if (m_plans)
+            planRow();
     }
     if (m_placedCell == m_cell)
         return;
     flushRun();
+    if (m_plans)
+        m_plans->back().rows.back().cells = qMax(m_plans->back().rows.back().cells, m_cell + 1);
     for (int cell = m_placedCell; cell < m_cell; ++cell)
         *m_text += u'\n';
     m_blockMadeWith.reset();
@@ -2089,6 +2154,66 @@ int Reader::definedColumns() const
     return qMax(1, columns);
 }
 
+// A new row of the survey, with the cell definition in effect.
+void Reader::planRow()
+{
+    TablePlan& plan = m_plans->back();
+    if (plan.definitions.empty() || plan.definitions.back() != m_rowCells)
+        plan.definitions.push_back(m_rowCells);
+    plan.rows.push_back({int(plan.definitions.size()) - 1, 0});
+}
+
+// The survey's plan of the table whose first cell is met at position, if any.
+const TablePlan* Reader::planAt(qsizetype position)
+{
+    while (m_nextPlan < m_surveyed.size() && m_surveyed[m_nextPlan].position < position)
+        ++m_nextPlan;
+    if (m_nextPlan < m_surveyed.size() && m_surveyed[m_nextPlan].position == position)
+        return &m_surveyed[m_nextPlan++];
+    return nullptr;
+}
+
+// Makes m_grid the columns of every row of plan, as mapRowToColumns() would
+// make them row by row; returns the columns its cells take.
+int Reader::plannedColumns(const TablePlan& plan)
+{
+    m_grid.clear();
+    for (const std::vector<CellDefinition>& cells : plan.definitions)
+        addEdges(cells);
+    int columns = int(m_grid.size());
+    for (const TablePlan::Row& row : plan.rows) {
+        const std::vector<CellDefinition>& cells = plan.definitions[size_t(row.definition)];
+        if (size_t(row.cells) <= cells.size())
+            continue;
+        // Cells past the definition take the columns after its last.
+        int next = 0;
+        if (!cells.empty()) {
+            const auto edge = std::find_if(m_grid.begin(), m_grid.end(), [&](int right) {
+                return right >= cells.back().right - kEdgeTolerance;
+            });
+            next = int(edge - m_grid.begin()) + 1;
+        }
+        columns = qMax(columns, qMin(next + row.cells - int(cells.size()), kMaxColumns));
+    }
+    return qMax(1, columns);
+}
+
+// The right edges of cells added to m_grid; no more than kMaxColumns.
+void Reader::addEdges(const std::vector<CellDefinition>& cells)
+{
+    for (const CellDefinition& cell : cells) {
+        if (m_grid.size() >= size_t(kMaxColumns))
+            return;
+        const auto edge = std::find_if(m_grid.begin(), m_grid.end(), [&](int right) {
+            return right >= cell.right - kEdgeTolerance;
+        });
+        if (edge == m_grid.end())
+            m_grid.push_back(cell.right);
+        else if (*edge > cell.right + kEdgeTolerance)
+            m_grid.insert(edge, cell.right);
+    }
+}
+
 void Reader::enterTableCell()
 {
     if (textOnly()) {
@@ -2101,12 +2226,21 @@ void Reader::enterTableCell()
         format.setCellSpacing(0);
         format.setBorderCollapse(true);
         format.setBorder(0);
-        m_grid.clear();
-        for (const CellDefinition& cell : m_rowCells)
-            if ((m_grid.empty() || cell.right > m_grid.back()) &&
-                m_grid.size() < size_t(kMaxColumns))
-                m_grid.push_back(cell.right);
-        m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
+        int rows = 1;
+        int columns = 1;
+        if (const TablePlan* plan = planAt(m_pos)) {
+            rows = int(plan->rows.size());
+            columns = plannedColumns(*plan);
+        } else {
+            // Grown as its rows come.
+            m_grid.clear();
+            for (const CellDefinition& cell : m_rowCells)
+                if ((m_grid.empty() || cell.right > m_grid.back()) &&
+                    m_grid.size() < size_t(kMaxColumns))
+                    m_grid.push_back(cell.right);
+            columns = int(qMax<size_t>(1, m_grid.size()));
+        }
+        m_table = m_cursor.insertTable(rows, columns, format);
         m_blockMadeWith.reset();
         m_row = 0;
         m_tableBorder = false;
@@ -2152,7 +2286,8 @@ void Reader::enterTableCell()
 void Reader::startRow()
 {
     flushRun();
-    m_table->appendRows(1);
+    if (m_row + 1 >= m_table->rows())
+        m_table->appendRows(1);
     ++m_row;
     m_cell = 0;
     m_placedCell = -1;
@@ -2165,11 +2300,10 @@ void Reader::mapRowToColumns()
     m_cellColumns.clear();
     m_cellSpans.clear();
     m_cellsOfRow = m_rowCells;
-    constexpr int kTolerance = 30; // twips: edges this close are one edge
     int first = 0;
     for (const CellDefinition& cell : m_rowCells) {
         auto edge = std::find_if(m_grid.begin(), m_grid.end(),
-                                 [&](int right) { return right >= cell.right - kTolerance; });
+                                 [&](int right) { return right >= cell.right - kEdgeTolerance; });
         if (m_grid.size() >= size_t(kMaxColumns)) {
             if (edge == m_grid.end())
                 --edge;
@@ -2177,7 +2311,7 @@ void Reader::mapRowToColumns()
             m_grid.push_back(cell.right);
             m_table->appendColumns(1);
             edge = m_grid.end() - 1;
-        } else if (*edge > cell.right + kTolerance) {
+        } else if (*edge > cell.right + kEdgeTolerance) {
             const qsizetype column = edge - m_grid.begin();
             edge = m_grid.insert(edge, cell.right);
             splitColumnAt(column);
@@ -2273,6 +2407,8 @@ void Reader::leaveTable()
         m_blockHasContent = false;
         return;
     }
+    if (m_table->rows() > m_row + 1) // the survey saw more rows than there are
+        m_table->removeRows(m_row + 1, m_table->rows() - m_row - 1);
     QTextTableFormat format = m_table->format();
     if (m_tableBorder) {
         format.setBorder(1);
