@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -161,11 +162,15 @@ void BM_OpenBigNote(benchmark::State& state)
 }
 BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// A note that is one table row of that many cells without \cellx.
-QByteArray rowOfCells(int cells)
+// A note that is one table row of that many cells, each with its \cellx or
+// without.
+QByteArray rowOfCells(int cells, bool defined = false)
 {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n"
-                     "\\trowd\\pard\\intbl";
+                     "\\trowd";
+    for (int cell = 1; defined && cell <= cells; ++cell)
+        rtf += "\\cellx" + QByteArray::number(cell * 100);
+    rtf += "\\pard\\intbl";
     for (int cell = 0; cell < cells; ++cell)
         rtf += " cell " + QByteArray::number(cell) + "\\cell";
     return rtf + "\\row\r\n\\pard\\par}\r\n";
@@ -191,6 +196,47 @@ void BM_ReadRowOfCells(benchmark::State& state)
     readNote(state, rowOfCells(int(state.range(0))));
 }
 BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Reading one row of state.range(0) cells, each with its \cellx.
+void BM_ReadRowOfDefinedCells(benchmark::State& state)
+{
+    readNote(state, rowOfCells(int(state.range(0)), true));
+}
+BENCHMARK(BM_ReadRowOfDefinedCells)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Reading and laying out, at the note window's width, ten rows of
+// state.range(0) columns: what the editor can hold.
+void BM_LayOutWideTable(benchmark::State& state)
+{
+    const int columns = int(state.range(0));
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n";
+    for (int row = 0; row < 10; ++row) {
+        rtf += "\\trowd";
+        for (int cell = 1; cell <= columns; ++cell)
+            rtf += "\\cellx" + QByteArray::number(cell * 100);
+        rtf += "\\pard\\intbl";
+        for (int cell = 0; cell < columns; ++cell)
+            rtf += " r" + QByteArray::number(row) + "c" + QByteArray::number(cell) + "\\cell";
+        rtf += "\\row\r\n";
+    }
+    rtf += "\\pard\\par}\r\n";
+    for (auto _ : state) {
+        QTextDocument document;
+        QByteArray data = rtf;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        RichText::read(&buffer, &document);
+        document.setTextWidth(520);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_LayOutWideTable)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // A note that is a table of that many rows of two cells, as Word writes one:
 // each row defines its cells again.

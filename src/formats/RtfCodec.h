@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTextFormat>
 
 #include <functional>
 #include <memory>
@@ -31,6 +32,16 @@ struct Paragraph {
     int listLevel = 0;    // 0 for the outermost level
     int listOverride = 0; // \lsN of a list of the list table; 0: none
     bool operator==(const Paragraph&) const = default;
+};
+
+// What the reader keeps in a document's formats for the writer beyond what
+// the editor shows.
+enum KeptProperty : int {
+    // A cell that only fills its row out to the table's width.
+    FillerCell = QTextFormat::UserProperty + 1,
+    // Of a list: its first number, and its number form as \levelnfc gives it.
+    ListStart,
+    ListNumberForm,
 };
 
 class Reader;

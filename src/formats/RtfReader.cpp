@@ -38,9 +38,12 @@
 namespace RichText::Rtf {
 namespace {
 
-constexpr int kMaxDepth = 1000;         // groups nested deeper share the innermost state
-constexpr int kMaxWordLength = 32;      // longer control words are read but unknown
-constexpr int kMaxColumns = 64;         // Word's limit is 63; further cells share the last column
+constexpr int kMaxDepth = 1000;    // groups nested deeper share the innermost state
+constexpr int kMaxWordLength = 32; // longer control words are read but unknown
+// Word's limit is 63 columns, LibreOffice's 1024; cells past the last share it.
+// Ten rows of 1024 columns read and lay out in 0.6 s, each cell costing what
+// it does in a long table.
+constexpr int kMaxColumns = 1024;
 constexpr int kEdgeTolerance = 30;      // twips: cell edges this close are one edge
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;     // \fcharset2: symbol fonts
@@ -73,14 +76,21 @@ enum class Loss : quint8 {
     Shapes,
     Comments,
     HeadersFooters,
-    NestedTables
+    NestedTables,
+    WideTables
 };
 const char* const kLossNames[] = {
-    "embedded objects",    "pictures the editor cannot show",
-    "footnotes",           "fields other than links",
-    "drawn shapes",        "comments",
-    "headers and footers", "tables inside tables",
+    "embedded objects",
+    "pictures the editor cannot show",
+    "footnotes",
+    "fields other than links",
+    "drawn shapes",
+    "comments",
+    "headers and footers",
+    "tables inside tables",
+    "table columns past the 1024th (their cells are paragraphs of the last)",
 };
+static_assert(kMaxColumns == 1024, "the name of Loss::WideTables gives the number");
 enum class PictureKind : quint8 { Unknown, Png, Jpeg };
 
 struct CharProps {
@@ -828,6 +838,7 @@ private:
     std::vector<int> m_cellSpans;
     std::vector<CellDefinition> m_cellsOfRow;
     std::map<int, int> m_verticalMergeTop; // column: the row its merged cell starts in
+    std::vector<int> m_rowEnds;            // of each row, the column after its last cell
     int m_row = -1;
     int m_cell = 0;
     int m_placedCell = -1;
@@ -2245,6 +2256,7 @@ void Reader::enterTableCell()
         m_row = 0;
         m_tableBorder = false;
         m_verticalMergeTop.clear();
+        m_rowEnds.clear();
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
@@ -2274,6 +2286,8 @@ void Reader::enterTableCell()
         // at each insertion, would make such a row read in quadratic time).
         m_cursor = cell.lastCursorPosition();
         m_cursor.insertBlock();
+        if (column == kMaxColumns - 1)
+            lose(Loss::WideTables);
     } else {
         m_cursor = cell.firstCursorPosition();
     }
@@ -2392,6 +2406,10 @@ void Reader::endRow()
         }
         m_tableBorder = m_tableBorder || cell.border;
     }
+    if (m_rowEnds.size() <= size_t(m_row))
+        m_rowEnds.resize(size_t(m_row) + 1, 0);
+    if (!m_cellColumns.empty())
+        m_rowEnds[size_t(m_row)] = m_cellColumns.back() + m_cellSpans.back();
     m_rowEnded = true;
     m_pendingBreak = false;
 }
@@ -2409,6 +2427,18 @@ void Reader::leaveTable()
     }
     if (m_table->rows() > m_row + 1) // the survey saw more rows than there are
         m_table->removeRows(m_row + 1, m_table->rows() - m_row - 1);
+    // A row of fewer cells than the table has columns keeps its own: the
+    // cells that fill it out are not written back unless given text.
+    for (int row = 0; row < m_table->rows() && size_t(row) < m_rowEnds.size(); ++row) {
+        for (int column = qMax(1, m_rowEnds[size_t(row)]); column < m_table->columns(); ++column) {
+            QTextTableCell filler = m_table->cellAt(row, column);
+            if (filler.row() != row || filler.column() != column)
+                continue;
+            QTextCharFormat format = filler.format();
+            format.setProperty(FillerCell, true);
+            filler.setFormat(format);
+        }
+    }
     QTextTableFormat format = m_table->format();
     if (m_tableBorder) {
         format.setBorder(1);

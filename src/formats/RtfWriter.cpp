@@ -36,6 +36,9 @@ constexpr int kWrapColumn = 200;        // a line is broken at the next token af
 constexpr int kHexPerLine = 128;
 constexpr int kTextWidthTwips =
     9638; // a table whose widths are not fixed fills A4 between 2 cm margins
+// Readers take cell edges closer than this for one: a table of very many
+// columns is made wider than the page instead.
+constexpr int kNarrowestColumnTwips = 60;
 constexpr int kListIndentTwips = 720;
 constexpr int kListLevels = 9;
 
@@ -740,6 +743,22 @@ void Writer::writeFrame(const QTextFrame* frame)
     }
 }
 
+// The column after the last cell of row: the cells that only fill a row out
+// to the table's width are left out while they hold nothing.
+int rowEnd(const QTextTable* table, int row)
+{
+    int end = table->columns();
+    while (end > 1) {
+        const QTextTableCell cell = table->cellAt(row, end - 1);
+        if (cell.row() != row || cell.column() != end - 1 || cell.columnSpan() != 1 ||
+            cell.rowSpan() != 1 || !cell.format().boolProperty(FillerCell) ||
+            cell.firstPosition() != cell.lastPosition())
+            break;
+        --end;
+    }
+    return end;
+}
+
 // Each row defines its cells by their right edges; a cell spanning columns is
 // one wider cell, a cell spanning rows starts with \clvmgf and goes on with an
 // empty \clvmrg cell in each row below. A table inside a cell is written as
@@ -757,17 +776,18 @@ void Writer::writeTable(const QTextTable* table)
         else if (width.type() == QTextLength::PercentageLength)
             right += qMax(1, int(kTextWidthTwips * width.rawValue() / 100));
         else
-            right += kTextWidthTwips / table->columns();
+            right += qMax(kTextWidthTwips / table->columns(), kNarrowestColumnTwips);
         edges << right;
     }
     const bool borders =
         format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
     m_newPard = true;
     for (int row = 0; row < table->rows(); ++row) {
+        const int end = rowEnd(table, row);
         word("trowd");
         word("trgaph", twips(format.cellPadding()));
         word("trleft", 0);
-        for (int column = 0; column < table->columns();) {
+        for (int column = 0; column < end;) {
             const QTextTableCell cell = table->cellAt(row, column);
             if (cell.rowSpan() > 1)
                 word(cell.row() == row ? "clvmgf" : "clvmrg");
@@ -785,7 +805,7 @@ void Writer::writeTable(const QTextTable* table)
             word("cellx", edges.value(column - 1));
         }
         newline();
-        for (int column = 0; column < table->columns();) {
+        for (int column = 0; column < end;) {
             const QTextTableCell cell = table->cellAt(row, column);
             column = cell.column() + cell.columnSpan();
             if (cell.row() != row) {
