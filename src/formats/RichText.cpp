@@ -85,7 +85,13 @@ QStringList StepReader::notKept() const
     return m_parser ? m_parser->notKept() : QStringList();
 }
 
-bool read(QIODevice* device, QTextDocument* document, QString* error, QStringList* notKept)
+QStringList StepReader::notShown() const
+{
+    return m_parser ? m_parser->notShown() : QStringList();
+}
+
+bool read(QIODevice* device, QTextDocument* document, QString* error, QStringList* notKept,
+          QStringList* notShown)
 {
     if (!document) {
         setError(error, QStringLiteral("No document to read into"));
@@ -106,6 +112,8 @@ bool read(QIODevice* device, QTextDocument* document, QString* error, QStringLis
     }
     if (notKept)
         *notKept = reader.notKept();
+    if (notShown)
+        *notShown = reader.notShown();
     return true;
 }
 

@@ -31,6 +31,7 @@ struct Paragraph {
     int listStyle = 0;    // QTextListFormat::Style of a \pn list; 0: none
     int listLevel = 0;    // 0 for the outermost level
     int listOverride = 0; // \lsN of a list of the list table; 0: none
+    int listForm = 0;     // the reader's number of the form of a \pn list; 0: none
     bool operator==(const Paragraph&) const = default;
 };
 
@@ -59,6 +60,8 @@ public:
     double progress() const;
     // What the document could not hold, by name, in the order first met.
     QStringList notKept() const;
+    // What the document holds but the editor shows otherwise, by name.
+    QStringList notShown() const;
 
 private:
     std::unique_ptr<Reader> m_reader;

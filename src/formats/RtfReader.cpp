@@ -33,6 +33,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace RichText::Rtf {
@@ -64,7 +65,10 @@ enum class Dest : quint8 {
     FieldInstruction,
     ListNumbering,
     ListTable,
-    ListOverrideTable
+    ListOverrideTable,
+    PnTextBefore,
+    PnTextAfter,
+    LevelText
 };
 
 // What the document cannot hold; the names say it to the user.
@@ -257,6 +261,11 @@ enum class Word : quint8 {
     List,
     ListLevel,
     LevelNumberFormat,
+    LevelStart,
+    LevelText,
+    PnStart,
+    PnTextBefore,
+    PnTextAfter,
     ListId,
     ListOverride,
     ListLevelNumber,
@@ -337,8 +346,6 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "nonshppict",
                               "filetbl",
                               "revtbl",
-                              "pntxta",
-                              "pntxtb",
                               "objdata",
                               "objclass",
                               "objname",
@@ -408,7 +415,6 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "ffexitmcr",
                               "ffformat",
                               "fname",
-                              "leveltext",
                               "levelnumbers",
                               "listname",
                               "liststylename"})
@@ -463,6 +469,11 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("list", {Word::List});
         t.insert("listlevel", {Word::ListLevel});
         t.insert("levelnfc", {Word::LevelNumberFormat});
+        t.insert("levelstartat", {Word::LevelStart});
+        t.insert("leveltext", {Word::LevelText});
+        t.insert("pnstart", {Word::PnStart});
+        t.insert("pntxtb", {Word::PnTextBefore});
+        t.insert("pntxta", {Word::PnTextAfter});
         t.insert("listid", {Word::ListId});
         t.insert("ls", {Word::ListOverride});
         t.insert("ilvl", {Word::ListLevelNumber});
@@ -640,10 +651,35 @@ struct FieldState {
     int link = -1;
 };
 
+// How a list shows its numbers: the form of \levelnfcN (0 decimal, 1 and 2
+// upper and lower roman, 3 and 4 upper and lower letters, 23 a bullet), the
+// first number, and the text around the number.
+struct ListForm {
+    int numberFormat = 0;
+    int start = 1;
+    QString before;
+    QString after = QStringLiteral(".");
+    bool operator<(const ListForm& o) const
+    {
+        return std::tie(numberFormat, start, before, after) <
+               std::tie(o.numberFormat, o.start, o.before, o.after);
+    }
+};
+
+// A level of a list of the list table as read.
+struct ListLevel {
+    int numberFormat = 0;
+    int start = 1;
+    QString text; // \leveltext: its length, then the text with \'0N for the numbers
+};
+
 struct PnState {
     size_t depth = 0; // stack size of the \pn group
     int style = 0;
     int level = 0;
+    int start = 1;
+    QString before;
+    QString after = QStringLiteral(".");
 };
 
 } // namespace
@@ -703,6 +739,7 @@ public:
     void readToEnd();
     double progress() const;
     QStringList notKept() const { return m_lost; }
+    QStringList notShown() const { return m_notShown; }
 
 private:
     bool textOnly() const { return m_text != nullptr; }
@@ -748,6 +785,7 @@ private:
     // Links, lists and tables.
     void finishFieldInstruction();
     void addToList(const Paragraph& para);
+    void notShown(const QString& what);
     void enterTableCell();
     void enterTextCell();
     int definedColumns() const;
@@ -818,8 +856,12 @@ private:
     // Lists: the list table's number formats by list id and level, the list
     // of each \lsN, and the lists made so far by (\lsN or 0 for \pn, level).
     PnState m_pn;
-    std::map<int, std::vector<int>> m_listFormats;
-    std::vector<int> m_levelsBeingRead;
+    std::map<int, std::vector<ListLevel>> m_listFormats;
+    std::vector<ListLevel> m_levelsBeingRead;
+    // The forms of the \pn lists, numbered from 1 in Paragraph::listForm.
+    std::vector<ListForm> m_pnForms;
+    std::map<ListForm, int> m_pnFormNumbers;
+    QStringList m_notShown;
     int m_overrideListId = 0;
     std::map<int, int> m_overrides;
     // A list is deleted with its last block (a table made around the block
@@ -855,6 +897,13 @@ private:
 
 namespace {
 
+bool sameListForm(const QTextListFormat& a, const QTextListFormat& b)
+{
+    return a.style() == b.style() && a.numberPrefix() == b.numberPrefix() &&
+           a.numberSuffix() == b.numberSuffix() && a.property(ListStart) == b.property(ListStart) &&
+           a.property(ListNumberForm) == b.property(ListNumberForm);
+}
+
 // The list style of a list table's \levelnfcN.
 int styleOfNumberFormat(int format)
 {
@@ -873,6 +922,51 @@ int styleOfNumberFormat(int format)
     default:
         return QTextListFormat::ListDecimal;
     }
+}
+
+// The \levelnfcN of a list style.
+int numberFormatOfStyle(int style)
+{
+    switch (style) {
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    case QTextListFormat::ListDecimal:
+        return 0;
+    default:
+        return 23;
+    }
+}
+
+// The number forms the editor shows; others it shows as decimal numbers.
+bool isShownNumberFormat(int format)
+{
+    return (format >= 0 && format <= 4) || format == 23 || format == 255;
+}
+
+// The form of a level of the list table: the text before its own number and
+// after the last number of its \leveltext.
+ListForm formOfLevel(const ListLevel& level)
+{
+    ListForm form;
+    form.numberFormat = level.numberFormat;
+    form.start = level.start;
+    if (level.text.isEmpty())
+        return form;
+    const QString text = level.text.mid(1, level.text.at(0).unicode());
+    const auto isNumber = [](QChar c) { return c.unicode() < 0x20; };
+    const auto first = std::find_if(text.begin(), text.end(), isNumber);
+    if (first == text.end())
+        return form; // a bullet
+    const auto last = std::find_if(text.rbegin(), text.rend(), isNumber).base();
+    form.before = QString(text.begin(), first - text.begin());
+    form.after = QString(last, text.end() - last);
+    return form;
 }
 
 // The target of a HYPERLINK field instruction, empty for other fields.
@@ -1191,6 +1285,19 @@ void Reader::closeGroup()
         Paragraph& para = m_stack[m_stack.size() - 2].para;
         para.listStyle = m_pn.style ? m_pn.style : int(QTextListFormat::ListDecimal);
         para.listLevel = m_pn.level;
+        ListForm form;
+        form.numberFormat = numberFormatOfStyle(para.listStyle);
+        form.start = m_pn.start;
+        form.before = m_pn.before;
+        form.after = m_pn.after;
+        const auto known = m_pnFormNumbers.find(form);
+        if (known != m_pnFormNumbers.end()) {
+            para.listForm = known->second;
+        } else {
+            m_pnForms.push_back(form);
+            para.listForm = int(m_pnForms.size());
+            m_pnFormNumbers.emplace(form, para.listForm);
+        }
     }
     m_stack.pop_back();
     if (m_stack.empty())
@@ -1248,7 +1355,9 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     const bool knownDestination =
         info.word == Word::ShapePicture || info.word == Word::FieldInstruction ||
         info.word == Word::PnGroup || info.word == Word::ListTable ||
-        info.word == Word::ListOverrideTable || info.word == Word::LostDestination;
+        info.word == Word::ListOverrideTable || info.word == Word::LostDestination ||
+        info.word == Word::PnTextBefore || info.word == Word::PnTextAfter ||
+        info.word == Word::LevelText;
     if (star && !knownDestination) {
         g.dest = Dest::Skip;
         return;
@@ -1418,9 +1527,24 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         case Word::PnLowerRoman:
             m_pn.style = QTextListFormat::ListLowerRoman;
             break;
+        case Word::PnStart:
+            m_pn.start = qBound(0, param, 32767);
+            break;
+        case Word::PnTextBefore:
+            g.dest = Dest::PnTextBefore;
+            m_pn.before.clear();
+            break;
+        case Word::PnTextAfter:
+            g.dest = Dest::PnTextAfter;
+            m_pn.after.clear();
+            break;
         default:
             break;
         }
+        return;
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+    case Dest::LevelText:
         return;
     case Dest::ListTable:
         switch (info.word) {
@@ -1428,11 +1552,21 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
             m_levelsBeingRead.clear();
             break;
         case Word::ListLevel:
-            m_levelsBeingRead.push_back(0);
+            m_levelsBeingRead.emplace_back();
             break;
         case Word::LevelNumberFormat:
             if (!m_levelsBeingRead.empty())
-                m_levelsBeingRead.back() = param;
+                m_levelsBeingRead.back().numberFormat = param;
+            break;
+        case Word::LevelStart:
+            if (!m_levelsBeingRead.empty())
+                m_levelsBeingRead.back().start = qBound(0, param, 32767);
+            break;
+        case Word::LevelText:
+            if (!m_levelsBeingRead.empty()) {
+                g.dest = Dest::LevelText;
+                m_levelsBeingRead.back().text.clear();
+            }
             break;
         case Word::ListId:
             m_listFormats[param] = m_levelsBeingRead;
@@ -1650,6 +1784,21 @@ void Reader::literalByte(uchar byte, bool escaped)
     case Dest::ListTable:
     case Dest::ListOverrideTable:
         return;
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+        if (byte >= 0x20 || escaped)
+            m_bytes.append(char(byte));
+        return;
+    case Dest::LevelText:
+        if (escaped && byte < 0x20) {
+            // The length and the places of the numbers.
+            flushBytes();
+            if (!m_levelsBeingRead.empty())
+                m_levelsBeingRead.back().text += QChar(byte);
+        } else if (byte >= 0x20 || escaped) {
+            m_bytes.append(char(byte));
+        }
+        return;
     case Dest::Text:
         if (byte == '\t' && !escaped) {
             flushBytes();
@@ -1699,6 +1848,16 @@ void Reader::deliver(const QString& text)
     case Dest::FieldInstruction:
         if (!m_fields.empty())
             m_fields.back().instruction += text;
+        break;
+    case Dest::PnTextBefore:
+        m_pn.before += text;
+        break;
+    case Dest::PnTextAfter:
+        m_pn.after += text;
+        break;
+    case Dest::LevelText:
+        if (!m_levelsBeingRead.empty())
+            m_levelsBeingRead.back().text += text;
         break;
     default:
         break;
@@ -2002,14 +2161,19 @@ void Reader::finishFieldInstruction()
 void Reader::addToList(const Paragraph& para)
 {
     int style = para.listStyle;
+    ListForm form;
+    if (para.listForm > 0 && size_t(para.listForm) <= m_pnForms.size())
+        form = m_pnForms[size_t(para.listForm) - 1];
     if (para.listOverride) {
         const auto list = m_overrides.find(para.listOverride);
         const auto formats =
             list == m_overrides.end() ? m_listFormats.end() : m_listFormats.find(list->second);
-        if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size())
-            style = styleOfNumberFormat(formats->second[size_t(para.listLevel)]);
-        else if (!style)
+        if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size()) {
+            form = formOfLevel(formats->second[size_t(para.listLevel)]);
+            style = styleOfNumberFormat(form.numberFormat);
+        } else if (!style) {
             style = QTextListFormat::ListDecimal;
+        }
     }
     if (!style) {
         // A \pn list ends at the first paragraph outside it; a list of the
@@ -2017,15 +2181,39 @@ void Reader::addToList(const Paragraph& para)
         std::erase_if(m_lists, [](const auto& entry) { return entry.first.first == 0; });
         return;
     }
-    QPointer<QTextList>& list = m_lists[{para.listOverride, para.listLevel}];
-    if (list && list->format().style() == style) {
-        list->add(m_cursor.block());
-        return;
-    }
     QTextListFormat format;
     format.setStyle(QTextListFormat::Style(style));
     format.setIndent(para.listLevel + 1);
+    if (numberFormatOfStyle(style) != 23) {
+        if (!form.before.isEmpty())
+            format.setNumberPrefix(form.before);
+        if (form.after != QLatin1String("."))
+            format.setNumberSuffix(form.after); // the editor's own is "."
+        if (form.start != 1) {
+            format.setProperty(ListStart, form.start);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+            format.setStart(form.start);
+#else
+            notShown(QStringLiteral("list start numbers (counted from 1 here)"));
+#endif
+        }
+        if (!isShownNumberFormat(form.numberFormat)) {
+            format.setProperty(ListNumberForm, form.numberFormat);
+            notShown(QStringLiteral("list number forms (shown as 1, 2, 3)"));
+        }
+    }
+    QPointer<QTextList>& list = m_lists[{para.listOverride, para.listLevel}];
+    if (list && sameListForm(list->format(), format)) {
+        list->add(m_cursor.block());
+        return;
+    }
     list = m_cursor.createList(format);
+}
+
+void Reader::notShown(const QString& what)
+{
+    if (!m_notShown.contains(what))
+        m_notShown << what;
 }
 
 bool Reader::tableOrListWord(Word word, int param)
@@ -2576,6 +2764,11 @@ double Parser::progress() const
 QStringList Parser::notKept() const
 {
     return m_reader->notKept();
+}
+
+QStringList Parser::notShown() const
+{
+    return m_reader->notShown();
 }
 
 void readPlainText(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink)
