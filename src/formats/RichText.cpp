@@ -200,14 +200,15 @@ bool write(const QTextDocument* document, QIODevice* device, QString* error)
     return true;
 }
 
-bool readFile(const QString& path, QTextDocument* document, QString* error, QStringList* notKept)
+bool readFile(const QString& path, QTextDocument* document, QString* error, QStringList* notKept,
+              QStringList* notShown)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
         return false;
     }
-    return read(&file, document, error, notKept);
+    return read(&file, document, error, notKept, notShown);
 }
 
 bool writeFile(const QTextDocument* document, const QString& path, QString* error)

@@ -36,7 +36,7 @@ bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr,
 bool write(const QTextDocument* document, QIODevice* device, QString* error = nullptr);
 
 bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr,
-              QStringList* notKept = nullptr);
+              QStringList* notKept = nullptr, QStringList* notShown = nullptr);
 
 // The text of a note without a document: what read() followed by
 // QTextDocument::toPlainText() gives (a line feed between paragraphs and

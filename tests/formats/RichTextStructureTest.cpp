@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -430,6 +431,85 @@ TEST(RichTextTableSizeTest, LongTablesReadWholeAndRowsKeepTheirOwnCells)
     const QByteArray withTyped = writeBytes(*doc);
     EXPECT_EQ(withTyped.count("\\cellx"), written.count("\\cellx") + 1);
     EXPECT_EQ(cellText(*firstTable(*readBytes(withTyped)), 1, 2), "typed");
+}
+
+} // namespace
+
+namespace {
+
+// The numbers the writer gives each list item for readers without lists, in order.
+QStringList writtenItemNumbers(const QByteArray& rtf)
+{
+    QStringList numbers;
+    const QString text = QString::fromLatin1(rtf);
+    static const QRegularExpression item(QStringLiteral("\\{\\\\pntext ([^\\\\}]*)\\\\tab\\}"));
+    for (auto it = item.globalMatch(text); it.hasNext();)
+        numbers << it.next().captured(1);
+    return numbers;
+}
+
+// Lists as Word, LibreOffice and the rich-edit control write them keep their
+// first numbers and number forms through a write, and rows their own cells.
+TEST(RichTextStructureTest, ListStartsNumberFormsAndRowsSurviveARoundTrip)
+{
+    const QString starts = QStringLiteral("list start numbers (counted from 1 here)");
+    const QString forms = QStringLiteral("list number forms (shown as 1, 2, 3)");
+    const struct {
+        const char* name;
+        QStringList numbers;
+        QStringList words;
+        QStringList notShown;
+        int cells;
+    } cases[] = {
+        {"word-list-forms.rtf",
+         {"c)", "d)", "(i)", "(ii)", "5."},
+         {"\\levelnfc4", "\\levelstartat3", "\\levelnfc2", "\\levelnfc22", "\\levelstartat5",
+          "{\\leveltext\\'02\\'00);}", "{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'02;}"},
+         {starts, forms},
+         4 + 3},
+        {"libreoffice-list-forms.rtf",
+         {"B)", "C)", "I.", "II."},
+         {"\\levelnfc3", "\\levelstartat2", "\\levelnfc1"},
+         {starts},
+         3 + 1},
+        {"richedit-list-forms.rtf",
+         {"c)", "d)", "IV.", "V.", "(7)"},
+         {"\\pnstart3\\pnlcltr{\\pntxta )}", "\\pnstart4\\pnucrm", "{\\pntxtb (}{\\pntxta )}"},
+         {starts},
+         3 + 2},
+    };
+    for (const auto& c : cases) {
+        QStringList notShown;
+        auto doc = std::make_unique<QTextDocument>();
+        ASSERT_TRUE(RichText::readFile(kFixtures + c.name, doc.get(), nullptr, nullptr, &notShown));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        notShown.removeAll(starts);
+        QStringList expected = c.notShown;
+        expected.removeAll(starts);
+        EXPECT_EQ(notShown, expected) << c.name;
+#else
+        EXPECT_EQ(notShown, c.notShown) << c.name;
+#endif
+        const QByteArray written = writeBytes(*doc);
+        EXPECT_EQ(writtenItemNumbers(written), c.numbers) << c.name << "\n"
+                                                          << written.toStdString();
+        for (const QString& word : c.words)
+            EXPECT_TRUE(written.contains(word.toLatin1())) << c.name << " " << word.toStdString();
+        EXPECT_EQ(written.count("\\cellx"), c.cells) << c.name;
+
+        const auto copy = readBytes(written);
+        EXPECT_EQ(outline(*copy), outline(*doc)) << c.name;
+        EXPECT_EQ(writeBytes(*copy), written) << c.name;
+    }
+
+    // The text around the number is the editor's to show.
+    const auto doc = readFixture(QStringLiteral("richedit-list-forms.rtf"));
+    const QTextBlock seal = doc->find(QStringLiteral("seal")).block();
+    const QTextBlock cover = doc->find(QStringLiteral("cover")).block();
+    ASSERT_TRUE(seal.textList() && cover.textList());
+    EXPECT_EQ(seal.textList()->format().style(), QTextListFormat::ListLowerAlpha);
+    EXPECT_EQ(seal.textList()->format().numberSuffix(), ")");
+    EXPECT_EQ(cover.textList()->itemText(cover), "(1)");
 }
 
 } // namespace
