@@ -118,16 +118,15 @@ double peakResidentBytes()
 // press does, until the note is in the editor. Counts the longest time the
 // event loop was not served while the note was read ("longest_stall_ms") and
 // the growth of the peak memory over the file size ("memory_per_byte").
-void BM_OpenBigNote(benchmark::State& state)
+void openNote(benchmark::State& state, const QByteArray& rtf, double expectedCharacters)
 {
-    const int megabytes = int(state.range(0));
     QTemporaryDir project;
     QDir(project.path()).mkpath(QStringLiteral("Pump"));
     const QString path = project.filePath(QStringLiteral("Pump/Pump.rtf"));
     {
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(richEditLog(megabytes));
+        file.write(rtf);
     }
     const double fileBytes = double(QFileInfo(path).size());
     FakePlatform fake;
@@ -149,7 +148,7 @@ void BM_OpenBigNote(benchmark::State& state)
             longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
             sinceServed.restart();
         }
-        if (window->RichEdit1->document()->characterCount() < fileBytes / 2)
+        if (window->RichEdit1->document()->characterCount() < expectedCharacters)
             state.SkipWithError("the note did not load");
         state.PauseTiming();
         CloseNoteWindow();
@@ -160,7 +159,22 @@ void BM_OpenBigNote(benchmark::State& state)
     state.counters["memory_per_byte"] = (peakResidentBytes() - peakBefore) / fileBytes;
     state.counters["bytes"] = fileBytes;
 }
+void BM_OpenBigNote(benchmark::State& state)
+{
+    const QByteArray rtf = richEditLog(int(state.range(0)));
+    openNote(state, rtf, rtf.size() / 2.0);
+}
 BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+QByteArray tableOfRows(int rows);
+
+// Opening a note that is a table of state.range(0) rows of two cells.
+void BM_OpenTableNote(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    openNote(state, tableOfRows(rows), rows * 30.0);
+}
+BENCHMARK(BM_OpenTableNote)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A note that is one table row of that many cells, each with its \cellx or
 // without.
@@ -262,6 +276,30 @@ BENCHMARK(BM_ReadTableRows)
     ->Arg(4000)
     ->Arg(8000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Laying out that table at the note window's width, as the editor does
+// before it shows the note's end.
+void BM_LayOutTableRows(benchmark::State& state)
+{
+    QByteArray rtf = tableOfRows(int(state.range(0)));
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTextDocument document;
+        in.seek(0);
+        RichText::read(&in, &document);
+        state.ResumeTiming();
+        document.setTextWidth(520);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_LayOutTableRows)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
