@@ -268,6 +268,9 @@ enum class Word : quint8 {
     PnTextAfter,
     ListId,
     ListOverride,
+    ListOverrideEntry,
+    OverrideLevel,
+    OverrideStart,
     ListLevelNumber,
     Bold,
     Italic,
@@ -476,6 +479,9 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("pntxta", {Word::PnTextAfter});
         t.insert("listid", {Word::ListId});
         t.insert("ls", {Word::ListOverride});
+        t.insert("listoverride", {Word::ListOverrideEntry});
+        t.insert("lfolevel", {Word::OverrideLevel});
+        t.insert("listoverridestartat", {Word::OverrideStart});
         t.insert("ilvl", {Word::ListLevelNumber});
         t.insert("fonttbl", {Word::FontTable});
         t.insert("colortbl", {Word::ColorTable});
@@ -864,6 +870,9 @@ private:
     QStringList m_notShown;
     int m_overrideListId = 0;
     std::map<int, int> m_overrides;
+    // The first numbers a list override gives its levels, -1 where it gives none.
+    std::vector<int> m_overrideStarts;
+    std::map<int, std::vector<int>> m_levelStarts;
     // A list is deleted with its last block (a table made around the block
     // removes it): guarded pointers never outlive it.
     std::map<std::pair<int, int>, QPointer<QTextList>> m_lists;
@@ -1576,10 +1585,31 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         }
         return;
     case Dest::ListOverrideTable:
-        if (info.word == Word::ListId)
+        switch (info.word) {
+        case Word::ListOverrideEntry:
+            m_overrideStarts.clear();
+            break;
+        case Word::ListId:
             m_overrideListId = param;
-        else if (info.word == Word::ListOverride)
+            break;
+        case Word::OverrideLevel:
+            m_overrideStarts.push_back(-1);
+            break;
+        case Word::OverrideStart:
+            if (!m_overrideStarts.empty())
+                m_overrideStarts.back() = 1; // a \levelstartat follows
+            break;
+        case Word::LevelStart:
+            if (!m_overrideStarts.empty() && m_overrideStarts.back() >= 0)
+                m_overrideStarts.back() = qBound(0, param, 32767);
+            break;
+        case Word::ListOverride:
             m_overrides[param] = m_overrideListId;
+            m_levelStarts[param] = m_overrideStarts;
+            break;
+        default:
+            break;
+        }
         return;
     case Dest::FieldInstruction:
         if (info.word == Word::Character)
@@ -2171,6 +2201,9 @@ void Reader::addToList(const Paragraph& para)
         if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size()) {
             form = formOfLevel(formats->second[size_t(para.listLevel)]);
             style = styleOfNumberFormat(form.numberFormat);
+            const std::vector<int>& starts = m_levelStarts[para.listOverride];
+            if (size_t(para.listLevel) < starts.size() && starts[size_t(para.listLevel)] >= 0)
+                form.start = starts[size_t(para.listLevel)];
         } else if (!style) {
             style = QTextListFormat::ListDecimal;
         }

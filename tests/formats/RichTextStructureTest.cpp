@@ -462,9 +462,10 @@ TEST(RichTextStructureTest, ListStartsNumberFormsAndRowsSurviveARoundTrip)
         int cells;
     } cases[] = {
         {"word-list-forms.rtf",
-         {"c)", "d)", "(i)", "(ii)", "5."},
+         {"c)", "d)", "(i)", "(ii)", "5.", "g)"},
          {"\\levelnfc4", "\\levelstartat3", "\\levelnfc2", "\\levelnfc22", "\\levelstartat5",
-          "{\\leveltext\\'02\\'00);}", "{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'02;}"},
+          "\\levelstartat7", "{\\leveltext\\'02\\'00);}",
+          "{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'02;}"},
          {starts, forms},
          4 + 3},
         {"libreoffice-list-forms.rtf",
