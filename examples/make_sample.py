@@ -205,9 +205,11 @@ def caption(folder):
     return ('Vexorin " %s "' % FORM_NAME) + " " * 16 + "Arhive is located in: " + folder
 
 
-def form_settings(folder):
+def form_settings(folder, screen):
     return ini([
-        ("Form1", [("formname and archive location", caption(folder))]),
+        # The board's size: the plan is stretched over it on any screen.
+        ("Form1", [("formname and archive location", caption(folder)),
+                   ("boardsize", "%dx%d" % board_size(screen))]),
         # No folder: the program takes the picture from the project folder.
         ("_global_", [("bitmapfile", BACKGROUND)]),
         ("formname", [("formname", FORM_NAME)]),
@@ -515,7 +517,7 @@ def main():
     out = lambda name: os.path.join(args.target, name)
 
     write(out(BACKGROUND), floor_plan())
-    write(out("iniformsettings.ini"), form_settings(folder))
+    write(out("iniformsettings.ini"), form_settings(folder, screen))
     shapes, labels = board_files(screen)
     write(out("fStreamShape.txt"), shapes)
     write(out("fStreamLabel.txt"), labels)

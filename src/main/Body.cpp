@@ -176,6 +176,8 @@ void TForm1::buildMenus()
     EDIT1->addAction(Undo1);
     EDIT1->addAction(Redo1);
 
+    buildViewMenu();
+
     SETTINGS1 = menu("SETTINGS1", QStringLiteral("SETTINGS"));
     Objesctmass1 = item(SETTINGS1, "Objesctmass1", QStringLiteral("Default object"),
                         &TForm1::Objesctmass1Click);
