@@ -31,8 +31,11 @@ TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
               "[Form1]\r\nPathforini=" + form->project().folder().toUtf8() + "\r\n");
 
     const QString settings = QString::fromUtf8(readAll(projectFile("iniformsettings.ini")));
-    EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" + form->windowTitle().toUtf8() +
-                            "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
+    const QSize board = form->board().boardSize();
+    EXPECT_EQ(settings,
+              "[Form1]\r\nformname and archive location=" + form->windowTitle().toUtf8() +
+                  QStringLiteral("\r\nboardsize=%1x%2").arg(board.width()).arg(board.height()) +
+                  "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
     EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
     EXPECT_TRUE(QFile::exists(projectFile("fStreamLabel.txt")));
 }
