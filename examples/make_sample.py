@@ -8,9 +8,9 @@ are replaced). FOLDER is the absolute path the project's settings file stores
 in the window caption; it defaults to TARGET made absolute. A copy opened from
 another folder takes that folder instead. The background picture is named
 without a folder, so the program finds it in whatever folder the project is
-opened from. The objects stand on their spots of the floor plan on a screen of
-WxH pixels (default 1920x1080); the board, and the plan stretched over it,
-follow the screen size while objects keep their pixel positions.
+opened from. The objects stand on their spots of the floor plan on the board
+of a screen of WxH pixels (default 1920x1080), whose size the settings file
+stores, so that the program stretches the plan over that board on any screen.
 
 The copy kept in examples/Plant is built with
 
