@@ -638,6 +638,10 @@ void TForm1::Timer1Timer()
 bool TForm1::FormCloseQuery()
 {
     StopAlarmTimer();
+    // A copy that found another one running loaded nothing: saving its empty
+    // board would throw away the project's objects.
+    if (m_terminating)
+        return true;
     return SaveBeforeLeaving(m_project.isOpen());
 }
 

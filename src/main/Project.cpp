@@ -150,9 +150,11 @@ bool TForm1::CountRunningInstances()
 {
     if (m_platform.processes.countRunning(m_platform.programFileName) <= 1)
         return true;
+    // Ending from here on, also when the window is closed while the message
+    // shows: the board was never loaded, and must not be saved.
+    m_terminating = true;
     m_platform.dialogs.message(QStringLiteral("You Can Not run two instances of Application ") +
                                m_project.formName() + QStringLiteral("!"));
-    m_terminating = true;
     QCoreApplication::exit(0);
     return false;
 }

@@ -318,12 +318,20 @@ TEST_F(ProjectFixture, ATableThatCannotBeSavedStopsTheSwitchUntilTheUserChoosesT
 TEST_F(ProjectFixture, ASecondRunningCopyEndsAfterLoadingAProject)
 {
     openProject(QStringLiteral("Plant"));
+    addObject(1, QStringLiteral("Boiler"));
     ASSERT_TRUE(form->SaveProject());
+    const QByteArray shapes = readAll(projectFile("fStreamShape.txt"));
+    const QByteArray labels = readAll(projectFile("fStreamLabel.txt"));
     fake.processes.running = 2;
     EXPECT_FALSE(form->LoadProject());
     EXPECT_EQ(fake.dialogs.messages,
               QStringList{"You Can Not run two instances of Application Plant!"});
     EXPECT_TRUE(form->isTerminating());
+    // Closed before it ends (a signal to end, or the window's close while the
+    // message shows), it leaves the project's board as it was.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readAll(projectFile("fStreamShape.txt")), shapes);
+    EXPECT_EQ(readAll(projectFile("fStreamLabel.txt")), labels);
 
     // The program asked the application to end; outside its event loop Qt
     // keeps that request and ends every later loop (a modal dialog's) at once.
