@@ -316,10 +316,13 @@ void Board::updateScrollRanges()
     QRect content(QPoint(0, 0), m_boardSize);
     if (m_zoomAndPan)
         content |= elementBounds();
-    const qreal left = std::floor(content.left() * m_zoom);
-    const qreal top = std::floor(content.top() * m_zoom);
-    const qreal right = std::ceil((content.right() + 1) * m_zoom);
-    const qreal bottom = std::ceil((content.bottom() + 1) * m_zoom);
+    // A fitted board fills the client area exactly: no rounding may make a
+    // scroll bar of it.
+    constexpr qreal Slack = 1e-6;
+    const qreal left = std::floor(content.left() * m_zoom + Slack);
+    const qreal top = std::floor(content.top() * m_zoom + Slack);
+    const qreal right = std::ceil((content.right() + 1) * m_zoom - Slack);
+    const qreal bottom = std::ceil((content.bottom() + 1) * m_zoom - Slack);
     const QSize view = viewport()->size();
     horizontalScrollBar()->setRange(int(std::min(0.0, left)),
                                     int(std::max(0.0, right - view.width())));
@@ -556,8 +559,11 @@ qreal Board::fittingZoom() const
     const QSize room = maximumViewportSize();
     if (m_boardSize.isEmpty() || room.isEmpty())
         return 1.0;
-    return std::min(qreal(room.width()) / m_boardSize.width(),
-                    qreal(room.height()) / m_boardSize.height());
+    const qreal fitting = std::min(qreal(room.width()) / m_boardSize.width(),
+                                   qreal(room.height()) / m_boardSize.height());
+    // A board a little smaller than the client area stays pixel for pixel,
+    // as sharp as it can be: only a clearly larger room enlarges it.
+    return fitting > 1.0 && fitting < FitEnlargesFrom ? 1.0 : fitting;
 }
 
 void Board::fitBoard()

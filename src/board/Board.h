@@ -84,6 +84,8 @@ public:
     static constexpr qreal MinimumZoom = 0.1;
     static constexpr qreal MaximumZoom = 8.0;
     static constexpr qreal ZoomStep = 1.25;
+    // The fit enlarges the board only when it gains at least this factor.
+    static constexpr qreal FitEnlargesFrom = 1.05;
     // Captions whose letters would be smaller than this many screen pixels
     // are not drawn on the screen: at such a zoom they are a mat of specks.
     static constexpr qreal SmallestCaptionPixels = 4.0;

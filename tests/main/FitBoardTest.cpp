@@ -65,6 +65,7 @@ TEST_F(FitBoard, AProjectWithoutABoardSizeKeepsTheClientAreaAndGetsTheKeyAtItsSa
 
 TEST_F(FitBoard, TheViewMenuZoomsTheViewAndNoFileHoldsTheZoom)
 {
+    startOnDesktop(QSize(1366, 768));
     openPlant();
     QStringList menus;
     for (const QAction* menu : form().menuBar()->actions())
@@ -75,6 +76,7 @@ TEST_F(FitBoard, TheViewMenuZoomsTheViewAndNoFileHoldsTheZoom)
     // The stored board, fitted into a client area of another size.
     EXPECT_EQ(board().boardSize(), QSize(1818, 936));
     const qreal fitted = board().zoom();
+    EXPECT_LT(fitted, 0.75);
     EXPECT_TRUE(board().isFitted());
     EXPECT_EQ(zoomShown(), QStringLiteral("%1 %").arg(qRound(fitted * 100)));
     ASSERT_TRUE(form().SaveProject());
