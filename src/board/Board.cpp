@@ -323,7 +323,11 @@ void Board::updateScrollRanges()
     const qreal top = std::floor(content.top() * m_zoom + Slack);
     const qreal right = std::ceil((content.right() + 1) * m_zoom - Slack);
     const qreal bottom = std::ceil((content.bottom() + 1) * m_zoom - Slack);
-    const QSize view = viewport()->size();
+    // What fits without scroll bars needs none, whatever bars show now.
+    QSize view = viewport()->size();
+    const QSize room = maximumViewportSize();
+    if (right - left <= room.width() && bottom - top <= room.height())
+        view = room;
     horizontalScrollBar()->setRange(int(std::min(0.0, left)),
                                     int(std::max(0.0, right - view.width())));
     verticalScrollBar()->setRange(int(std::min(0.0, top)),
