@@ -8,9 +8,9 @@ are replaced). FOLDER is the absolute path the project's settings file stores
 in the window caption; it defaults to TARGET made absolute. A copy opened from
 another folder takes that folder instead. The background picture is named
 without a folder, so the program finds it in whatever folder the project is
-opened from. The objects stand on their spots of the floor plan on a screen of
-WxH pixels (default 1920x1080); the board, and the plan stretched over it,
-follow the screen size while objects keep their pixel positions.
+opened from. The objects stand on their spots of the floor plan on the board
+of a screen of WxH pixels (default 1920x1080), whose size the settings file
+stores, so that the program stretches the plan over that board on any screen.
 
 The copy kept in examples/Plant is built with
 
@@ -205,9 +205,11 @@ def caption(folder):
     return ('Vexorin " %s "' % FORM_NAME) + " " * 16 + "Arhive is located in: " + folder
 
 
-def form_settings(folder):
+def form_settings(folder, screen):
     return ini([
-        ("Form1", [("formname and archive location", caption(folder))]),
+        # The board's size: the plan is stretched over it on any screen.
+        ("Form1", [("formname and archive location", caption(folder)),
+                   ("boardsize", "%dx%d" % board_size(screen))]),
         # No folder: the program takes the picture from the project folder.
         ("_global_", [("bitmapfile", BACKGROUND)]),
         ("formname", [("formname", FORM_NAME)]),
@@ -515,7 +517,7 @@ def main():
     out = lambda name: os.path.join(args.target, name)
 
     write(out(BACKGROUND), floor_plan())
-    write(out("iniformsettings.ini"), form_settings(folder))
+    write(out("iniformsettings.ini"), form_settings(folder, screen))
     shapes, labels = board_files(screen)
     write(out("fStreamShape.txt"), shapes)
     write(out("fStreamLabel.txt"), labels)

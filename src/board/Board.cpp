@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
-#include <QShortcut>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
@@ -45,14 +44,18 @@ Board::~Board() = default;
 
 void Board::watchModel()
 {
-    connect(m_model, &BoardModel::elementAdded, this,
-            [this](BoardElement* element) { updateArea(element->geometry()); });
+    connect(m_model, &BoardModel::elementAdded, this, [this](BoardElement* element) {
+        updateArea(element->geometry());
+        elementMovedTo(element->geometry());
+    });
     connect(m_model, &BoardModel::elementChangedAt, this, &Board::elementChangedAt);
     connect(m_model, &BoardModel::elementRemoved, this, &Board::elementRemoved);
     connect(m_model, &BoardModel::boardReset, this, [this] {
         // Whatever was pressed may be gone.
         m_pressedElement = nullptr;
         m_blinkHatched.clear();
+        m_elementBoundsStale = true;
+        updateScrollRangesSoon();
         viewport()->update();
     });
 }
@@ -61,8 +64,10 @@ void Board::elementChangedAt(const BoardElement* element, const QRect& area)
 {
     // Both where it was and where it is now need drawing again.
     updateArea(area);
-    if (element->geometry() != area)
+    if (element->geometry() != area) {
         updateArea(element->geometry());
+        elementMovedTo(element->geometry());
+    }
 }
 
 void Board::elementRemoved(BoardElement* element)
@@ -71,6 +76,8 @@ void Board::elementRemoved(BoardElement* element)
         m_pressedElement = nullptr;
     m_blinkHatched.remove(element->sequence());
     updateArea(element->geometry());
+    m_elementBoundsStale = true;
+    updateScrollRangesSoon();
 }
 
 void Board::updateArea(const QRect& boardRect)
@@ -100,14 +107,25 @@ void Board::paintBackground(QPainter& painter, const QRect& exposedBoard)
         painter.fillRect(exposedBoard, viewport()->palette().color(QPalette::Window));
     if (m_background.isNull() || m_boardSize.isEmpty())
         return;
-    // Stretched over the whole client area, whatever its aspect ratio; made
-    // once per board size, not at every paint.
-    if (m_stretchedBackground.size() != m_boardSize)
+    // Stretched over the whole board, whatever its aspect ratio, once per
+    // board size rather than at every paint; in the screen's own pixels, so
+    // that a high-density screen shows it as sharp as the picture is, within
+    // a budget that a board of absurd size cannot exhaust.
+    constexpr qreal MostPixels = 32.0 * 1024 * 1024;
+    const qreal area = qreal(m_boardSize.width()) * m_boardSize.height();
+    const qreal scale = std::min(viewport()->devicePixelRatioF(), std::sqrt(MostPixels / area));
+    const QSize stretched = (QSizeF(m_boardSize) * scale).toSize().expandedTo(QSize(1, 1));
+    if (m_stretchedBackground.size() != stretched)
         m_stretchedBackground = QPixmap::fromImage(
-            m_background.scaled(m_boardSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+            m_background.scaled(stretched, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     const QRect covered = exposedBoard & QRect(QPoint(0, 0), m_boardSize);
-    if (!covered.isEmpty())
-        painter.drawPixmap(covered, m_stretchedBackground, covered);
+    if (covered.isEmpty())
+        return;
+    const qreal sx = qreal(stretched.width()) / m_boardSize.width();
+    const qreal sy = qreal(stretched.height()) / m_boardSize.height();
+    painter.drawPixmap(
+        QRectF(covered), m_stretchedBackground,
+        QRectF(covered.x() * sx, covered.y() * sy, covered.width() * sx, covered.height() * sy));
 }
 
 void Board::paintEvent(QPaintEvent* event)
@@ -120,7 +138,7 @@ void Board::paintEvent(QPaintEvent* event)
                                       QSizeF(event->rect().size()) / m_zoom)
                                    .toAlignedRect()
                                    .adjusted(-1, -1, 1, 1);
-    paintBoard(painter, exposedBoard, Blink::Shown);
+    paintBoard(painter, exposedBoard, Blink::Shown, smallestCaptionPoints());
     if (!m_highlight.isNull() && highlightFrame().intersects(exposedBoard)) {
         // Two rings, dark inside light, so that it shows on any colour.
         painter.setBrush(Qt::NoBrush);
@@ -228,7 +246,8 @@ void paintLabel(QPainter& painter, const ObjectLabel& label)
 
 } // namespace
 
-void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink)
+void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
+                       qreal smallestCaptionPoints)
 {
     paintBackground(painter, boardRect);
     const bool anyBlink = blink == Blink::Shown && !m_blinkHatched.isEmpty();
@@ -238,7 +257,7 @@ void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink)
         if (element.kind() == BoardElement::Kind::Shape)
             paintShape(painter, static_cast<const ObjectShape&>(element),
                        anyBlink && m_blinkHatched.contains(element.sequence()));
-        else
+        else if (static_cast<const ObjectLabel&>(element).fontSize() >= smallestCaptionPoints)
             paintLabel(painter, static_cast<const ObjectLabel&>(element));
     });
 }
@@ -262,10 +281,27 @@ bool Board::isBlinkHatched(const ObjectShape& shape) const
 
 void Board::resizeEvent(QResizeEvent* event)
 {
-    // The board is the client area: the widget's whole size, scroll bars or not.
-    m_boardSize = event->size();
+    // Unless the project fixes it, the board is the client area: the widget's
+    // whole size, scroll bars or not.
+    if (!m_boardSizeFixed && m_boardSize != event->size()) {
+        m_boardSize = event->size();
+        viewport()->update();
+    }
     updateScrollRanges();
     QAbstractScrollArea::resizeEvent(event);
+    if (m_fitted)
+        applyZoom(fittingZoom(), QPoint(0, 0));
+}
+
+void Board::setBoardSize(const QSize& size)
+{
+    m_boardSizeFixed = !size.isEmpty();
+    const QSize boardSize = m_boardSizeFixed ? size : this->size();
+    if (boardSize == m_boardSize)
+        return;
+    m_boardSize = boardSize;
+    updateScrollRanges();
+    viewport()->update();
 }
 
 void Board::scrollContentsBy(int, int)
@@ -275,12 +311,66 @@ void Board::scrollContentsBy(int, int)
 
 void Board::updateScrollRanges()
 {
-    const QSize content = (QSizeF(m_boardSize) * m_zoom).toSize();
-    const QSize view = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
-    verticalScrollBar()->setRange(0, std::max(0, content.height() - view.height()));
+    // The scroll bars reach the whole board and every element, also one that
+    // stands beyond the board's edges.
+    QRect content(QPoint(0, 0), m_boardSize);
+    if (m_zoomAndPan)
+        content |= elementBounds();
+    // A fitted board fills the client area exactly: no rounding may make a
+    // scroll bar of it.
+    constexpr qreal Slack = 1e-6;
+    const qreal left = std::floor(content.left() * m_zoom + Slack);
+    const qreal top = std::floor(content.top() * m_zoom + Slack);
+    const qreal right = std::ceil((content.right() + 1) * m_zoom - Slack);
+    const qreal bottom = std::ceil((content.bottom() + 1) * m_zoom - Slack);
+    // What fits without scroll bars needs none, whatever bars show now.
+    QSize view = viewport()->size();
+    const QSize room = maximumViewportSize();
+    if (right - left <= room.width() && bottom - top <= room.height())
+        view = room;
+    horizontalScrollBar()->setRange(int(std::min(0.0, left)),
+                                    int(std::max(0.0, right - view.width())));
+    verticalScrollBar()->setRange(int(std::min(0.0, top)),
+                                  int(std::max(0.0, bottom - view.height())));
     horizontalScrollBar()->setPageStep(view.width());
     verticalScrollBar()->setPageStep(view.height());
+}
+
+void Board::updateScrollRangesSoon()
+{
+    if (!m_zoomAndPan || m_scrollRangesPending)
+        return;
+    m_scrollRangesPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_scrollRangesPending = false;
+            updateScrollRanges();
+        },
+        Qt::QueuedConnection);
+}
+
+QRect Board::elementBounds() const
+{
+    if (m_elementBoundsStale) {
+        m_elementBounds = QRect();
+        m_model->forEachElement([this](const BoardElement& element) {
+            if (element.isVisible())
+                m_elementBounds |= element.geometry();
+        });
+        m_elementBoundsStale = false;
+    }
+    return m_elementBounds;
+}
+
+void Board::elementMovedTo(const QRect& area)
+{
+    // Grown at once, shrunk only when elements go: a drag never walks the board.
+    if (m_elementBoundsStale || m_elementBounds.contains(area))
+        return;
+    m_elementBounds |= area;
+    if (!QRect(QPoint(0, 0), m_boardSize).contains(area))
+        updateScrollRangesSoon();
 }
 
 bool Board::viewportEvent(QEvent* event)
@@ -424,15 +514,14 @@ void Board::makePreview()
 void Board::enableZoomAndPan()
 {
     m_zoomAndPan = true;
-    auto* reset = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), this);
-    reset->setContext(Qt::WindowShortcut);
-    connect(reset, &QShortcut::activated, this, &Board::resetView);
+    updateScrollRanges();
 }
 
-void Board::setZoom(qreal factor, const QPoint& anchor)
+void Board::applyZoom(qreal factor, const QPoint& anchor)
 {
     factor = std::clamp(factor, MinimumZoom, MaximumZoom);
     const QPointF under = toBoard(QPointF(anchor));
+    const bool changed = factor != m_zoom;
     m_zoom = factor;
     updateScrollRanges();
     // Scroll so that the board point that was under the anchor is again.
@@ -440,15 +529,67 @@ void Board::setZoom(qreal factor, const QPoint& anchor)
     horizontalScrollBar()->setValue(qRound(scrolled.x()));
     verticalScrollBar()->setValue(qRound(scrolled.y()));
     viewport()->update();
+    if (changed)
+        emit zoomChanged(m_zoom);
+}
+
+void Board::setZoom(qreal factor, const QPoint& anchor)
+{
+    m_fitted = false;
+    applyZoom(factor, anchor);
 }
 
 void Board::resetView()
 {
-    m_zoom = 1.0;
-    updateScrollRanges();
+    m_fitted = false;
+    applyZoom(1.0, QPoint(0, 0));
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    viewport()->update();
+}
+
+void Board::zoomIn()
+{
+    setZoom(m_zoom * ZoomStep, viewport()->rect().center());
+}
+
+void Board::zoomOut()
+{
+    setZoom(m_zoom / ZoomStep, viewport()->rect().center());
+}
+
+qreal Board::fittingZoom() const
+{
+    // Measured without scroll bars: a fitted board needs none.
+    const QSize room = maximumViewportSize();
+    if (m_boardSize.isEmpty() || room.isEmpty())
+        return 1.0;
+    const qreal fitting = std::min(qreal(room.width()) / m_boardSize.width(),
+                                   qreal(room.height()) / m_boardSize.height());
+    // A board a little smaller than the client area stays pixel for pixel,
+    // as sharp as it can be: only a clearly larger room enlarges it.
+    return fitting > 1.0 && fitting < FitEnlargesFrom ? 1.0 : fitting;
+}
+
+void Board::fitBoard()
+{
+    m_fitted = true;
+    applyZoom(fittingZoom(), QPoint(0, 0));
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
+qreal Board::smallestCaptionPoints() const
+{
+    // A caption's letters are its point size at the screen's logical dots per
+    // inch, times the zoom and the screen's device pixels per logical pixel.
+    const qreal pixelsPerPoint =
+        viewport()->logicalDpiY() / 72.0 * m_zoom * viewport()->devicePixelRatioF();
+    return SmallestCaptionPixels / pixelsPerPoint;
+}
+
+bool Board::showsCaptionsOf(int pointSize) const
+{
+    return pointSize >= smallestCaptionPoints();
 }
 
 void Board::wheelEvent(QWheelEvent* event)

@@ -48,28 +48,49 @@ public:
     // and every visible element, with a painter that maps board pixels; with
     // the alarm blink as the screen shows it, or each shape in its own brush.
     enum class Blink { Hidden, Shown };
-    void paintBoard(QPainter& painter, const QRect& boardRect, Blink blink = Blink::Hidden);
+    // Captions smaller than smallestCaptionPoints are left out.
+    void paintBoard(QPainter& painter, const QRect& boardRect, Blink blink = Blink::Hidden,
+                    qreal smallestCaptionPoints = 0);
     // The alarm blink: a shape shown hatched, whatever its own brush. The
     // view's alone: no file holds it and no export shows it.
     void setBlinkHatched(const ObjectShape& shape, bool hatched);
     bool isBlinkHatched(const ObjectShape& shape) const;
-    // The board's size in board pixels: the client area.
+    // The board's size in board pixels: the size the project stores, or while
+    // it stores none, the client area. The background is stretched over it.
     QSize boardSize() const { return m_boardSize; }
+    // Fixes the board's size; an empty size makes it follow the client area.
+    void setBoardSize(const QSize& size);
 
     // Makes the board a see-through layer over the whole of its parent that
     // takes no mouse input: the shape dialogs show their preview on one.
     void makePreview();
 
-    // Zoom and pan: Ctrl + wheel zooms around the pointer, Ctrl+0 returns to
-    // the default view, the middle button drags the board where it is empty.
+    // Zoom and pan: Ctrl + wheel zooms around the pointer, the middle button
+    // drags the board where it is empty.
     void enableZoomAndPan();
     qreal zoom() const { return m_zoom; }
-    // Zooms to factor (kept within 25 % and 800 %) keeping the board point
+    // Zooms to factor (kept within 10 % and 800 %) keeping the board point
     // under the viewport point anchor where it is.
     void setZoom(qreal factor, const QPoint& anchor);
+    // The default view: 100 %, the board's corner in the client area's.
     void resetView();
-    static constexpr qreal MinimumZoom = 0.25;
+    // One step in or out, around the middle of the view.
+    void zoomIn();
+    void zoomOut();
+    // Shows the whole board in the client area, and keeps doing so when the
+    // client area changes size, until the zoom is changed otherwise.
+    void fitBoard();
+    bool isFitted() const { return m_fitted; }
+    static constexpr qreal MinimumZoom = 0.1;
     static constexpr qreal MaximumZoom = 8.0;
+    static constexpr qreal ZoomStep = 1.25;
+    // The fit enlarges the board only when it gains at least this factor.
+    static constexpr qreal FitEnlargesFrom = 1.05;
+    // Captions whose letters would be smaller than this many screen pixels
+    // are not drawn on the screen: at such a zoom they are a mat of specks.
+    static constexpr qreal SmallestCaptionPixels = 4.0;
+    // Whether the screen shows captions of this size at the current zoom.
+    bool showsCaptionsOf(int pointSize) const;
 
     // Draws a board area again.
     void updateArea(const QRect& boardRect);
@@ -80,6 +101,8 @@ public:
     QRect highlighted() const { return m_highlight; }
 
 signals:
+    // The zoom changed: by the wheel, a zoom step, the fit or the default view.
+    void zoomChanged(qreal zoom);
     // A press on the board itself, not on one of its elements.
     void pressed(Qt::MouseButton button);
     // Presses, moves and releases on shape elements, and presses on captions.
@@ -107,13 +130,26 @@ private:
     QPointF toBoard(const QPointF& viewPoint) const;
     QPoint scrollOffset() const;
     void updateScrollRanges();
+    // Scroll ranges are brought up to date once the events at hand are done.
+    void updateScrollRangesSoon();
+    // Where the visible elements stand, all together.
+    QRect elementBounds() const;
+    void elementMovedTo(const QRect& area);
+    void applyZoom(qreal factor, const QPoint& anchor);
+    qreal fittingZoom() const;
+    qreal smallestCaptionPoints() const;
     void paintBackground(QPainter& painter, const QRect& exposedBoard);
     QRect highlightFrame() const;
 
     QImage m_background;
     QPixmap m_stretchedBackground; // the picture at the board's size
     QSize m_boardSize;
+    bool m_boardSizeFixed = false;
     qreal m_zoom = 1.0;
+    bool m_fitted = false;
+    mutable QRect m_elementBounds;
+    mutable bool m_elementBoundsStale = true;
+    bool m_scrollRangesPending = false;
 
     BoardModel* m_model;
 

@@ -176,6 +176,8 @@ void TForm1::buildMenus()
     EDIT1->addAction(Undo1);
     EDIT1->addAction(Redo1);
 
+    buildViewMenu();
+
     SETTINGS1 = menu("SETTINGS1", QStringLiteral("SETTINGS"));
     Objesctmass1 = item(SETTINGS1, "Objesctmass1", QStringLiteral("Default object"),
                         &TForm1::Objesctmass1Click);
@@ -635,6 +637,10 @@ void TForm1::Timer1Timer()
 bool TForm1::FormCloseQuery()
 {
     StopAlarmTimer();
+    // A copy that found another one running loaded nothing: saving its empty
+    // board would throw away the project's objects.
+    if (m_terminating)
+        return true;
     return SaveBeforeLeaving(m_project.isOpen());
 }
 

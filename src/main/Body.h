@@ -19,6 +19,7 @@ class FindIndexer;
 class FindWindow;
 class HelpWindow;
 class QAction;
+class QLabel;
 class TForm5;
 struct FindHit;
 class TShapeEdit;
@@ -77,6 +78,14 @@ public:
     QMenu* EDIT1;
     QAction* Undo1;
     QAction* Redo1;
+    // The view of the board: fit, zoom steps and 100 %, with the zoom shown in
+    // the menu bar's corner. Nothing of it is written to a file.
+    QMenu* VIEW1;
+    QAction* FitBoard1;
+    QAction* ZoomIn1;
+    QAction* ZoomOut1;
+    QAction* ActualSize1;
+    QLabel* ZoomLabel1;
     QMenu* SETTINGS1;
     QAction* Objesctmass1;
     QAction* Defaultobjecttable1;
@@ -168,6 +177,11 @@ public:
     void Folder1Click();
     void Delete1Click();
     void Find1Click();
+    // VIEW menu (View.cpp).
+    void FitBoard1Click();
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void ActualSize1Click();
     // Export and print (Export.cpp).
     void ExportBoard1Click();
     void PrintBoard1Click();
@@ -209,6 +223,7 @@ private:
     // Makes the outer frame the desktop less 100 each way, centred.
     void fitOuterFrame();
     void buildMenus();
+    void buildViewMenu();
     // The two board files: the shape file and the caption file.
     QString boardFilePath(BoardElement::Kind kind) const;
     bool encodeBoardFile(BoardElement::Kind kind, QByteArray* bytes, QString* error) const;

@@ -4,6 +4,7 @@
 
 #include "board/Board.h"
 #include "project/BoardCommands.h"
+#include "project/BoardSize.h"
 #include "project/RecentProjects.h"
 #include "formats/Ini.h"
 #include "platform/Dialogs.h"
@@ -59,6 +60,9 @@ bool TForm1::LoadProject()
     CurrentShape = nullptr;
     CurrentLabel = nullptr;
     const bool settingsRead = ReadFormSettings();
+    // The whole board in the window, on whatever screen: on the one the
+    // board was laid out on, that is 100 %.
+    m_board->fitBoard();
     if (settingsRead) {
         // Each board file loads on its own: a damaged one costs nothing of the
         // other, and the project goes on loading (its alarms) after the message.
@@ -102,12 +106,14 @@ QString TForm1::ReadLastProjectPath() const
 SaveAtLeave TForm1::formSettingsSave()
 {
     const auto writeTo = [caption = m_project.caption(), bitmap = m_project.background(),
-                          formName = m_project.formName()](const QString& file, QString* error) {
+                          formName = m_project.formName(),
+                          boardSize = m_board->boardSize()](const QString& file, QString* error) {
         return Ini::writeString(file, QStringLiteral("Form1"), CaptionKey, caption, error) &&
                Ini::writeString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"),
                                 bitmap, error) &&
                Ini::writeString(file, QStringLiteral("formname"), QStringLiteral("formname"),
-                                formName, error);
+                                formName, error) &&
+               (boardSize.isEmpty() || BoardSize::write(file, boardSize, error));
     };
     return {writeTo,
             m_project.file(ProjectFiles::FormSettings),
@@ -127,6 +133,9 @@ bool TForm1::ReadFormSettings()
     // loaded from; the stored caption is only written back, so that a moved
     // or copied project never sends its saves to the folder it names.
     const QString file = m_project.file(ProjectFiles::FormSettings);
+    // Without a stored size (a new project, or one an earlier version saved)
+    // the board is the client area, and its size is stored at the next save.
+    m_board->setBoardSize(BoardSize::read(file));
     LoadBackground();
     m_project.setBackground(
         Ini::readString(file, QStringLiteral("_global_"), QStringLiteral("bitmapfile"), QString()));
@@ -141,9 +150,11 @@ bool TForm1::CountRunningInstances()
 {
     if (m_platform.processes.countRunning(m_platform.programFileName) <= 1)
         return true;
+    // Ending from here on, also when the window is closed while the message
+    // shows: the board was never loaded, and must not be saved.
+    m_terminating = true;
     m_platform.dialogs.message(QStringLiteral("You Can Not run two instances of Application ") +
                                m_project.formName() + QStringLiteral("!"));
-    m_terminating = true;
     QCoreApplication::exit(0);
     return false;
 }

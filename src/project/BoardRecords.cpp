@@ -249,9 +249,13 @@ Record labelRecord(const ObjectLabel& label, int dotsPerInch)
         add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
     if (written(label, FontColorProperty, label.fontColor() == ObjectLabel::DefaultFontColor))
         add(record, "Font.Color", stream::colorValue(label.fontColor()));
-    if (written(label, FontHeightProperty, font.pointSize() == boardFont.pointSize()))
+    if (written(label, FontHeightProperty, font.pointSize() == boardFont.pointSize())) {
+        const int stored = label.storedFontHeight();
         add(record, "Font.Height",
-            Value::fromInteger(stream::fontHeightFromPointSize(label.fontSize(), dotsPerInch)));
+            Value::fromInteger(
+                stored != 0 ? stored
+                            : stream::fontHeightFromPointSize(label.fontSize(), dotsPerInch)));
+    }
     if (written(label, FontNameProperty, font.family() == boardFont.family()))
         add(record, "Font.Name", Value::fromString(font.family()));
     QList<QByteArray> style;
@@ -321,6 +325,7 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
     // The font and caption are gathered and set once: each change re-measures the text.
     QFont font = label.font();
     QString caption = label.caption();
+    int fontHeight = 0;
     quint16 missing = AlwaysInLabels;
     for (const Property& p : record.properties) {
         bool handled = false;
@@ -342,6 +347,7 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
         } else if (p.name == "Font.Height") {
             if (!read.integer(p, &number))
                 return false;
+            fontHeight = number;
             // A positive height is a cell height; its size is near enough the same.
             font.setPointSize(std::clamp(
                 std::abs(stream::pointSizeFromFontHeight(number, dotsPerInch)), 1, 1000));
@@ -376,6 +382,7 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
     }
     if (font != label.font())
         label.setFont(font);
+    label.keepStoredFontHeight(fontHeight);
     label.setText(caption);
     label.fitToText();
     label.setMissingFromFile(missing);

@@ -34,8 +34,22 @@ public:
     // Sizes the element to its text, keeping its top-left corner.
     void fitToText();
 
+    // The font height a board file held, in the file's pixels. It stands for
+    // the text size as long as that stays the size it was read as: the height
+    // made again from the size at this screen's dots per inch may round to
+    // another value. 0 when there is none.
+    void keepStoredFontHeight(int height) { m_storedFontHeight = {height, fontSize()}; }
+    int storedFontHeight() const
+    {
+        return m_storedFontHeight.pointSize == fontSize() ? m_storedFontHeight.height : 0;
+    }
+
 private:
     QString m_text;
     QFont m_font;
     quint32 m_fontColor = DefaultFontColor;
+    struct {
+        int height = 0;
+        int pointSize = 0;
+    } m_storedFontHeight;
 };

@@ -4,6 +4,7 @@
 #include "support/BoardInput.h"
 
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -247,4 +248,68 @@ TEST_F(BoardView, RestingOnAnElementShowsItsHint)
     for (int i = 0; i < 100 && QToolTip::isVisible(); ++i)
         QTest::qWait(20);
     EXPECT_FALSE(QToolTip::isVisible());
+}
+
+TEST_F(BoardView, CaptionsTooSmallToReadAreLeftOutAndReturnWhenZoomedIn)
+{
+    board.enableZoomAndPan();
+    ObjectLabel* caption = label(1, QStringLiteral("WWWWWWWW"), QPoint(20, 20));
+    caption->setFontColor(0x0000FF); // red
+    caption->setHint(QStringLiteral("the caption's hint"));
+    const auto redPixels = [&] {
+        const QImage image = board.viewport()->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+            }
+        return red;
+    };
+    ASSERT_GT(redPixels(), 0);
+
+    // 8 points are 10.7 pixels: at 30 % they would be 3.2.
+    board.setZoom(0.3, QPoint(0, 0));
+    EXPECT_FALSE(board.showsCaptionsOf(caption->fontSize()));
+    EXPECT_EQ(redPixels(), 0);
+    // The element is still there, with its hint.
+    EXPECT_EQ(board.elementAt(board.globalPoint(caption->geometry().center())), caption);
+
+    board.setZoom(0.5, QPoint(0, 0));
+    EXPECT_TRUE(board.showsCaptionsOf(caption->fontSize()));
+    EXPECT_GT(redPixels(), 0);
+}
+
+TEST_F(BoardView, TheScrollBarsReachEveryObjectAndAFittedBoardNeedsNone)
+{
+    board.enableZoomAndPan();
+    board.setBoardSize(QSize(800, 600));
+    EXPECT_EQ(board.boardSize(), QSize(800, 600));
+    ObjectShape* far = shape(1, QRect(1500, 1200, 40, 30), 0x0000FF);
+    QCoreApplication::processEvents();
+
+    // Scrolled to its end, the far object is on the screen.
+    board.horizontalScrollBar()->setValue(board.horizontalScrollBar()->maximum());
+    board.verticalScrollBar()->setValue(board.verticalScrollBar()->maximum());
+    EXPECT_EQ(pixel(far->geometry().center()), QColor(Qt::red));
+    EXPECT_TRUE(board.viewport()->rect().contains(board.viewPoint(far->geometry().bottomRight())));
+
+    // The fit shows the whole board, and follows the window.
+    delete far;
+    QCoreApplication::processEvents();
+    QSignalSpy zooms(&board, &Board::zoomChanged);
+    board.fitBoard();
+    EXPECT_DOUBLE_EQ(board.zoom(), 0.5);
+    EXPECT_EQ(zooms.size(), 1);
+    EXPECT_EQ(board.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(board.verticalScrollBar()->maximum(), 0);
+    board.resize(1600, 900);
+    EXPECT_DOUBLE_EQ(board.zoom(), 1.5);
+    board.zoomIn();
+    EXPECT_FALSE(board.isFitted());
+    EXPECT_DOUBLE_EQ(board.zoom(), 1.5 * Board::ZoomStep);
+
+    // Without a size of its own the board is the client area again.
+    board.setBoardSize(QSize());
+    EXPECT_EQ(board.boardSize(), board.size());
 }

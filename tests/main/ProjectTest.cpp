@@ -31,8 +31,11 @@ TEST_F(ProjectFixture, SaveRemembersTheProjectInOneSectionWithOneKey)
               "[Form1]\r\nPathforini=" + form->project().folder().toUtf8() + "\r\n");
 
     const QString settings = QString::fromUtf8(readAll(projectFile("iniformsettings.ini")));
-    EXPECT_EQ(settings, "[Form1]\r\nformname and archive location=" + form->windowTitle().toUtf8() +
-                            "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
+    const QSize board = form->board().boardSize();
+    EXPECT_EQ(settings,
+              "[Form1]\r\nformname and archive location=" + form->windowTitle().toUtf8() +
+                  QStringLiteral("\r\nboardsize=%1x%2").arg(board.width()).arg(board.height()) +
+                  "\r\n[_global_]\r\nbitmapfile=\r\n[formname]\r\nformname=Work\r\n");
     EXPECT_TRUE(QFile::exists(projectFile("fStreamShape.txt")));
     EXPECT_TRUE(QFile::exists(projectFile("fStreamLabel.txt")));
 }
@@ -315,12 +318,20 @@ TEST_F(ProjectFixture, ATableThatCannotBeSavedStopsTheSwitchUntilTheUserChoosesT
 TEST_F(ProjectFixture, ASecondRunningCopyEndsAfterLoadingAProject)
 {
     openProject(QStringLiteral("Plant"));
+    addObject(1, QStringLiteral("Boiler"));
     ASSERT_TRUE(form->SaveProject());
+    const QByteArray shapes = readAll(projectFile("fStreamShape.txt"));
+    const QByteArray labels = readAll(projectFile("fStreamLabel.txt"));
     fake.processes.running = 2;
     EXPECT_FALSE(form->LoadProject());
     EXPECT_EQ(fake.dialogs.messages,
               QStringList{"You Can Not run two instances of Application Plant!"});
     EXPECT_TRUE(form->isTerminating());
+    // Closed before it ends (a signal to end, or the window's close while the
+    // message shows), it leaves the project's board as it was.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readAll(projectFile("fStreamShape.txt")), shapes);
+    EXPECT_EQ(readAll(projectFile("fStreamLabel.txt")), labels);
 
     // The program asked the application to end; outside its event loop Qt
     // keeps that request and ends every later loop (a modal dialog's) at once.

@@ -3,6 +3,7 @@
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "stream/FontHeight.h"
 #include "support/BoardFiles.h"
 #include "support/Files.h"
 
@@ -432,4 +433,54 @@ TEST_F(BoardFile, MissingBoardFilesMeanAnEmptyBoard)
     EXPECT_TRUE(board.labels().isEmpty());
     EXPECT_EQ(made, 0);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+}
+
+TEST_F(BoardFile, AFontHeightOfAnotherScreenIsWrittenBackAsReadUntilItsSizeChanges)
+{
+    // Heights a screen of 120 dots per inch wrote for 6 and 11 points, and one
+    // of half a point: made again from whole points at 96 they would round to
+    // -11, -19 and -15.
+    const int heights[] = {-10, -18, -14};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    for (int n = 1; n <= 3; ++n) {
+        addObject(board, n, QStringLiteral("Object %1").arg(n));
+        ObjectLabel* label = board.labelNamed(QStringLiteral("Label%1").arg(n));
+        ASSERT_NE(label, nullptr);
+        label->setFontSize(20); // so that the record has a height
+        stream::Record record = BoardRecords::labelRecord(*label, DotsPerInch);
+        int changed = 0;
+        for (stream::Property& p : record.properties) {
+            if (p.name == "Font.Height") {
+                p.value = stream::Value::fromInteger(heights[n - 1]);
+                ++changed;
+            }
+        }
+        ASSERT_EQ(changed, 1);
+        ASSERT_TRUE(stream::RecordWriter(&buffer).write(record));
+    }
+    writeAll(labelFile(), bytes);
+    BoardModel loaded;
+    QString error;
+    ASSERT_TRUE(loadLabels(loaded, &error)) << error.toStdString();
+    ASSERT_NO_FATAL_FAILURE(save(loaded));
+    // (The widths follow the sizes read; the heights stay as they were.)
+    QList<qint64> saved;
+    for (const stream::Record& record : records(labelFile()))
+        for (const stream::Property& p : record.properties)
+            if (p.name == "Font.Height")
+                saved << p.value.integer;
+    EXPECT_EQ(saved, (QList<qint64>{heights[0], heights[1], heights[2]}));
+
+    // A size chosen anew is written at this screen's dots per inch.
+    ObjectLabel* label = loaded.labelNamed("Label2");
+    ASSERT_NE(label, nullptr);
+    label->setFontSize(label->fontSize() + 1);
+    int written = 0;
+    for (const stream::Property& p : BoardRecords::labelRecord(*label, DotsPerInch).properties) {
+        if (p.name == "Font.Height")
+            written = int(p.value.integer);
+    }
+    EXPECT_EQ(written, stream::fontHeightFromPointSize(label->fontSize(), DotsPerInch));
 }
