@@ -248,8 +248,9 @@ AccessibleObjects::~AccessibleObjects()
 
 AccessibleObjects& AccessibleObjects::of(Board& board)
 {
-    if (auto* items = board.findChild<AccessibleObjects*>(QString(), Qt::FindDirectChildrenOnly))
-        return *items;
+    for (QObject* child : board.children())
+        if (auto* items = dynamic_cast<AccessibleObjects*>(child))
+            return *items;
     return *new AccessibleObjects(board);
 }
 
