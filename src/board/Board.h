@@ -124,6 +124,8 @@ signals:
     void objectMenuRequested(BoardElement* object, const QPoint& global);
     void objectMoveRequested(BoardElement* object, const QPoint& by);
     void objectRemoveRequested(BoardElement* object);
+    // The menu key with no current object: the board's own pop-up menu.
+    void boardMenuRequested(const QPoint& global);
     // The object shown as current changed.
     void currentObjectChanged(BoardElement* object);
 

@@ -107,12 +107,20 @@ bool Board::focusNextPrevChild(bool next)
 void Board::keyPressEvent(QKeyEvent* event)
 {
     BoardElement* object = currentObject();
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool menuKey = (event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+                         (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+    if (m_keyboard && !object && menuKey) {
+        // The board's own menu, at the middle of the view.
+        emit boardMenuRequested(viewport()->mapToGlobal(viewport()->rect().center()));
+        event->accept();
+        return;
+    }
     if (!m_keyboard || !object) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    const Qt::KeyboardModifiers modifiers =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     const int step = modifiers == Qt::ShiftModifier ? 10 : 1;
     const bool plain = modifiers == Qt::NoModifier;
     QPoint by;
@@ -132,8 +140,6 @@ void Board::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    const bool menuKey = (event->key() == Qt::Key_Menu && plain) ||
-                         (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
     if (!by.isNull() && (plain || modifiers == Qt::ShiftModifier)) {
         m_keyboardCue = true;
         emit objectMoveRequested(object, by);

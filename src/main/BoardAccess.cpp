@@ -18,6 +18,7 @@ void TForm1::connectBoardAccess()
     connect(m_board, &Board::objectMenuRequested, this, &TForm1::BoardObjectMenu);
     connect(m_board, &Board::objectMoveRequested, this, &TForm1::BoardObjectMove);
     connect(m_board, &Board::objectRemoveRequested, this, &TForm1::BoardObjectRemove);
+    connect(m_board, &Board::boardMenuRequested, this, &TForm1::BoardMenu);
     m_board->setStatusOfColor([this](quint32 colorRef) {
         return m_project.isOpen()
                    ? m_statusNames.nameOf(m_project.file(ProjectFiles::Statuses), colorRef)
@@ -108,4 +109,11 @@ void TForm1::BoardObjectRemove(BoardElement* object)
     BoardObjectChosen(object);
     if (object)
         Delete1Click();
+}
+
+void TForm1::BoardMenu(const QPoint& global)
+{
+    DragOffsetX = global.x();
+    DragOffsetY = global.y();
+    PopupMenu2->popup(global);
 }

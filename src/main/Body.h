@@ -189,6 +189,8 @@ public:
     void BoardObjectMenu(BoardElement* object, const QPoint& global);
     void BoardObjectMove(BoardElement* object, const QPoint& by);
     void BoardObjectRemove(BoardElement* object);
+    // The board's pop-up menu at a point of the screen, where New Object places.
+    void BoardMenu(const QPoint& global);
     // Moves by keys pressed less than KeyMoveRunMs apart are one undo step;
     // the timer ends the run.
     QTimer* KeyMoveTimer;

@@ -175,6 +175,12 @@ TEST_F(Keyboard, EnterOpensTheNoteTheMenuKeysTheMenuAndDeleteAsksBeforeRemoving)
     EXPECT_EQ(fake.dialogs.questions.size(), 2);
     EXPECT_EQ(NoteWindow(), nullptr);
     EXPECT_EQ(board().objects().count(), 2);
+    // With no current object the menu key opens the board's menu, for New Object.
+    key(Qt::Key_Menu);
+    EXPECT_TRUE(form().PopupMenu2->isVisible());
+    EXPECT_FALSE(form().PopupMenu1->isVisible());
+    form().PopupMenu2->hide();
+    board().setFocus(Qt::OtherFocusReason);
 
     // Undone, the removal brings it back current.
     form().Undo1->trigger();
