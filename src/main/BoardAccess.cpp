@@ -13,6 +13,8 @@
 void TForm1::connectBoardAccess()
 {
     m_board->enableKeyboard();
+    // The keys reach the board from the start, with no Tab to get there.
+    m_board->setFocus(Qt::OtherFocusReason);
     connect(m_board, &Board::objectChosen, this, &TForm1::BoardObjectChosen);
     connect(m_board, &Board::objectOpenRequested, this, &TForm1::BoardObjectOpen);
     connect(m_board, &Board::objectMenuRequested, this, &TForm1::BoardObjectMenu);
