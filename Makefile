@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test bench fuzz format format-check deps configure build clean test-sanitize sanitize-deps sanitize-configure
+.PHONY: run test package bench fuzz format format-check deps configure build clean test-sanitize sanitize-deps sanitize-configure
 
 deps:
 	@./scripts/install-deps.sh
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, build/vexorin_VERSION_ARCH.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -117,16 +118,15 @@ double peakResidentBytes()
 // press does, until the note is in the editor. Counts the longest time the
 // event loop was not served while the note was read ("longest_stall_ms") and
 // the growth of the peak memory over the file size ("memory_per_byte").
-void BM_OpenBigNote(benchmark::State& state)
+void openNote(benchmark::State& state, const QByteArray& rtf, double expectedCharacters)
 {
-    const int megabytes = int(state.range(0));
     QTemporaryDir project;
     QDir(project.path()).mkpath(QStringLiteral("Pump"));
     const QString path = project.filePath(QStringLiteral("Pump/Pump.rtf"));
     {
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(richEditLog(megabytes));
+        file.write(rtf);
     }
     const double fileBytes = double(QFileInfo(path).size());
     FakePlatform fake;
@@ -148,7 +148,7 @@ void BM_OpenBigNote(benchmark::State& state)
             longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
             sinceServed.restart();
         }
-        if (window->RichEdit1->document()->characterCount() < fileBytes / 2)
+        if (window->RichEdit1->document()->characterCount() < expectedCharacters)
             state.SkipWithError("the note did not load");
         state.PauseTiming();
         CloseNoteWindow();
@@ -159,13 +159,32 @@ void BM_OpenBigNote(benchmark::State& state)
     state.counters["memory_per_byte"] = (peakResidentBytes() - peakBefore) / fileBytes;
     state.counters["bytes"] = fileBytes;
 }
+void BM_OpenBigNote(benchmark::State& state)
+{
+    const QByteArray rtf = richEditLog(int(state.range(0)));
+    openNote(state, rtf, rtf.size() / 2.0);
+}
 BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// A note that is one table row of that many cells without \cellx.
-QByteArray rowOfCells(int cells)
+QByteArray tableOfRows(int rows);
+
+// Opening a note that is a table of state.range(0) rows of two cells.
+void BM_OpenTableNote(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    openNote(state, tableOfRows(rows), rows * 30.0);
+}
+BENCHMARK(BM_OpenTableNote)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A note that is one table row of that many cells, each with its \cellx or
+// without.
+QByteArray rowOfCells(int cells, bool defined = false)
 {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n"
-                     "\\trowd\\pard\\intbl";
+                     "\\trowd";
+    for (int cell = 1; defined && cell <= cells; ++cell)
+        rtf += "\\cellx" + QByteArray::number(cell * 100);
+    rtf += "\\pard\\intbl";
     for (int cell = 0; cell < cells; ++cell)
         rtf += " cell " + QByteArray::number(cell) + "\\cell";
     return rtf + "\\row\r\n\\pard\\par}\r\n";
@@ -190,7 +209,123 @@ void BM_ReadRowOfCells(benchmark::State& state)
 {
     readNote(state, rowOfCells(int(state.range(0))));
 }
-BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Reading one row of state.range(0) cells, each with its \cellx.
+void BM_ReadRowOfDefinedCells(benchmark::State& state)
+{
+    readNote(state, rowOfCells(int(state.range(0)), true));
+}
+BENCHMARK(BM_ReadRowOfDefinedCells)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Reading and laying out, at the note window's width, ten rows of
+// state.range(0) columns: what the editor can hold.
+void BM_LayOutWideTable(benchmark::State& state)
+{
+    const int columns = int(state.range(0));
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n";
+    for (int row = 0; row < 10; ++row) {
+        rtf += "\\trowd";
+        for (int cell = 1; cell <= columns; ++cell)
+            rtf += "\\cellx" + QByteArray::number(cell * 100);
+        rtf += "\\pard\\intbl";
+        for (int cell = 0; cell < columns; ++cell)
+            rtf += " r" + QByteArray::number(row) + "c" + QByteArray::number(cell) + "\\cell";
+        rtf += "\\row\r\n";
+    }
+    rtf += "\\pard\\par}\r\n";
+    for (auto _ : state) {
+        QTextDocument document;
+        QByteArray data = rtf;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        RichText::read(&buffer, &document);
+        document.setTextWidth(520);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_LayOutWideTable)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// A note that is a table of that many rows of two cells, as Word writes one:
+// each row defines its cells again.
+QByteArray tableOfRows(int rows)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n";
+    for (int row = 0; row < rows; ++row) {
+        rtf += "\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx4500\r\n\\pard\\intbl 08.12.2026 "
+               "row " +
+               QByteArray::number(row) + "\\cell pressure steady\\cell\\row\r\n";
+    }
+    return rtf + "\\pard\\par}\r\n";
+}
+
+// Reading a table of state.range(0) rows of two cells into a document.
+void BM_ReadTableRows(benchmark::State& state)
+{
+    readNote(state, tableOfRows(int(state.range(0))));
+}
+BENCHMARK(BM_ReadTableRows)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Laying out that table at the note window's width, as the editor does
+// before it shows the note's end.
+void BM_LayOutTableRows(benchmark::State& state)
+{
+    QByteArray rtf = tableOfRows(int(state.range(0)));
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTextDocument document;
+        in.seek(0);
+        RichText::read(&in, &document);
+        state.ResumeTiming();
+        document.setTextWidth(520);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_LayOutTableRows)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Writing that table back.
+void BM_WriteTableRows(benchmark::State& state)
+{
+    QByteArray rtf = tableOfRows(int(state.range(0)));
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    QTextDocument document;
+    RichText::read(&in, &document);
+    for (auto _ : state) {
+        QByteArray written;
+        QBuffer out(&written);
+        out.open(QIODevice::WriteOnly);
+        if (!RichText::write(&document, &out))
+            state.SkipWithError("write failed");
+        benchmark::DoNotOptimize(written.size());
+    }
+}
+BENCHMARK(BM_WriteTableRows)
+    ->Arg(1000)
+    ->Arg(8000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -7,10 +7,13 @@ set -euo pipefail
 # poppler-utils: the tests read the text of exported PDF files with pdftotext.
 # clang-format: `make format-check` holds the code to .clang-format.
 # dbus: the notification test starts a session bus of its own (dbus-daemon).
+# dpkg-dev, file: `make package` (dpkg-shlibdeps finds the program's libraries);
+# appstream, desktop-file-utils: the tests validate the metadata and the entry.
 # at-spi2-core, python3-pyatspi: the screen reader test reads the board over
 # the accessibility bus.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
-          xvfb poppler-utils clang-format dbus at-spi2-core python3-pyatspi)
+          xvfb poppler-utils clang-format dbus dpkg-dev file appstream desktop-file-utils
+          at-spi2-core python3-pyatspi)
 if [ "${1:-}" = --sanitizers ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

@@ -85,7 +85,13 @@ QStringList StepReader::notKept() const
     return m_parser ? m_parser->notKept() : QStringList();
 }
 
-bool read(QIODevice* device, QTextDocument* document, QString* error, QStringList* notKept)
+QStringList StepReader::notShown() const
+{
+    return m_parser ? m_parser->notShown() : QStringList();
+}
+
+bool read(QIODevice* device, QTextDocument* document, QString* error, QStringList* notKept,
+          QStringList* notShown)
 {
     if (!document) {
         setError(error, QStringLiteral("No document to read into"));
@@ -106,6 +112,8 @@ bool read(QIODevice* device, QTextDocument* document, QString* error, QStringLis
     }
     if (notKept)
         *notKept = reader.notKept();
+    if (notShown)
+        *notShown = reader.notShown();
     return true;
 }
 
@@ -192,14 +200,15 @@ bool write(const QTextDocument* document, QIODevice* device, QString* error)
     return true;
 }
 
-bool readFile(const QString& path, QTextDocument* document, QString* error, QStringList* notKept)
+bool readFile(const QString& path, QTextDocument* document, QString* error, QStringList* notKept,
+              QStringList* notShown)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
         return false;
     }
-    return read(&file, document, error, notKept);
+    return read(&file, document, error, notKept, notShown);
 }
 
 bool writeFile(const QTextDocument* document, const QString& path, QString* error)

@@ -26,15 +26,17 @@ class Parser;
 // damaged RTF loads as much of its text as can be found.
 // *notKept names what the note holds that the document cannot (embedded
 // objects, footnotes, ...), in the order first met; empty when nothing was dropped.
+// *notShown names what the document keeps, and write() writes back, but the
+// editor shows otherwise (list start numbers, ...).
 bool read(QIODevice* device, QTextDocument* document, QString* error = nullptr,
-          QStringList* notKept = nullptr);
+          QStringList* notKept = nullptr, QStringList* notShown = nullptr);
 
 // Writes document as RTF (the system code page, named in \ansicpg, with \u
 // escapes for other characters, CR LF line ends).
 bool write(const QTextDocument* document, QIODevice* device, QString* error = nullptr);
 
 bool readFile(const QString& path, QTextDocument* document, QString* error = nullptr,
-              QStringList* notKept = nullptr);
+              QStringList* notKept = nullptr, QStringList* notShown = nullptr);
 
 // The text of a note without a document: what read() followed by
 // QTextDocument::toPlainText() gives (a line feed between paragraphs and
@@ -62,6 +64,7 @@ public:
     // The share read so far, 0 to 1.
     double progress() const;
     QStringList notKept() const;
+    QStringList notShown() const;
 
 private:
     QTextDocument* m_document;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTextFormat>
 
 #include <functional>
 #include <memory>
@@ -30,7 +31,18 @@ struct Paragraph {
     int listStyle = 0;    // QTextListFormat::Style of a \pn list; 0: none
     int listLevel = 0;    // 0 for the outermost level
     int listOverride = 0; // \lsN of a list of the list table; 0: none
+    int listForm = 0;     // the reader's number of the form of a \pn list; 0: none
     bool operator==(const Paragraph&) const = default;
+};
+
+// What the reader keeps in a document's formats for the writer beyond what
+// the editor shows.
+enum KeptProperty : int {
+    // A cell that only fills its row out to the table's width.
+    FillerCell = QTextFormat::UserProperty + 1,
+    // Of a list: its first number, and its number form as \levelnfc gives it.
+    ListStart,
+    ListNumberForm,
 };
 
 class Reader;
@@ -48,6 +60,8 @@ public:
     double progress() const;
     // What the document could not hold, by name, in the order first met.
     QStringList notKept() const;
+    // What the document holds but the editor shows otherwise, by name.
+    QStringList notShown() const;
 
 private:
     std::unique_ptr<Reader> m_reader;

@@ -33,14 +33,19 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace RichText::Rtf {
 namespace {
 
-constexpr int kMaxDepth = 1000;         // groups nested deeper share the innermost state
-constexpr int kMaxWordLength = 32;      // longer control words are read but unknown
-constexpr int kMaxColumns = 64;         // Word's limit is 63; further cells share the last column
+constexpr int kMaxDepth = 1000;    // groups nested deeper share the innermost state
+constexpr int kMaxWordLength = 32; // longer control words are read but unknown
+// Word's limit is 63 columns, LibreOffice's 1024; cells past the last share it.
+// Ten rows of 1024 columns read and lay out in 0.6 s, each cell costing what
+// it does in a long table.
+constexpr int kMaxColumns = 1024;
+constexpr int kEdgeTolerance = 30;      // twips: cell edges this close are one edge
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 constexpr int kSymbolCodePage = -2;     // \fcharset2: symbol fonts
 constexpr int kDocumentCodePage = 0;    // a font without a character set of its own
@@ -60,7 +65,10 @@ enum class Dest : quint8 {
     FieldInstruction,
     ListNumbering,
     ListTable,
-    ListOverrideTable
+    ListOverrideTable,
+    PnTextBefore,
+    PnTextAfter,
+    LevelText
 };
 
 // What the document cannot hold; the names say it to the user.
@@ -72,14 +80,21 @@ enum class Loss : quint8 {
     Shapes,
     Comments,
     HeadersFooters,
-    NestedTables
+    NestedTables,
+    WideTables
 };
 const char* const kLossNames[] = {
-    "embedded objects",    "pictures the editor cannot show",
-    "footnotes",           "fields other than links",
-    "drawn shapes",        "comments",
-    "headers and footers", "tables inside tables",
+    "embedded objects",
+    "pictures the editor cannot show",
+    "footnotes",
+    "fields other than links",
+    "drawn shapes",
+    "comments",
+    "headers and footers",
+    "tables inside tables",
+    "table columns past the 1024th (their cells are paragraphs of the last)",
 };
+static_assert(kMaxColumns == 1024, "the name of Loss::WideTables gives the number");
 enum class PictureKind : quint8 { Unknown, Png, Jpeg };
 
 struct CharProps {
@@ -246,8 +261,16 @@ enum class Word : quint8 {
     List,
     ListLevel,
     LevelNumberFormat,
+    LevelStart,
+    LevelText,
+    PnStart,
+    PnTextBefore,
+    PnTextAfter,
     ListId,
     ListOverride,
+    ListOverrideEntry,
+    OverrideLevel,
+    OverrideStart,
     ListLevelNumber,
     Bold,
     Italic,
@@ -326,8 +349,6 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "nonshppict",
                               "filetbl",
                               "revtbl",
-                              "pntxta",
-                              "pntxtb",
                               "objdata",
                               "objclass",
                               "objname",
@@ -397,7 +418,6 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "ffexitmcr",
                               "ffformat",
                               "fname",
-                              "leveltext",
                               "levelnumbers",
                               "listname",
                               "liststylename"})
@@ -452,8 +472,16 @@ const QHash<QByteArray, WordInfo>& wordTable()
         t.insert("list", {Word::List});
         t.insert("listlevel", {Word::ListLevel});
         t.insert("levelnfc", {Word::LevelNumberFormat});
+        t.insert("levelstartat", {Word::LevelStart});
+        t.insert("leveltext", {Word::LevelText});
+        t.insert("pnstart", {Word::PnStart});
+        t.insert("pntxtb", {Word::PnTextBefore});
+        t.insert("pntxta", {Word::PnTextAfter});
         t.insert("listid", {Word::ListId});
         t.insert("ls", {Word::ListOverride});
+        t.insert("listoverride", {Word::ListOverrideEntry});
+        t.insert("lfolevel", {Word::OverrideLevel});
+        t.insert("listoverridestartat", {Word::OverrideStart});
         t.insert("ilvl", {Word::ListLevelNumber});
         t.insert("fonttbl", {Word::FontTable});
         t.insert("colortbl", {Word::ColorTable});
@@ -606,6 +634,20 @@ struct CellDefinition {
     bool verticalMerge = false;
     int background = 0;
     bool border = false;
+    bool operator==(const CellDefinition&) const = default;
+};
+
+// What the text-only pass finds of a table before the document pass makes it:
+// QTextTable lays out its grid anew after each row or column added, so a
+// table made row by row takes time growing as the square of its size.
+struct TablePlan {
+    struct Row {
+        int definition = 0; // index into definitions
+        int cells = 0;      // the cells the row holds
+    };
+    qsizetype position = 0; // of the input, when its first cell was met
+    std::vector<std::vector<CellDefinition>> definitions;
+    std::vector<Row> rows;
 };
 
 struct FieldState {
@@ -615,10 +657,35 @@ struct FieldState {
     int link = -1;
 };
 
+// How a list shows its numbers: the form of \levelnfcN (0 decimal, 1 and 2
+// upper and lower roman, 3 and 4 upper and lower letters, 23 a bullet), the
+// first number, and the text around the number.
+struct ListForm {
+    int numberFormat = 0;
+    int start = 1;
+    QString before;
+    QString after = QStringLiteral(".");
+    bool operator<(const ListForm& o) const
+    {
+        return std::tie(numberFormat, start, before, after) <
+               std::tie(o.numberFormat, o.start, o.before, o.after);
+    }
+};
+
+// A level of a list of the list table as read.
+struct ListLevel {
+    int numberFormat = 0;
+    int start = 1;
+    QString text; // \leveltext: its length, then the text with \'0N for the numbers
+};
+
 struct PnState {
     size_t depth = 0; // stack size of the \pn group
     int style = 0;
     int level = 0;
+    int start = 1;
+    QString before;
+    QString after = QStringLiteral(".");
 };
 
 } // namespace
@@ -656,6 +723,10 @@ public:
     Reader(const QByteArray& data, QTextDocument* document)
         : m_in(data), m_document(document), m_cursor(document)
     {
+        if (data.contains("\\cell")) {
+            m_survey = std::make_unique<Reader>(data, &m_surveyed);
+            m_surveyedTables = true;
+        }
     }
     // The text-only pass: appends to *text what the document pass would show
     // as its plain text, reading device in chunks.
@@ -663,12 +734,18 @@ public:
         : m_in(std::move(head)), m_device(device), m_text(&m_textPiece), m_sink(sink)
     {
     }
+    // The survey: the text-only pass over data, recording its tables into *plans.
+    Reader(const QByteArray& data, std::vector<TablePlan>* plans)
+        : m_in(data), m_text(&m_textPiece), m_plans(plans)
+    {
+    }
 
     bool step(qsizetype bytes);
     // The text-only pass from its start to the end of the device.
     void readToEnd();
-    double progress() const { return m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size()); }
+    double progress() const;
     QStringList notKept() const { return m_lost; }
+    QStringList notShown() const { return m_notShown; }
 
 private:
     bool textOnly() const { return m_text != nullptr; }
@@ -714,9 +791,14 @@ private:
     // Links, lists and tables.
     void finishFieldInstruction();
     void addToList(const Paragraph& para);
+    void notShown(const QString& what);
     void enterTableCell();
     void enterTextCell();
     int definedColumns() const;
+    void planRow();
+    const TablePlan* planAt(qsizetype position);
+    int plannedColumns(const TablePlan& plan);
+    void addEdges(const std::vector<CellDefinition>& cells);
     void startRow();
     void mapRowToColumns();
     void splitColumnAt(qsizetype column);
@@ -780,10 +862,17 @@ private:
     // Lists: the list table's number formats by list id and level, the list
     // of each \lsN, and the lists made so far by (\lsN or 0 for \pn, level).
     PnState m_pn;
-    std::map<int, std::vector<int>> m_listFormats;
-    std::vector<int> m_levelsBeingRead;
+    std::map<int, std::vector<ListLevel>> m_listFormats;
+    std::vector<ListLevel> m_levelsBeingRead;
+    // The forms of the \pn lists, numbered from 1 in Paragraph::listForm.
+    std::vector<ListForm> m_pnForms;
+    std::map<ListForm, int> m_pnFormNumbers;
+    QStringList m_notShown;
     int m_overrideListId = 0;
     std::map<int, int> m_overrides;
+    // The first numbers a list override gives its levels, -1 where it gives none.
+    std::vector<int> m_overrideStarts;
+    std::map<int, std::vector<int>> m_levelStarts;
     // A list is deleted with its last block (a table made around the block
     // removes it): guarded pointers never outlive it.
     std::map<std::pair<int, int>, QPointer<QTextList>> m_lists;
@@ -800,14 +889,29 @@ private:
     std::vector<int> m_cellSpans;
     std::vector<CellDefinition> m_cellsOfRow;
     std::map<int, int> m_verticalMergeTop; // column: the row its merged cell starts in
+    std::vector<int> m_rowEnds;            // of each row, the column after its last cell
     int m_row = -1;
     int m_cell = 0;
     int m_placedCell = -1;
     bool m_rowEnded = false;
     bool m_tableBorder = false;
+    // The document pass: the survey still to run, and the tables it found.
+    std::unique_ptr<Reader> m_survey;
+    std::vector<TablePlan> m_surveyed;
+    size_t m_nextPlan = 0;
+    bool m_surveyedTables = false;
+    // The survey: where it records what it finds.
+    std::vector<TablePlan>* m_plans = nullptr;
 };
 
 namespace {
+
+bool sameListForm(const QTextListFormat& a, const QTextListFormat& b)
+{
+    return a.style() == b.style() && a.numberPrefix() == b.numberPrefix() &&
+           a.numberSuffix() == b.numberSuffix() && a.property(ListStart) == b.property(ListStart) &&
+           a.property(ListNumberForm) == b.property(ListNumberForm);
+}
 
 // The list style of a list table's \levelnfcN.
 int styleOfNumberFormat(int format)
@@ -827,6 +931,51 @@ int styleOfNumberFormat(int format)
     default:
         return QTextListFormat::ListDecimal;
     }
+}
+
+// The \levelnfcN of a list style.
+int numberFormatOfStyle(int style)
+{
+    switch (style) {
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    case QTextListFormat::ListDecimal:
+        return 0;
+    default:
+        return 23;
+    }
+}
+
+// The number forms the editor shows; others it shows as decimal numbers.
+bool isShownNumberFormat(int format)
+{
+    return (format >= 0 && format <= 4) || format == 23 || format == 255;
+}
+
+// The form of a level of the list table: the text before its own number and
+// after the last number of its \leveltext.
+ListForm formOfLevel(const ListLevel& level)
+{
+    ListForm form;
+    form.numberFormat = level.numberFormat;
+    form.start = level.start;
+    if (level.text.isEmpty())
+        return form;
+    const QString text = level.text.mid(1, level.text.at(0).unicode());
+    const auto isNumber = [](QChar c) { return c.unicode() < 0x20; };
+    const auto first = std::find_if(text.begin(), text.end(), isNumber);
+    if (first == text.end())
+        return form; // a bullet
+    const auto last = std::find_if(text.rbegin(), text.rend(), isNumber).base();
+    form.before = QString(text.begin(), first - text.begin());
+    form.after = QString(last, text.end() - last);
+    return form;
 }
 
 // The target of a HYPERLINK field instruction, empty for other fields.
@@ -941,12 +1090,33 @@ void Reader::finish()
     m_pos = m_in.size();
 }
 
+// The survey takes this share of the time a note with tables is read in.
+constexpr double kSurveyShare = 0.2;
+
+double Reader::progress() const
+{
+    const double read = m_in.isEmpty() ? 1.0 : double(m_pos) / double(m_in.size());
+    if (m_survey)
+        return kSurveyShare * m_survey->progress();
+    if (m_surveyedTables)
+        return kSurveyShare + (1.0 - kSurveyShare) * read;
+    return read;
+}
+
 bool Reader::step(qsizetype bytes)
 {
+    if (m_survey) {
+        if (!m_survey->step(bytes))
+            return false;
+        m_survey.reset();
+    }
     const qsizetype size = m_in.size();
     const qsizetype stop = qMin(size, m_pos + qMax<qsizetype>(bytes, 1));
-    while (m_pos < stop && !m_finished)
+    while (m_pos < stop && !m_finished) {
         token();
+        if (m_plans && m_textPiece.size() >= kLookaheadBytes)
+            m_textPiece.resize(0); // the survey keeps no text
+    }
     if (m_pos < size && !m_finished)
         return false;
     finish();
@@ -1124,6 +1294,19 @@ void Reader::closeGroup()
         Paragraph& para = m_stack[m_stack.size() - 2].para;
         para.listStyle = m_pn.style ? m_pn.style : int(QTextListFormat::ListDecimal);
         para.listLevel = m_pn.level;
+        ListForm form;
+        form.numberFormat = numberFormatOfStyle(para.listStyle);
+        form.start = m_pn.start;
+        form.before = m_pn.before;
+        form.after = m_pn.after;
+        const auto known = m_pnFormNumbers.find(form);
+        if (known != m_pnFormNumbers.end()) {
+            para.listForm = known->second;
+        } else {
+            m_pnForms.push_back(form);
+            para.listForm = int(m_pnForms.size());
+            m_pnFormNumbers.emplace(form, para.listForm);
+        }
     }
     m_stack.pop_back();
     if (m_stack.empty())
@@ -1181,7 +1364,9 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
     const bool knownDestination =
         info.word == Word::ShapePicture || info.word == Word::FieldInstruction ||
         info.word == Word::PnGroup || info.word == Word::ListTable ||
-        info.word == Word::ListOverrideTable || info.word == Word::LostDestination;
+        info.word == Word::ListOverrideTable || info.word == Word::LostDestination ||
+        info.word == Word::PnTextBefore || info.word == Word::PnTextAfter ||
+        info.word == Word::LevelText;
     if (star && !knownDestination) {
         g.dest = Dest::Skip;
         return;
@@ -1351,9 +1536,24 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         case Word::PnLowerRoman:
             m_pn.style = QTextListFormat::ListLowerRoman;
             break;
+        case Word::PnStart:
+            m_pn.start = qBound(0, param, 32767);
+            break;
+        case Word::PnTextBefore:
+            g.dest = Dest::PnTextBefore;
+            m_pn.before.clear();
+            break;
+        case Word::PnTextAfter:
+            g.dest = Dest::PnTextAfter;
+            m_pn.after.clear();
+            break;
         default:
             break;
         }
+        return;
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+    case Dest::LevelText:
         return;
     case Dest::ListTable:
         switch (info.word) {
@@ -1361,11 +1561,21 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
             m_levelsBeingRead.clear();
             break;
         case Word::ListLevel:
-            m_levelsBeingRead.push_back(0);
+            m_levelsBeingRead.emplace_back();
             break;
         case Word::LevelNumberFormat:
             if (!m_levelsBeingRead.empty())
-                m_levelsBeingRead.back() = param;
+                m_levelsBeingRead.back().numberFormat = param;
+            break;
+        case Word::LevelStart:
+            if (!m_levelsBeingRead.empty())
+                m_levelsBeingRead.back().start = qBound(0, param, 32767);
+            break;
+        case Word::LevelText:
+            if (!m_levelsBeingRead.empty()) {
+                g.dest = Dest::LevelText;
+                m_levelsBeingRead.back().text.clear();
+            }
             break;
         case Word::ListId:
             m_listFormats[param] = m_levelsBeingRead;
@@ -1375,10 +1585,31 @@ void Reader::controlWord(const QByteArray& word, bool hasParam, int param)
         }
         return;
     case Dest::ListOverrideTable:
-        if (info.word == Word::ListId)
+        switch (info.word) {
+        case Word::ListOverrideEntry:
+            m_overrideStarts.clear();
+            break;
+        case Word::ListId:
             m_overrideListId = param;
-        else if (info.word == Word::ListOverride)
+            break;
+        case Word::OverrideLevel:
+            m_overrideStarts.push_back(-1);
+            break;
+        case Word::OverrideStart:
+            if (!m_overrideStarts.empty())
+                m_overrideStarts.back() = 1; // a \levelstartat follows
+            break;
+        case Word::LevelStart:
+            if (!m_overrideStarts.empty() && m_overrideStarts.back() >= 0)
+                m_overrideStarts.back() = qBound(0, param, 32767);
+            break;
+        case Word::ListOverride:
             m_overrides[param] = m_overrideListId;
+            m_levelStarts[param] = m_overrideStarts;
+            break;
+        default:
+            break;
+        }
         return;
     case Dest::FieldInstruction:
         if (info.word == Word::Character)
@@ -1583,6 +1814,21 @@ void Reader::literalByte(uchar byte, bool escaped)
     case Dest::ListTable:
     case Dest::ListOverrideTable:
         return;
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+        if (byte >= 0x20 || escaped)
+            m_bytes.append(char(byte));
+        return;
+    case Dest::LevelText:
+        if (escaped && byte < 0x20) {
+            // The length and the places of the numbers.
+            flushBytes();
+            if (!m_levelsBeingRead.empty())
+                m_levelsBeingRead.back().text += QChar(byte);
+        } else if (byte >= 0x20 || escaped) {
+            m_bytes.append(char(byte));
+        }
+        return;
     case Dest::Text:
         if (byte == '\t' && !escaped) {
             flushBytes();
@@ -1632,6 +1878,16 @@ void Reader::deliver(const QString& text)
     case Dest::FieldInstruction:
         if (!m_fields.empty())
             m_fields.back().instruction += text;
+        break;
+    case Dest::PnTextBefore:
+        m_pn.before += text;
+        break;
+    case Dest::PnTextAfter:
+        m_pn.after += text;
+        break;
+    case Dest::LevelText:
+        if (!m_levelsBeingRead.empty())
+            m_levelsBeingRead.back().text += text;
         break;
     default:
         break;
@@ -1935,14 +2191,22 @@ void Reader::finishFieldInstruction()
 void Reader::addToList(const Paragraph& para)
 {
     int style = para.listStyle;
+    ListForm form;
+    if (para.listForm > 0 && size_t(para.listForm) <= m_pnForms.size())
+        form = m_pnForms[size_t(para.listForm) - 1];
     if (para.listOverride) {
         const auto list = m_overrides.find(para.listOverride);
         const auto formats =
             list == m_overrides.end() ? m_listFormats.end() : m_listFormats.find(list->second);
-        if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size())
-            style = styleOfNumberFormat(formats->second[size_t(para.listLevel)]);
-        else if (!style)
+        if (formats != m_listFormats.end() && size_t(para.listLevel) < formats->second.size()) {
+            form = formOfLevel(formats->second[size_t(para.listLevel)]);
+            style = styleOfNumberFormat(form.numberFormat);
+            const std::vector<int>& starts = m_levelStarts[para.listOverride];
+            if (size_t(para.listLevel) < starts.size() && starts[size_t(para.listLevel)] >= 0)
+                form.start = starts[size_t(para.listLevel)];
+        } else if (!style) {
             style = QTextListFormat::ListDecimal;
+        }
     }
     if (!style) {
         // A \pn list ends at the first paragraph outside it; a list of the
@@ -1950,15 +2214,39 @@ void Reader::addToList(const Paragraph& para)
         std::erase_if(m_lists, [](const auto& entry) { return entry.first.first == 0; });
         return;
     }
-    QPointer<QTextList>& list = m_lists[{para.listOverride, para.listLevel}];
-    if (list && list->format().style() == style) {
-        list->add(m_cursor.block());
-        return;
-    }
     QTextListFormat format;
     format.setStyle(QTextListFormat::Style(style));
     format.setIndent(para.listLevel + 1);
+    if (numberFormatOfStyle(style) != 23) {
+        if (!form.before.isEmpty())
+            format.setNumberPrefix(form.before);
+        if (form.after != QLatin1String("."))
+            format.setNumberSuffix(form.after); // the editor's own is "."
+        if (form.start != 1) {
+            format.setProperty(ListStart, form.start);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+            format.setStart(form.start);
+#else
+            notShown(QStringLiteral("list start numbers (counted from 1 here)"));
+#endif
+        }
+        if (!isShownNumberFormat(form.numberFormat)) {
+            format.setProperty(ListNumberForm, form.numberFormat);
+            notShown(QStringLiteral("list number forms (shown as 1, 2, 3)"));
+        }
+    }
+    QPointer<QTextList>& list = m_lists[{para.listOverride, para.listLevel}];
+    if (list && sameListForm(list->format(), format)) {
+        list->add(m_cursor.block());
+        return;
+    }
     list = m_cursor.createList(format);
+}
+
+void Reader::notShown(const QString& what)
+{
+    if (!m_notShown.contains(what))
+        m_notShown << what;
 }
 
 bool Reader::tableOrListWord(Word word, int param)
@@ -2057,16 +2345,25 @@ void Reader::enterTextCell()
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
+        if (m_plans) {
+            m_plans->emplace_back();
+            m_plans->back().position = m_pos;
+            planRow();
+        }
     } else if (m_rowEnded) {
         flushRun();
         ++m_row;
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
+        if (m_plans)
+            planRow();
     }
     if (m_placedCell == m_cell)
         return;
     flushRun();
+    if (m_plans)
+        m_plans->back().rows.back().cells = qMax(m_plans->back().rows.back().cells, m_cell + 1);
     for (int cell = m_placedCell; cell < m_cell; ++cell)
         *m_text += u'\n';
     m_blockMadeWith.reset();
@@ -2089,6 +2386,66 @@ int Reader::definedColumns() const
     return qMax(1, columns);
 }
 
+// A new row of the survey, with the cell definition in effect.
+void Reader::planRow()
+{
+    TablePlan& plan = m_plans->back();
+    if (plan.definitions.empty() || plan.definitions.back() != m_rowCells)
+        plan.definitions.push_back(m_rowCells);
+    plan.rows.push_back({int(plan.definitions.size()) - 1, 0});
+}
+
+// The survey's plan of the table whose first cell is met at position, if any.
+const TablePlan* Reader::planAt(qsizetype position)
+{
+    while (m_nextPlan < m_surveyed.size() && m_surveyed[m_nextPlan].position < position)
+        ++m_nextPlan;
+    if (m_nextPlan < m_surveyed.size() && m_surveyed[m_nextPlan].position == position)
+        return &m_surveyed[m_nextPlan++];
+    return nullptr;
+}
+
+// Makes m_grid the columns of every row of plan, as mapRowToColumns() would
+// make them row by row; returns the columns its cells take.
+int Reader::plannedColumns(const TablePlan& plan)
+{
+    m_grid.clear();
+    for (const std::vector<CellDefinition>& cells : plan.definitions)
+        addEdges(cells);
+    int columns = int(m_grid.size());
+    for (const TablePlan::Row& row : plan.rows) {
+        const std::vector<CellDefinition>& cells = plan.definitions[size_t(row.definition)];
+        if (size_t(row.cells) <= cells.size())
+            continue;
+        // Cells past the definition take the columns after its last.
+        int next = 0;
+        if (!cells.empty()) {
+            const auto edge = std::find_if(m_grid.begin(), m_grid.end(), [&](int right) {
+                return right >= cells.back().right - kEdgeTolerance;
+            });
+            next = int(edge - m_grid.begin()) + 1;
+        }
+        columns = qMax(columns, qMin(next + row.cells - int(cells.size()), kMaxColumns));
+    }
+    return qMax(1, columns);
+}
+
+// The right edges of cells added to m_grid; no more than kMaxColumns.
+void Reader::addEdges(const std::vector<CellDefinition>& cells)
+{
+    for (const CellDefinition& cell : cells) {
+        if (m_grid.size() >= size_t(kMaxColumns))
+            return;
+        const auto edge = std::find_if(m_grid.begin(), m_grid.end(), [&](int right) {
+            return right >= cell.right - kEdgeTolerance;
+        });
+        if (edge == m_grid.end())
+            m_grid.push_back(cell.right);
+        else if (*edge > cell.right + kEdgeTolerance)
+            m_grid.insert(edge, cell.right);
+    }
+}
+
 void Reader::enterTableCell()
 {
     if (textOnly()) {
@@ -2101,16 +2458,26 @@ void Reader::enterTableCell()
         format.setCellSpacing(0);
         format.setBorderCollapse(true);
         format.setBorder(0);
-        m_grid.clear();
-        for (const CellDefinition& cell : m_rowCells)
-            if ((m_grid.empty() || cell.right > m_grid.back()) &&
-                m_grid.size() < size_t(kMaxColumns))
-                m_grid.push_back(cell.right);
-        m_table = m_cursor.insertTable(1, int(qMax<size_t>(1, m_grid.size())), format);
+        int rows = 1;
+        int columns = 1;
+        if (const TablePlan* plan = planAt(m_pos)) {
+            rows = int(plan->rows.size());
+            columns = plannedColumns(*plan);
+        } else {
+            // Grown as its rows come.
+            m_grid.clear();
+            for (const CellDefinition& cell : m_rowCells)
+                if ((m_grid.empty() || cell.right > m_grid.back()) &&
+                    m_grid.size() < size_t(kMaxColumns))
+                    m_grid.push_back(cell.right);
+            columns = int(qMax<size_t>(1, m_grid.size()));
+        }
+        m_table = m_cursor.insertTable(rows, columns, format);
         m_blockMadeWith.reset();
         m_row = 0;
         m_tableBorder = false;
         m_verticalMergeTop.clear();
+        m_rowEnds.clear();
         m_cell = 0;
         m_placedCell = -1;
         m_rowEnded = false;
@@ -2140,6 +2507,8 @@ void Reader::enterTableCell()
         // at each insertion, would make such a row read in quadratic time).
         m_cursor = cell.lastCursorPosition();
         m_cursor.insertBlock();
+        if (column == kMaxColumns - 1)
+            lose(Loss::WideTables);
     } else {
         m_cursor = cell.firstCursorPosition();
     }
@@ -2152,7 +2521,8 @@ void Reader::enterTableCell()
 void Reader::startRow()
 {
     flushRun();
-    m_table->appendRows(1);
+    if (m_row + 1 >= m_table->rows())
+        m_table->appendRows(1);
     ++m_row;
     m_cell = 0;
     m_placedCell = -1;
@@ -2165,11 +2535,10 @@ void Reader::mapRowToColumns()
     m_cellColumns.clear();
     m_cellSpans.clear();
     m_cellsOfRow = m_rowCells;
-    constexpr int kTolerance = 30; // twips: edges this close are one edge
     int first = 0;
     for (const CellDefinition& cell : m_rowCells) {
         auto edge = std::find_if(m_grid.begin(), m_grid.end(),
-                                 [&](int right) { return right >= cell.right - kTolerance; });
+                                 [&](int right) { return right >= cell.right - kEdgeTolerance; });
         if (m_grid.size() >= size_t(kMaxColumns)) {
             if (edge == m_grid.end())
                 --edge;
@@ -2177,7 +2546,7 @@ void Reader::mapRowToColumns()
             m_grid.push_back(cell.right);
             m_table->appendColumns(1);
             edge = m_grid.end() - 1;
-        } else if (*edge > cell.right + kTolerance) {
+        } else if (*edge > cell.right + kEdgeTolerance) {
             const qsizetype column = edge - m_grid.begin();
             edge = m_grid.insert(edge, cell.right);
             splitColumnAt(column);
@@ -2258,6 +2627,10 @@ void Reader::endRow()
         }
         m_tableBorder = m_tableBorder || cell.border;
     }
+    if (m_rowEnds.size() <= size_t(m_row))
+        m_rowEnds.resize(size_t(m_row) + 1, 0);
+    if (!m_cellColumns.empty())
+        m_rowEnds[size_t(m_row)] = m_cellColumns.back() + m_cellSpans.back();
     m_rowEnded = true;
     m_pendingBreak = false;
 }
@@ -2272,6 +2645,20 @@ void Reader::leaveTable()
         m_pendingBreak = false;
         m_blockHasContent = false;
         return;
+    }
+    if (m_table->rows() > m_row + 1) // the survey saw more rows than there are
+        m_table->removeRows(m_row + 1, m_table->rows() - m_row - 1);
+    // A row of fewer cells than the table has columns keeps its own: the
+    // cells that fill it out are not written back unless given text.
+    for (int row = 0; row < m_table->rows() && size_t(row) < m_rowEnds.size(); ++row) {
+        for (int column = qMax(1, m_rowEnds[size_t(row)]); column < m_table->columns(); ++column) {
+            QTextTableCell filler = m_table->cellAt(row, column);
+            if (filler.row() != row || filler.column() != column)
+                continue;
+            QTextCharFormat format = filler.format();
+            format.setProperty(FillerCell, true);
+            filler.setFormat(format);
+        }
     }
     QTextTableFormat format = m_table->format();
     if (m_tableBorder) {
@@ -2410,6 +2797,11 @@ double Parser::progress() const
 QStringList Parser::notKept() const
 {
     return m_reader->notKept();
+}
+
+QStringList Parser::notShown() const
+{
+    return m_reader->notShown();
 }
 
 void readPlainText(QIODevice* device, QByteArray head, const std::function<void(QStringView)>& sink)

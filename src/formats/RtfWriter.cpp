@@ -36,6 +36,9 @@ constexpr int kWrapColumn = 200;        // a line is broken at the next token af
 constexpr int kHexPerLine = 128;
 constexpr int kTextWidthTwips =
     9638; // a table whose widths are not fixed fills A4 between 2 cm margins
+// Readers take cell edges closer than this for one: a table of very many
+// columns is made wider than the page instead.
+constexpr int kNarrowestColumnTwips = 60;
 constexpr int kListIndentTwips = 720;
 constexpr int kListLevels = 9;
 
@@ -138,6 +141,51 @@ const char* pnWord(QTextListFormat::Style style)
     }
 }
 
+// What a list was read with, or what the editor gives it.
+int numberFormatOf(const QTextListFormat& format)
+{
+    return format.hasProperty(ListNumberForm) ? format.intProperty(ListNumberForm)
+                                              : numberFormat(format.style());
+}
+
+int startOf(const QTextListFormat& format)
+{
+    return format.hasProperty(ListStart) ? format.intProperty(ListStart) : 1;
+}
+
+QString suffixOf(const QTextListFormat& format)
+{
+    return format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
+                                                             : QStringLiteral(".");
+}
+
+// The number of a list item as the list's style spells it.
+QString numberText(QTextListFormat::Style style, int number)
+{
+    const bool upper =
+        style == QTextListFormat::ListUpperAlpha || style == QTextListFormat::ListUpperRoman;
+    if (number > 0 &&
+        (style == QTextListFormat::ListLowerAlpha || style == QTextListFormat::ListUpperAlpha)) {
+        QString letters;
+        for (int n = number; n > 0; n = (n - 1) / 26)
+            letters.prepend(QChar((upper ? 'A' : 'a') + (n - 1) % 26));
+        return letters;
+    }
+    if (number > 0 && number < 4000 &&
+        (style == QTextListFormat::ListLowerRoman || style == QTextListFormat::ListUpperRoman)) {
+        static const std::pair<int, const char*> numerals[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+        QString roman;
+        int n = number;
+        for (const auto& [value, text] : numerals)
+            for (; n >= value; n -= value)
+                roman += QLatin1String(text);
+        return upper ? roman.toUpper() : roman;
+    }
+    return QString::number(number);
+}
+
 QString linkOf(const QTextCharFormat& format)
 {
     return format.isAnchor() ? format.anchorHref() : QString();
@@ -189,7 +237,9 @@ private:
 
     QStringList m_fonts;
     QList<QRgb> m_colors;
-    QList<const QTextList*> m_lists; // in the order met; list n is \listid and \ls n + 1
+    QList<const QTextList*> m_lists;            // in the order met; list n is \listid and \ls n + 1
+    QHash<const QTextList*, int> m_listNumbers; // \ls of each list
+    QHash<const QTextList*, int> m_itemsWritten;
     CharState m_state;
     Paragraph m_para;
     bool m_newPard = true; // the next paragraph starts with \pard whatever its properties
@@ -550,8 +600,10 @@ void Writer::collectLists()
 {
     for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
         const QTextList* list = block.textList();
-        if (list && !m_lists.contains(list))
+        if (list && !m_listNumbers.contains(list)) {
             m_lists.append(list);
+            m_listNumbers.insert(list, int(m_lists.size()));
+        }
     }
 }
 
@@ -564,7 +616,8 @@ void Writer::writeListTable()
     symbol("{\\*");
     word("listtable");
     for (qsizetype i = 0; i < m_lists.size(); ++i) {
-        const QTextListFormat::Style style = m_lists.at(i)->format().style();
+        const QTextListFormat format = m_lists.at(i)->format();
+        const QTextListFormat::Style style = format.style();
         const int id = int(i) + 1;
         symbol("{");
         word("list");
@@ -572,11 +625,11 @@ void Writer::writeListTable()
         for (int level = 0; level < kListLevels; ++level) {
             symbol("{");
             word("listlevel");
-            word("levelnfc", numberFormat(style));
-            word("levelnfcn", numberFormat(style));
+            word("levelnfc", numberFormatOf(format));
+            word("levelnfcn", numberFormatOf(format));
             word("leveljc", 0);
             word("levelfollow", 0);
-            word("levelstartat", 1);
+            word("levelstartat", startOf(format));
             symbol("{");
             word("leveltext");
             if (isBullet(style)) {
@@ -585,12 +638,21 @@ void Writer::writeListTable()
                 symbol("}{");
                 word("levelnumbers");
             } else {
+                // Its length, the text before the number, the number, the text after it.
+                const QString before = format.numberPrefix();
+                const QString after = suffixOf(format);
                 char text[16];
-                qsnprintf(text, sizeof text, "\\'02\\'%02x.;", level);
+                qsnprintf(text, sizeof text, "\\'%02x",
+                          int(before.size() + 1 + after.size()) & 0xFF);
                 symbol(text);
-                symbol("}{");
+                writeText(before);
+                qsnprintf(text, sizeof text, "\\'%02x", level);
+                symbol(text);
+                writeText(after);
+                symbol(";}{");
                 word("levelnumbers");
-                symbol("\\'01");
+                qsnprintf(text, sizeof text, "\\'%02x", int(before.size() + 1) & 0xFF);
+                symbol(text);
             }
             symbol(";}");
             word("fi", -360);
@@ -623,10 +685,16 @@ void Writer::writeListTable()
 void Writer::writeListItem(const QTextBlock& block)
 {
     const QTextList* list = block.textList();
-    const QTextListFormat::Style style = list->format().style();
+    const QTextListFormat format = list->format();
+    const QTextListFormat::Style style = format.style();
+    // Counted as written: asking the list for an item's number takes time
+    // growing with the list.
+    const int number = startOf(format) + m_itemsWritten[list]++;
     symbol("{");
     word("pntext");
-    writeText(isBullet(style) ? QStringLiteral("\u2022") : list->itemText(block));
+    writeText(isBullet(style)
+                  ? QStringLiteral("\u2022")
+                  : format.numberPrefix() + numberText(style, number) + suffixOf(format));
     word("tab");
     symbol("}{\\*");
     word("pn");
@@ -642,15 +710,21 @@ void Writer::writeListItem(const QTextBlock& block)
         word("pnlvlbody");
         word("pnf", 0);
         word("pnindent", 0);
-        word("pnstart", 1);
+        word("pnstart", startOf(format));
         word(pnWord(style));
+        if (!format.numberPrefix().isEmpty()) {
+            symbol("{");
+            word("pntxtb");
+            writeText(format.numberPrefix());
+            symbol("}");
+        }
         symbol("{");
         word("pntxta");
-        plain('.');
+        writeText(suffixOf(format));
         symbol("}");
     }
     symbol("}");
-    word("ls", int(m_lists.indexOf(list)) + 1);
+    word("ls", m_listNumbers.value(list));
     word("ilvl", qBound(0, list->format().indent() - 1, kListLevels - 1));
 }
 
@@ -740,6 +814,22 @@ void Writer::writeFrame(const QTextFrame* frame)
     }
 }
 
+// The column after the last cell of row: the cells that only fill a row out
+// to the table's width are left out while they hold nothing.
+int rowEnd(const QTextTable* table, int row)
+{
+    int end = table->columns();
+    while (end > 1) {
+        const QTextTableCell cell = table->cellAt(row, end - 1);
+        if (cell.row() != row || cell.column() != end - 1 || cell.columnSpan() != 1 ||
+            cell.rowSpan() != 1 || !cell.format().boolProperty(FillerCell) ||
+            cell.firstPosition() != cell.lastPosition())
+            break;
+        --end;
+    }
+    return end;
+}
+
 // Each row defines its cells by their right edges; a cell spanning columns is
 // one wider cell, a cell spanning rows starts with \clvmgf and goes on with an
 // empty \clvmrg cell in each row below. A table inside a cell is written as
@@ -757,17 +847,18 @@ void Writer::writeTable(const QTextTable* table)
         else if (width.type() == QTextLength::PercentageLength)
             right += qMax(1, int(kTextWidthTwips * width.rawValue() / 100));
         else
-            right += kTextWidthTwips / table->columns();
+            right += qMax(kTextWidthTwips / table->columns(), kNarrowestColumnTwips);
         edges << right;
     }
     const bool borders =
         format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
     m_newPard = true;
     for (int row = 0; row < table->rows(); ++row) {
+        const int end = rowEnd(table, row);
         word("trowd");
         word("trgaph", twips(format.cellPadding()));
         word("trleft", 0);
-        for (int column = 0; column < table->columns();) {
+        for (int column = 0; column < end;) {
             const QTextTableCell cell = table->cellAt(row, column);
             if (cell.rowSpan() > 1)
                 word(cell.row() == row ? "clvmgf" : "clvmrg");
@@ -785,7 +876,7 @@ void Writer::writeTable(const QTextTable* table)
             word("cellx", edges.value(column - 1));
         }
         newline();
-        for (int column = 0; column < table->columns();) {
+        for (int column = 0; column < end;) {
             const QTextTableCell cell = table->cellAt(row, column);
             column = cell.column() + cell.columnSpan();
             if (cell.row() != row) {

@@ -556,8 +556,7 @@ void TForm1::OpenFolderInShell(const QString& path)
 
 void TForm1::reportNothingOpens(const QString& path)
 {
-    m_platform.dialogs.message(QStringLiteral("No program on this computer could open \"") + path +
-                               QStringLiteral("\". Please open it by hand."));
+    m_platform.dialogs.message(nothingOpensMessage(path));
 }
 
 void TForm1::Delete1Click()
@@ -606,7 +605,7 @@ void TForm1::Vexorinhelp1Click()
         return;
     }
     if (!m_helpWindow)
-        m_helpWindow = new HelpWindow(m_platform.shell, this);
+        m_helpWindow = new HelpWindow(m_platform.shell, m_platform.dialogs, this);
     m_helpWindow->showPage(document);
 }
 

@@ -1,13 +1,17 @@
 #include "main/HelpWindow.h"
 
+#include "platform/Dialogs.h"
 #include "platform/Shell.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow(Shell& shell, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_shell(shell), m_browser(new QTextBrowser(this))
+HelpWindow::HelpWindow(Shell& shell, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_shell(shell), m_dialogs(dialogs),
+      m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Vexorin help"));
@@ -33,11 +37,16 @@ void HelpWindow::showPage(const QString& file)
 void HelpWindow::follow(const QUrl& link)
 {
     const QUrl target = m_browser->source().resolved(link);
-    const QString scheme = target.scheme();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-        scheme == QLatin1String("mailto")) {
-        m_shell.openLink(target);
-        return;
-    }
-    m_browser->setSource(target);
+    // The browser shows HTML pages on disk only: any other link (the web, mail,
+    // a PDF beside the help) would leave it blank, so the desktop opens it.
+    const QString suffix = QFileInfo(target.path()).suffix();
+    const bool page =
+        target.isLocalFile() && (suffix.compare(QLatin1String("html"), Qt::CaseInsensitive) == 0 ||
+                                 suffix.compare(QLatin1String("htm"), Qt::CaseInsensitive) == 0);
+    if (page)
+        m_browser->setSource(target);
+    else if (!m_shell.openLink(target))
+        m_dialogs.message(nothingOpensMessage(target.isLocalFile()
+                                                  ? QDir::toNativeSeparators(target.toLocalFile())
+                                                  : target.toDisplayString()));
 }

@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setApplicationVersion(QStringLiteral(VEXORIN_VERSION));
+    // The desktop matches the windows to the menu entry (and its icon) by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vexorin"));
 
     SystemPlatform system;
     // The code page of every file shared with the Windows version: the user's

@@ -350,6 +350,7 @@ void TForm2::clearEditor()
     StopLoading();
     showNotice(QString());
     m_notKept.clear();
+    m_notShown.clear();
     m_saveAsYouGo = false;
     RichEdit1->clear();
     RichEdit1->document()->clearUndoRedoStacks();
@@ -425,6 +426,7 @@ void TForm2::FinishLoading()
 {
     QTextDocument* note = m_readDocument;
     m_notKept = m_reader->notKept();
+    m_notShown = m_reader->notShown();
     m_notePath = m_readPath;
     m_noteName = windowTitle();
     const bool big = note->characterCount() > kBigNoteBytes / 2;
@@ -493,22 +495,32 @@ void TForm2::ShowNoteEnd()
 }
 
 // The first change of a note that held what the editor cannot: the file as it
-// was is kept beside it, once, before anything is written over it.
+// was is kept beside it, once, before anything is written over it. What the
+// editor only shows otherwise is said too: it is written back as it was read.
 void TForm2::NoteModified(bool changed)
 {
-    if (!changed || m_notKept.isEmpty() || m_notePath.isEmpty())
+    if (!changed || (m_notKept.isEmpty() && m_notShown.isEmpty()) || m_notePath.isEmpty())
         return;
-    const QString original = originalPath();
-    const QString lost = m_notKept.join(QStringLiteral(", "));
-    if (QFileInfo::exists(original) || QFile::copy(m_notePath, original)) {
-        showNotice(
-            QStringLiteral("Not kept in this note: %1. The original is %2").arg(lost, original));
-    } else {
-        showNotice(QStringLiteral("Not kept in this note: %1. The original could not be kept as %2")
-                       .arg(lost, original));
-        m_saveAsYouGo = false; // written over only when a switch or the close does it
+    QStringList notices;
+    if (!m_notKept.isEmpty()) {
+        const QString original = originalPath();
+        const QString lost = m_notKept.join(QStringLiteral(", "));
+        if (QFileInfo::exists(original) || QFile::copy(m_notePath, original)) {
+            notices << QStringLiteral("Not kept in this note: %1. The original is %2")
+                           .arg(lost, original);
+        } else {
+            notices << QStringLiteral(
+                           "Not kept in this note: %1. The original could not be kept as %2")
+                           .arg(lost, original);
+            m_saveAsYouGo = false; // written over only when a switch or the close does it
+        }
     }
+    if (!m_notShown.isEmpty())
+        notices << QStringLiteral("Shown otherwise here, written back as read: %1")
+                       .arg(m_notShown.join(QStringLiteral(", ")));
+    showNotice(notices.join(QStringLiteral(". ")));
     m_notKept.clear(); // said once
+    m_notShown.clear();
 }
 
 void TForm2::showNotice(const QString& text)

@@ -154,6 +154,7 @@ private:
     QString m_noteName;
     // What the note's file holds that the editor could not.
     QStringList m_notKept;
+    QStringList m_notShown; // what the editor shows otherwise but writes back as read
     // The editor holds the note read whole from m_notePath, and what it could
     // not hold is kept aside: typed text may go to the file unasked.
     bool m_saveAsYouGo = false;

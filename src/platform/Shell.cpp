@@ -5,6 +5,12 @@
 #include <QUrl>
 #include <memory>
 
+QString nothingOpensMessage(const QString& what)
+{
+    return QStringLiteral("No program on this computer could open \"") + what +
+           QStringLiteral("\". Please open it by hand.");
+}
+
 DesktopShell::DesktopShell() : m_openers(std::make_unique<QObject>()) {}
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)

@@ -15,6 +15,9 @@ public:
     virtual bool openLink(const QUrl& link) = 0;
 };
 
+// The message for a document, folder or link that nothing could open.
+QString nothingOpensMessage(const QString& what);
+
 class DesktopShell : public Shell {
 public:
     DesktopShell();

@@ -91,3 +91,24 @@ TEST_F(HelpWindowFixture, AMissingHelpFileIsStillNamedInAMessage)
                                                  fake.platform.programFolder + "zatHelp.chm" +
                                                  "\". Please open it by hand."});
 }
+
+TEST_F(HelpWindowFixture, LinksTheWindowCannotShowGoToTheDesktopAndAFailureIsNamed)
+{
+    fake.shell.result = false;
+    form->Vexorinhelp1Click();
+    const QString pdf = fake.programDir.filePath("help/manual.pdf");
+    writeAll(pdf, "%PDF-1.4");
+
+    click(QUrl("manual.pdf"));
+    click(QUrl("ftp://example.org/vexorin.tar"));
+    EXPECT_EQ(fake.shell.links,
+              (QList<QUrl>{QUrl::fromLocalFile(pdf), QUrl("ftp://example.org/vexorin.tar")}));
+    EXPECT_EQ(browser().source(), QUrl::fromLocalFile(index)) << "the page stays";
+    EXPECT_TRUE(browser().toPlainText().contains("Alarms ring."));
+    // Nothing could open them here either: each is named, not dropped silently.
+    EXPECT_EQ(fake.dialogs.messages,
+              (QStringList{"No program on this computer could open \"" + pdf +
+                               "\". Please open it by hand.",
+                           "No program on this computer could open "
+                           "\"ftp://example.org/vexorin.tar\". Please open it by hand."}));
+}

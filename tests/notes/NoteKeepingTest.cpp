@@ -181,3 +181,30 @@ TEST_F(NoteKeepingTest, BigNoteIsReadInSlicesWhileTheWindowServesItsEvents)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NoteKeepingTest, ListNumbersTheEditorShowsOtherwiseAreNamedAtTheFirstChangeAndWrittenBack)
+{
+    const QByteArray bytes = readAll(kRtfFixtures + "richedit-list-forms.rtf");
+    createNote("Pump", bytes);
+    TForm2* window = open(1, "Pump");
+    EXPECT_FALSE(window->NoteNotice->isVisible());
+    type(window, "checked");
+    const QString notice = window->NoteNotice->text();
+#if QT_VERSION < QT_VERSION_CHECK(6, 6, 0)
+    ASSERT_TRUE(window->NoteNotice->isVisible());
+    EXPECT_TRUE(notice.contains("list start numbers")) << notice.toStdString();
+    EXPECT_FALSE(notice.contains("Not kept")) << notice.toStdString();
+#endif
+    // Nothing was lost, so nothing is kept aside.
+    EXPECT_FALSE(QFile::exists(notePath("Pump") + ".original"));
+    ASSERT_TRUE(CloseNoteWindow());
+    settle();
+    const QByteArray written = readAll(notePath("Pump"));
+    EXPECT_TRUE(written.contains("\\pnstart3\\pnlcltr") && written.contains("{\\pntext c)\\tab}"))
+        << written.toStdString();
+    EXPECT_TRUE(written.contains("checked"));
+}
+
+} // namespace
