@@ -9,8 +9,11 @@ set -euo pipefail
 # dbus: the notification test starts a session bus of its own (dbus-daemon).
 # dpkg-dev, file: `make package` (dpkg-shlibdeps finds the program's libraries);
 # appstream, desktop-file-utils: the tests validate the metadata and the entry.
+# at-spi2-core, python3-pyatspi: the screen reader test reads the board over
+# the accessibility bus.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
-          xvfb poppler-utils clang-format dbus dpkg-dev file appstream desktop-file-utils)
+          xvfb poppler-utils clang-format dbus dpkg-dev file appstream desktop-file-utils
+          at-spi2-core python3-pyatspi)
 if [ "${1:-}" = --sanitizers ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

@@ -1,5 +1,7 @@
 #include "board/Board.h"
 
+#include "board/BoardAccessibility.h"
+#include "board/BoardObjects.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "platform/ColorRef.h"
@@ -20,8 +22,10 @@ Board::Board(QWidget* parent) : Board(*new BoardModel, parent)
     m_model->setParent(this);
 }
 
-Board::Board(BoardModel& model, QWidget* parent) : QAbstractScrollArea(parent), m_model(&model)
+Board::Board(BoardModel& model, QWidget* parent)
+    : QAbstractScrollArea(parent), m_model(&model), m_objects(new BoardObjects(model, this))
 {
+    installBoardAccessibility();
     setObjectName(QStringLiteral("Board"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
@@ -47,6 +51,7 @@ void Board::watchModel()
     connect(m_model, &BoardModel::elementAdded, this, [this](BoardElement* element) {
         updateArea(element->geometry());
         elementMovedTo(element->geometry());
+        refreshFocusFrame();
     });
     connect(m_model, &BoardModel::elementChangedAt, this, &Board::elementChangedAt);
     connect(m_model, &BoardModel::elementRemoved, this, &Board::elementRemoved);
@@ -56,6 +61,7 @@ void Board::watchModel()
         m_blinkHatched.clear();
         m_elementBoundsStale = true;
         updateScrollRangesSoon();
+        m_shownFocusFrame = QRect();
         viewport()->update();
     });
 }
@@ -68,6 +74,7 @@ void Board::elementChangedAt(const BoardElement* element, const QRect& area)
         updateArea(element->geometry());
         elementMovedTo(element->geometry());
     }
+    refreshFocusFrame();
 }
 
 void Board::elementRemoved(BoardElement* element)
@@ -78,6 +85,11 @@ void Board::elementRemoved(BoardElement* element)
     updateArea(element->geometry());
     m_elementBoundsStale = true;
     updateScrollRangesSoon();
+    // The element is going: the frame is found again when next drawn.
+    if (!m_shownFocusFrame.isNull()) {
+        updateArea(m_shownFocusFrame);
+        m_shownFocusFrame = QRect();
+    }
 }
 
 void Board::updateArea(const QRect& boardRect)
@@ -139,6 +151,7 @@ void Board::paintEvent(QPaintEvent* event)
                                    .toAlignedRect()
                                    .adjusted(-1, -1, 1, 1);
     paintBoard(painter, exposedBoard, Blink::Shown, smallestCaptionPoints());
+    paintFocusFrame(painter, exposedBoard);
     if (!m_highlight.isNull() && highlightFrame().intersects(exposedBoard)) {
         // Two rings, dark inside light, so that it shows on any colour.
         painter.setBrush(Qt::NoBrush);
@@ -438,6 +451,8 @@ BoardElement* Board::elementAt(const QPoint& global) const
 void Board::mousePressEvent(QMouseEvent* event)
 {
     m_lastPressTime = event->timestamp();
+    m_keyboardCue = false;
+    refreshFocusFrame();
     // The element pressed keeps every press until all buttons are up, as a
     // widget under the pointer does. A press whose release went elsewhere (a
     // pop-up menu opened on it) leaves nothing held.

@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSet>
+#include <functional>
 #include <vector>
 
+class BoardObjects;
 class ObjectLabel;
 class QTimer;
 class ObjectShape;
@@ -100,6 +102,32 @@ public:
     void highlight(const QRect& boardRect, int milliseconds);
     QRect highlighted() const { return m_highlight; }
 
+    // The keyboard (BoardKeyboard.cpp): the board takes the focus; Tab and
+    // Shift+Tab walk the objects, the other keys ask for what is done to the
+    // current object. The current object is the main window's: it is shown
+    // here, framed once a key was used, until a mouse press.
+    void enableKeyboard();
+    BoardObjects& objects() const { return *m_objects; }
+    // The object (its shape, or a caption without one) shown as current;
+    // none once it is removed, and it again when it is brought back.
+    BoardElement* currentObject() const;
+    void setCurrentObject(BoardElement* object);
+    // The focus frame around the current object, in board pixels; empty
+    // while none is drawn. The view's alone, as the highlight is.
+    QRect focusFrame() const;
+    // Where an object is drawn on the screen now.
+    QRect globalArea(const BoardElement* object) const;
+    // The name of the status a shape's colour stands for, empty for none:
+    // what a screen reader says of an object beside its name.
+    void setStatusOfColor(std::function<QString(quint32 colorRef)> statusOf)
+    {
+        m_statusOfColor = std::move(statusOf);
+    }
+    QString statusOfColor(quint32 colorRef) const
+    {
+        return m_statusOfColor ? m_statusOfColor(colorRef) : QString();
+    }
+
 signals:
     // The zoom changed: by the wheel, a zoom step, the fit or the default view.
     void zoomChanged(qreal zoom);
@@ -111,6 +139,18 @@ signals:
     void shapeMouseMoved(ObjectShape* shape, Qt::MouseButtons buttons);
     void shapeMouseReleased(ObjectShape* shape, Qt::MouseButton button);
     void labelMousePressed(ObjectLabel* label, Qt::MouseButton button);
+    // What the keyboard, or a screen reader, asks of an object: to make it
+    // current (none: no current object), to open its note, its pop-up menu at
+    // a point of the screen, to move it by board pixels, to remove it.
+    void objectChosen(BoardElement* object);
+    void objectOpenRequested(BoardElement* object);
+    void objectMenuRequested(BoardElement* object, const QPoint& global);
+    void objectMoveRequested(BoardElement* object, const QPoint& by);
+    void objectRemoveRequested(BoardElement* object);
+    // The menu key with no current object: the board's own pop-up menu.
+    void boardMenuRequested(const QPoint& global);
+    // The object shown as current changed.
+    void currentObjectChanged(BoardElement* object);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -122,6 +162,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void watchModel();
@@ -140,6 +182,10 @@ private:
     qreal smallestCaptionPoints() const;
     void paintBackground(QPainter& painter, const QRect& exposedBoard);
     QRect highlightFrame() const;
+    // Draws the focus frame again where it was and where it is now.
+    void refreshFocusFrame();
+    void paintFocusFrame(QPainter& painter, const QRect& exposedBoard);
+    void stepCurrentObject(bool forward);
 
     QImage m_background;
     QPixmap m_stretchedBackground; // the picture at the board's size
@@ -164,4 +210,12 @@ private:
     bool m_zoomAndPan = false;
     bool m_panning = false;
     QPoint m_panFrom;
+
+    BoardObjects* m_objects;
+    bool m_keyboard = false;
+    quint64 m_currentSequence = 0;
+    // A key was used since the last mouse press: the current object is framed.
+    bool m_keyboardCue = false;
+    QRect m_shownFocusFrame;
+    std::function<QString(quint32)> m_statusOfColor;
 };

@@ -61,6 +61,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     connect(m_board, &Board::shapeMouseMoved, this, &TForm1::ShapeMouseMove);
     connect(m_board, &Board::shapeMouseReleased, this, &TForm1::ShapeMouseUp);
     connect(m_board, &Board::labelMousePressed, this, &TForm1::LabelMouseDown);
+    connectBoardAccess();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "board/BoardHost.h"
+#include "main/CurrentObject.h"
 #include "project/BoardCommands.h"
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "project/Project.h"
 
+#include "notes/StatusFile.h"
 #include "platform/Dialogs.h"
 
 #include <QMainWindow>
@@ -63,8 +65,8 @@ public:
 
     // The state other windows and the project files read.
     bool ClearBackgroundOnce = false;
-    ElementRef<ObjectShape> CurrentShape;
-    ElementRef<ObjectLabel> CurrentLabel;
+    CurrentElementRef<ObjectShape> CurrentShape{[this] { CurrentObjectChanged(); }};
+    CurrentElementRef<ObjectLabel> CurrentLabel{[this] { CurrentObjectChanged(); }};
     int DragOffsetX = 0;
     int DragOffsetY = 0;
     int LabelGap = 0;
@@ -193,6 +195,21 @@ public:
     void ShapeMouseMove(ObjectShape* shape, Qt::MouseButtons buttons);
     void ShapeMouseUp(ObjectShape* shape, Qt::MouseButton button);
     void LabelMouseDown(ObjectLabel* label, Qt::MouseButton button);
+    // The board by keyboard, and what a screen reader asks of an object
+    // (BoardAccess.cpp): each makes the object current first; none clears
+    // the current object.
+    void BoardObjectChosen(BoardElement* object);
+    void BoardObjectOpen(BoardElement* object);
+    void BoardObjectMenu(BoardElement* object, const QPoint& global);
+    void BoardObjectMove(BoardElement* object, const QPoint& by);
+    void BoardObjectRemove(BoardElement* object);
+    // The board's pop-up menu at a point of the screen, where New Object places.
+    void BoardMenu(const QPoint& global);
+    // Moves by keys pressed less than KeyMoveRunMs apart are one undo step;
+    // the timer ends the run.
+    QTimer* KeyMoveTimer;
+    static constexpr int KeyMoveRunMs = 1000;
+    void KeyMoveTimerTimer();
     // The close query of the main window: the note, alarm and table windows
     // and the open project saved, those files that cannot be written asked
     // about in one box; false keeps the window open.
@@ -250,6 +267,9 @@ private:
     bool refuseWhileIdle();
     // Makes the drag that ends one step of the undo stack, if it moved anything.
     void finishDrag();
+    // The board's keyboard and screen reader side (BoardAccess.cpp).
+    void connectBoardAccess();
+    void CurrentObjectChanged();
     void clearHatch(ObjectShape& shape);
     QRect confinementRect() const;
     // The form name box of New; nullopt when cancelled or refused.
@@ -298,4 +318,7 @@ private:
     FindIndexer* m_findIndexer = nullptr;
     FindWindow* m_findWindow = nullptr;
     HelpWindow* m_helpWindow = nullptr;
+    // The run number of key moves; a new run starts when the timer ends one.
+    int m_keyMoveRun = 1;
+    StatusFile::ColorNames m_statusNames;
 };

@@ -37,18 +37,6 @@ QString kindName(ShapeKind kind)
     return {};
 }
 
-// The status names by colour; the first status of a colour names it.
-QHash<quint32, QString> statusesByColor(const QString& projectFolder)
-{
-    QHash<quint32, QString> names;
-    const Ini::Document file =
-        Ini::Document::load(ProjectFiles::inFolder(projectFolder, ProjectFiles::Statuses));
-    for (const StatusFile::Section& status : StatusFile::read(file))
-        if (status.color && status.caption && !names.contains(*status.color))
-            names.insert(*status.color, *status.caption);
-    return names;
-}
-
 // A name read from a board file may be anything: only a plain folder name
 // leads to a note, and never out of the project folder.
 bool namesFolderInProject(const QString& name)
@@ -94,7 +82,8 @@ QList<QStringList> objectListRows(const BoardModel& board, const QString& projec
                              QStringLiteral("Status"), QStringLiteral("Last stamp"),
                              QStringLiteral("Alarm start"), QStringLiteral("Alarm period"),
                              QStringLiteral("Alarm on/off"), QStringLiteral("Alarm active")}};
-    const QHash<quint32, QString> statuses = statusesByColor(projectFolder);
+    const QHash<quint32, QString> statuses = StatusFile::namesByColor(
+        Ini::Document::load(ProjectFiles::inFolder(projectFolder, ProjectFiles::Statuses)));
     // The alarm fields of each object's name, the alarms in list order.
     struct AlarmFields {
         QStringList starts, periods, switches, actives;

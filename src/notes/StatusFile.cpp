@@ -3,6 +3,7 @@
 #include "formats/CodePage.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <limits>
@@ -202,6 +203,30 @@ bool write(const QList<Button>& buttons, Ini::Document* file, QString* error)
     }
     *file = std::move(doc);
     return true;
+}
+
+QHash<quint32, QString> namesByColor(const Ini::Document& file)
+{
+    QHash<quint32, QString> names;
+    for (const Section& status : read(file))
+        if (status.color && status.caption && !names.contains(*status.color))
+            names.insert(*status.color, *status.caption);
+    return names;
+}
+
+QString ColorNames::nameOf(const QString& path, quint32 colorRef)
+{
+    const QFileInfo file(path);
+    const QDateTime modified = file.exists() ? file.lastModified() : QDateTime();
+    const qint64 size = file.exists() ? file.size() : -1;
+    if (path != m_path || modified != m_modified || size != m_size) {
+        m_path = path;
+        m_modified = modified;
+        m_size = size;
+        m_names =
+            path.isEmpty() ? QHash<quint32, QString>() : namesByColor(Ini::Document::load(path));
+    }
+    return m_names.value(colorRef);
 }
 
 } // namespace StatusFile

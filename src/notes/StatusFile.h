@@ -2,6 +2,8 @@
 
 #include "formats/Ini.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -50,5 +52,21 @@ bool write(const QList<Button>& buttons, Ini::Document* file, QString* error = n
 // or hexadecimal after "$" or "0x"; anything else, or a value outside 32 bits,
 // is no integer.
 std::optional<int> toInteger(const QString& text);
+
+// The status names by colour (0x00BBGGRR); the first status of a colour names it.
+QHash<quint32, QString> namesByColor(const Ini::Document& file);
+
+// The name of the status a colour stands for in a status file, read again
+// only when the file changed; empty when no status has the colour.
+class ColorNames {
+public:
+    QString nameOf(const QString& path, quint32 colorRef);
+
+private:
+    QString m_path;
+    QDateTime m_modified;
+    qint64 m_size = -1;
+    QHash<quint32, QString> m_names;
+};
 
 } // namespace StatusFile

@@ -107,13 +107,30 @@ void BoardEdit::redo()
     putBack(m_model, m_before, m_after);
 }
 
+bool BoardEdit::mergeWith(const QUndoCommand* other)
+{
+    if (other->id() != id())
+        return false;
+    const auto* next = static_cast<const BoardEdit*>(other);
+    if (next->m_moveRun != m_moveRun || next->m_before.size() != m_after.size())
+        return false;
+    for (qsizetype i = 0; i < m_after.size(); ++i)
+        if (next->m_before[i].sequence != m_after[i].sequence)
+            return false;
+    m_after = next->m_after;
+    return true;
+}
+
 void pushEditSince(QUndoStack& stack, BoardModel& model, const QString& text,
-                   QList<ElementState> before)
+                   QList<ElementState> before, int moveRun)
 {
     QList<ElementState> after;
     for (const ElementState& state : std::as_const(before))
         if (const BoardElement* element = model.elementWithSequence(state.sequence))
             after.append(ElementState::of(*element));
-    if (after != before)
-        stack.push(new BoardEdit(model, text, std::move(before), std::move(after)));
+    if (after == before)
+        return;
+    auto* edit = new BoardEdit(model, text, std::move(before), std::move(after));
+    edit->setMoveRun(moveRun);
+    stack.push(edit);
 }

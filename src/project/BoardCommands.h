@@ -54,19 +54,29 @@ public:
     void undo() override;
     void redo() override;
 
+    // Moves of one run (by keys pressed one after another) are one step: an
+    // edit of run number run merges into the one before it when that is of
+    // the same run and moved the same elements. 0: no run, never merged.
+    void setMoveRun(int run) { m_moveRun = run; }
+    int id() const override { return m_moveRun ? MoveRunId : -1; }
+    bool mergeWith(const QUndoCommand* other) override;
+
 private:
+    static constexpr int MoveRunId = 0x4d4f5645;
     static void putBack(BoardModel& model, const QList<ElementState>& from,
                         const QList<ElementState>& to);
 
     BoardModel& m_model;
     QList<ElementState> m_before;
     QList<ElementState> m_after;
+    int m_moveRun = 0;
 };
 
 // Pushes the edit from the states before to the elements as they are now,
-// unless it changed nothing: a drag, a dialog's apply.
+// unless it changed nothing: a drag, a dialog's apply; with a move run, the
+// edit joins the step of its run (BoardEdit::setMoveRun).
 void pushEditSince(QUndoStack& stack, BoardModel& model, const QString& text,
-                   QList<ElementState> before);
+                   QList<ElementState> before, int moveRun = 0);
 
 // An undo step of something beside the elements (the background picture):
 // what undo and redo do, given as functions.
