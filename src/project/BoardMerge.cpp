@@ -133,7 +133,8 @@ void settle(BoardModel& model, const std::optional<ElementState>& mine,
     state.apply(model);
 }
 
-void takeOver(BoardModel& model, const ObjectValue* mine, const ObjectValue* merged)
+void takeOver(BoardModel& model, const BoardModel& theirs, const ObjectValue* mine,
+              const ObjectValue* merged)
 {
     if (!merged) {
         if (mine->shape)
@@ -144,9 +145,9 @@ void takeOver(BoardModel& model, const ObjectValue* mine, const ObjectValue* mer
     }
     int number = mine ? numberOf(*mine) : numberOf(*merged);
     if (!mine && !numberFree(model, number)) {
-        // Both copies gave a new object this number.
+        // Both copies gave a new object this number: it gets one neither uses.
         number = model.nextObjectNumber();
-        while (!numberFree(model, number))
+        while (!numberFree(model, number) || !numberFree(theirs, number))
             ++number;
     }
     static const std::optional<ElementState> none;
@@ -187,7 +188,7 @@ Outcome merge(const BoardModel& base, BoardModel& ours, const BoardModel& theirs
         if (same(merged, o))
             continue;
         ++outcome.takenFromTheirs;
-        takeOver(ours, o, merged);
+        takeOver(ours, theirs, o, merged);
     }
     return outcome;
 }
