@@ -45,8 +45,10 @@ int QtDialogs::choose(const QString& text, const QStringList& choices)
     for (const QString& choice : choices)
         buttons.append(box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole
                                                                : QMessageBox::ActionRole));
-    if (!buttons.isEmpty())
+    if (!buttons.isEmpty()) {
         box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+        box.setEscapeButton(buttons.last());
+    }
     box.exec();
     return int(buttons.indexOf(box.clickedButton()));
 }

@@ -4,8 +4,10 @@
 #include "project/BoardCommands.h"
 #include "project/Presence.h"
 #include "support/BoardFiles.h"
+#include "support/Files.h"
 
 #include <QProcess>
+#include <QTextEdit>
 #include <QUndoStack>
 #include <unistd.h>
 
