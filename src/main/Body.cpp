@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "project/BoardCommands.h"
 #include "project/BoardRecords.h"
+#include "project/FolderLock.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
@@ -94,6 +95,8 @@ QString TForm1::SaveBoardAsYouGo()
 {
     if (m_project.isReadOnly())
         return {};
+    // From the merge of the other copies' files to the write of ours.
+    const FolderLock lock(m_project.folder());
     MergeBoardChangesOfOthers();
     if (m_mergeAfterDrag) {
         // The other copy's changes come first, after the drag.
@@ -288,12 +291,7 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
     // elements after the damage.
     if (encoded && readFromDamagedFile(kind) && bytes == *readFromDamagedFile(kind))
         return std::nullopt;
-    // A file that holds what the board holds is not written again.
     const QString path = boardFilePath(kind);
-    SharedFiles& shared = m_project.sharedFiles();
-    if (encoded && bytes == boardBase(kind) && shared.isKnown(path) && QFileInfo::exists(path) &&
-        !shared.changedSince(path))
-        return std::nullopt;
     const auto writeTo = [this, kind, bytes, encoded, encodeError](const QString& file,
                                                                    QString* error) {
         if (!encoded) {

@@ -13,6 +13,7 @@
 #include "platform/SaveSoon.h"
 #include "project/BoardMerge.h"
 #include "project/BoardRecords.h"
+#include "project/FolderLock.h"
 #include "project/Presence.h"
 #include "tables/ObjectTableU.h"
 
@@ -117,6 +118,10 @@ bool TForm1::MergeBoardChangesOfOthers()
         m_mergeAfterDrag = true;
         return false;
     }
+    // Both files as one copy wrote them; a reader writes nothing, not even the lock.
+    std::optional<FolderLock> lock;
+    if (!m_project.isReadOnly())
+        lock.emplace(m_project.folder());
     QByteArray theirShapes;
     QByteArray theirLabels;
     const FileStamp shapeStamp = FileStamp::of(shapes, &theirShapes);

@@ -3,6 +3,7 @@
 
 #include "alarms/fAlarmSettingsUnit.h"
 #include "notes/Obiect.h"
+#include "project/FolderLock.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
@@ -60,6 +61,10 @@ bool TForm1::SaveBeforeLeaving(bool projectFiles)
                 saves.append(*alarms);
         }
         saves += TObjectTable::closingSaves();
+        // The board files are merged and written under the lock of the folder.
+        std::optional<FolderLock> lock;
+        if (projectFiles && m_project.isOpen())
+            lock.emplace(m_project.folder());
         if (projectFiles)
             saves += projectSaves();
         if (!mayLeave(saveAllOrAsk(m_platform.dialogs, saves)))

@@ -121,6 +121,9 @@ TEST_F(Sharing, AProjectOpenedReadOnlyIsNeverWrittenTo)
     open(projectDir.path());
     ASSERT_TRUE(form().project().isReadOnly());
     EXPECT_TRUE(form().windowTitle().endsWith("(read-only)"));
+    EXPECT_TRUE(form().presenceFile().isEmpty());
+    EXPECT_EQ(QDir(projectDir.path()).entryList({".vexorin-open-*"}, QDir::Files | QDir::Hidden),
+              QStringList{".vexorin-open-ana@other-pc"});
     ASSERT_NE(shapeOf("Boiler"), nullptr);
 
     // Moves, a note typed, a table cell and an alarm are held in memory only.
