@@ -121,7 +121,7 @@ QString SharedFiles::conflictCopyName(const QString& path, const QString& user) 
 bool SharedFiles::replace(const QString& path, const std::function<bool()>& write, QString* error)
 {
     QString copy;
-    if (changedSince(path) && QFileInfo::exists(path)) {
+    if (changedSince(path) && QFileInfo(path).isFile()) {
         QString user = otherUser ? otherUser() : QString();
         if (user.isEmpty())
             user = Presence::localUser();
