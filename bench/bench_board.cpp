@@ -114,6 +114,38 @@ void BM_RemoveAllElements(benchmark::State& state)
 }
 BENCHMARK(BM_RemoveAllElements)->Unit(benchmark::kMillisecond);
 
+// Another copy moved 100 of the 10,000 objects and saved: both files read,
+// the base and theirs parsed, and the changes merged into the board.
+void BM_MergeChangesOfAnotherCopy(benchmark::State& state)
+{
+    TForm1& form = loadedBoard();
+    const QString folder = form.project().folder();
+    const QString shapes = form.project().file(ProjectFiles::Shapes);
+    const QString labels = form.project().file(ProjectFiles::Captions);
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        BoardModel theirs;
+        QString error;
+        BoardRecords::loadShapes(
+            theirs, shapes, [](ObjectShape*) {}, &error);
+        BoardRecords::loadLabels(
+            theirs, labels, 96, [](ObjectLabel*) {}, &error);
+        ++round;
+        for (int i = 0; i < 100; ++i) {
+            const int n = (i * 97 + round) % Objects + 1;
+            theirs.shapeNamed(QStringLiteral("Shape%1").arg(n))->move(round % 1000, i);
+        }
+        QByteArray bytes;
+        BoardRecords::shapeFileBytes(theirs, &bytes, &error);
+        BoardRecords::saveFile(shapes, bytes, &error);
+        state.ResumeTiming();
+        if (!form.MergeBoardChangesOfOthers())
+            state.SkipWithError("nothing merged");
+    }
+}
+BENCHMARK(BM_MergeChangesOfAnotherCopy)->Unit(benchmark::kMillisecond);
+
 // ---- Undo and save as you go on a board of 100,000 objects ----
 
 constexpr int LargeObjects = 100000;

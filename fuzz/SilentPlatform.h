@@ -23,6 +23,7 @@ struct SilentPlatform final : Dialogs, Desktop, Clock, Processes, Shell, Pointer
     void message(const QString&) override {}
     void error(const QString&) override {}
     bool confirm(const QString&, Look) override { return false; }
+    int choose(const QString&, const QStringList&) override { return -1; }
     std::optional<QString> input(const QString&, const QString&) override { return {}; }
     std::optional<QColor> chooseColor(const QColor&) override { return {}; }
     QString chooseFolder(const QString&, const QString&) override { return {}; }

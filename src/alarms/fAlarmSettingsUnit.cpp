@@ -109,6 +109,12 @@ void TfAlarmSettings::build()
     lwAlarm = list;
     lwAlarm->setObjectName(QStringLiteral("lwAlarm"));
     lwAlarm->setModel(&m_model);
+    // A tick or a cell typed in the list is an edit of the list.
+    connect(&m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.contains(Qt::CheckStateRole) || roles.contains(Qt::EditRole))
+                    m_rowsEdited = true;
+            });
     const int widths[ColumnCount] = {23, 220, 153, 76, 54, 54, 54};
     // The style's least section width may exceed the check box column's.
     lwAlarm->header()->setMinimumSectionSize(
@@ -262,6 +268,7 @@ QStringList TfAlarmSettings::names() const
 void TfAlarmSettings::appendRow(const AlarmRow& row)
 {
     m_model.append(row);
+    m_rowsEdited = true;
 }
 
 int TfAlarmSettings::selectedRow() const
@@ -296,8 +303,20 @@ int TfAlarmSettings::lwAlarmCompare(const std::optional<qint64>& startA,
     return Alarm::compareStarts(startA, startB);
 }
 
+void TfAlarmSettings::ReloadUnlessEdited()
+{
+    DeriveAlarmFolder();
+    if (m_rowsEdited || AlarmFolder.isEmpty() || !QFileInfo::exists(alarmFile()))
+        return;
+    LoadAlarms();
+}
+
 bool TfAlarmSettings::LoadAlarms()
 {
+    // Taken before the read: a change made while it reads is seen later.
+    const FileStamp stamp = FileStamp::of(alarmFile());
+    m_host.project().sharedFiles().remember(alarmFile(), stamp);
+    m_rowsEdited = false;
     AlarmFile file;
     AlarmRows loaded;
     if (const QFileInfo info(alarmFile()); info.size() > 0)
@@ -335,12 +354,20 @@ std::optional<SaveAtLeave> TfAlarmSettings::alarmListSave()
     // The rows are read when the file is written: no copy of a million rows,
     // and nothing can change them while a close or a switch asks.
     const auto writeTo = [this](const QString& path, QString* error) {
-        const AlarmRows& all = m_model.rows();
-        AlarmFile file;
-        const bool saved =
-            file.save(path, all.count(), [&all](qsizetype i) { return all.row(int(i)); });
-        *error = file.errorString();
-        return saved;
+        const auto write = [&] {
+            const AlarmRows& all = m_model.rows();
+            AlarmFile file;
+            const bool saved =
+                file.save(path, all.count(), [&all](qsizetype i) { return all.row(int(i)); });
+            *error = file.errorString();
+            return saved;
+        };
+        if (path != alarmFile())
+            return write();
+        if (!m_host.project().replaceFile(path, write, error))
+            return false;
+        m_rowsEdited = false;
+        return true;
     };
     return SaveAtLeave{writeTo,
                        alarmFile(),
@@ -489,6 +516,7 @@ void TfAlarmSettings::bEditClick()
     edited.unit = dialog.unitText();
     edited.sound = dialog.soundText();
     m_model.replace(index, edited);
+    m_rowsEdited = true;
 }
 
 void TfAlarmSettings::DeleteClick()
@@ -507,6 +535,7 @@ void TfAlarmSettings::DeleteClick()
 
     lwAlarm->setUpdatesEnabled(false);
     m_model.remove(index);
+    m_rowsEdited = true;
     lwAlarm->clearSelection();
     const int count = rowCount();
     if (count > 0)

@@ -64,6 +64,9 @@ public:
     // Replaces all rows by the alarm file's rows, sorted by start. False when
     // the file could not be read (the error was shown, the rows are unchanged).
     bool LoadAlarms();
+    // Another copy changed the alarm file: read again unless rows were
+    // added, edited, removed or ticked here since it was read or written.
+    void ReloadUnlessEdited();
     // One pass of the alarm check over the enabled rows whose visit can
     // change something (AlarmListModel::rowsToCheck).
     void CheckAlarms();
@@ -135,6 +138,7 @@ private:
     AlarmListModel m_model;
     AlarmNotices* m_notices;
     bool m_startTold = false;
+    bool m_rowsEdited = false;
     // Room for the widest text the clock box can show.
     int m_clockBoxWidth = 150;
 };

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "project/BoardCommands.h"
 #include "project/BoardRecords.h"
+#include "project/FolderLock.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "find/FindIndexer.h"
@@ -51,8 +52,9 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     const QString icon = m_platform.programFolder + QStringLiteral("tarnik.ico");
     if (QFileInfo::exists(icon))
         setWindowIcon(QIcon(icon));
-    setWindowTitle(m_project.caption());
-    connect(&m_project, &Project::captionChanged, this, &QWidget::setWindowTitle);
+    setWindowTitle(ownTitle());
+    connect(&m_project, &Project::captionChanged, this, [this] { setWindowTitle(ownTitle()); });
+    connectSharing();
 
     fitOuterFrame();
 
@@ -79,6 +81,11 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     BoardSaving = new SaveSoon(
         m_platform.clock, m_platform.dialogs, [this] { return SaveBoardAsYouGo(); }, this,
         BoardSaveIdleMs);
+    // A folder gone read-only or away keeps every change in memory, and is
+    // written to as soon as it takes the files again.
+    BoardSaving->retryAfterFailure([this] {
+        ShowNotice(QStringLiteral("The board is saved again: every change is written."));
+    });
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
         if (m_project.isOpen())
             BoardSaving->changed();
@@ -87,6 +94,16 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
 
 QString TForm1::SaveBoardAsYouGo()
 {
+    if (m_project.isReadOnly())
+        return {};
+    // From the merge of the other copies' files to the write of ours.
+    const FolderLock lock(m_project.folder());
+    MergeBoardChangesOfOthers();
+    if (m_mergeAfterDrag) {
+        // The other copy's changes come first, after the drag.
+        BoardSaving->changed();
+        return {};
+    }
     QStringList failed;
     for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
         const std::optional<SaveAtLeave> save = boardFileSave(kind);
@@ -142,6 +159,7 @@ TForm1::~TForm1()
 {
     // The undo stack is emptied as it goes: that is no edit to save.
     m_undoStack->disconnect(this);
+    m_presence.release();
     // The note window refers to this window; it must not outlive it.
     delete NoteWindow();
 }
@@ -276,18 +294,27 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
     // elements after the damage.
     if (encoded && readFromDamagedFile(kind) && bytes == *readFromDamagedFile(kind))
         return std::nullopt;
-    const auto writeTo = [bytes, encoded, encodeError](const QString& file, QString* error) {
-        if (encoded)
-            return BoardRecords::saveFile(file, bytes, error);
-        *error = encodeError;
-        return false;
+    const QString path = boardFilePath(kind);
+    const auto writeTo = [this, kind, bytes, encoded, encodeError](const QString& file,
+                                                                   QString* error) {
+        if (!encoded) {
+            *error = encodeError;
+            return false;
+        }
+        if (!BoardRecords::saveFile(file, bytes, error))
+            return false;
+        if (file == boardFilePath(kind)) {
+            boardBase(kind) = bytes;
+            m_project.sharedFiles().remember(file);
+        }
+        return true;
     };
     const QString lost = kind == BoardElement::Kind::Shape
                              ? QStringLiteral("the changes to the objects on the board (places, "
                                               "sizes, shapes and colours) are lost.")
                              : QStringLiteral("the changes to the names and captions of the "
                                               "objects are lost.");
-    return SaveAtLeave{writeTo, boardFilePath(kind),
+    return SaveAtLeave{writeTo, path,
                        lost,    BoardFileFilter,
                        {},      [this, kind](SaveOutcome) { readFromDamagedFile(kind).reset(); }};
 }
@@ -525,6 +552,8 @@ void TForm1::finishDrag()
     pushEditSince(*m_undoStack, *m_boardModel,
                   QStringLiteral("move of ") + (label ? label->caption() : QString()),
                   std::exchange(m_dragStart, {}));
+    if (std::exchange(m_mergeAfterDrag, false))
+        MergeBoardChangesOfOthers();
 }
 
 void TForm1::Timer2Timer()
@@ -630,7 +659,10 @@ void TForm1::Timer1Timer()
         CountRunningInstances();
         return;
     }
-    m_project.open(folder, m_project.formName());
+    const std::optional<bool> readOnly = AskAboutOtherCopies(folder);
+    if (!readOnly)
+        return;
+    m_project.open(folder, m_project.formName(), *readOnly);
     if (LoadProject())
         RememberOpenedProject();
 }
@@ -648,6 +680,7 @@ bool TForm1::FormCloseQuery()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     if (FormCloseQuery()) {
+        LeaveProject();
         event->accept();
     } else {
         // The program goes on: so do the alarms the close query stopped.

@@ -6,6 +6,7 @@
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
+#include "project/Presence.h"
 #include "project/Project.h"
 
 #include "notes/StatusFile.h"
@@ -146,6 +147,22 @@ public:
     QString backgroundFile() const;
     bool CountRunningInstances();
 
+    // A project folder shared with other copies of the program (Sharing.cpp).
+    // Before a project opens: when other copies hold it, asks whether to open
+    // it anyway (false), read-only (true) or not at all (nullopt).
+    std::optional<bool> AskAboutOtherCopies(const QString& folder);
+    // Merges into the board what other copies wrote to the board files since
+    // this copy read or wrote them; false when they hold nothing new.
+    bool MergeBoardChangesOfOthers();
+    // Another copy changed a file of the project: the board takes it in, and
+    // a window that shows the file and holds no edit of its own reads it again.
+    void FileChangedByOthers(const QString& path);
+    // The notice line below the board; the last notice shown.
+    void ShowNotice(const QString& text);
+    const QString& lastNotice() const { return m_notice; }
+    // This copy's presence file in the open project; empty while none.
+    QString presenceFile() const { return m_presence.file(); }
+
     // The view of the board, the main window's client area.
     Board& board() { return *m_board; }
 
@@ -279,6 +296,15 @@ private:
     void SwitchToNewProject(const QString& formName, const QString& folder);
     // Open after its folder was chosen.
     void OpenFolder(const QString& folder);
+    void connectSharing();
+    // The window title: the caption, and "(read-only)" when so opened.
+    QString ownTitle() const;
+    // After the project opened, and before it is left: the presence file.
+    void EnterProject();
+    void LeaveProject();
+    // What the board files held when last read or written here.
+    void RememberBoardFiles();
+    QByteArray& boardBase(BoardElement::Kind kind);
     // Puts the open project first in the recent projects.
     void RememberOpenedProject();
     // Where New and Open start choosing: the folder holding the open
@@ -315,6 +341,14 @@ private:
     std::optional<QByteArray> m_labelsReadFromDamagedFile;
     // The window manager's frame the window was last fitted to.
     QMargins m_fittedFrame;
+    // The board files as last read or written here: the base of a merge.
+    QByteArray m_shapesBase;
+    QByteArray m_labelsBase;
+    bool m_mergeAfterDrag = false;
+    // The user was asked about the other copies holding the open project.
+    bool m_othersAsked = false;
+    Presence m_presence;
+    QString m_notice;
     FindIndexer* m_findIndexer = nullptr;
     FindWindow* m_findWindow = nullptr;
     HelpWindow* m_helpWindow = nullptr;

@@ -35,6 +35,12 @@ void TForm1::New2Click()
 {
     if (refuseWhileIdle())
         return;
+    if (m_project.isReadOnly()) {
+        // A new object makes its folder and files.
+        m_platform.dialogs.message(
+            QStringLiteral("This project is open read-only: no object can be added."));
+        return;
+    }
     if (m_boardModel->labelWithCaption(QStringLiteral("?"))) {
         m_platform.dialogs.message(QStringLiteral("You have one indefined obiect!"));
         return;

@@ -43,6 +43,9 @@ bool TForm1::SaveProject()
 
 QList<SaveAtLeave> TForm1::projectSaves()
 {
+    if (m_project.isReadOnly())
+        return {};
+    MergeBoardChangesOfOthers();
     QList<SaveAtLeave> saves{lastProjectPathSave(), formSettingsSave()};
     for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
         if (std::optional<SaveAtLeave> board = boardFileSave(kind))
@@ -68,13 +71,17 @@ bool TForm1::LoadProject()
         // other, and the project goes on loading (its alarms) after the message.
         LoadShapes();
         LoadLabels();
+        RememberBoardFiles();
         CheckForEmptyBoardFile();
     }
     IndexProjectObjects();
     // What was just read needs no writing back.
     BoardSaving->settle();
-    // The next start opens this project, even after a crash.
-    if (settingsRead && m_project.isOpen()) {
+    if (m_project.isOpen())
+        EnterProject();
+    // The next start opens this project, even after a crash; a project open
+    // read-only writes nothing at all.
+    if (settingsRead && m_project.isOpen() && !m_project.isReadOnly()) {
         const SaveAtLeave remember = lastProjectPathSave();
         QString ignored; // a failure is asked about at the close
         remember.writeTo(remember.path, &ignored);
@@ -148,7 +155,8 @@ bool TForm1::ReadFormSettings()
 
 bool TForm1::CountRunningInstances()
 {
-    if (m_platform.processes.countRunning(m_platform.programFileName) <= 1)
+    // Copies that share this project were asked about when it opened.
+    if (m_othersAsked || m_platform.processes.countRunning(m_platform.programFileName) <= 1)
         return true;
     // Ending from here on, also when the window is closed while the message
     // shows: the board was never loaded, and must not be saved.
@@ -232,13 +240,17 @@ void TForm1::SwitchToNewProject(const QString& formName, const QString& folder)
 {
     // The tables, and an open project with its alarms, are saved together:
     // the files that cannot be written are asked about in one box.
+    const std::optional<bool> readOnly = AskAboutOtherCopies(folder);
+    if (!readOnly)
+        return;
     if (m_project.isOpen())
         m_platform.dialogs.message(QStringLiteral("IF form1.caption <> Vexorin \"  then") + folder);
     if (!SaveBeforeLeaving(m_project.isOpen()))
         return;
+    LeaveProject();
     // The open project was saved under its own name; the typed one is the
     // new project's.
-    m_project.open(folder, formName);
+    m_project.open(folder, formName, *readOnly);
     ClearBackgroundOnce = true;
     if (!LoadProject())
         return;
@@ -272,9 +284,13 @@ void TForm1::OpenFolder(const QString& folder)
             SwitchToNewProject(*name, folder);
         return;
     }
+    const std::optional<bool> readOnly = AskAboutOtherCopies(folder);
+    if (!readOnly)
+        return;
     if (!SaveBeforeLeaving(m_project.isOpen()))
         return;
-    m_project.open(folder, m_project.formName());
+    LeaveProject();
+    m_project.open(folder, m_project.formName(), *readOnly);
     if (!LoadProject())
         return;
     RememberOpenedProject();
@@ -291,6 +307,8 @@ QString TForm1::ProjectParentFolder() const
 
 void TForm1::RememberOpenedProject()
 {
+    if (m_project.isReadOnly())
+        return;
     RecentProjects(m_platform.userSettingsFile).add(m_project.folder());
     ShowRecentProjects();
 }

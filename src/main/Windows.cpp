@@ -3,6 +3,7 @@
 
 #include "alarms/fAlarmSettingsUnit.h"
 #include "notes/Obiect.h"
+#include "project/FolderLock.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shapes/ShapeCustom.h"
@@ -52,19 +53,26 @@ bool TForm1::CloseNoteWindow()
 
 bool TForm1::SaveBeforeLeaving(bool projectFiles)
 {
-    QList<SaveAtLeave> saves = NoteWindowSaves();
-    if (m_windows.alarmSettings) {
-        if (std::optional<SaveAtLeave> alarms = m_windows.alarmSettings->alarmListSave())
-            saves.append(*alarms);
+    // A project open read-only is left without writing anything.
+    if (!m_project.isReadOnly()) {
+        QList<SaveAtLeave> saves = NoteWindowSaves();
+        if (m_windows.alarmSettings) {
+            if (std::optional<SaveAtLeave> alarms = m_windows.alarmSettings->alarmListSave())
+                saves.append(*alarms);
+        }
+        saves += TObjectTable::closingSaves();
+        // The board files are merged and written under the lock of the folder.
+        std::optional<FolderLock> lock;
+        if (projectFiles && m_project.isOpen())
+            lock.emplace(m_project.folder());
+        if (projectFiles)
+            saves += projectSaves();
+        if (!mayLeave(saveAllOrAsk(m_platform.dialogs, saves)))
+            return false;
+        // The project is left now: the next start tells what it missed since.
+        if (m_windows.alarmSettings)
+            m_windows.alarmSettings->RecordLastRunning();
     }
-    saves += TObjectTable::closingSaves();
-    if (projectFiles)
-        saves += projectSaves();
-    if (!mayLeave(saveAllOrAsk(m_platform.dialogs, saves)))
-        return false;
-    // The project is left now: the next start tells what it missed since.
-    if (m_windows.alarmSettings)
-        m_windows.alarmSettings->RecordLastRunning();
     CloseSavedNoteWindow();
     TObjectTable::closeSaved();
     return true;

@@ -336,7 +336,7 @@ void TForm2::FormActivate()
         if (!m_notePath.isEmpty() && path != m_notePath)
             clearEditor(); // never show one object's note under another's name
         if (QFileInfo::exists(path)) {
-            if (!LoadNote(path))
+            if (!ReadNote(path))
                 return;
         } else {
             m_platform.dialogs.message(cannotReadMessage(title));
@@ -549,20 +549,44 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
 
 bool TForm2::WriteNote(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    QString reason;
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !RichText::write(RichEdit1->document(), &file, &reason)) {
-        file.cancelWriting();
-        ok = false;
-    }
-    ok = ok && commitWhole(file);
-    if (!ok)
-        *error = fileError(QStringLiteral("Cannot create file "), path,
-                           file.error() != QFileDevice::NoError ? file.errorString() : reason);
-    else
-        m_host.project().announceSaved(path);
-    return ok;
+    const auto write = [&] {
+        QSaveFile file(path);
+        QString reason;
+        bool ok = file.open(QIODevice::WriteOnly);
+        if (ok && !RichText::write(RichEdit1->document(), &file, &reason)) {
+            file.cancelWriting();
+            ok = false;
+        }
+        ok = ok && commitWhole(file);
+        if (!ok)
+            *error = fileError(QStringLiteral("Cannot create file "), path,
+                               file.error() != QFileDevice::NoError ? file.errorString() : reason);
+        return ok;
+    };
+    Project& project = m_host.project();
+    if (!(path == m_notePath ? project.replaceFile(path, write, error) : write()))
+        return false;
+    project.announceSaved(path);
+    return true;
+}
+
+void TForm2::ReloadUnlessEdited(const QString& path)
+{
+    if (path == m_notePath && !isLoadingNote() && !RichEdit1->document()->isModified() &&
+        QFileInfo::exists(path))
+        ReadNote(path);
+    else if (path == statusFilePath() && !m_statusEdited)
+        ReadStatusButtons();
+}
+
+bool TForm2::ReadNote(const QString& path)
+{
+    // Taken before the read: a change made while it reads is seen later.
+    const FileStamp stamp = FileStamp::of(path);
+    if (!LoadNote(path))
+        return false;
+    m_host.project().sharedFiles().remember(path, stamp);
+    return true;
 }
 
 QString TForm2::SaveTypedText()

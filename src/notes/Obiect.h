@@ -95,6 +95,9 @@ public:
     // The status file, read at every activation and written at close; none
     // to write while the window never became active.
     void ReadStatusButtons();
+    // Another copy changed a file: the note or the status buttons are read
+    // again when they are this window's and hold no edit made here.
+    void ReloadUnlessEdited(const QString& path);
     std::optional<SaveAtLeave> statusButtonsSave() const;
 
     // What the window's close writes: the typed note, if any, and the status
@@ -124,6 +127,8 @@ private:
     // The save of typed text at a close or a switch.
     SaveAtLeave typedNoteSave() const;
     bool LoadNote(const QString& path);
+    // LoadNote, remembering what the file held for the other copies' changes.
+    bool ReadNote(const QString& path);
     // Writes the editor's note to path; false with the reason in *error.
     bool WriteNote(const QString& path, QString* error) const;
     void ReadNoteSlice();
@@ -158,6 +163,8 @@ private:
     // The editor holds the note read whole from m_notePath, and what it could
     // not hold is kept aside: typed text may go to the file unasked.
     bool m_saveAsYouGo = false;
+    // A status button was added or removed here since the window opened.
+    bool m_statusEdited = false;
     // The last save of typed text failed and said so.
     // A big note being read: its reader, document and file.
     std::unique_ptr<RichText::StepReader> m_reader;

@@ -4,6 +4,7 @@
 
 #include "board/BoardHost.h"
 #include "project/BoardCommands.h"
+#include "project/Project.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "notes/Obiect.h"
@@ -229,6 +230,7 @@ void TForm2::Status1Click()
     int number = 1;
     while (findChild<QObject*>(ButtonPrefix + QString::number(number)))
         ++number;
+    m_statusEdited = true;
     TStatusButton* button = createStatusButton(ButtonPrefix + QString::number(number), number);
     button->setGeometry(5, RowHeight * int(statusButtons().size()), Panel1->width() - 10,
                         ButtonHeight);
@@ -259,6 +261,7 @@ void TForm2::Delete1Click()
         return;
     if (!m_platform.dialogs.confirm(QStringLiteral("   ")))
         return;
+    m_statusEdited = true;
     const int top = m_currentButton->y();
     delete m_currentButton.data();
     m_currentButton = nullptr;
@@ -312,7 +315,9 @@ void TForm2::ReadStatusButtons()
 {
     if (m_projectFolder.isEmpty())
         return;
+    const FileStamp stamp = FileStamp::of(statusFilePath());
     const Ini::Document file = Ini::Document::load(statusFilePath());
+    m_host.project().sharedFiles().remember(statusFilePath(), stamp);
     for (const StatusFile::Section& section : StatusFile::read(file)) {
         const QString name = ButtonPrefix + QString::number(section.tag);
         TStatusButton* button = findChild<TStatusButton*>(name);
@@ -357,14 +362,18 @@ std::optional<SaveAtLeave> TForm2::statusButtonsSave() const
         save.failedWith = unwritable;
         return save;
     }
-    save.writeTo = [file](const QString& target, QString* error) {
-        // No buttons left: no file. A link the user made stays, its target emptied.
-        const bool ok = file.toBytes().isEmpty() && !QFileInfo(target).isSymLink()
-                            ? !QFile::exists(target) || QFile::remove(target)
-                            : file.save(target);
-        if (!ok)
-            *error = QStringLiteral("Unable to write to %1").arg(target);
-        return ok;
+    save.writeTo = [file, path, project = &m_host.project()](const QString& target,
+                                                             QString* error) {
+        const auto write = [&] {
+            // No buttons left: no file. A link the user made stays, its target emptied.
+            const bool ok = file.toBytes().isEmpty() && !QFileInfo(target).isSymLink()
+                                ? !QFile::exists(target) || QFile::remove(target)
+                                : file.save(target);
+            if (!ok)
+                *error = QStringLiteral("Unable to write to %1").arg(target);
+            return ok;
+        };
+        return target == path ? project->replaceFile(target, write, error) : write();
     };
     return save;
 }

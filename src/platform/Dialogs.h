@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -51,6 +52,10 @@ public:
     enum class Look { Question, Information };
     // Box with Yes and No, a question icon unless told otherwise; true for Yes.
     virtual bool confirm(const QString& text, Look look = Look::Question) = 0;
+    // Box with one button per choice, the first the default and the last the
+    // one Escape presses; the index of the one pressed, or -1 when the box
+    // was closed without a choice.
+    virtual int choose(const QString& text, const QStringList& choices) = 0;
     // Input box with no title; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& initial) = 0;
     // Colour chooser; nullopt when cancelled.

@@ -38,6 +38,21 @@ bool QtDialogs::confirm(const QString& text, Look look)
     return box.exec() == QMessageBox::Yes;
 }
 
+int QtDialogs::choose(const QString& text, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, NoTitle, text, QMessageBox::NoButton, owner());
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons.append(box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole
+                                                               : QMessageBox::ActionRole));
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+        box.setEscapeButton(buttons.last());
+    }
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& initial)
 {
     bool ok = false;

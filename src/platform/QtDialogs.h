@@ -8,6 +8,7 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& text, Look look) override;
+    int choose(const QString& text, const QStringList& choices) override;
     std::optional<QString> input(const QString& prompt, const QString& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 SaveSoon::SaveSoon(Clock& clock, Dialogs& dialogs, Save save, QObject* parent, int idleMs)
     : QObject(parent), m_clock(clock), m_dialogs(dialogs), m_save(std::move(save)),
@@ -41,13 +42,24 @@ bool SaveSoon::isPending() const
     return m_timer->isActive();
 }
 
+void SaveSoon::retryAfterFailure(std::function<void()> recovered)
+{
+    m_retry = true;
+    m_recovered = std::move(recovered);
+}
+
 void SaveSoon::fire()
 {
     stop();
     const QString error = m_save();
     if (error.isEmpty()) {
-        m_failureSaid = false;
-    } else if (!m_failureSaid) {
+        if (std::exchange(m_failureSaid, false) && m_recovered)
+            m_recovered();
+        return;
+    }
+    if (m_retry)
+        m_timer->start(m_idleMs);
+    if (!m_failureSaid) {
         // Set before the box: its event loop may run another save.
         m_failureSaid = true;
         m_dialogs.error(error);

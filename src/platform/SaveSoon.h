@@ -31,6 +31,10 @@ public:
     // ask, or the file was read again): no save runs until the next change.
     void settle();
     bool isPending() const;
+    // After a failure the save is tried again every idle delay, not only at
+    // the next change (a folder gone read-only or away comes back), and
+    // recovered() runs once it writes again.
+    void retryAfterFailure(std::function<void()> recovered);
     // The single-shot timer whose timeout runs the save; its interval is the
     // delay from the last change.
     QTimer* timer() const { return m_timer; }
@@ -48,4 +52,6 @@ private:
     // Clock::elapsedMs() at the first change not yet written; -1 when none.
     qint64 m_firstChange = -1;
     bool m_failureSaid = false;
+    bool m_retry = false;
+    std::function<void()> m_recovered;
 };

@@ -420,6 +420,10 @@ bool recordBytes(const QList<Element*>& elements, MakeRecord makeRecord, QByteAr
     return true;
 }
 
+template <typename Element, typename Make, typename Apply, typename Loaded>
+bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make make, Apply apply,
+                 const Loaded& loaded, QString* error);
+
 // Reads every record of a file; each one becomes a new element through make().
 // An element whose record cannot be applied is not kept.
 template <typename Element, typename Make, typename Apply, typename Loaded>
@@ -443,8 +447,23 @@ bool loadFile(BoardModel& board, const QString& path, Make make, Apply apply, co
         return false;
     }
     // Read from memory: a file device asks the system for its size at every check.
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     file.close();
+    return loadRecords<Element>(board, bytes, path, make, apply, loaded, error);
+}
+
+// Reads every record of a board file's bytes; where names the file in errors.
+template <typename Element, typename Make, typename Apply, typename Loaded>
+bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make make, Apply apply,
+                 const Loaded& loaded, QString* error)
+{
+    const QString where = QDir::toNativeSeparators(path);
+    if (bytes.size() > MaximumFileSize) {
+        *error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
+                                "needs.")
+                     .arg(where, grouped(bytes.size()));
+        return false;
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
@@ -524,6 +543,24 @@ bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loade
 {
     return loadFile<ObjectShape>(
         board, path, [&board] { return new ObjectShape(board); }, applyShapeRecord, loaded, error);
+}
+
+bool loadShapeBytes(BoardModel& board, const QByteArray& bytes, const QString& path, QString* error)
+{
+    return loadRecords<ObjectShape>(
+        board, bytes, path, [&board] { return new ObjectShape(board); }, applyShapeRecord,
+        [](ObjectShape*) {}, error);
+}
+
+bool loadLabelBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
+                    int dotsPerInch, QString* error)
+{
+    const auto apply = [dotsPerInch](const Record& r, ObjectLabel& label, QString* what) {
+        return applyLabelRecord(r, label, dotsPerInch, what);
+    };
+    return loadRecords<ObjectLabel>(
+        board, bytes, path, [&board] { return new ObjectLabel(board); }, apply, [](ObjectLabel*) {},
+        error);
 }
 
 bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,

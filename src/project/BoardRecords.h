@@ -50,4 +50,11 @@ bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loade
 bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
                 QString* error);
 
+// The same from a board file's bytes held in memory; path names the file in
+// *error.
+bool loadShapeBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
+                    QString* error);
+bool loadLabelBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
+                    int dotsPerInch, QString* error);
+
 } // namespace BoardRecords

@@ -38,13 +38,22 @@ bool holdsProject(const QString& folder)
 
 } // namespace ProjectFiles
 
-void Project::open(const QString& folder, const QString& formName)
+void Project::open(const QString& folder, const QString& formName, bool readOnly)
 {
     const QString before = caption();
+    m_sharedFiles.clear();
+    m_readOnly = readOnly;
     m_open = true;
     m_folder = folder;
     m_formName = formName;
     captionMayHaveChanged(before);
+}
+
+bool Project::replaceFile(const QString& path, const std::function<bool()>& write, QString* error)
+{
+    if (m_readOnly)
+        return true;
+    return m_sharedFiles.replace(path, write, error);
 }
 
 void Project::setFormName(const QString& formName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/SharedFiles.h"
+
 #include <QObject>
 #include <QString>
 
@@ -49,11 +51,21 @@ inline QString project(const QString& formName, const QString& folder)
 class Project : public QObject {
     Q_OBJECT
 public:
-    explicit Project(QObject* parent = nullptr) : QObject(parent) {}
+    explicit Project(QObject* parent = nullptr) : QObject(parent), m_sharedFiles(this) {}
 
-    // Opens the project of a folder under a form name.
-    void open(const QString& folder, const QString& formName);
+    // Opens the project of a folder under a form name; read-only, nothing at
+    // all is written into it.
+    void open(const QString& folder, const QString& formName, bool readOnly = false);
     bool isOpen() const { return m_open; }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // What this copy last read or wrote of each file, and the watch for the
+    // changes other copies make.
+    SharedFiles& sharedFiles() { return m_sharedFiles; }
+    // Writes a whole file of the project through write(): a change another
+    // copy made since is kept beside it first (SharedFiles::replace). While
+    // read-only nothing is written, and that is no failure.
+    bool replaceFile(const QString& path, const std::function<bool()>& write, QString* error);
 
     // Empty while idle.
     const QString& folder() const { return m_folder; }
@@ -94,6 +106,8 @@ private:
     void captionMayHaveChanged(const QString& before);
 
     bool m_open = false;
+    bool m_readOnly = false;
+    SharedFiles m_sharedFiles;
     QString m_folder;
     QString m_formName;
     QString m_background;

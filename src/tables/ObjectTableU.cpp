@@ -171,7 +171,7 @@ void TObjectTable::closeEvent(QCloseEvent* event)
 void TObjectTable::FormShow()
 {
     resetMarkColors();
-    const bool fit = !QFileInfo::exists(m_tableFile) || LoadTable();
+    const bool fit = ReadTableFile();
     StringGrid1->openEditor();
     if (fit)
         FitToContent();
@@ -206,6 +206,24 @@ void TObjectTable::resetMarkColors()
 }
 
 // ---- Table file ----
+
+bool TObjectTable::ReadTableFile()
+{
+    // Taken before the read: a change made while it reads is seen later.
+    const FileStamp stamp = FileStamp::of(m_tableFile);
+    const bool loaded = !QFileInfo::exists(m_tableFile) || LoadTable();
+    if (m_project && m_project->isOpen())
+        m_project->sharedFiles().remember(m_tableFile, stamp);
+    return loaded;
+}
+
+void TObjectTable::ReloadUnlessEdited(const QString& path)
+{
+    if (path != m_tableFile || !isVisible() || isEdited() || !QFileInfo::exists(path))
+        return;
+    if (ReadTableFile())
+        FitToContent();
+}
 
 bool TObjectTable::LoadTable()
 {
@@ -255,7 +273,10 @@ bool TObjectTable::LoadTable()
 
 bool TObjectTable::SaveTable(const QString& file, QString* error)
 {
-    if (!TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error))
+    const auto write = [&] {
+        return TableFile::save(file, StringGrid1->columns(), StringGrid1->rowCount(), error);
+    };
+    if (!(m_project && file == m_tableFile ? m_project->replaceFile(file, write, error) : write()))
         return false;
     if (file == m_tableFile)
         m_written = StringGrid1->columns();

@@ -74,6 +74,11 @@ public:
     // Reads the table file into the grid. On failure shows the error, keeps a
     // copy of the damaged file beside it and returns false.
     bool LoadTable();
+    // Reads the table file when there is one, remembering what it held.
+    bool ReadTableFile();
+    // Another copy changed a file: read again when it is this window's and
+    // the window holds no edit of its own.
+    void ReloadUnlessEdited(const QString& path);
     // Writes the grid to a table file; on failure returns false with the
     // error in *error.
     bool SaveTable(const QString& file, QString* error);

@@ -17,7 +17,8 @@
 #include <QTest>
 #include <functional>
 
-// Every file under a folder, by its path relative to the folder.
+// Every file under a folder, by its path relative to the folder; not the
+// presence files of the copies that have it open, which come and go with them.
 inline QMap<QString, QByteArray> filesUnder(const QString& folder)
 {
     QMap<QString, QByteArray> files;
@@ -25,6 +26,8 @@ inline QMap<QString, QByteArray> filesUnder(const QString& folder)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
+        if (it.fileName().startsWith(QLatin1String(".vexorin-open-")))
+            continue;
         QFile file(path);
         files.insert(QDir(folder).relativeFilePath(path),
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));

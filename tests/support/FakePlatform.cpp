@@ -34,6 +34,17 @@ bool TestDialogs::confirm(const QString& text, Look look)
     return confirmAnswers.takeFirst();
 }
 
+int TestDialogs::choose(const QString& text, const QStringList& choices)
+{
+    choiceTexts.append(text);
+    choiceLists.append(choices);
+    if (chooseAnswers.isEmpty()) {
+        ADD_FAILURE() << "unexpected choice box: " << text.toStdString();
+        return -1;
+    }
+    return chooseAnswers.takeFirst();
+}
+
 std::optional<QString> TestDialogs::input(const QString& prompt, const QString& initial)
 {
     prompts.append(prompt);

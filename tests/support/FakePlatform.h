@@ -24,6 +24,7 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& text, Look look) override;
+    int choose(const QString& text, const QStringList& choices) override;
     std::optional<QString> input(const QString& prompt, const QString& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& initialFolder) override;
@@ -54,6 +55,10 @@ public:
 
     // Answers, taken from the front.
     QList<bool> confirmAnswers;
+    // Choice boxes: the text and choices shown, and the index to answer.
+    QStringList choiceTexts;
+    QList<QStringList> choiceLists;
+    QList<int> chooseAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<std::optional<QColor>> colorAnswers;
     QStringList folderAnswers;

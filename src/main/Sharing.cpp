@@ -1,0 +1,190 @@
+// The main window's part in a project folder shared with other copies of the
+// program: who else has it open, the merge of the board files, the other
+// copies' changes coming in, and read-only opening.
+#include "main/Body.h"
+
+#include "alarms/fAlarmSettingsUnit.h"
+#include "board/Board.h"
+#include "formats/KeepAside.h"
+#include "notes/Obiect.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/Platform.h"
+#include "platform/SaveSoon.h"
+#include "project/BoardMerge.h"
+#include "project/BoardRecords.h"
+#include "project/FolderLock.h"
+#include "project/Presence.h"
+#include "tables/ObjectTableU.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStatusBar>
+
+void TForm1::connectSharing()
+{
+    SharedFiles& shared = m_project.sharedFiles();
+    shared.now = [this] { return m_platform.clock.now(); };
+    shared.otherUser = [this] {
+        return m_project.isOpen() ? Presence::otherUser(m_project.folder()) : QString();
+    };
+    connect(&shared, &SharedFiles::changedOnDisk, this, &TForm1::FileChangedByOthers);
+    connect(&shared, &SharedFiles::notice, this, &TForm1::ShowNotice);
+}
+
+void TForm1::ShowNotice(const QString& text)
+{
+    m_notice = text;
+    QStatusBar* line = statusBar();
+    line->setObjectName(QStringLiteral("StatusBar1"));
+    line->showMessage(text);
+}
+
+QString TForm1::ownTitle() const
+{
+    return m_project.isReadOnly() ? m_project.caption() + QStringLiteral("  (read-only)")
+                                  : m_project.caption();
+}
+
+std::optional<bool> TForm1::AskAboutOtherCopies(const QString& folder)
+{
+    m_othersAsked = false;
+    const QList<Presence::Holder> holders = Presence::others(folder);
+    if (holders.isEmpty())
+        return false;
+    QStringList who;
+    const QLocale locale = QLocale::system();
+    for (const Presence::Holder& holder : holders)
+        who.append(QStringLiteral("%1 on %2 since %3")
+                       .arg(holder.user, holder.host,
+                            locale.toString(holder.since.toLocalTime(), QLocale::ShortFormat)));
+    const int choice = m_platform.dialogs.choose(
+        QStringLiteral("This project is open in another copy of Vexorin: %1.\n"
+                       "Open it anyway: the changes of both are merged, and where both changed "
+                       "the same you are told. Open it read-only: nothing is written.")
+            .arg(who.join(QStringLiteral(", "))),
+        {QStringLiteral("Open anyway"), QStringLiteral("Open read-only"),
+         QStringLiteral("Cancel")});
+    if (choice != 0 && choice != 1)
+        return std::nullopt;
+    // The question replaces the one-copy rule for this project.
+    m_othersAsked = true;
+    return choice == 1;
+}
+
+void TForm1::EnterProject()
+{
+    setWindowTitle(ownTitle());
+    // A reader holds nothing others must wait for, and writes nothing.
+    if (!m_project.isReadOnly())
+        m_presence.claim(m_project.folder(), m_platform.clock.now());
+}
+
+void TForm1::LeaveProject()
+{
+    m_presence.release();
+    m_project.sharedFiles().clear();
+}
+
+void TForm1::RememberBoardFiles()
+{
+    SharedFiles& shared = m_project.sharedFiles();
+    for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
+        const QString path = boardFilePath(kind);
+        QByteArray bytes;
+        const FileStamp stamp = FileStamp::of(path, &bytes);
+        boardBase(kind) = bytes;
+        shared.remember(path, stamp);
+    }
+}
+
+QByteArray& TForm1::boardBase(BoardElement::Kind kind)
+{
+    return kind == BoardElement::Kind::Shape ? m_shapesBase : m_labelsBase;
+}
+
+bool TForm1::MergeBoardChangesOfOthers()
+{
+    if (!m_project.isOpen())
+        return false;
+    SharedFiles& shared = m_project.sharedFiles();
+    const QString shapes = boardFilePath(BoardElement::Kind::Shape);
+    const QString labels = boardFilePath(BoardElement::Kind::Caption);
+    if (!shared.changedSince(shapes) && !shared.changedSince(labels))
+        return false;
+    if (!m_dragStart.isEmpty()) {
+        // Nothing moves under the pointer: the merge waits for the drop.
+        m_mergeAfterDrag = true;
+        return false;
+    }
+    // Both files as one copy wrote them; a reader writes nothing, not even the lock.
+    std::optional<FolderLock> lock;
+    if (!m_project.isReadOnly())
+        lock.emplace(m_project.folder());
+    QByteArray theirShapes;
+    QByteArray theirLabels;
+    const FileStamp shapeStamp = FileStamp::of(shapes, &theirShapes);
+    const FileStamp labelStamp = FileStamp::of(labels, &theirLabels);
+    // The program writes both files whole and never removes one: a file gone
+    // is a folder gone away (a share), not a board emptied.
+    if (!shapeStamp.exists || !labelStamp.exists)
+        return false;
+    const int dpi = m_platform.desktop.dotsPerInch();
+    BoardModel base;
+    BoardModel theirs;
+    QString error;
+    BoardRecords::loadShapeBytes(base, m_shapesBase, shapes, &error);
+    BoardRecords::loadLabelBytes(base, m_labelsBase, labels, dpi, &error);
+    QStringList damaged;
+    if (!BoardRecords::loadShapeBytes(theirs, theirShapes, shapes, &error))
+        damaged.append(shapes);
+    if (!BoardRecords::loadLabelBytes(theirs, theirLabels, labels, dpi, &error))
+        damaged.append(labels);
+    for (const QString& path : std::as_const(damaged)) {
+        // What could not be read of the other copy's file stays beside it.
+        QString copyError;
+        const QString copy = keepAside(path, &copyError);
+        ShowNotice(error + QLatin1Char(' ') + keptAsideNote(copy, copyError));
+    }
+
+    const BoardMerge::Outcome outcome = BoardMerge::merge(base, *m_boardModel, theirs);
+    m_shapesBase = theirShapes;
+    m_labelsBase = theirLabels;
+    shared.remember(shapes, shapeStamp);
+    shared.remember(labels, labelStamp);
+    if (!outcome.keptOurs.isEmpty())
+        ShowNotice(QStringLiteral("Changed here and by another copy at the same time: %1. "
+                                  "Yours are kept.")
+                       .arg(outcome.keptOurs.join(QStringLiteral(", "))));
+    else if (outcome.takenFromTheirs > 0 && damaged.isEmpty())
+        ShowNotice(QStringLiteral("Changes of another copy to %1 object(s) are on the board.")
+                       .arg(outcome.takenFromTheirs));
+    if (outcome.takenFromTheirs > 0)
+        IndexProjectObjects();
+    // What the board holds beyond the other copy's files is written soon.
+    QByteArray mine;
+    if (!m_project.isReadOnly() &&
+        (!encodeBoardFile(BoardElement::Kind::Shape, &mine, &error) || mine != m_shapesBase ||
+         !encodeBoardFile(BoardElement::Kind::Caption, &mine, &error) || mine != m_labelsBase))
+        BoardSaving->changed();
+    return true;
+}
+
+void TForm1::FileChangedByOthers(const QString& path)
+{
+    if (path == boardFilePath(BoardElement::Kind::Shape) ||
+        path == boardFilePath(BoardElement::Kind::Caption)) {
+        MergeBoardChangesOfOthers();
+        return;
+    }
+    if (path == m_project.file(ProjectFiles::Alarms)) {
+        if (m_windows.alarmSettings)
+            m_windows.alarmSettings->ReloadUnlessEdited();
+        return;
+    }
+    if (TForm2* note = NoteWindow())
+        note->ReloadUnlessEdited(path);
+    for (TObjectTable* table : TObjectTable::windows())
+        table->ReloadUnlessEdited(path);
+}
