@@ -13,6 +13,8 @@
 #else
 #include <cerrno>
 #include <csignal>
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -54,6 +56,14 @@ QString Presence::localUser()
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = qEnvironmentVariable("USERNAME");
+#ifndef Q_OS_WIN
+    // A program started by a service or su may have no USER: the account
+    // database still names the user.
+    if (user.isEmpty()) {
+        if (const passwd* account = getpwuid(geteuid()))
+            user = QString::fromLocal8Bit(account->pw_name);
+    }
+#endif
     return user.isEmpty() ? QStringLiteral("unknown") : user;
 }
 
