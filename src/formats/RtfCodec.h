@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <QTextFormat>
+#include <QTextListFormat>
 
 #include <functional>
 #include <memory>
@@ -80,5 +81,25 @@ void readPlainText(QIODevice* device, QByteArray head,
 
 // The RTF form of document.
 QByteArray generate(const QTextDocument* document);
+
+// The \levelnfcN of a list style, which the \pn words follow too: 23 (a
+// bullet) for a style without numbers.
+inline int listNumberFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return 0;
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    default:
+        return 23;
+    }
+}
 
 } // namespace RichText::Rtf

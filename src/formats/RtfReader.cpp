@@ -933,25 +933,6 @@ int styleOfNumberFormat(int format)
     }
 }
 
-// The \levelnfcN of a list style.
-int numberFormatOfStyle(int style)
-{
-    switch (style) {
-    case QTextListFormat::ListUpperRoman:
-        return 1;
-    case QTextListFormat::ListLowerRoman:
-        return 2;
-    case QTextListFormat::ListUpperAlpha:
-        return 3;
-    case QTextListFormat::ListLowerAlpha:
-        return 4;
-    case QTextListFormat::ListDecimal:
-        return 0;
-    default:
-        return 23;
-    }
-}
-
 // The number forms the editor shows; others it shows as decimal numbers.
 bool isShownNumberFormat(int format)
 {
@@ -1295,7 +1276,7 @@ void Reader::closeGroup()
         para.listStyle = m_pn.style ? m_pn.style : int(QTextListFormat::ListDecimal);
         para.listLevel = m_pn.level;
         ListForm form;
-        form.numberFormat = numberFormatOfStyle(para.listStyle);
+        form.numberFormat = listNumberFormat(QTextListFormat::Style(para.listStyle));
         form.start = m_pn.start;
         form.before = m_pn.before;
         form.after = m_pn.after;
@@ -2217,7 +2198,7 @@ void Reader::addToList(const Paragraph& para)
     QTextListFormat format;
     format.setStyle(QTextListFormat::Style(style));
     format.setIndent(para.listLevel + 1);
-    if (numberFormatOfStyle(style) != 23) {
+    if (listNumberFormat(QTextListFormat::Style(style)) != 23) {
         if (!form.before.isEmpty())
             format.setNumberPrefix(form.before);
         if (form.after != QLatin1String("."))

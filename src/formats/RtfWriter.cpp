@@ -106,25 +106,6 @@ bool isBullet(QTextListFormat::Style style)
            style == QTextListFormat::ListSquare;
 }
 
-// The list table's \levelnfcN and the \pn word of a list style.
-int numberFormat(QTextListFormat::Style style)
-{
-    switch (style) {
-    case QTextListFormat::ListUpperRoman:
-        return 1;
-    case QTextListFormat::ListLowerRoman:
-        return 2;
-    case QTextListFormat::ListUpperAlpha:
-        return 3;
-    case QTextListFormat::ListLowerAlpha:
-        return 4;
-    case QTextListFormat::ListDecimal:
-        return 0;
-    default:
-        return 23;
-    }
-}
-
 const char* pnWord(QTextListFormat::Style style)
 {
     switch (style) {
@@ -145,7 +126,7 @@ const char* pnWord(QTextListFormat::Style style)
 int numberFormatOf(const QTextListFormat& format)
 {
     return format.hasProperty(ListNumberForm) ? format.intProperty(ListNumberForm)
-                                              : numberFormat(format.style());
+                                              : listNumberFormat(format.style());
 }
 
 int startOf(const QTextListFormat& format)
