@@ -80,10 +80,9 @@ public:
         const BoardElement* object = element();
         if (!object)
             return {};
-        const ObjectLabel* caption =
-            object->kind() == BoardElement::Kind::Caption
-                ? static_cast<const ObjectLabel*>(object)
-                : m_board->model().labelOf(static_cast<const ObjectShape*>(object));
+        const ObjectLabel* caption = object->kind() == BoardElement::Kind::Caption
+                                         ? static_cast<const ObjectLabel*>(object)
+                                         : m_board->model().labelOf(object);
         switch (kind) {
         case QAccessible::Name:
             return caption ? caption->caption() : object->objectName();
@@ -315,7 +314,7 @@ void AccessibleObjects::elementRemoved(BoardElement* element)
     const quint64 sequence = element->sequence();
     if (element->kind() == BoardElement::Kind::Caption) {
         // Its shape loses its name, or it was an object of its own.
-        if (ObjectShape* shape = m_board.model().shapeOf(static_cast<ObjectLabel*>(element));
+        if (ObjectShape* shape = m_board.model().shapeOf(element);
             shape && existing(shape->sequence()))
             later(shape->sequence(), Name);
     }

@@ -26,8 +26,7 @@ void BoardObjects::rebuild()
     m_model.forEachElement([this](const BoardElement& element) {
         if (!element.isVisible())
             return;
-        if (element.kind() == BoardElement::Kind::Caption &&
-            m_model.shapeOf(static_cast<const ObjectLabel*>(&element)))
+        if (element.kind() == BoardElement::Kind::Caption && m_model.shapeOf(&element))
             return;
         m_index.insert(element.sequence(), qsizetype(m_sequences.size()));
         m_sequences.push_back(element.sequence());
@@ -61,7 +60,7 @@ qsizetype BoardObjects::indexOf(const BoardElement* object)
 BoardElement* BoardObjects::objectOf(BoardElement* element) const
 {
     if (element && element->kind() == BoardElement::Kind::Caption)
-        if (ObjectShape* shape = m_model.shapeOf(static_cast<ObjectLabel*>(element)))
+        if (ObjectShape* shape = m_model.shapeOf(element))
             return shape;
     return element;
 }
@@ -72,7 +71,7 @@ QRect BoardObjects::area(const BoardElement* object) const
         return {};
     if (object->kind() == BoardElement::Kind::Caption)
         return object->geometry();
-    const ObjectLabel* caption = m_model.labelOf(static_cast<const ObjectShape*>(object));
+    const ObjectLabel* caption = m_model.labelOf(object);
     return caption && caption->isVisible() ? object->geometry().united(caption->geometry())
                                            : object->geometry();
 }

@@ -151,12 +151,12 @@ bool BoardModel::hasElementNamed(const QString& name) const
     return m_byName.contains(name.toLower());
 }
 
-ObjectLabel* BoardModel::labelOf(const ObjectShape* shape) const
+ObjectLabel* BoardModel::labelOf(const BoardElement* shape) const
 {
     return shape ? labelNamed(QStringLiteral("label%1").arg(shape->tag())) : nullptr;
 }
 
-ObjectShape* BoardModel::shapeOf(const ObjectLabel* label) const
+ObjectShape* BoardModel::shapeOf(const BoardElement* label) const
 {
     return label ? shapeNamed(QStringLiteral("Shape%1").arg(label->tag())) : nullptr;
 }

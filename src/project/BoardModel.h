@@ -40,9 +40,11 @@ public:
     ObjectLabel* labelNamed(const QString& name) const;
     // Whether any element bears the name, ignoring letter case.
     bool hasElementNamed(const QString& name) const;
-    // The caption element "label" + the shape's number, and the reverse.
-    ObjectLabel* labelOf(const ObjectShape* shape) const;
-    ObjectShape* shapeOf(const ObjectLabel* label) const;
+    // The caption element "label" + the shape's number, and the reverse (of
+    // any element by its number: also of one being made or destroyed, which
+    // is then only a BoardElement).
+    ObjectLabel* labelOf(const BoardElement* shape) const;
+    ObjectShape* shapeOf(const BoardElement* label) const;
     // The first caption element whose text is the object name (compared exactly).
     ObjectLabel* labelWithCaption(const QString& name) const;
     // Every caption element with that text, in creation order.
