@@ -35,7 +35,18 @@ bool processRunning(qint64 pid)
     CloseHandle(process);
     return running;
 #else
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+    // A copy killed a moment ago lingers as a zombie until its parent reaps
+    // it, and still answers kill(): it has ended all the same.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.readAll();
+        const qsizetype nameEnd = line.lastIndexOf(')');
+        if (nameEnd >= 0 && nameEnd + 2 < line.size() && line.at(nameEnd + 2) == 'Z')
+            return false;
+    }
+    return true;
 #endif
 }
 
