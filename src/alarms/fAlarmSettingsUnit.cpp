@@ -383,8 +383,10 @@ bool TfAlarmSettings::LoadProjectAlarms()
     if (AlarmFolder.isEmpty())
         return true;
     if (!QFileInfo::exists(alarmFile())) {
-        // The rows belong to the project they were loaded from.
+        // The rows belong to the project they were loaded from. A list that
+        // another copy starts meanwhile is its change, read in or kept beside.
         m_model.clear();
+        m_host.project().sharedFiles().remember(alarmFile(), FileStamp::of(alarmFile()));
         return true;
     }
     return LoadAlarms();
