@@ -21,15 +21,29 @@ struct ObjectValue {
     QString name;
 };
 
+// The state under object number n: names, tag and a hint that named the old number.
+ElementState numbered(ElementState state, int number)
+{
+    const QString& prefix = state.kind == BoardElement::Kind::Shape ? ShapePrefix : LabelPrefix;
+    if (state.hint == prefix + QString::number(state.tag))
+        state.hint = prefix + QString::number(number);
+    state.name = prefix + QString::number(number);
+    state.tag = number;
+    return state;
+}
+
 bool sameState(const std::optional<ElementState>& a, const std::optional<ElementState>& b)
 {
     if (a.has_value() != b.has_value())
         return false;
     if (!a)
         return true;
-    // Where an element stands in the creation order differs from copy to copy.
-    ElementState left = *a;
-    ElementState right = *b;
+    // Where an element stands in the creation order differs from copy to
+    // copy, and so does its number once a merge renumbered it here: an object
+    // renumbered is no change of ours, or the other copy's next edit of it
+    // would be dropped as made on both sides.
+    ElementState left = numbered(*a, 0);
+    ElementState right = numbered(*b, 0);
     left.sequence = right.sequence = 0;
     return left == right;
 }
@@ -93,17 +107,6 @@ bool numberFree(const BoardModel& model, int number)
 {
     return !model.hasElementNamed(ShapePrefix + QString::number(number)) &&
            !model.hasElementNamed(LabelPrefix + QString::number(number));
-}
-
-// The state under object number n: names, tag and a hint that named the old number.
-ElementState numbered(ElementState state, int number)
-{
-    const QString& prefix = state.kind == BoardElement::Kind::Shape ? ShapePrefix : LabelPrefix;
-    if (state.hint == prefix + QString::number(state.tag))
-        state.hint = prefix + QString::number(number);
-    state.name = prefix + QString::number(number);
-    state.tag = number;
-    return state;
 }
 
 void make(BoardModel& model, ElementState state)

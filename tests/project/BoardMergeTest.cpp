@@ -147,6 +147,17 @@ TEST_F(BoardMergeTest, ObjectsAddedOnBothSidesUnderOneNumberAreAllKeptInPairs)
         numbers.insert(label->tag());
     EXPECT_EQ(numbers.size(), 6);
     expectConsistentPairs(*ours);
+
+    // There Filter moves, under the number it has there: the move comes in,
+    // the renumbering here being no change of this copy's.
+    const std::unique_ptr<BoardModel> read = copyOf(*theirs);
+    shapeOf(*theirs, "Filter")->move(300, 200);
+    const BoardMerge::Outcome next = BoardMerge::merge(*read, *ours, *theirs);
+    EXPECT_TRUE(next.keptOurs.isEmpty()) << next.keptOurs.join(", ").toStdString();
+    EXPECT_EQ(next.takenFromTheirs, 1);
+    EXPECT_EQ(shapeOf(*ours, "Filter")->pos(), QPoint(300, 200));
+    EXPECT_EQ(ours->labelWithCaption("Filter")->tag(), filter->tag());
+    expectConsistentPairs(*ours);
 }
 
 } // namespace
