@@ -6,6 +6,7 @@
 #include "support/BoardFiles.h"
 #include "support/Files.h"
 
+#include <QDateEdit>
 #include <QProcess>
 #include <QTextEdit>
 #include <QUndoStack>
@@ -258,4 +259,24 @@ TEST_F(Sharing, AFolderMadeReadOnlyKeepsEveryChangeAndTakesThemWhenWritableAgain
     ASSERT_TRUE(saved.whole);
     EXPECT_EQ(saved.shape("Boiler")->pos(), QPoint(321, 123));
     EXPECT_EQ(saved.shape("Tank A")->pos(), QPoint(222, 111));
+}
+
+TEST_F(Sharing, AnAlarmListAnotherCopyStartsWhileThisOneHasNoneIsKeptBesideAtTheSave)
+{
+    open(projectDir.path());
+    ASSERT_TRUE(form().project().isOpen());
+    ASSERT_FALSE(QFile::exists(projectFile("Alarm.dat")));
+    addAlarm("Boiler", [](TfAddEditAlarm& dialog) { dialog.dtpStartDate->setDate({2031, 1, 1}); });
+
+    // Meanwhile the other copy writes the project's first alarm list.
+    const QByteArray theirs = "1-Tank+A-01.02.203110:00:00-1-Hours--0-\r\n";
+    writeAll(projectFile("Alarm.dat"), theirs);
+    ASSERT_TRUE(program->alarmSettings.SaveAlarms());
+
+    EXPECT_TRUE(readAll(projectFile("Alarm.dat")).contains("Boiler"));
+    const QStringList copies =
+        QDir(projectDir.path()).entryList({QStringLiteral("Alarm (conflict *).dat")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1) << "theirs was written over";
+    EXPECT_EQ(readAll(projectFile(copies[0])), theirs);
+    EXPECT_TRUE(form().lastNotice().contains(copies[0])) << form().lastNotice().toStdString();
 }
