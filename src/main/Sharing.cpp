@@ -124,12 +124,13 @@ bool TForm1::MergeBoardChangesOfOthers()
         m_mergeAfterDrag = true;
         return false;
     }
-    QElapsedTimer took;
-    took.start();
     // Both files as one copy wrote them; a reader writes nothing, not even the lock.
     std::optional<FolderLock> lock;
     if (!m_project.isReadOnly())
         lock.emplace(m_project.folder());
+    // From the lock on: the wait for another copy's write is no part of the merge.
+    QElapsedTimer took;
+    took.start();
     QByteArray theirShapes;
     QByteArray theirLabels;
     const FileStamp shapeStamp = FileStamp::of(shapes, &theirShapes);
