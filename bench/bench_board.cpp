@@ -2,6 +2,7 @@
 // loading, saving and refusing board files at the limit of what a board file
 // may hold.
 #include "board/Board.h"
+#include "platform/SaveSoon.h"
 #include "project/BoardRecords.h"
 #include "stream/ComponentStream.h"
 #include "main/Body.h"
