@@ -368,9 +368,13 @@ bool TForm1::LoadShapes()
     m_boardModel->removeShapes();
     m_shapesReadFromDamagedFile.reset();
     QString error;
+    // The last element read is the current one, as each was in turn.
+    ObjectShape* last = nullptr;
     const bool loaded = BoardRecords::loadShapes(
         *m_boardModel, boardFilePath(BoardElement::Kind::Shape),
-        [this](ObjectShape* shape) { CurrentShape = shape; }, &error);
+        [&last](ObjectShape* shape) { last = shape; }, &error);
+    if (last)
+        CurrentShape = last;
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Shape, error);
     return loaded;
@@ -381,9 +385,12 @@ bool TForm1::LoadLabels()
     m_boardModel->removeLabels();
     m_labelsReadFromDamagedFile.reset();
     QString error;
+    ObjectLabel* last = nullptr;
     const bool loaded = BoardRecords::loadLabels(
         *m_boardModel, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
-        [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
+        [&last](ObjectLabel* label) { last = label; }, &error);
+    if (last)
+        CurrentLabel = last;
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Caption, error);
     return loaded;
