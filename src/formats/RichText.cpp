@@ -51,15 +51,15 @@ QString decodePlainText(QByteArray data)
 
 } // namespace
 
-StepReader::StepReader(const QByteArray& data, QTextDocument* document)
+StepReader::StepReader(const QByteArray& data, QTextDocument* document, int tablePartRows)
     : m_document(document), m_undo(document->isUndoRedoEnabled())
 {
     document->setUndoRedoEnabled(false);
     document->clear();
     if (data.startsWith(kUtf8ByteOrderMark) && looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document);
+        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document, tablePartRows);
     else if (looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data, document);
+        m_parser = std::make_unique<Rtf::Parser>(data, document, tablePartRows);
     else if (!data.isEmpty())
         document->setPlainText(decodePlainText(data));
 }

@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -43,6 +44,13 @@ namespace {
 // its events; a slice takes some tens of milliseconds.
 constexpr qint64 kBigNoteBytes = 2 * 1024 * 1024;
 constexpr qsizetype kSliceBytes = 128 * 1024;
+// A big note is laid out in steps of characters until a slice's time is up:
+// the rows of a table take far longer than lines of text.
+constexpr int kLayoutStepCharacters = 16 * 1024;
+constexpr qint64 kLayoutSliceMilliseconds = 50;
+// The editor holds a long table as tables of this many rows: Qt lays out a
+// table whole, at the first showing and again at every edit in it.
+constexpr int kTablePartRows = 200;
 constexpr int kEditorHeight = 417;
 constexpr int kNoticeHeight = 18;
 
@@ -381,7 +389,7 @@ bool TForm2::LoadNote(const QString& path)
     m_readDocument = new QTextDocument(RichEdit1);
     m_readDocument->setDefaultFont(RichEdit1->document()->defaultFont());
     m_readDocument->setDocumentMargin(RichEdit1->document()->documentMargin());
-    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument);
+    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument, kTablePartRows);
     m_readPath = path;
     if (data.size() < kBigNoteBytes) {
         m_reader->step(data.size() + 1);
@@ -440,6 +448,7 @@ void TForm2::FinishLoading()
         delete previous.data(); // the editor deletes only the document it started with
     if (big) {
         // Showing the end lays out all of the note before it: in slices too.
+        note->documentLayout()->installEventFilter(this);
         RichEdit1->setReadOnly(true);
         Panel1->setEnabled(false);
         m_laidOutTo = 0;
@@ -455,8 +464,12 @@ void TForm2::LayOutNoteSlice()
         return;
     QTextDocument* note = RichEdit1->document();
     const int end = note->characterCount() - 1;
-    m_laidOutTo = qMin(end, m_laidOutTo + int(kSliceBytes));
-    note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        m_laidOutTo = qMin(end, m_laidOutTo + kLayoutStepCharacters);
+        note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    } while (m_laidOutTo < end && slice.elapsed() < kLayoutSliceMilliseconds);
     if (m_laidOutTo < end) {
         showNotice(QStringLiteral("Laying out the note: %1 %")
                        .arg(int(100.0 * m_laidOutTo / qMax(1, end))));
@@ -534,6 +547,11 @@ void TForm2::showNotice(const QString& text)
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
+    // Qt lays out a big note on a timer of its own, in steps growing to some
+    // 200,000 characters (seconds of a table's rows), while the slices do it.
+    if (event->type() == QEvent::Timer && m_laidOutTo >= 0 &&
+        watched == RichEdit1->document()->documentLayout())
+        return true;
     if (watched == RichEdit1->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton && (press->modifiers() & Qt::ControlModifier)) {

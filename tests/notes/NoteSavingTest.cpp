@@ -5,10 +5,12 @@
 #include "platform/SaveSoon.h"
 #include "support/Files.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
+#include <QTextFrame>
 #include <QTimer>
 
 namespace {
@@ -97,6 +99,56 @@ TEST_F(NoteSavingTest, AnUnchangedNoteIsNeverRewritten)
         settle();
         EXPECT_EQ(modified(notePath("Pump")), before) << name.toStdString();
     }
+}
+
+// The editor holds a long table as tables of some hundred rows each: what is
+// typed into a row of a later one is saved in that row of the one table.
+TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int row = 0; row < 1200; ++row) {
+        const QByteArray r = QByteArray::number(row);
+        rtf += "\\trowd\\cellx1500\\cellx4500\\pard\\intbl r" + r + "c0\\cell r" + r +
+               "c1\\cell\\row\r\n";
+    }
+    rtf += "\\pard end\\par}";
+    QTextDocument whole;
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(RichText::read(&in, &whole));
+    const auto written = [](const QTextDocument& document) {
+        QByteArray bytes;
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(RichText::write(&document, &out));
+        return bytes;
+    };
+    createNote("Pump", written(whole));
+    writeAll(notePath("Pump") + ".before", written(whole));
+
+    TForm2* window = open(1, "Pump");
+    QTextDocument* note = window->RichEdit1->document();
+    ASSERT_GT(note->rootFrame()->childFrames().size(), 1);
+    const auto typeBefore = [](QTextDocument* document, const QString& text) {
+        QTextCursor cursor = document->find(text);
+        ASSERT_FALSE(cursor.isNull());
+        cursor.setPosition(cursor.selectionStart());
+        cursor.insertText(QStringLiteral("typed "));
+    };
+    typeBefore(note, QStringLiteral("r1100c1"));
+    ASSERT_TRUE(window->NoteSaving->isPending());
+    window->NoteSaving->fire();
+
+    // What the same typing into the note read as one table writes.
+    QTextDocument expected;
+    expected.setDefaultFont(note->defaultFont());
+    ASSERT_TRUE(RichText::readFile(notePath("Pump") + ".before", &expected));
+    typeBefore(&expected, QStringLiteral("r1100c1"));
+    QTextCursor caretLine(&expected); // the line of its own the caret was given at the end
+    caretLine.movePosition(QTextCursor::End);
+    caretLine.insertBlock();
+    EXPECT_EQ(readAll(notePath("Pump")), written(expected));
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
 TEST_F(NoteSavingTest, NotesThatWereNotReadWholeAreLeftToTheCloseAndWhatCannotBeKeptGoesAsideFirst)
