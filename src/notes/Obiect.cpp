@@ -35,7 +35,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QWindow>
 
 namespace {
@@ -115,6 +117,17 @@ int caretColumn(const QTextEdit* editor)
             return inBlock - line.textStart();
     }
     return inBlock;
+}
+
+// What laying out the note costs, in characters of text: a table's cell
+// takes about as long as 250 of them.
+qint64 layoutCharacters(const QTextDocument* note)
+{
+    qint64 cells = 0;
+    for (const QTextFrame* frame : note->rootFrame()->childFrames())
+        if (const auto* table = qobject_cast<const QTextTable*>(frame))
+            cells += qint64(table->rows()) * table->columns();
+    return note->characterCount() + 250 * cells;
 }
 
 } // namespace
@@ -437,7 +450,7 @@ void TForm2::FinishLoading()
     m_notShown = m_reader->notShown();
     m_notePath = m_readPath;
     m_noteName = windowTitle();
-    const bool big = note->characterCount() > kBigNoteBytes / 2;
+    const bool big = layoutCharacters(note) > kBigNoteBytes / 2;
     m_reader.reset();
     m_readDocument = nullptr;
     m_readPath.clear();
