@@ -8,7 +8,10 @@
 #include <QIODevice>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <limits>
 
@@ -65,6 +68,16 @@ StepReader::StepReader(const QByteArray& data, QTextDocument* document, int tabl
 }
 
 StepReader::~StepReader() = default;
+
+bool isTableJoint(const QTextBlock& block)
+{
+    if (!block.isValid() || block.length() > 1 || QTextCursor(block).currentTable())
+        return false;
+    const QTextBlock next = block.next();
+    const QTextTable* table = next.isValid() ? QTextCursor(next).currentTable() : nullptr;
+    return table && table->firstPosition() == next.position() &&
+           table->format().boolProperty(Rtf::ContinuesTable);
+}
 
 bool StepReader::step(qsizetype bytes)
 {

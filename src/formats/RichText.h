@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class QTextBlock;
 class QTextDocument;
 class QIODevice;
 
@@ -73,6 +74,10 @@ private:
     bool m_undo;
     std::unique_ptr<Rtf::Parser> m_parser; // null for a note that is not RTF
 };
+
+// The empty paragraph a document keeps between two parts of a long table as
+// StepReader makes them: it takes no room, and write() leaves it out.
+bool isTableJoint(const QTextBlock& block);
 
 // Writes through QSaveFile: the file is replaced whole or left as it was.
 bool writeFile(const QTextDocument* document, const QString& path, QString* error = nullptr);

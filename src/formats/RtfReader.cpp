@@ -2567,6 +2567,10 @@ void Reader::mapRowToColumns()
     }
 }
 
+// How far up a part of a long table with borders goes, per pixel of border,
+// so that its top border lies on the bottom border of the part before.
+constexpr double kPartBorderOverlap = 4;
+
 // The next part of a long table: a table of the same columns right after
 // the one filled so far, its rows those the survey saw.
 void Reader::startTablePart()
@@ -2726,10 +2730,13 @@ void Reader::leaveTable()
     // Every part of a long table has the format of the whole.
     m_tableParts.push_back(m_table);
     for (size_t part = 0; part < m_tableParts.size(); ++part) {
-        if (part == 0)
+        if (part == 0) {
             format.clearProperty(ContinuesTable);
-        else
+        } else {
             format.setProperty(ContinuesTable, true);
+            // Its top border over the bottom one of the part before: one line.
+            format.setTopMargin(-kPartBorderOverlap * format.border());
+        }
         if (m_tableParts[part])
             m_tableParts[part]->setFormat(format);
     }

@@ -7,6 +7,7 @@
 // carry both the rich-edit control's \pn numbering and Word's \ls lists.
 
 #include "formats/RtfCodec.h"
+#include "formats/RichText.h"
 
 #include "formats/CodePage.h"
 
@@ -783,17 +784,6 @@ void Writer::writeBlock(const QTextBlock& block, const char* end, bool inCell)
     newline();
 }
 
-// The empty paragraph a document keeps before a table that continues the
-// one before it: its rows go on in the file with nothing between them.
-bool isTableJoint(QTextFrame::iterator it)
-{
-    if (it.currentFrame() || it.currentBlock().length() > 1)
-        return false;
-    ++it;
-    const auto* table = it.atEnd() ? nullptr : qobject_cast<const QTextTable*>(it.currentFrame());
-    return table && table->format().boolProperty(ContinuesTable);
-}
-
 void Writer::writeFrame(const QTextFrame* frame)
 {
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
@@ -801,7 +791,7 @@ void Writer::writeFrame(const QTextFrame* frame)
             writeTable(table);
         else if (const QTextFrame* child = it.currentFrame())
             writeFrame(child);
-        else if (!isTableJoint(it))
+        else if (!isTableJoint(it.currentBlock()))
             writeBlock(it.currentBlock(), "par", false);
     }
 }

@@ -153,6 +153,7 @@ TForm2::TForm2(BoardHost& host, Platform& platform)
         if (RichEdit1->document()->isModified())
             NoteSaving->changed();
     });
+    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TForm2::KeepCaretOutOfTableJoints);
     setColor(ColorRef::BtnFace);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
 }
@@ -518,6 +519,32 @@ void TForm2::ShowNoteEnd()
     m_saveAsYouGo = true;
     connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
+}
+
+// The caret never rests on the paragraph between two parts of a long table,
+// where typed text would not show: it goes on into the next part's first row
+// or the last row of the part before, as it moved, in the column it left.
+void TForm2::KeepCaretOutOfTableJoints()
+{
+    QTextCursor caret = RichEdit1->textCursor();
+    const QTextBlock block = caret.block();
+    if (RichText::isTableJoint(block)) {
+        const bool down = caret.position() >= m_caretPosition;
+        QTextCursor from(RichEdit1->document());
+        from.setPosition(qMin(m_caretPosition, RichEdit1->document()->characterCount() - 1));
+        const QTextTable* left = from.currentTable();
+        const int column = left ? left->cellAt(from).column() : 0;
+        if (QTextTable* part = QTextCursor(down ? block.next() : block.previous()).currentTable()) {
+            const QTextTableCell cell =
+                part->cellAt(down ? 0 : part->rows() - 1, qMin(column, part->columns() - 1));
+            const bool selecting = caret.anchor() != caret.position();
+            caret.setPosition(down ? cell.firstPosition() : cell.lastPosition(),
+                              selecting ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            RichEdit1->setTextCursor(caret); // comes back here, in a part
+            return;
+        }
+    }
+    m_caretPosition = caret.position();
 }
 
 // The first change of a note that held what the editor cannot: the file as it

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTextFrame>
+#include <QTextTable>
 #include <QTimer>
 
 namespace {
@@ -101,8 +102,9 @@ TEST_F(NoteSavingTest, AnUnchangedNoteIsNeverRewritten)
     }
 }
 
-// The editor holds a long table as tables of some hundred rows each: what is
-// typed into a row of a later one is saved in that row of the one table.
+// The editor holds a long table as tables of some hundred rows each, which
+// the caret moves across as one: what is typed into a row of a later one is
+// saved in that row of the one table.
 TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
 {
     QByteArray rtf = "{\\rtf1\\ansi ";
@@ -129,13 +131,27 @@ TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
     TForm2* window = open(1, "Pump");
     QTextDocument* note = window->RichEdit1->document();
     ASSERT_GT(note->rootFrame()->childFrames().size(), 1);
-    const auto typeBefore = [](QTextDocument* document, const QString& text) {
-        QTextCursor cursor = document->find(text);
-        ASSERT_FALSE(cursor.isNull());
+    const auto caretBefore = [&](const QString& text) {
+        QTextCursor cursor = note->find(text);
         cursor.setPosition(cursor.selectionStart());
-        cursor.insertText(QStringLiteral("typed "));
+        window->RichEdit1->setTextCursor(cursor);
+        return cursor.block().text() == text;
     };
-    typeBefore(note, QStringLiteral("r1100c1"));
+    // The arrow keys go from the last row of a part to the first of the next
+    // and back, in the same column, never stopping between the two.
+    const auto* part = qobject_cast<QTextTable*>(note->rootFrame()->childFrames().at(0));
+    ASSERT_TRUE(part);
+    const int lastRow = part->rows() - 1;
+    ASSERT_TRUE(caretBefore(QStringLiteral("r%1c1").arg(lastRow)));
+    QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Down);
+    EXPECT_EQ(window->RichEdit1->textCursor().block().text(),
+              QStringLiteral("r%1c1").arg(lastRow + 1));
+    EXPECT_NE(window->RichEdit1->textCursor().currentTable(), part);
+    QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Up);
+    EXPECT_EQ(window->RichEdit1->textCursor().block().text(), QStringLiteral("r%1c1").arg(lastRow));
+
+    ASSERT_TRUE(caretBefore(QStringLiteral("r1100c1")));
+    QTest::keyClicks(window->RichEdit1->viewport(), QStringLiteral("typed "));
     ASSERT_TRUE(window->NoteSaving->isPending());
     window->NoteSaving->fire();
 
@@ -143,7 +159,9 @@ TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
     QTextDocument expected;
     expected.setDefaultFont(note->defaultFont());
     ASSERT_TRUE(RichText::readFile(notePath("Pump") + ".before", &expected));
-    typeBefore(&expected, QStringLiteral("r1100c1"));
+    QTextCursor typed = expected.find(QStringLiteral("r1100c1"));
+    typed.setPosition(typed.selectionStart());
+    typed.insertText(QStringLiteral("typed "));
     QTextCursor caretLine(&expected); // the line of its own the caret was given at the end
     caretLine.movePosition(QTextCursor::End);
     caretLine.insertBlock();
