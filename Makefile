@@ -2,6 +2,13 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# With ccache (install-deps installs it), sources built before in any clone
+# of the repository come from its cache: paths are taken relative to the clone.
+ifneq ($(shell command -v ccache 2>/dev/null),)
+CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+endif
 
 .PHONY: run test package bench fuzz format format-check deps configure build clean test-sanitize sanitize-deps sanitize-configure
 

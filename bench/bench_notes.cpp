@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -114,11 +115,15 @@ double peakResidentBytes()
     return 0;
 }
 
-// Opens the note window on a note of state.range(0) MB the way the double
-// press does, until the note is in the editor. Counts the longest time the
-// event loop was not served while the note was read ("longest_stall_ms") and
-// the growth of the peak memory over the file size ("memory_per_byte").
-void openNote(benchmark::State& state, const QByteArray& rtf, double expectedCharacters)
+// Opens the note window on a note the way the double press does, until the
+// note is laid out with the caret at its end. Counts the longest time the
+// event loop was not served meanwhile ("longest_stall_ms"), the time until
+// the note's text was in the editor ("to_editor_ms"), the growth of the peak
+// memory over the file size ("memory_per_byte") and, when typing, the time a
+// character typed into the note's last paragraph takes to be laid out
+// ("keystroke_ms").
+void openNote(benchmark::State& state, const QByteArray& rtf, double expectedCharacters,
+              bool typing = false)
 {
     QTemporaryDir project;
     QDir(project.path()).mkpath(QStringLiteral("Pump"));
@@ -135,27 +140,54 @@ void openNote(benchmark::State& state, const QByteArray& rtf, double expectedCha
     host.addObject(1, QStringLiteral("Pump"));
 
     double longestStall = 0;
+    double toEditor = 0;
+    double keystroke = 0;
     const double peakBefore = peakResidentBytes();
     for (auto _ : state) {
         QElapsedTimer sinceServed;
+        QElapsedTimer sinceOpened;
         sinceServed.start();
+        sinceOpened.start();
         OpenNoteWindow(host, fake.platform);
         TForm2* window = NoteWindow();
+        const auto inEditor = [&] {
+            return window->RichEdit1->document()->characterCount() >= expectedCharacters;
+        };
         longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
         sinceServed.restart();
+        toEditor = 0;
         while (window->isLoadingNote()) {
+            if (toEditor == 0 && inEditor())
+                toEditor = double(sinceOpened.nsecsElapsed()) / 1e6;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             longestStall = qMax(longestStall, double(sinceServed.nsecsElapsed()) / 1e6);
             sinceServed.restart();
         }
-        if (window->RichEdit1->document()->characterCount() < expectedCharacters)
+        if (toEditor == 0)
+            toEditor = double(sinceOpened.nsecsElapsed()) / 1e6;
+        if (!inEditor())
             state.SkipWithError("the note did not load");
         state.PauseTiming();
+        if (typing) {
+            QTextDocument* document = window->RichEdit1->document();
+            QTextCursor cursor(document);
+            cursor.movePosition(QTextCursor::End);
+            cursor.movePosition(QTextCursor::PreviousBlock);
+            QElapsedTimer typed;
+            typed.start();
+            cursor.insertText(QStringLiteral("x"));
+            document->documentLayout()->blockBoundingRect(cursor.block());
+            keystroke = double(typed.nsecsElapsed()) / 1e6;
+            document->setModified(false);
+        }
         CloseNoteWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
     state.counters["longest_stall_ms"] = longestStall;
+    state.counters["to_editor_ms"] = toEditor;
+    if (typing)
+        state.counters["keystroke_ms"] = keystroke;
     state.counters["memory_per_byte"] = (peakResidentBytes() - peakBefore) / fileBytes;
     state.counters["bytes"] = fileBytes;
 }
@@ -168,17 +200,28 @@ BENCHMARK(BM_OpenBigNote)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Itera
 
 QByteArray tableOfRows(int rows);
 
-// Opening a note that is a table of state.range(0) rows of two cells.
+// Opening a note that is a table of state.range(0) rows of two cells, and
+// typing a character into its last row.
 void BM_OpenTableNote(benchmark::State& state)
 {
     const int rows = int(state.range(0));
-    openNote(state, tableOfRows(rows), rows * 30.0);
+    openNote(state, tableOfRows(rows), rows * 30.0, true);
 }
-BENCHMARK(BM_OpenTableNote)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_OpenTableNote)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+QByteArray rowOfCells(int cells, bool defined);
+
+// Opening a note that is one row of state.range(0) cells, each with its \cellx.
+void BM_OpenRowNote(benchmark::State& state)
+{
+    const int cells = int(state.range(0));
+    openNote(state, rowOfCells(cells, true), cells * 8.0);
+}
+BENCHMARK(BM_OpenRowNote)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A note that is one table row of that many cells, each with its \cellx or
 // without.
-QByteArray rowOfCells(int cells, bool defined = false)
+QByteArray rowOfCells(int cells, bool defined)
 {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}\r\n"
                      "\\trowd";
@@ -207,7 +250,7 @@ void readNote(benchmark::State& state, const QByteArray& rtf)
 // Reading one row of state.range(0) cells without \cellx.
 void BM_ReadRowOfCells(benchmark::State& state)
 {
-    readNote(state, rowOfCells(int(state.range(0))));
+    readNote(state, rowOfCells(int(state.range(0)), false));
 }
 BENCHMARK(BM_ReadRowOfCells)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -10,10 +10,11 @@ set -euo pipefail
 # dpkg-dev, file: `make package` (dpkg-shlibdeps finds the program's libraries);
 # appstream, desktop-file-utils: the tests validate the metadata and the entry.
 # at-spi2-core, python3-pyatspi: the screen reader test reads the board over
-# the accessibility bus.
+# the accessibility bus. ccache: a build of sources built before (another
+# clone, a clean build) takes them from its cache.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libasound2-dev libgtest-dev libbenchmark-dev
           xvfb poppler-utils clang-format dbus dpkg-dev file appstream desktop-file-utils
-          at-spi2-core python3-pyatspi)
+          at-spi2-core python3-pyatspi ccache)
 if [ "${1:-}" = --sanitizers ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

@@ -300,6 +300,9 @@ void AccessibleObjects::elementAdded(BoardElement* element)
 
 void AccessibleObjects::elementChanged(BoardElement* element, const QRect& before)
 {
+    // Nobody listens: nothing to tell (a reader that comes asks for all).
+    if (!QAccessible::isActive())
+        return;
     BoardElement* object = m_board.objects().objectOf(element);
     if (!existing(object->sequence()) && !m_pending.contains(object->sequence()))
         return;
@@ -335,6 +338,10 @@ void AccessibleObjects::send()
 {
     m_sendScheduled = false;
     const QHash<quint64, int> pending = std::exchange(m_pending, {});
+    if (!QAccessible::isActive()) {
+        m_reordered = m_focusPending = false;
+        return;
+    }
     // Many objects made at once are said as one change of the list.
     constexpr int MostSaidOneByOne = 64;
     if (m_reordered || pending.size() > MostSaidOneByOne) {

@@ -8,7 +8,10 @@
 #include <QIODevice>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <limits>
 
@@ -51,20 +54,30 @@ QString decodePlainText(QByteArray data)
 
 } // namespace
 
-StepReader::StepReader(const QByteArray& data, QTextDocument* document)
+StepReader::StepReader(const QByteArray& data, QTextDocument* document, int tablePartRows)
     : m_document(document), m_undo(document->isUndoRedoEnabled())
 {
     document->setUndoRedoEnabled(false);
     document->clear();
     if (data.startsWith(kUtf8ByteOrderMark) && looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document);
+        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document, tablePartRows);
     else if (looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data, document);
+        m_parser = std::make_unique<Rtf::Parser>(data, document, tablePartRows);
     else if (!data.isEmpty())
         document->setPlainText(decodePlainText(data));
 }
 
 StepReader::~StepReader() = default;
+
+bool isTableJoint(const QTextBlock& block)
+{
+    if (!block.isValid() || block.length() > 1 || QTextCursor(block).currentTable())
+        return false;
+    const QTextBlock next = block.next();
+    const QTextTable* table = next.isValid() ? QTextCursor(next).currentTable() : nullptr;
+    return table && table->firstPosition() == next.position() &&
+           table->format().boolProperty(Rtf::ContinuesTable);
+}
 
 bool StepReader::step(qsizetype bytes)
 {

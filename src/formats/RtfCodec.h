@@ -44,6 +44,10 @@ enum KeptProperty : int {
     // Of a list: its first number, and its number form as \levelnfc gives it.
     ListStart,
     ListNumberForm,
+    // Of a table: it goes on the rows of the table before it, which the
+    // editor holds in parts (one table of many rows is laid out again whole
+    // at every edit); the empty paragraph between the two is not written.
+    ContinuesTable,
 };
 
 class Reader;
@@ -52,8 +56,10 @@ class Reader;
 // between them. Never fails: damaged input gives whatever text could be recovered.
 class Parser {
 public:
-    // data starts with "{\rtf"; the content of document is replaced.
-    Parser(const QByteArray& data, QTextDocument* document);
+    // data starts with "{\rtf"; the content of document is replaced. A
+    // table of more than tablePartRows rows is made as tables of that many
+    // rows each, continuing one another; 0 makes every table whole.
+    Parser(const QByteArray& data, QTextDocument* document, int tablePartRows = 0);
     ~Parser();
     // Reads about bytes more of the input; true once all of it is read.
     bool step(qsizetype bytes);

@@ -720,8 +720,8 @@ QString cleanText(const QString& text)
 class Reader {
 public:
     // The document pass: fills document from data.
-    Reader(const QByteArray& data, QTextDocument* document)
-        : m_in(data), m_document(document), m_cursor(document)
+    Reader(const QByteArray& data, QTextDocument* document, int tablePartRows)
+        : m_in(data), m_document(document), m_cursor(document), m_tablePartRows(tablePartRows)
     {
         if (data.contains("\\cell")) {
             m_survey = std::make_unique<Reader>(data, &m_surveyed);
@@ -800,6 +800,9 @@ private:
     int plannedColumns(const TablePlan& plan);
     void addEdges(const std::vector<CellDefinition>& cells);
     void startRow();
+    void startTablePart();
+    void markFillerCells();
+    void endTableEdit();
     void mapRowToColumns();
     void splitColumnAt(qsizetype column);
     void endCell();
@@ -884,6 +887,14 @@ private:
     int m_rowLeft = 0;
     int m_rowGap = 0;
     QPointer<QTextTable> m_table;
+    // A long table is made in parts of at most m_tablePartRows rows (0: whole):
+    // the parts before m_table, and the rows the survey saw that none holds yet.
+    int m_tablePartRows = 0;
+    std::vector<QPointer<QTextTable>> m_tableParts;
+    int m_rowsUnmade = 0;
+    // A table is made in one edit of the document: the document looks for its
+    // tables again, all through its text, at the end of each edit that adds one.
+    bool m_inTableEdit = false;
     std::vector<int> m_grid;        // right edge of each column, twips
     std::vector<int> m_cellColumns; // the first column of each cell of the row
     std::vector<int> m_cellSpans;
@@ -2441,9 +2452,15 @@ void Reader::enterTableCell()
         format.setBorder(0);
         int rows = 1;
         int columns = 1;
+        m_tableParts.clear();
+        m_rowsUnmade = 0;
         if (const TablePlan* plan = planAt(m_pos)) {
             rows = int(plan->rows.size());
             columns = plannedColumns(*plan);
+            if (m_tablePartRows > 0 && rows > m_tablePartRows) {
+                m_rowsUnmade = rows - m_tablePartRows;
+                rows = m_tablePartRows;
+            }
         } else {
             // Grown as its rows come.
             m_grid.clear();
@@ -2452,6 +2469,10 @@ void Reader::enterTableCell()
                     m_grid.size() < size_t(kMaxColumns))
                     m_grid.push_back(cell.right);
             columns = int(qMax<size_t>(1, m_grid.size()));
+        }
+        if (!m_inTableEdit) {
+            QTextCursor(m_document).beginEditBlock();
+            m_inTableEdit = true;
         }
         m_table = m_cursor.insertTable(rows, columns, format);
         m_blockMadeWith.reset();
@@ -2502,8 +2523,15 @@ void Reader::enterTableCell()
 void Reader::startRow()
 {
     flushRun();
-    if (m_row + 1 >= m_table->rows())
-        m_table->appendRows(1);
+    if (m_row + 1 >= m_table->rows()) {
+        // A cell merged down from the row above keeps the row in its part.
+        if (m_rowsUnmade > 0 && m_verticalMergeTop.empty()) {
+            startTablePart();
+        } else {
+            m_table->appendRows(1);
+            m_rowsUnmade = qMax(0, m_rowsUnmade - 1);
+        }
+    }
     ++m_row;
     m_cell = 0;
     m_placedCell = -1;
@@ -2536,6 +2564,60 @@ void Reader::mapRowToColumns()
         m_cellColumns.push_back(qMin(first, last));
         m_cellSpans.push_back(qMax(1, last - first + 1));
         first = last + 1;
+    }
+}
+
+// How far up a part of a long table with borders goes, per pixel of border,
+// so that its top border lies on the bottom border of the part before.
+constexpr double kPartBorderOverlap = 4;
+
+// The next part of a long table: a table of the same columns right after
+// the one filled so far, its rows those the survey saw.
+void Reader::startTablePart()
+{
+    markFillerCells();
+    QTextTable* previous = m_table;
+    m_tableParts.push_back(previous);
+    QTextCursor after = previous->lastCursorPosition();
+    after.movePosition(QTextCursor::NextBlock);
+    const int rows = qMin(m_rowsUnmade, m_tablePartRows);
+    m_rowsUnmade -= rows;
+    QTextTableFormat format = previous->format();
+    format.setProperty(ContinuesTable, true);
+    m_table = after.insertTable(rows, previous->columns(), format);
+    // The paragraph a document keeps between two tables takes no room.
+    QTextCursor joint = previous->lastCursorPosition();
+    joint.movePosition(QTextCursor::NextBlock);
+    QTextBlockFormat jointFormat;
+    jointFormat.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    joint.setBlockFormat(jointFormat);
+    joint.setBlockCharFormat(QTextCharFormat());
+    m_blockMadeWith.reset();
+    m_row = -1;
+    m_rowEnds.clear();
+}
+
+void Reader::endTableEdit()
+{
+    if (!m_inTableEdit)
+        return;
+    QTextCursor(m_document).endEditBlock();
+    m_inTableEdit = false;
+}
+
+// A row of fewer cells than the table has columns keeps its own: the cells
+// that fill it out are not written back unless given text.
+void Reader::markFillerCells()
+{
+    for (int row = 0; row < m_table->rows() && size_t(row) < m_rowEnds.size(); ++row) {
+        for (int column = qMax(1, m_rowEnds[size_t(row)]); column < m_table->columns(); ++column) {
+            QTextTableCell filler = m_table->cellAt(row, column);
+            if (filler.row() != row || filler.column() != column)
+                continue;
+            QTextCharFormat format = filler.format();
+            format.setProperty(FillerCell, true);
+            filler.setFormat(format);
+        }
     }
 }
 
@@ -2629,18 +2711,7 @@ void Reader::leaveTable()
     }
     if (m_table->rows() > m_row + 1) // the survey saw more rows than there are
         m_table->removeRows(m_row + 1, m_table->rows() - m_row - 1);
-    // A row of fewer cells than the table has columns keeps its own: the
-    // cells that fill it out are not written back unless given text.
-    for (int row = 0; row < m_table->rows() && size_t(row) < m_rowEnds.size(); ++row) {
-        for (int column = qMax(1, m_rowEnds[size_t(row)]); column < m_table->columns(); ++column) {
-            QTextTableCell filler = m_table->cellAt(row, column);
-            if (filler.row() != row || filler.column() != column)
-                continue;
-            QTextCharFormat format = filler.format();
-            format.setProperty(FillerCell, true);
-            filler.setFormat(format);
-        }
-    }
+    markFillerCells();
     QTextTableFormat format = m_table->format();
     if (m_tableBorder) {
         format.setBorder(1);
@@ -2656,7 +2727,21 @@ void Reader::leaveTable()
         }
         format.setColumnWidthConstraints(widths);
     }
-    m_table->setFormat(format);
+    // Every part of a long table has the format of the whole.
+    m_tableParts.push_back(m_table);
+    for (size_t part = 0; part < m_tableParts.size(); ++part) {
+        if (part == 0) {
+            format.clearProperty(ContinuesTable);
+        } else {
+            format.setProperty(ContinuesTable, true);
+            // Its top border over the bottom one of the part before: one line.
+            format.setTopMargin(-kPartBorderOverlap * format.border());
+        }
+        if (m_tableParts[part])
+            m_tableParts[part]->setFormat(format);
+    }
+    m_tableParts.clear();
+    endTableEdit();
     m_cursor = m_table->lastCursorPosition();
     m_blockMadeWith.reset();
     m_cursor.movePosition(QTextCursor::NextBlock);
@@ -2751,16 +2836,17 @@ void Reader::finishDocument()
     flushRun();
     if (tableOpen())
         leaveTable();
+    endTableEdit();
     // A \par at the very end marks the last paragraph's end, as the rich-edit
     // control, Word and LibreOffice write it; it starts no new paragraph.
     if (!m_pendingBreak && m_blockHasContent)
         finishBlock(m_lastPara);
 }
 
-Parser::Parser(const QByteArray& data, QTextDocument* document)
+Parser::Parser(const QByteArray& data, QTextDocument* document, int tablePartRows)
 {
     document->clear();
-    m_reader = std::make_unique<Reader>(data, document);
+    m_reader = std::make_unique<Reader>(data, document, tablePartRows);
 }
 
 Parser::~Parser() = default;

@@ -7,6 +7,7 @@
 // carry both the rich-edit control's \pn numbering and Word's \ls lists.
 
 #include "formats/RtfCodec.h"
+#include "formats/RichText.h"
 
 #include "formats/CodePage.h"
 
@@ -790,7 +791,7 @@ void Writer::writeFrame(const QTextFrame* frame)
             writeTable(table);
         else if (const QTextFrame* child = it.currentFrame())
             writeFrame(child);
-        else
+        else if (!isTableJoint(it.currentBlock()))
             writeBlock(it.currentBlock(), "par", false);
     }
 }

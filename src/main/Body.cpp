@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -86,37 +87,61 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
     BoardSaving->retryAfterFailure([this] {
         ShowNotice(QStringLiteral("The board is saved again: every change is written."));
     });
+    m_boardWrite = new QFutureWatcher<BoardSave>(this);
+    connect(m_boardWrite, &QFutureWatcher<BoardSave>::finished, this, &TForm1::EndBoardWrite);
+    BoardSaving->goesOnInBackground([this] { EndBoardWrite(); });
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
         if (m_project.isOpen())
             BoardSaving->changed();
     });
 }
 
-QString TForm1::SaveBoardAsYouGo()
+std::optional<QString> TForm1::SaveBoardAsYouGo()
 {
     if (m_project.isReadOnly())
-        return {};
-    // From the merge of the other copies' files to the write of ours.
-    const FolderLock lock(m_project.folder());
-    MergeBoardChangesOfOthers();
+        return QString();
     if (m_mergeAfterDrag) {
         // The other copy's changes come first, after the drag.
         BoardSaving->changed();
-        return {};
+        return QString();
     }
-    QStringList failed;
+    std::vector<BoardFileWrite> writes;
+    const int dpi = m_platform.desktop.dotsPerInch();
     for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
-        const std::optional<SaveAtLeave> save = boardFileSave(kind);
-        if (!save)
-            continue;
-        QString error;
-        if (save->writeTo(save->path, &error))
-            save->done(SaveOutcome::Saved);
-        else
-            failed.append(error);
+        const QString path = boardFilePath(kind);
+        writes.push_back({path, BoardRecords::fileValues(*m_boardModel, kind, dpi),
+                          m_project.sharedFiles().known(path), readFromDamagedFile(kind)});
+    }
+    m_boardWriteRunning = true;
+    m_boardWrite->setFuture(
+        QtConcurrent::run(saveBoardFiles, m_project.folder(), std::move(writes)));
+    return std::nullopt;
+}
+
+void TForm1::EndBoardWrite()
+{
+    if (!std::exchange(m_boardWriteRunning, false))
+        return;
+    m_boardWrite->waitForFinished();
+    const BoardSave save = m_boardWrite->result();
+    // Another copy wrote first: its changes come in, and what the board holds
+    // beyond them is saved soon after.
+    if (save.changedByOthers)
+        MergeBoardChangesOfOthers();
+    QStringList failed;
+    const BoardElement::Kind kinds[] = {BoardElement::Kind::Shape, BoardElement::Kind::Caption};
+    for (std::size_t i = 0; i < save.files.size(); ++i) {
+        const BoardFileWritten& file = save.files[i];
+        if (file.outcome == BoardFileWritten::Outcome::Written) {
+            boardBase(kinds[i]) = file.bytes;
+            m_project.sharedFiles().remember(boardFilePath(kinds[i]), file.stamp);
+            readFromDamagedFile(kinds[i]).reset();
+        } else if (file.outcome == BoardFileWritten::Outcome::Failed) {
+            failed.append(file.error);
+        }
     }
     // A new background is a board edit too: the settings that name it follow.
-    if (m_project.background() != m_storedBackground) {
+    if (!save.changedByOthers && m_project.background() != m_storedBackground) {
         const SaveAtLeave settings = formSettingsSave();
         QString error;
         if (settings.writeTo(settings.path, &error))
@@ -125,11 +150,14 @@ QString TForm1::SaveBoardAsYouGo()
             failed.append(error);
     }
     // The close and the switch still ask about a file that cannot be written.
-    if (failed.isEmpty())
-        return {};
-    return QStringLiteral("The board could not be saved as you go: ") +
-           failed.join(QLatin1Char(' ')) +
-           QStringLiteral("\nYour changes are kept and tried again.");
+    BoardSaving->finished(failed.isEmpty()
+                              ? QString()
+                              : QStringLiteral("The board could not be saved as you go: ") +
+                                    failed.join(QLatin1Char(' ')) +
+                                    QStringLiteral("\nYour changes are kept and tried again."));
+    // What the board holds beyond the other copy's files goes out at once.
+    if (save.changedByOthers && BoardSaving->timer()->isActive())
+        BoardSaving->fire();
 }
 
 // ---- Window geometry ----
@@ -159,6 +187,8 @@ TForm1::~TForm1()
 {
     // The undo stack is emptied as it goes: that is no edit to save.
     m_undoStack->disconnect(this);
+    // A write in the background ends before the folder is let go.
+    m_boardWrite->waitForFinished();
     m_presence.release();
     // The note window refers to this window; it must not outlive it.
     delete NoteWindow();
@@ -287,6 +317,8 @@ std::optional<QByteArray>& TForm1::readFromDamagedFile(BoardElement::Kind kind)
 
 std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
 {
+    // The write in the background comes first: this one is newer.
+    EndBoardWrite();
     QByteArray bytes;
     QString encodeError;
     const bool encoded = encodeBoardFile(kind, &bytes, &encodeError);
@@ -336,9 +368,13 @@ bool TForm1::LoadShapes()
     m_boardModel->removeShapes();
     m_shapesReadFromDamagedFile.reset();
     QString error;
+    // The last element read is the current one, as each was in turn.
+    ObjectShape* last = nullptr;
     const bool loaded = BoardRecords::loadShapes(
         *m_boardModel, boardFilePath(BoardElement::Kind::Shape),
-        [this](ObjectShape* shape) { CurrentShape = shape; }, &error);
+        [&last](ObjectShape* shape) { last = shape; }, &error);
+    if (last)
+        CurrentShape = last;
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Shape, error);
     return loaded;
@@ -349,9 +385,12 @@ bool TForm1::LoadLabels()
     m_boardModel->removeLabels();
     m_labelsReadFromDamagedFile.reset();
     QString error;
+    ObjectLabel* last = nullptr;
     const bool loaded = BoardRecords::loadLabels(
         *m_boardModel, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
-        [this](ObjectLabel* label) { CurrentLabel = label; }, &error);
+        [&last](ObjectLabel* label) { last = label; }, &error);
+    if (last)
+        CurrentLabel = last;
     if (!loaded)
         boardFileDamaged(BoardElement::Kind::Caption, error);
     return loaded;

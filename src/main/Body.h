@@ -4,6 +4,7 @@
 #include "main/CurrentObject.h"
 #include "project/BoardCommands.h"
 #include "project/BoardModel.h"
+#include "project/BoardSave.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 #include "project/Presence.h"
@@ -12,6 +13,7 @@
 #include "notes/StatusFile.h"
 #include "platform/Dialogs.h"
 
+#include <QFutureWatcher>
 #include <QMainWindow>
 #include <QMargins>
 #include <QPointer>
@@ -119,8 +121,12 @@ public:
     // How long after an edit of the board its files are written.
     static constexpr int BoardSaveIdleMs = 1500;
     // What BoardSaving runs: the board files that differ from the board,
-    // without asking.
-    QString SaveBoardAsYouGo();
+    // without asking. The files are written in the background from the
+    // board's values as they are now; EndBoardWrite() takes in the outcome.
+    std::optional<QString> SaveBoardAsYouGo();
+    // Waits for the board files being written in the background, if any,
+    // and takes in what was written.
+    void EndBoardWrite();
 
     // Objects on the board.
     int NextObjectNumber() const;
@@ -344,6 +350,9 @@ private:
     // The board files as last read or written here: the base of a merge.
     QByteArray m_shapesBase;
     QByteArray m_labelsBase;
+    // The board files being written in the background, not yet taken in.
+    QFutureWatcher<BoardSave>* m_boardWrite;
+    bool m_boardWriteRunning = false;
     bool m_mergeAfterDrag = false;
     // The user was asked about the other copies holding the open project.
     bool m_othersAsked = false;

@@ -56,8 +56,10 @@ QList<SaveAtLeave> TForm1::projectSaves()
 
 bool TForm1::LoadProject()
 {
-    // Nothing of the previous project stays on the board, whatever the new
-    // project's files hold.
+    // What the previous project's board wrote in the background is taken in
+    // as its own. Nothing of it stays on the board, whatever the new project's
+    // files hold.
+    EndBoardWrite();
     m_boardModel->clear();
     m_undoStack->clear();
     CurrentShape = nullptr;

@@ -114,6 +114,8 @@ bool TForm1::MergeBoardChangesOfOthers()
 {
     if (!m_project.isOpen())
         return false;
+    // This copy's own write is not another's change.
+    EndBoardWrite();
     SharedFiles& shared = m_project.sharedFiles();
     const QString shapes = boardFilePath(BoardElement::Kind::Shape);
     const QString labels = boardFilePath(BoardElement::Kind::Caption);
@@ -186,7 +188,10 @@ void TForm1::FileChangedByOthers(const QString& path)
 {
     if (path == boardFilePath(BoardElement::Kind::Shape) ||
         path == boardFilePath(BoardElement::Kind::Caption)) {
-        MergeBoardChangesOfOthers();
+        // While this copy writes them, the change seen may be its own: the
+        // next look, after the write, tells.
+        if (!m_boardWriteRunning)
+            MergeBoardChangesOfOthers();
         return;
     }
     if (path == m_project.file(ProjectFiles::Alarms)) {

@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -34,7 +35,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QWindow>
 
 namespace {
@@ -43,6 +46,13 @@ namespace {
 // its events; a slice takes some tens of milliseconds.
 constexpr qint64 kBigNoteBytes = 2 * 1024 * 1024;
 constexpr qsizetype kSliceBytes = 128 * 1024;
+// A big note is laid out in steps of characters until a slice's time is up:
+// the rows of a table take far longer than lines of text.
+constexpr int kLayoutStepCharacters = 16 * 1024;
+constexpr qint64 kLayoutSliceMilliseconds = 50;
+// The editor holds a long table as tables of this many rows: Qt lays out a
+// table whole, at the first showing and again at every edit in it.
+constexpr int kTablePartRows = 200;
 constexpr int kEditorHeight = 417;
 constexpr int kNoticeHeight = 18;
 
@@ -109,6 +119,17 @@ int caretColumn(const QTextEdit* editor)
     return inBlock;
 }
 
+// What laying out the note costs, in characters of text: a table's cell
+// takes about as long as 250 of them.
+qint64 layoutCharacters(const QTextDocument* note)
+{
+    qint64 cells = 0;
+    for (const QTextFrame* frame : note->rootFrame()->childFrames())
+        if (const auto* table = qobject_cast<const QTextTable*>(frame))
+            cells += qint64(table->rows()) * table->columns();
+    return note->characterCount() + 250 * cells;
+}
+
 } // namespace
 
 // ---- The window ----
@@ -132,6 +153,7 @@ TForm2::TForm2(BoardHost& host, Platform& platform)
         if (RichEdit1->document()->isModified())
             NoteSaving->changed();
     });
+    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TForm2::KeepCaretOutOfTableJoints);
     setColor(ColorRef::BtnFace);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm2::FocusWindowChanged);
 }
@@ -381,7 +403,7 @@ bool TForm2::LoadNote(const QString& path)
     m_readDocument = new QTextDocument(RichEdit1);
     m_readDocument->setDefaultFont(RichEdit1->document()->defaultFont());
     m_readDocument->setDocumentMargin(RichEdit1->document()->documentMargin());
-    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument);
+    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument, kTablePartRows);
     m_readPath = path;
     if (data.size() < kBigNoteBytes) {
         m_reader->step(data.size() + 1);
@@ -429,7 +451,7 @@ void TForm2::FinishLoading()
     m_notShown = m_reader->notShown();
     m_notePath = m_readPath;
     m_noteName = windowTitle();
-    const bool big = note->characterCount() > kBigNoteBytes / 2;
+    const bool big = layoutCharacters(note) > kBigNoteBytes / 2;
     m_reader.reset();
     m_readDocument = nullptr;
     m_readPath.clear();
@@ -440,6 +462,7 @@ void TForm2::FinishLoading()
         delete previous.data(); // the editor deletes only the document it started with
     if (big) {
         // Showing the end lays out all of the note before it: in slices too.
+        note->documentLayout()->installEventFilter(this);
         RichEdit1->setReadOnly(true);
         Panel1->setEnabled(false);
         m_laidOutTo = 0;
@@ -455,8 +478,12 @@ void TForm2::LayOutNoteSlice()
         return;
     QTextDocument* note = RichEdit1->document();
     const int end = note->characterCount() - 1;
-    m_laidOutTo = qMin(end, m_laidOutTo + int(kSliceBytes));
-    note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        m_laidOutTo = qMin(end, m_laidOutTo + kLayoutStepCharacters);
+        note->documentLayout()->blockBoundingRect(note->findBlock(m_laidOutTo));
+    } while (m_laidOutTo < end && slice.elapsed() < kLayoutSliceMilliseconds);
     if (m_laidOutTo < end) {
         showNotice(QStringLiteral("Laying out the note: %1 %")
                        .arg(int(100.0 * m_laidOutTo / qMax(1, end))));
@@ -492,6 +519,32 @@ void TForm2::ShowNoteEnd()
     m_saveAsYouGo = true;
     connect(note, &QTextDocument::modificationChanged, this, &TForm2::NoteModified);
     UpdateEditCommands();
+}
+
+// The caret never rests on the paragraph between two parts of a long table,
+// where typed text would not show: it goes on into the next part's first row
+// or the last row of the part before, as it moved, in the column it left.
+void TForm2::KeepCaretOutOfTableJoints()
+{
+    QTextCursor caret = RichEdit1->textCursor();
+    const QTextBlock block = caret.block();
+    if (RichText::isTableJoint(block)) {
+        const bool down = caret.position() >= m_caretPosition;
+        QTextCursor from(RichEdit1->document());
+        from.setPosition(qMin(m_caretPosition, RichEdit1->document()->characterCount() - 1));
+        const QTextTable* left = from.currentTable();
+        const int column = left ? left->cellAt(from).column() : 0;
+        if (QTextTable* part = QTextCursor(down ? block.next() : block.previous()).currentTable()) {
+            const QTextTableCell cell =
+                part->cellAt(down ? 0 : part->rows() - 1, qMin(column, part->columns() - 1));
+            const bool selecting = caret.anchor() != caret.position();
+            caret.setPosition(down ? cell.firstPosition() : cell.lastPosition(),
+                              selecting ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            RichEdit1->setTextCursor(caret); // comes back here, in a part
+            return;
+        }
+    }
+    m_caretPosition = caret.position();
 }
 
 // The first change of a note that held what the editor cannot: the file as it
@@ -534,6 +587,11 @@ void TForm2::showNotice(const QString& text)
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
+    // Qt lays out a big note on a timer of its own, in steps growing to some
+    // 200,000 characters (seconds of a table's rows), while the slices do it.
+    if (event->type() == QEvent::Timer && m_laidOutTo >= 0 &&
+        watched == RichEdit1->document()->documentLayout())
+        return true;
     if (watched == RichEdit1->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton && (press->modifiers() & Qt::ControlModifier)) {

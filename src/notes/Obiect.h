@@ -137,6 +137,7 @@ private:
     void ShowNoteEnd();
     void StopLoading();
     void NoteModified(bool changed);
+    void KeepCaretOutOfTableJoints();
     // What NoteSaving runs: the typed text to the note it belongs to, when
     // that note was read whole from its file, which is still there.
     QString SaveTypedText();
@@ -173,6 +174,8 @@ private:
     // While a big note in the editor is laid out a slice at a time: the
     // character it is laid out to; -1 otherwise.
     int m_laidOutTo = -1;
+    // Where the caret was after its last move.
+    int m_caretPosition = 0;
     QPointer<TStatusButton> m_currentButton;
     QColor m_dialogColor = Qt::black;
     // What the application's focus window was before the present one.

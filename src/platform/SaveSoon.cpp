@@ -34,12 +34,13 @@ void SaveSoon::stop()
 void SaveSoon::settle()
 {
     stop();
+    m_again = false;
     m_failureSaid = false;
 }
 
 bool SaveSoon::isPending() const
 {
-    return m_timer->isActive();
+    return m_timer->isActive() || m_running || m_again;
 }
 
 void SaveSoon::retryAfterFailure(std::function<void()> recovered)
@@ -48,10 +49,47 @@ void SaveSoon::retryAfterFailure(std::function<void()> recovered)
     m_recovered = std::move(recovered);
 }
 
+void SaveSoon::goesOnInBackground(std::function<void()> waitForBackground)
+{
+    m_waitForBackground = std::move(waitForBackground);
+}
+
+void SaveSoon::waitForBackground()
+{
+    if (m_running && m_waitForBackground)
+        m_waitForBackground();
+}
+
+void SaveSoon::saveNow()
+{
+    // A save running holds what was changed before it, not since.
+    waitForBackground();
+    fire();
+    // A save may find more to write when it ends (another copy's changes
+    // merged first).
+    while (m_running && m_waitForBackground)
+        m_waitForBackground();
+}
+
 void SaveSoon::fire()
 {
+    if (m_running) {
+        stop();
+        m_again = true;
+        return;
+    }
     stop();
-    const QString error = m_save();
+    m_running = true;
+    if (const std::optional<QString> error = m_save())
+        finished(*error);
+}
+
+void SaveSoon::finished(const QString& error)
+{
+    if (!std::exchange(m_running, false))
+        return;
+    if (std::exchange(m_again, false))
+        m_timer->start(0);
     if (error.isEmpty()) {
         if (std::exchange(m_failureSaid, false) && m_recovered)
             m_recovered();

@@ -9,6 +9,7 @@
 BoardModel::BoardModel(QObject* parent)
     : QObject(parent), m_defaultFont(QStringLiteral("Tahoma"), 8)
 {
+    m_fonts.insert(m_defaultFont.key(), m_defaultFont);
 }
 
 BoardModel::~BoardModel()
@@ -260,6 +261,7 @@ void BoardModel::clear()
         compactElements();
     }
     m_fonts.clear();
+    m_fonts.insert(m_defaultFont.key(), m_defaultFont);
 }
 
 BoardModel::BulkChange::BulkChange(BoardModel& model) : m_model(model)

@@ -57,9 +57,9 @@ constexpr quint16 AlwaysInLabels = AlwaysInShapes | FontCharsetProperty | FontCo
 
 // Whether a property the record always carries is written: unless the
 // element's record lacked it and it still holds what the absence gave.
-bool written(const BoardElement& element, quint16 property, bool asIfAbsent)
+bool written(const ElementValues& element, quint16 property, bool asIfAbsent)
 {
-    return !(element.missingFromFile() & property) || !asIfAbsent;
+    return !(element.missingFromFile & property) || !asIfAbsent;
 }
 
 // Property names are literals: no copy of their text per record.
@@ -70,25 +70,63 @@ void add(Record& record, const char* name, const Value& value)
 
 // What both kinds of record begin with: class, name, tag, place, size and hint.
 // A size taken from the text is read from no record.
-Record elementRecord(const char* className, const BoardElement& element, bool sizeFromText)
+Record elementRecord(const char* className, const ElementValues& element, bool sizeFromText)
 {
     Record record;
     record.properties.reserve(16);
     record.className = className;
-    record.name = element.objectName().toLatin1();
-    if (written(element, TagProperty, element.tag() == 0))
-        add(record, "Tag", Value::fromInteger(element.tag()));
-    if (written(element, LeftProperty, element.x() == 0))
-        add(record, "Left", Value::fromInteger(element.x()));
-    if (written(element, TopProperty, element.y() == 0))
-        add(record, "Top", Value::fromInteger(element.y()));
-    if (written(element, WidthProperty, sizeFromText || element.width() == 0))
-        add(record, "Width", Value::fromInteger(element.width()));
-    if (written(element, HeightProperty, sizeFromText || element.height() == 0))
-        add(record, "Height", Value::fromInteger(element.height()));
-    if (!element.hint().isEmpty())
-        add(record, "Hint", Value::fromString(element.hint()));
+    record.name = element.name.toLatin1();
+    const QRect& g = element.geometry;
+    if (written(element, TagProperty, element.tag == 0))
+        add(record, "Tag", Value::fromInteger(element.tag));
+    if (written(element, LeftProperty, g.x() == 0))
+        add(record, "Left", Value::fromInteger(g.x()));
+    if (written(element, TopProperty, g.y() == 0))
+        add(record, "Top", Value::fromInteger(g.y()));
+    if (written(element, WidthProperty, sizeFromText || g.width() == 0))
+        add(record, "Width", Value::fromInteger(g.width()));
+    if (written(element, HeightProperty, sizeFromText || g.height() == 0))
+        add(record, "Height", Value::fromInteger(g.height()));
+    if (!element.hint.isEmpty())
+        add(record, "Hint", Value::fromString(element.hint));
     return record;
+}
+
+FontValues fontValues(const QFont& font)
+{
+    return {font.family(), font.pointSize(), font.bold(),
+            font.italic(), font.underline(), font.strikeOut()};
+}
+
+ElementValues commonValues(const BoardElement& element)
+{
+    ElementValues values;
+    values.name = element.objectName();
+    values.tag = element.tag();
+    values.geometry = element.geometry();
+    values.hint = element.hint();
+    values.visible = element.isVisible();
+    values.missingFromFile = element.missingFromFile();
+    return values;
+}
+
+ElementValues shapeValues(const ObjectShape& shape)
+{
+    ElementValues values = commonValues(shape);
+    values.shapeKind = shape.shapeKind();
+    values.brushStyle = shape.brushStyle();
+    values.brushColor = shape.brushColor();
+    return values;
+}
+
+ElementValues labelValues(const ObjectLabel& label)
+{
+    ElementValues values = commonValues(label);
+    values.caption = label.caption();
+    values.font = fontValues(label.font());
+    values.fontColor = label.fontColor();
+    values.storedFontHeight = label.storedFontHeight();
+    return values;
 }
 
 // Reads typed values out of property entries, remembering the first error.
@@ -216,60 +254,57 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
     return true;
 }
 
-} // namespace
-
-Record shapeRecord(const ObjectShape& shape)
+Record shapeRecord(const ElementValues& shape)
 {
     Record record = elementRecord("TShape", shape, false);
-    if (shape.brushColor() != 0xFFFFFF)
-        add(record, "Brush.Color", stream::colorValue(shape.brushColor()));
-    if (shape.brushStyle() != BrushStyle::Solid)
+    if (shape.brushColor != 0xFFFFFF)
+        add(record, "Brush.Color", stream::colorValue(shape.brushColor));
+    if (shape.brushStyle != BrushStyle::Solid)
         add(record, "Brush.Style",
-            Value::fromIdentifier(brushStyleNames[std::size_t(shape.brushStyle())]));
+            Value::fromIdentifier(brushStyleNames[std::size_t(shape.brushStyle)]));
     if (written(shape, ParentShowHintProperty, true))
         add(record, "ParentShowHint", Value::fromBoolean(false));
-    if (shape.shapeKind() != ShapeKind::Rectangle)
-        add(record, "Shape", Value::fromIdentifier(shapeKindNames[std::size_t(shape.shapeKind())]));
+    if (shape.shapeKind != ShapeKind::Rectangle)
+        add(record, "Shape", Value::fromIdentifier(shapeKindNames[std::size_t(shape.shapeKind)]));
     if (written(shape, ShowHintProperty, true))
         add(record, "ShowHint", Value::fromBoolean(true));
-    if (shape.isHidden())
+    if (!shape.visible)
         add(record, "Visible", Value::fromBoolean(false));
     return record;
 }
 
-Record labelRecord(const ObjectLabel& label, int dotsPerInch)
+// A record without a font entry reads as the board's font.
+Record labelRecord(const ElementValues& label, const FontValues& boardFont, int dotsPerInch)
 {
     Record record = elementRecord("TLabel", label, true);
-    if (!label.caption().isEmpty())
-        add(record, "Caption", Value::fromString(label.caption()));
-    // A record without a font entry reads as the board's font.
-    const QFont& font = label.font();
-    const QFont& boardFont = label.model().defaultFont();
+    if (!label.caption.isEmpty())
+        add(record, "Caption", Value::fromString(label.caption));
+    const FontValues& font = label.font;
     if (written(label, FontCharsetProperty, true))
         add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
-    if (written(label, FontColorProperty, label.fontColor() == ObjectLabel::DefaultFontColor))
-        add(record, "Font.Color", stream::colorValue(label.fontColor()));
-    if (written(label, FontHeightProperty, font.pointSize() == boardFont.pointSize())) {
-        const int stored = label.storedFontHeight();
+    if (written(label, FontColorProperty, label.fontColor == ObjectLabel::DefaultFontColor))
+        add(record, "Font.Color", stream::colorValue(label.fontColor));
+    if (written(label, FontHeightProperty, font.pointSize == boardFont.pointSize)) {
+        const int stored = label.storedFontHeight;
         add(record, "Font.Height",
-            Value::fromInteger(
-                stored != 0 ? stored
-                            : stream::fontHeightFromPointSize(label.fontSize(), dotsPerInch)));
+            Value::fromInteger(stored != 0
+                                   ? stored
+                                   : stream::fontHeightFromPointSize(font.pointSize, dotsPerInch)));
     }
-    if (written(label, FontNameProperty, font.family() == boardFont.family()))
-        add(record, "Font.Name", Value::fromString(font.family()));
+    if (written(label, FontNameProperty, font.family == boardFont.family))
+        add(record, "Font.Name", Value::fromString(font.family));
     QList<QByteArray> style;
-    if (font.bold())
+    if (font.bold)
         style << "fsBold";
-    if (font.italic())
+    if (font.italic)
         style << "fsItalic";
-    if (font.underline())
+    if (font.underline)
         style << "fsUnderline";
-    if (font.strikeOut())
+    if (font.strikeOut)
         style << "fsStrikeOut";
-    const bool boardStyle =
-        font.bold() == boardFont.bold() && font.italic() == boardFont.italic() &&
-        font.underline() == boardFont.underline() && font.strikeOut() == boardFont.strikeOut();
+    const bool boardStyle = font.bold == boardFont.bold && font.italic == boardFont.italic &&
+                            font.underline == boardFont.underline &&
+                            font.strikeOut == boardFont.strikeOut;
     if (written(label, FontStyleProperty, boardStyle))
         add(record, "Font.Style", Value::fromSet(style));
     if (written(label, ParentFontProperty, true))
@@ -280,9 +315,21 @@ Record labelRecord(const ObjectLabel& label, int dotsPerInch)
         add(record, "ShowHint", Value::fromBoolean(true));
     if (written(label, TransparentProperty, true))
         add(record, "Transparent", Value::fromBoolean(true));
-    if (label.isHidden())
+    if (!label.visible)
         add(record, "Visible", Value::fromBoolean(false));
     return record;
+}
+
+} // namespace
+
+Record shapeRecord(const ObjectShape& shape)
+{
+    return shapeRecord(shapeValues(shape));
+}
+
+Record labelRecord(const ObjectLabel& label, int dotsPerInch)
+{
+    return labelRecord(labelValues(label), fontValues(label.model().defaultFont()), dotsPerInch);
 }
 
 bool applyShapeRecord(const Record& record, ObjectShape& shape, QString* error)
@@ -401,25 +448,6 @@ QString grouped(qint64 n)
     return QLocale(QLocale::English).toString(n);
 }
 
-// The records of every element, one after the other.
-template <typename Element, typename MakeRecord>
-bool recordBytes(const QList<Element*>& elements, MakeRecord makeRecord, QByteArray* bytes,
-                 QString* error)
-{
-    bytes->clear();
-    QBuffer buffer(bytes);
-    buffer.open(QIODevice::WriteOnly);
-    stream::RecordWriter writer(&buffer);
-    for (const Element* element : elements) {
-        if (!writer.write(makeRecord(*element))) {
-            *error = QStringLiteral("Cannot write the element \"%1\": %2")
-                         .arg(element->objectName(), writer.errorString());
-            return false;
-        }
-    }
-    return true;
-}
-
 template <typename Element, typename Make, typename Apply, typename Loaded>
 bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make make, Apply apply,
                  const Loaded& loaded, QString* error);
@@ -510,17 +538,51 @@ bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make 
 
 } // namespace
 
+FileValues fileValues(const BoardModel& board, BoardElement::Kind kind, int dotsPerInch)
+{
+    FileValues values;
+    values.kind = kind;
+    values.boardFont = fontValues(board.defaultFont());
+    values.dotsPerInch = dotsPerInch;
+    values.elements.reserve(kind == BoardElement::Kind::Shape ? board.shapeCount()
+                                                              : board.labelCount());
+    board.forEachElement([&](const BoardElement& element) {
+        if (element.kind() != kind)
+            return;
+        values.elements.push_back(kind == BoardElement::Kind::Shape
+                                      ? shapeValues(static_cast<const ObjectShape&>(element))
+                                      : labelValues(static_cast<const ObjectLabel&>(element)));
+    });
+    return values;
+}
+
+bool fileBytes(const FileValues& values, QByteArray* bytes, QString* error)
+{
+    bytes->clear();
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    stream::RecordWriter writer(&buffer);
+    for (const ElementValues& element : values.elements) {
+        const Record record = values.kind == BoardElement::Kind::Shape
+                                  ? shapeRecord(element)
+                                  : labelRecord(element, values.boardFont, values.dotsPerInch);
+        if (!writer.write(record)) {
+            *error = QStringLiteral("Cannot write the element \"%1\": %2")
+                         .arg(element.name, writer.errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
 bool shapeFileBytes(const BoardModel& board, QByteArray* bytes, QString* error)
 {
-    return recordBytes(board.shapes(), shapeRecord, bytes, error);
+    return fileBytes(fileValues(board, BoardElement::Kind::Shape, 0), bytes, error);
 }
 
 bool labelFileBytes(const BoardModel& board, int dotsPerInch, QByteArray* bytes, QString* error)
 {
-    const auto record = [dotsPerInch](const ObjectLabel& label) {
-        return labelRecord(label, dotsPerInch);
-    };
-    return recordBytes(board.labels(), record, bytes, error);
+    return fileBytes(fileValues(board, BoardElement::Kind::Caption, dotsPerInch), bytes, error);
 }
 
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error)

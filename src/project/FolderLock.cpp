@@ -6,9 +6,11 @@
 
 namespace {
 
+// Per thread: a save in the background waits for the lock the user-interface
+// thread holds, as another copy of the program would.
 QHash<QString, int>& depths()
 {
-    static QHash<QString, int> held;
+    thread_local QHash<QString, int> held;
     return held;
 }
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 ObjectLabel::ObjectLabel(BoardModel& model, quint64 sequence)
-    : BoardElement(model, Kind::Caption, sequence), m_font(model.sharedFont(model.defaultFont()))
+    : BoardElement(model, Kind::Caption, sequence), m_font(model.defaultFont())
 {
 }
 

@@ -33,6 +33,17 @@ FileStamp FileStamp::of(const QString& path, QByteArray* bytes)
     return stamp;
 }
 
+FileStamp FileStamp::ofWritten(const QString& path, const QByteArray& bytes)
+{
+    FileStamp stamp;
+    const QFileInfo info(path);
+    stamp.exists = info.isFile();
+    stamp.size = bytes.size();
+    stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    return stamp;
+}
+
 namespace {
 
 FileStamp sizeAndTime(const QString& path)
@@ -97,6 +108,14 @@ void SharedFiles::clear()
     if (!m_watcher->directories().isEmpty())
         m_watcher->removePaths(m_watcher->directories());
     m_poll->stop();
+}
+
+std::optional<FileStamp> SharedFiles::known(const QString& path) const
+{
+    const auto known = m_known.constFind(path);
+    if (known == m_known.cend())
+        return std::nullopt;
+    return *known;
 }
 
 bool SharedFiles::changedSince(const QString& path) const

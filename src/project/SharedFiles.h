@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QFileSystemWatcher;
 class QTimer;
@@ -20,6 +21,8 @@ struct FileStamp {
 
     // The file as it is now; its bytes too when asked for.
     static FileStamp of(const QString& path, QByteArray* bytes = nullptr);
+    // The file just written with these bytes, without reading it again.
+    static FileStamp ofWritten(const QString& path, const QByteArray& bytes);
     // Size and time only: what the periodic check compares before it hashes.
     bool sameSizeAndTime(const FileStamp& other) const
     {
@@ -56,6 +59,8 @@ public:
     // Forget every file (a project switch).
     void clear();
     bool isKnown(const QString& path) const { return m_known.contains(path); }
+    // What the file held when last read or written here; none when unknown.
+    std::optional<FileStamp> known(const QString& path) const;
     // The file holds something else than when this copy last read or wrote it.
     bool changedSince(const QString& path) const;
 

@@ -14,6 +14,59 @@ namespace {
 
 constexpr QByteArrayView kSignature = "TPF0";
 
+// The names and identifiers board records repeat, read as these texts
+// rather than each as a copy of its own: a board file holds millions.
+QByteArray keptName(QByteArrayView bytes)
+{
+    static const QByteArray common[] = {QByteArrayLiteral("TShape"),
+                                        QByteArrayLiteral("TLabel"),
+                                        QByteArrayLiteral("Tag"),
+                                        QByteArrayLiteral("Left"),
+                                        QByteArrayLiteral("Top"),
+                                        QByteArrayLiteral("Width"),
+                                        QByteArrayLiteral("Height"),
+                                        QByteArrayLiteral("Hint"),
+                                        QByteArrayLiteral("Caption"),
+                                        QByteArrayLiteral("Visible"),
+                                        QByteArrayLiteral("ShowHint"),
+                                        QByteArrayLiteral("ParentShowHint"),
+                                        QByteArrayLiteral("ParentFont"),
+                                        QByteArrayLiteral("Transparent"),
+                                        QByteArrayLiteral("Shape"),
+                                        QByteArrayLiteral("Brush.Color"),
+                                        QByteArrayLiteral("Brush.Style"),
+                                        QByteArrayLiteral("Font.Charset"),
+                                        QByteArrayLiteral("Font.Color"),
+                                        QByteArrayLiteral("Font.Height"),
+                                        QByteArrayLiteral("Font.Name"),
+                                        QByteArrayLiteral("Font.Style"),
+                                        QByteArrayLiteral("DEFAULT_CHARSET"),
+                                        QByteArrayLiteral("fsBold"),
+                                        QByteArrayLiteral("fsItalic"),
+                                        QByteArrayLiteral("fsUnderline"),
+                                        QByteArrayLiteral("fsStrikeOut"),
+                                        QByteArrayLiteral("stRectangle"),
+                                        QByteArrayLiteral("stSquare"),
+                                        QByteArrayLiteral("stRoundRect"),
+                                        QByteArrayLiteral("stRoundSquare"),
+                                        QByteArrayLiteral("stEllipse"),
+                                        QByteArrayLiteral("stCircle"),
+                                        QByteArrayLiteral("bsSolid"),
+                                        QByteArrayLiteral("bsClear"),
+                                        QByteArrayLiteral("bsHorizontal"),
+                                        QByteArrayLiteral("bsVertical"),
+                                        QByteArrayLiteral("bsFDiagonal"),
+                                        QByteArrayLiteral("bsBDiagonal"),
+                                        QByteArrayLiteral("bsCross"),
+                                        QByteArrayLiteral("bsDiagCross"),
+                                        QByteArrayLiteral("clWindowText"),
+                                        QByteArrayLiteral("clBtnFace")};
+    for (const QByteArray& name : common)
+        if (bytes == name)
+            return name;
+    return bytes.toByteArray();
+}
+
 // Value-type bytes.
 enum : quint8 {
     kInt8 = 0x02,
@@ -273,13 +326,14 @@ public:
         }
         const qint64 size = length * unitSize;
         const qint64 left = bytesLeft();
-        const QString bytesNote =
-            unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
+        const auto bytesNote = [&] {
+            return unitSize > 1 ? QStringLiteral(" (%1 bytes)").arg(size) : QString();
+        };
         if (size > left) {
             return fail(QStringLiteral("%1 length %2%3 at byte %4 exceeds the %5 bytes left")
                             .arg(QLatin1StringView(what))
                             .arg(length)
-                            .arg(bytesNote)
+                            .arg(bytesNote())
                             .arg(at)
                             .arg(left));
         }
@@ -288,7 +342,7 @@ public:
                                        "(%5 bytes at most)")
                             .arg(QLatin1StringView(what))
                             .arg(length)
-                            .arg(bytesNote)
+                            .arg(bytesNote())
                             .arg(at)
                             .arg(maxBytes));
         }
@@ -348,7 +402,7 @@ public:
             if (!counted(1, 1, "identifier", &data))
                 return false;
             if (v)
-                *v = Value::fromIdentifier(data.toByteArray());
+                *v = Value::fromIdentifier(keptName(data));
             return true;
         case kFalse:
         case kTrue:
@@ -367,7 +421,7 @@ public:
                                     .arg(at)
                                     .arg(MaximumSetElements));
                 if (v)
-                    ids.append(data.toByteArray());
+                    ids.append(keptName(data));
             }
             if (v)
                 *v = Value::fromSet(ids);
@@ -537,7 +591,7 @@ bool RecordReader::readRecord(Record* out)
     QByteArrayView name;
     const auto keep = [out, &name](QByteArray* into) {
         if (out)
-            *into = name.toByteArray();
+            *into = keptName(name);
     };
     if (!in.signature() || !in.shortName("class name", &name))
         return false;

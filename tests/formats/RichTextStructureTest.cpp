@@ -1,7 +1,9 @@
 // Tables, lists and links as Word, LibreOffice and the rich-edit control write
 // them, and what a note holds that the editor cannot.
 #include "formats/RichText.h"
+#include "formats/RtfCodec.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -431,6 +433,88 @@ TEST(RichTextTableSizeTest, LongTablesReadWholeAndRowsKeepTheirOwnCells)
     const QByteArray withTyped = writeBytes(*doc);
     EXPECT_EQ(withTyped.count("\\cellx"), written.count("\\cellx") + 1);
     EXPECT_EQ(cellText(*firstTable(*readBytes(withTyped)), 1, 2), "typed");
+}
+
+// The editor holds a long table as consecutive tables of a few hundred rows,
+// as Qt lays a table out whole at every edit in it: the parts write back as
+// the one table they were read from, byte for byte, and show no gap.
+TEST(RichTextTableSizeTest, ATableHeldInPartsIsWrittenBackAsTheOneTableItWas)
+{
+    constexpr int kRows = 1050;
+    constexpr int kPartRows = 100;
+    QByteArray rtf = "{\\rtf1\\ansi{\\colortbl ;\\red200\\green40\\blue40;}\r\n";
+    for (int row = 0; row < kRows; ++row) {
+        const QByteArray r = QByteArray::number(row);
+        // The first cell of rows 99 and 100 is one, merged down across the part's end.
+        const QByteArray merge = row == 99 ? "\\clvmgf" : row == 100 ? "\\clvmrg" : "";
+        // A cell with a border gives the table borders, whose lines the parts share.
+        const QByteArray shade = row == 777 ? "\\clcbpat1" : row == 5 ? "\\clbrdrb\\brdrs" : "";
+        if (row % 3 == 0)
+            rtf += "\\trowd" + merge + "\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl r" + r +
+                   "c0\\cell r" + r + "c1\\cell r" + r + "c2\\cell\\row\r\n";
+        else
+            rtf += "\\trowd" + merge + "\\cellx2000" + shade + "\\cellx4000\\pard\\intbl r" + r +
+                   "c0\\cell r" + r + "c1\\cell\\row\r\n";
+    }
+    rtf += "\\pard after\\par}";
+    const QByteArray written = writeBytes(*readBytes(rtf));
+
+    QTextDocument parts;
+    RichText::StepReader reader(written, &parts, kPartRows);
+    while (!reader.step(4096)) {
+    }
+    QList<QTextTable*> tables;
+    for (QTextFrame* frame : parts.rootFrame()->childFrames())
+        tables << qobject_cast<QTextTable*>(frame);
+    ASSERT_EQ(tables.size(), 11);
+    EXPECT_GT(tables.front()->rows(), kPartRows) << "a merged cell keeps its rows together";
+    EXPECT_EQ(tables.front()->cellAt(99, 0).rowSpan(), 2);
+    int row = 0;
+    int editedRow = -1;
+    for (qsizetype part = 0; part < tables.size(); ++part) {
+        const QTextTable* table = tables.at(part);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->format().boolProperty(RichText::Rtf::ContinuesTable), part > 0);
+        EXPECT_EQ(table->columns(), 3);
+        for (int r = 0; r < table->rows(); ++r, ++row) {
+            ASSERT_EQ(cellText(*table, r, 1), QStringLiteral("r%1c1").arg(row)) << part << r;
+            EXPECT_EQ(cellText(*table, r, 2),
+                      row % 3 == 0 ? QStringLiteral("r%1c2").arg(row) : QString());
+        }
+        if (part == 7)
+            editedRow = row - 3;
+    }
+    EXPECT_EQ(row, kRows);
+    EXPECT_EQ(parts.lastBlock().text(), "after");
+    EXPECT_EQ(writeBytes(parts), written);
+
+    // The rows of two parts are as far apart as those of one: the paragraph
+    // between them takes no room and one border line is drawn between them.
+    ASSERT_GT(tables.front()->format().border(), 0);
+    parts.setTextWidth(520);
+    const auto top = [&](const QTextTable* table, int r) {
+        return parts.documentLayout()
+            ->blockBoundingRect(parts.findBlock(table->cellAt(r, 1).firstPosition()))
+            .top();
+    };
+    const qreal rowStep = top(tables.front(), 11) - top(tables.front(), 10);
+    ASSERT_GT(rowStep, 0);
+    for (qsizetype part = 1; part < tables.size(); ++part) {
+        const QTextTable* before = tables.at(part - 1);
+        EXPECT_NEAR(top(tables.at(part), 0) - top(before, before->rows() - 1), rowStep, 0.5)
+            << part;
+    }
+
+    // A cell edited in a later part is written in its row of the one table.
+    const QTextTable* edited = tables.at(7);
+    QTextCursor(edited->cellAt(edited->rows() - 3, 1).firstCursorPosition()).insertText("typed ");
+    const auto copy = readBytes(writeBytes(parts));
+    const QTextTable* whole = firstTable(*copy);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(copy->rootFrame()->childFrames().size(), 1);
+    ASSERT_EQ(whole->rows(), kRows);
+    EXPECT_EQ(cellText(*whole, editedRow, 1), QStringLiteral("typed r%1c1").arg(editedRow));
+    EXPECT_EQ(cellText(*whole, editedRow + 1, 1), QStringLiteral("r%1c1").arg(editedRow + 1));
 }
 
 } // namespace

@@ -82,6 +82,32 @@ TEST_F(BoardSaveAsYouGo, OpeningAProjectRemembersItAndRewritesNothing)
     EXPECT_EQ(readAll(other.filePath("fStreamShape.txt")), shapes);
 }
 
+// The files are written in the background from the board as it was when the
+// save began; what changes meanwhile is neither lost nor written half.
+TEST_F(BoardSaveAsYouGo, EditsWhileTheFilesAreWrittenInTheBackgroundAreSavedAfter)
+{
+    waitForSave();
+    const QRect start = shapeOf(QStringLiteral("Pump"))->geometry();
+    shapeOf(QStringLiteral("Pump"))->move(start.topLeft() + QPoint(5, 0));
+    form().BoardSaving->fire();
+    ASSERT_TRUE(form().BoardSaving->isRunning()) << "the board was written on this thread";
+    shapeOf(QStringLiteral("Pump"))->move(start.topLeft() + QPoint(9, 0));
+    form().BoardSaving->changed();
+    // The timer runs out while the first write still runs: the second waits for it.
+    form().BoardSaving->fire();
+    QTRY_VERIFY_WITH_TIMEOUT(!form().BoardSaving->isPending(), TForm1::BoardSaveIdleMs + 2000);
+    EXPECT_EQ(savedPlaceOf(QStringLiteral("Pump")).topLeft(), start.topLeft() + QPoint(9, 0));
+
+    // A close while a write runs leaves the newest board, whichever ends last.
+    shapeOf(QStringLiteral("Pump"))->move(start.topLeft() + QPoint(20, 0));
+    form().BoardSaving->fire();
+    shapeOf(QStringLiteral("Pump"))->move(start.topLeft() + QPoint(30, 0));
+    ASSERT_TRUE(form().SaveShapes());
+    QTest::qWait(50);
+    EXPECT_EQ(savedPlaceOf(QStringLiteral("Pump")).topLeft(), start.topLeft() + QPoint(30, 0));
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join('\n').toStdString();
+}
+
 TEST_F(BoardSaveAsYouGo, AFileThatCannotBeWrittenIsSaidOnceAndSavedWhenItCanBe)
 {
     waitForSave();

@@ -131,7 +131,7 @@ TEST_F(Sharing, AProjectOpenedReadOnlyIsNeverWrittenTo)
 
     // Moves, a note typed, a table cell and an alarm are held in memory only.
     moveHere("Boiler", 300, 300);
-    form().BoardSaving->fire();
+    form().BoardSaving->saveNow();
     TForm2* note = doublePress("Boiler");
     ASSERT_NE(note, nullptr);
     QTest::keyClicks(note->RichEdit1, "typed");
@@ -202,7 +202,7 @@ TEST_F(Sharing, TheOtherCopysBoardEditsComeInAndNoEditIsLostAtTheSave)
         moveThere(board, "Pump", 900, 50);
     });
     moveHere("Boiler", 510, 410);
-    form().BoardSaving->fire();
+    form().BoardSaving->saveNow();
     EXPECT_TRUE(form().lastNotice().contains("Boiler")) << form().lastNotice().toStdString();
     const BoardOnDisk saved(projectDir.path());
     ASSERT_TRUE(saved.whole);
@@ -243,15 +243,15 @@ TEST_F(Sharing, AFolderMadeReadOnlyKeepsEveryChangeAndTakesThemWhenWritableAgain
 
     setWritable(false);
     moveHere("Boiler", 321, 123);
-    form().BoardSaving->fire();
+    form().BoardSaving->saveNow();
     moveHere("Tank A", 222, 111);
-    form().BoardSaving->fire();
+    form().BoardSaving->saveNow();
     EXPECT_EQ(fake.dialogs.errors.size(), 1) << "told once";
     EXPECT_TRUE(form().BoardSaving->isPending()) << "tried again without a new change";
     EXPECT_EQ(shapeOf("Boiler")->pos(), QPoint(321, 123));
 
     setWritable(true);
-    form().BoardSaving->fire();
+    form().BoardSaving->saveNow();
     EXPECT_EQ(fake.dialogs.errors.size(), 1);
     EXPECT_FALSE(form().BoardSaving->isPending());
     EXPECT_TRUE(form().lastNotice().contains("saved again"));

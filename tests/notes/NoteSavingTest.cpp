@@ -5,10 +5,13 @@
 #include "platform/SaveSoon.h"
 #include "support/Files.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTimer>
 
 namespace {
@@ -97,6 +100,73 @@ TEST_F(NoteSavingTest, AnUnchangedNoteIsNeverRewritten)
         settle();
         EXPECT_EQ(modified(notePath("Pump")), before) << name.toStdString();
     }
+}
+
+// The editor holds a long table as tables of some hundred rows each, which
+// the caret moves across as one: what is typed into a row of a later one is
+// saved in that row of the one table.
+TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int row = 0; row < 1200; ++row) {
+        const QByteArray r = QByteArray::number(row);
+        rtf += "\\trowd\\cellx1500\\cellx4500\\pard\\intbl r" + r + "c0\\cell r" + r +
+               "c1\\cell\\row\r\n";
+    }
+    rtf += "\\pard end\\par}";
+    QTextDocument whole;
+    QBuffer in(&rtf);
+    in.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(RichText::read(&in, &whole));
+    const auto written = [](const QTextDocument& document) {
+        QByteArray bytes;
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(RichText::write(&document, &out));
+        return bytes;
+    };
+    createNote("Pump", written(whole));
+    writeAll(notePath("Pump") + ".before", written(whole));
+
+    TForm2* window = open(1, "Pump");
+    QTextDocument* note = window->RichEdit1->document();
+    ASSERT_GT(note->rootFrame()->childFrames().size(), 1);
+    const auto caretBefore = [&](const QString& text) {
+        QTextCursor cursor = note->find(text);
+        cursor.setPosition(cursor.selectionStart());
+        window->RichEdit1->setTextCursor(cursor);
+        return cursor.block().text() == text;
+    };
+    // The arrow keys go from the last row of a part to the first of the next
+    // and back, in the same column, never stopping between the two.
+    const auto* part = qobject_cast<QTextTable*>(note->rootFrame()->childFrames().at(0));
+    ASSERT_TRUE(part);
+    const int lastRow = part->rows() - 1;
+    ASSERT_TRUE(caretBefore(QStringLiteral("r%1c1").arg(lastRow)));
+    QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Down);
+    EXPECT_EQ(window->RichEdit1->textCursor().block().text(),
+              QStringLiteral("r%1c1").arg(lastRow + 1));
+    EXPECT_NE(window->RichEdit1->textCursor().currentTable(), part);
+    QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Up);
+    EXPECT_EQ(window->RichEdit1->textCursor().block().text(), QStringLiteral("r%1c1").arg(lastRow));
+
+    ASSERT_TRUE(caretBefore(QStringLiteral("r1100c1")));
+    QTest::keyClicks(window->RichEdit1->viewport(), QStringLiteral("typed "));
+    ASSERT_TRUE(window->NoteSaving->isPending());
+    window->NoteSaving->fire();
+
+    // What the same typing into the note read as one table writes.
+    QTextDocument expected;
+    expected.setDefaultFont(note->defaultFont());
+    ASSERT_TRUE(RichText::readFile(notePath("Pump") + ".before", &expected));
+    QTextCursor typed = expected.find(QStringLiteral("r1100c1"));
+    typed.setPosition(typed.selectionStart());
+    typed.insertText(QStringLiteral("typed "));
+    QTextCursor caretLine(&expected); // the line of its own the caret was given at the end
+    caretLine.movePosition(QTextCursor::End);
+    caretLine.insertBlock();
+    EXPECT_EQ(readAll(notePath("Pump")), written(expected));
+    EXPECT_TRUE(fake.dialogs.errors.isEmpty());
 }
 
 TEST_F(NoteSavingTest, NotesThatWereNotReadWholeAreLeftToTheCloseAndWhatCannotBeKeptGoesAsideFirst)
