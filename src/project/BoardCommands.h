@@ -1,7 +1,6 @@
 #pragma once
 
-#include "project/BoardElement.h"
-#include "project/ObjectShape.h"
+#include "project/ElementState.h"
 
 #include <QFont>
 #include <QList>
@@ -10,34 +9,6 @@
 
 class BoardModel;
 class QUndoStack;
-
-// Everything the board files keep of one element, and its place in the
-// creation order: what an undo step puts back.
-struct ElementState {
-    BoardElement::Kind kind = BoardElement::Kind::Shape;
-    quint64 sequence = 0;
-    QString name;
-    int tag = 0;
-    QString hint;
-    QRect geometry;
-    bool visible = true;
-    quint16 missingFromFile = 0;
-    // A shape's.
-    ShapeKind shapeKind = ShapeKind::Rectangle;
-    BrushStyle brushStyle = BrushStyle::Solid;
-    quint32 brushColor = 0xFFFFFF;
-    // A caption's.
-    QString caption;
-    QFont font;
-    quint32 fontColor = 0;
-
-    static ElementState of(const BoardElement& element);
-    // Gives the element with this sequence these values, making it when it is gone.
-    void apply(BoardModel& model) const;
-    // Destroys the element with this sequence, if it is there.
-    void remove(BoardModel& model) const;
-    bool operator==(const ElementState&) const = default;
-};
 
 // The states of the elements an edit touched.
 QList<ElementState> statesOf(const QList<const BoardElement*>& elements);

@@ -45,6 +45,8 @@ bool sameState(const std::optional<ElementState>& a, const std::optional<Element
     ElementState left = numbered(*a, 0);
     ElementState right = numbered(*b, 0);
     left.sequence = right.sequence = 0;
+    // The font height a file held is how the size was written, not a change.
+    left.storedFontHeight = right.storedFontHeight = 0;
     return left == right;
 }
 

@@ -57,7 +57,7 @@ constexpr quint16 AlwaysInLabels = AlwaysInShapes | FontCharsetProperty | FontCo
 
 // Whether a property the record always carries is written: unless the
 // element's record lacked it and it still holds what the absence gave.
-bool written(const ElementValues& element, quint16 property, bool asIfAbsent)
+bool written(const ElementState& element, quint16 property, bool asIfAbsent)
 {
     return !(element.missingFromFile & property) || !asIfAbsent;
 }
@@ -70,7 +70,7 @@ void add(Record& record, const char* name, const Value& value)
 
 // What both kinds of record begin with: class, name, tag, place, size and hint.
 // A size taken from the text is read from no record.
-Record elementRecord(const char* className, const ElementValues& element, bool sizeFromText)
+Record elementRecord(const char* className, const ElementState& element, bool sizeFromText)
 {
     Record record;
     record.properties.reserve(16);
@@ -90,43 +90,6 @@ Record elementRecord(const char* className, const ElementValues& element, bool s
     if (!element.hint.isEmpty())
         add(record, "Hint", Value::fromString(element.hint));
     return record;
-}
-
-FontValues fontValues(const QFont& font)
-{
-    return {font.family(), font.pointSize(), font.bold(),
-            font.italic(), font.underline(), font.strikeOut()};
-}
-
-ElementValues commonValues(const BoardElement& element)
-{
-    ElementValues values;
-    values.name = element.objectName();
-    values.tag = element.tag();
-    values.geometry = element.geometry();
-    values.hint = element.hint();
-    values.visible = element.isVisible();
-    values.missingFromFile = element.missingFromFile();
-    return values;
-}
-
-ElementValues shapeValues(const ObjectShape& shape)
-{
-    ElementValues values = commonValues(shape);
-    values.shapeKind = shape.shapeKind();
-    values.brushStyle = shape.brushStyle();
-    values.brushColor = shape.brushColor();
-    return values;
-}
-
-ElementValues labelValues(const ObjectLabel& label)
-{
-    ElementValues values = commonValues(label);
-    values.caption = label.caption();
-    values.font = fontValues(label.font());
-    values.fontColor = label.fontColor();
-    values.storedFontHeight = label.storedFontHeight();
-    return values;
 }
 
 // Reads typed values out of property entries, remembering the first error.
@@ -254,7 +217,7 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
     return true;
 }
 
-Record shapeRecord(const ElementValues& shape)
+Record shapeRecord(const ElementState& shape)
 {
     Record record = elementRecord("TShape", shape, false);
     if (shape.brushColor != 0xFFFFFF)
@@ -274,37 +237,37 @@ Record shapeRecord(const ElementValues& shape)
 }
 
 // A record without a font entry reads as the board's font.
-Record labelRecord(const ElementValues& label, const FontValues& boardFont, int dotsPerInch)
+Record labelRecord(const ElementState& label, const QFont& boardFont, int dotsPerInch)
 {
     Record record = elementRecord("TLabel", label, true);
     if (!label.caption.isEmpty())
         add(record, "Caption", Value::fromString(label.caption));
-    const FontValues& font = label.font;
+    const QFont& font = label.font;
     if (written(label, FontCharsetProperty, true))
         add(record, "Font.Charset", Value::fromIdentifier("DEFAULT_CHARSET"));
     if (written(label, FontColorProperty, label.fontColor == ObjectLabel::DefaultFontColor))
         add(record, "Font.Color", stream::colorValue(label.fontColor));
-    if (written(label, FontHeightProperty, font.pointSize == boardFont.pointSize)) {
+    if (written(label, FontHeightProperty, font.pointSize() == boardFont.pointSize())) {
         const int stored = label.storedFontHeight;
         add(record, "Font.Height",
-            Value::fromInteger(stored != 0
-                                   ? stored
-                                   : stream::fontHeightFromPointSize(font.pointSize, dotsPerInch)));
+            Value::fromInteger(
+                stored != 0 ? stored
+                            : stream::fontHeightFromPointSize(font.pointSize(), dotsPerInch)));
     }
-    if (written(label, FontNameProperty, font.family == boardFont.family))
-        add(record, "Font.Name", Value::fromString(font.family));
+    if (written(label, FontNameProperty, font.family() == boardFont.family()))
+        add(record, "Font.Name", Value::fromString(font.family()));
     QList<QByteArray> style;
-    if (font.bold)
+    if (font.bold())
         style << "fsBold";
-    if (font.italic)
+    if (font.italic())
         style << "fsItalic";
-    if (font.underline)
+    if (font.underline())
         style << "fsUnderline";
-    if (font.strikeOut)
+    if (font.strikeOut())
         style << "fsStrikeOut";
-    const bool boardStyle = font.bold == boardFont.bold && font.italic == boardFont.italic &&
-                            font.underline == boardFont.underline &&
-                            font.strikeOut == boardFont.strikeOut;
+    const bool boardStyle =
+        font.bold() == boardFont.bold() && font.italic() == boardFont.italic() &&
+        font.underline() == boardFont.underline() && font.strikeOut() == boardFont.strikeOut();
     if (written(label, FontStyleProperty, boardStyle))
         add(record, "Font.Style", Value::fromSet(style));
     if (written(label, ParentFontProperty, true))
@@ -324,12 +287,12 @@ Record labelRecord(const ElementValues& label, const FontValues& boardFont, int 
 
 Record shapeRecord(const ObjectShape& shape)
 {
-    return shapeRecord(shapeValues(shape));
+    return shapeRecord(ElementState::of(shape));
 }
 
 Record labelRecord(const ObjectLabel& label, int dotsPerInch)
 {
-    return labelRecord(labelValues(label), fontValues(label.model().defaultFont()), dotsPerInch);
+    return labelRecord(ElementState::of(label), label.model().defaultFont(), dotsPerInch);
 }
 
 bool applyShapeRecord(const Record& record, ObjectShape& shape, QString* error)
@@ -542,16 +505,14 @@ FileValues fileValues(const BoardModel& board, BoardElement::Kind kind, int dots
 {
     FileValues values;
     values.kind = kind;
-    values.boardFont = fontValues(board.defaultFont());
+    values.boardFont = board.defaultFont();
     values.dotsPerInch = dotsPerInch;
     values.elements.reserve(kind == BoardElement::Kind::Shape ? board.shapeCount()
                                                               : board.labelCount());
     board.forEachElement([&](const BoardElement& element) {
         if (element.kind() != kind)
             return;
-        values.elements.push_back(kind == BoardElement::Kind::Shape
-                                      ? shapeValues(static_cast<const ObjectShape&>(element))
-                                      : labelValues(static_cast<const ObjectLabel&>(element)));
+        values.elements.push_back(ElementState::of(element));
     });
     return values;
 }
@@ -562,7 +523,7 @@ bool fileBytes(const FileValues& values, QByteArray* bytes, QString* error)
     QBuffer buffer(bytes);
     buffer.open(QIODevice::WriteOnly);
     stream::RecordWriter writer(&buffer);
-    for (const ElementValues& element : values.elements) {
+    for (const ElementState& element : values.elements) {
         const Record record = values.kind == BoardElement::Kind::Shape
                                   ? shapeRecord(element)
                                   : labelRecord(element, values.boardFont, values.dotsPerInch);

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "project/BoardElement.h"
-#include "project/ObjectShape.h"
+#include "project/ElementState.h"
 #include "stream/ComponentStream.h"
 
 #include <QString>
@@ -15,42 +14,12 @@ class ObjectLabel;
 // "fStreamLabel.txt" one per caption element, in the board's child order.
 namespace BoardRecords {
 
-// What a board file holds of a caption's font.
-struct FontValues {
-    QString family;
-    int pointSize = 0;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikeOut = false;
-};
-
-// What a board file holds of one element, as plain values: taken from the
-// board on the thread that owns it, and written on any.
-struct ElementValues {
-    QString name;
-    int tag = 0;
-    QRect geometry;
-    QString hint;
-    bool visible = true;
-    quint16 missingFromFile = 0;
-    // A shape's.
-    ShapeKind shapeKind = ShapeKind::Rectangle;
-    BrushStyle brushStyle = BrushStyle::Solid;
-    quint32 brushColor = 0xFFFFFF;
-    // A caption's.
-    QString caption;
-    FontValues font;
-    quint32 fontColor = 0;
-    int storedFontHeight = 0;
-};
-
 // Every element of one board file, in creation order, with what the file is
 // written against: the board's font and the screen's dots per inch.
 struct FileValues {
     BoardElement::Kind kind = BoardElement::Kind::Shape;
-    std::vector<ElementValues> elements;
-    FontValues boardFont;
+    std::vector<ElementState> elements;
+    QFont boardFont;
     int dotsPerInch = 96;
 };
 FileValues fileValues(const BoardModel& board, BoardElement::Kind kind, int dotsPerInch);
