@@ -54,15 +54,15 @@ QString decodePlainText(QByteArray data)
 
 } // namespace
 
-StepReader::StepReader(const QByteArray& data, QTextDocument* document, int tablePartRows)
+StepReader::StepReader(const QByteArray& data, QTextDocument* document, int tablePieceRows)
     : m_document(document), m_undo(document->isUndoRedoEnabled())
 {
     document->setUndoRedoEnabled(false);
     document->clear();
     if (data.startsWith(kUtf8ByteOrderMark) && looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document, tablePartRows);
+        m_parser = std::make_unique<Rtf::Parser>(data.mid(3), document, tablePieceRows);
     else if (looksLikeRtf(data))
-        m_parser = std::make_unique<Rtf::Parser>(data, document, tablePartRows);
+        m_parser = std::make_unique<Rtf::Parser>(data, document, tablePieceRows);
     else if (!data.isEmpty())
         document->setPlainText(decodePlainText(data));
 }

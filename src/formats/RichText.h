@@ -56,11 +56,11 @@ bool readTextFile(const QString& path, const std::function<void(QStringView)>& s
 // Reads the bytes of a note into a document in steps, so that a window can
 // serve its events while a big note is read. The document is filled as read()
 // fills it once step() has returned true, except that a table of more than
-// tablePartRows rows is held as consecutive tables of at most that many rows,
+// tablePieceRows rows is held as consecutive tables of at most that many rows,
 // which write() writes back as the one table it read.
 class StepReader {
 public:
-    StepReader(const QByteArray& data, QTextDocument* document, int tablePartRows = 0);
+    StepReader(const QByteArray& data, QTextDocument* document, int tablePieceRows = 0);
     ~StepReader();
     // Reads about bytes more of the note; true once all of it is read.
     bool step(qsizetype bytes);
@@ -75,7 +75,7 @@ private:
     std::unique_ptr<Rtf::Parser> m_parser; // null for a note that is not RTF
 };
 
-// The empty paragraph a document keeps between two parts of a long table as
+// The empty paragraph a document keeps between two pieces of a long table as
 // StepReader makes them: it takes no room, and write() leaves it out.
 bool isTableJoint(const QTextBlock& block);
 

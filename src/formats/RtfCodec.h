@@ -45,7 +45,7 @@ enum KeptProperty : int {
     ListStart,
     ListNumberForm,
     // Of a table: it goes on the rows of the table before it, which the
-    // editor holds in parts (one table of many rows is laid out again whole
+    // editor holds in pieces (one table of many rows is laid out again whole
     // at every edit); the empty paragraph between the two is not written.
     ContinuesTable,
 };
@@ -57,9 +57,9 @@ class Reader;
 class Parser {
 public:
     // data starts with "{\rtf"; the content of document is replaced. A
-    // table of more than tablePartRows rows is made as tables of that many
+    // table of more than tablePieceRows rows is made as tables of that many
     // rows each, continuing one another; 0 makes every table whole.
-    Parser(const QByteArray& data, QTextDocument* document, int tablePartRows = 0);
+    Parser(const QByteArray& data, QTextDocument* document, int tablePieceRows = 0);
     ~Parser();
     // Reads about bytes more of the input; true once all of it is read.
     bool step(qsizetype bytes);

@@ -720,8 +720,8 @@ QString cleanText(const QString& text)
 class Reader {
 public:
     // The document pass: fills document from data.
-    Reader(const QByteArray& data, QTextDocument* document, int tablePartRows)
-        : m_in(data), m_document(document), m_cursor(document), m_tablePartRows(tablePartRows)
+    Reader(const QByteArray& data, QTextDocument* document, int tablePieceRows)
+        : m_in(data), m_document(document), m_cursor(document), m_tablePieceRows(tablePieceRows)
     {
         if (data.contains("\\cell")) {
             m_survey = std::make_unique<Reader>(data, &m_surveyed);
@@ -800,7 +800,7 @@ private:
     int plannedColumns(const TablePlan& plan);
     void addEdges(const std::vector<CellDefinition>& cells);
     void startRow();
-    void startTablePart();
+    void startTablePiece();
     void markFillerCells();
     void endTableEdit();
     void mapRowToColumns();
@@ -887,10 +887,10 @@ private:
     int m_rowLeft = 0;
     int m_rowGap = 0;
     QPointer<QTextTable> m_table;
-    // A long table is made in parts of at most m_tablePartRows rows (0: whole):
-    // the parts before m_table, and the rows the survey saw that none holds yet.
-    int m_tablePartRows = 0;
-    std::vector<QPointer<QTextTable>> m_tableParts;
+    // A long table is made in pieces of at most m_tablePieceRows rows (0: whole):
+    // the pieces before m_table, and the rows the survey saw that none holds yet.
+    int m_tablePieceRows = 0;
+    std::vector<QPointer<QTextTable>> m_tablePieces;
     int m_rowsUnmade = 0;
     // A table is made in one edit of the document: the document looks for its
     // tables again, all through its text, at the end of each edit that adds one.
@@ -2452,14 +2452,14 @@ void Reader::enterTableCell()
         format.setBorder(0);
         int rows = 1;
         int columns = 1;
-        m_tableParts.clear();
+        m_tablePieces.clear();
         m_rowsUnmade = 0;
         if (const TablePlan* plan = planAt(m_pos)) {
             rows = int(plan->rows.size());
             columns = plannedColumns(*plan);
-            if (m_tablePartRows > 0 && rows > m_tablePartRows) {
-                m_rowsUnmade = rows - m_tablePartRows;
-                rows = m_tablePartRows;
+            if (m_tablePieceRows > 0 && rows > m_tablePieceRows) {
+                m_rowsUnmade = rows - m_tablePieceRows;
+                rows = m_tablePieceRows;
             }
         } else {
             // Grown as its rows come.
@@ -2524,9 +2524,9 @@ void Reader::startRow()
 {
     flushRun();
     if (m_row + 1 >= m_table->rows()) {
-        // A cell merged down from the row above keeps the row in its part.
+        // A cell merged down from the row above keeps the row in its piece.
         if (m_rowsUnmade > 0 && m_verticalMergeTop.empty()) {
-            startTablePart();
+            startTablePiece();
         } else {
             m_table->appendRows(1);
             m_rowsUnmade = qMax(0, m_rowsUnmade - 1);
@@ -2567,20 +2567,20 @@ void Reader::mapRowToColumns()
     }
 }
 
-// How far up a part of a long table with borders goes, per pixel of border,
-// so that its top border lies on the bottom border of the part before.
-constexpr double kPartBorderOverlap = 4;
+// How far up a piece of a long table with borders goes, per pixel of border,
+// so that its top border lies on the bottom border of the piece before.
+constexpr double kPieceBorderOverlap = 4;
 
-// The next part of a long table: a table of the same columns right after
+// The next piece of a long table: a table of the same columns right after
 // the one filled so far, its rows those the survey saw.
-void Reader::startTablePart()
+void Reader::startTablePiece()
 {
     markFillerCells();
     QTextTable* previous = m_table;
-    m_tableParts.push_back(previous);
+    m_tablePieces.push_back(previous);
     QTextCursor after = previous->lastCursorPosition();
     after.movePosition(QTextCursor::NextBlock);
-    const int rows = qMin(m_rowsUnmade, m_tablePartRows);
+    const int rows = qMin(m_rowsUnmade, m_tablePieceRows);
     m_rowsUnmade -= rows;
     QTextTableFormat format = previous->format();
     format.setProperty(ContinuesTable, true);
@@ -2727,20 +2727,20 @@ void Reader::leaveTable()
         }
         format.setColumnWidthConstraints(widths);
     }
-    // Every part of a long table has the format of the whole.
-    m_tableParts.push_back(m_table);
-    for (size_t part = 0; part < m_tableParts.size(); ++part) {
-        if (part == 0) {
+    // Every piece of a long table has the format of the whole.
+    m_tablePieces.push_back(m_table);
+    for (size_t piece = 0; piece < m_tablePieces.size(); ++piece) {
+        if (piece == 0) {
             format.clearProperty(ContinuesTable);
         } else {
             format.setProperty(ContinuesTable, true);
-            // Its top border over the bottom one of the part before: one line.
-            format.setTopMargin(-kPartBorderOverlap * format.border());
+            // Its top border over the bottom one of the piece before: one line.
+            format.setTopMargin(-kPieceBorderOverlap * format.border());
         }
-        if (m_tableParts[part])
-            m_tableParts[part]->setFormat(format);
+        if (m_tablePieces[piece])
+            m_tablePieces[piece]->setFormat(format);
     }
-    m_tableParts.clear();
+    m_tablePieces.clear();
     endTableEdit();
     m_cursor = m_table->lastCursorPosition();
     m_blockMadeWith.reset();
@@ -2843,10 +2843,10 @@ void Reader::finishDocument()
         finishBlock(m_lastPara);
 }
 
-Parser::Parser(const QByteArray& data, QTextDocument* document, int tablePartRows)
+Parser::Parser(const QByteArray& data, QTextDocument* document, int tablePieceRows)
 {
     document->clear();
-    m_reader = std::make_unique<Reader>(data, document, tablePartRows);
+    m_reader = std::make_unique<Reader>(data, document, tablePieceRows);
 }
 
 Parser::~Parser() = default;

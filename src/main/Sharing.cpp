@@ -1,4 +1,4 @@
-// The main window's part in a project folder shared with other copies of the
+// What the main window does in a project folder shared with other copies of the
 // program: who else has it open, the merge of the board files, the other
 // copies' changes coming in, and read-only opening.
 #include "main/Body.h"
@@ -130,7 +130,7 @@ bool TForm1::MergeBoardChangesOfOthers()
     std::optional<FolderLock> lock;
     if (!m_project.isReadOnly())
         lock.emplace(m_project.folder());
-    // From the lock on: the wait for another copy's write is no part of the merge.
+    // From the lock on: the wait for another copy's write is not counted in the merge.
     QElapsedTimer took;
     took.start();
     QByteArray theirShapes;

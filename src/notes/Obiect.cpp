@@ -52,7 +52,7 @@ constexpr int kLayoutStepCharacters = 16 * 1024;
 constexpr qint64 kLayoutSliceMilliseconds = 50;
 // The editor holds a long table as tables of this many rows: Qt lays out a
 // table whole, at the first showing and again at every edit in it.
-constexpr int kTablePartRows = 200;
+constexpr int kTablePieceRows = 200;
 constexpr int kEditorHeight = 417;
 constexpr int kNoticeHeight = 18;
 
@@ -403,7 +403,7 @@ bool TForm2::LoadNote(const QString& path)
     m_readDocument = new QTextDocument(RichEdit1);
     m_readDocument->setDefaultFont(RichEdit1->document()->defaultFont());
     m_readDocument->setDocumentMargin(RichEdit1->document()->documentMargin());
-    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument, kTablePartRows);
+    m_reader = std::make_unique<RichText::StepReader>(data, m_readDocument, kTablePieceRows);
     m_readPath = path;
     if (data.size() < kBigNoteBytes) {
         m_reader->step(data.size() + 1);
@@ -521,9 +521,9 @@ void TForm2::ShowNoteEnd()
     UpdateEditCommands();
 }
 
-// The caret never rests on the paragraph between two parts of a long table,
-// where typed text would not show: it goes on into the next part's first row
-// or the last row of the part before, as it moved, in the column it left.
+// The caret never rests on the paragraph between two pieces of a long table,
+// where typed text would not show: it goes on into the next piece's first row
+// or the last row of the piece before, as it moved, in the column it left.
 void TForm2::KeepCaretOutOfTableJoints()
 {
     QTextCursor caret = RichEdit1->textCursor();
@@ -534,13 +534,14 @@ void TForm2::KeepCaretOutOfTableJoints()
         from.setPosition(qMin(m_caretPosition, RichEdit1->document()->characterCount() - 1));
         const QTextTable* left = from.currentTable();
         const int column = left ? left->cellAt(from).column() : 0;
-        if (QTextTable* part = QTextCursor(down ? block.next() : block.previous()).currentTable()) {
+        if (QTextTable* piece =
+                QTextCursor(down ? block.next() : block.previous()).currentTable()) {
             const QTextTableCell cell =
-                part->cellAt(down ? 0 : part->rows() - 1, qMin(column, part->columns() - 1));
+                piece->cellAt(down ? 0 : piece->rows() - 1, qMin(column, piece->columns() - 1));
             const bool selecting = caret.anchor() != caret.position();
             caret.setPosition(down ? cell.firstPosition() : cell.lastPosition(),
                               selecting ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-            RichEdit1->setTextCursor(caret); // comes back here, in a part
+            RichEdit1->setTextCursor(caret); // comes back here, in a piece
             return;
         }
     }

@@ -13,7 +13,7 @@ struct BoardFileWrite {
     BoardRecords::FileValues values;
     // None when this copy never read or wrote the file.
     std::optional<FileStamp> known;
-    // The readable part of a damaged file, as it would be written again: the
+    // What could be read of a damaged file, as it would be written again: the
     // file is not written while it would hold just that, which would throw
     // away its elements after the damage.
     std::optional<QByteArray> readFromDamagedFile;

@@ -126,7 +126,7 @@ TObjectTable::~TObjectTable()
 {
     registry().removeOne(this);
     // The closing window commits the open cell editor once more, after this
-    // part of the object is gone; what it commits was committed as typed.
+    // object is half destroyed; what it commits was committed as typed.
     StringGrid1->model()->disconnect(this);
 }
 

@@ -436,18 +436,18 @@ TEST(RichTextTableSizeTest, LongTablesReadWholeAndRowsKeepTheirOwnCells)
 }
 
 // The editor holds a long table as consecutive tables of a few hundred rows,
-// as Qt lays a table out whole at every edit in it: the parts write back as
+// as Qt lays a table out whole at every edit in it: the pieces write back as
 // the one table they were read from, byte for byte, and show no gap.
-TEST(RichTextTableSizeTest, ATableHeldInPartsIsWrittenBackAsTheOneTableItWas)
+TEST(RichTextTableSizeTest, ATableHeldInPiecesIsWrittenBackAsTheOneTableItWas)
 {
     constexpr int kRows = 1050;
-    constexpr int kPartRows = 100;
+    constexpr int kPieceRows = 100;
     QByteArray rtf = "{\\rtf1\\ansi{\\colortbl ;\\red200\\green40\\blue40;}\r\n";
     for (int row = 0; row < kRows; ++row) {
         const QByteArray r = QByteArray::number(row);
-        // The first cell of rows 99 and 100 is one, merged down across the part's end.
+        // The first cell of rows 99 and 100 is one, merged down across the piece's end.
         const QByteArray merge = row == 99 ? "\\clvmgf" : row == 100 ? "\\clvmrg" : "";
-        // A cell with a border gives the table borders, whose lines the parts share.
+        // A cell with a border gives the table borders, whose lines the pieces share.
         const QByteArray shade = row == 777 ? "\\clcbpat1" : row == 5 ? "\\clbrdrb\\brdrs" : "";
         if (row % 3 == 0)
             rtf += "\\trowd" + merge + "\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl r" + r +
@@ -459,56 +459,56 @@ TEST(RichTextTableSizeTest, ATableHeldInPartsIsWrittenBackAsTheOneTableItWas)
     rtf += "\\pard after\\par}";
     const QByteArray written = writeBytes(*readBytes(rtf));
 
-    QTextDocument parts;
-    RichText::StepReader reader(written, &parts, kPartRows);
+    QTextDocument pieces;
+    RichText::StepReader reader(written, &pieces, kPieceRows);
     while (!reader.step(4096)) {
     }
     QList<QTextTable*> tables;
-    for (QTextFrame* frame : parts.rootFrame()->childFrames())
+    for (QTextFrame* frame : pieces.rootFrame()->childFrames())
         tables << qobject_cast<QTextTable*>(frame);
     ASSERT_EQ(tables.size(), 11);
-    EXPECT_GT(tables.front()->rows(), kPartRows) << "a merged cell keeps its rows together";
+    EXPECT_GT(tables.front()->rows(), kPieceRows) << "a merged cell keeps its rows together";
     EXPECT_EQ(tables.front()->cellAt(99, 0).rowSpan(), 2);
     int row = 0;
     int editedRow = -1;
-    for (qsizetype part = 0; part < tables.size(); ++part) {
-        const QTextTable* table = tables.at(part);
+    for (qsizetype piece = 0; piece < tables.size(); ++piece) {
+        const QTextTable* table = tables.at(piece);
         ASSERT_TRUE(table);
-        EXPECT_EQ(table->format().boolProperty(RichText::Rtf::ContinuesTable), part > 0);
+        EXPECT_EQ(table->format().boolProperty(RichText::Rtf::ContinuesTable), piece > 0);
         EXPECT_EQ(table->columns(), 3);
         for (int r = 0; r < table->rows(); ++r, ++row) {
-            ASSERT_EQ(cellText(*table, r, 1), QStringLiteral("r%1c1").arg(row)) << part << r;
+            ASSERT_EQ(cellText(*table, r, 1), QStringLiteral("r%1c1").arg(row)) << piece << r;
             EXPECT_EQ(cellText(*table, r, 2),
                       row % 3 == 0 ? QStringLiteral("r%1c2").arg(row) : QString());
         }
-        if (part == 7)
+        if (piece == 7)
             editedRow = row - 3;
     }
     EXPECT_EQ(row, kRows);
-    EXPECT_EQ(parts.lastBlock().text(), "after");
-    EXPECT_EQ(writeBytes(parts), written);
+    EXPECT_EQ(pieces.lastBlock().text(), "after");
+    EXPECT_EQ(writeBytes(pieces), written);
 
-    // The rows of two parts are as far apart as those of one: the paragraph
+    // The rows of two pieces are as far apart as those of one: the paragraph
     // between them takes no room and one border line is drawn between them.
     ASSERT_GT(tables.front()->format().border(), 0);
-    parts.setTextWidth(520);
+    pieces.setTextWidth(520);
     const auto top = [&](const QTextTable* table, int r) {
-        return parts.documentLayout()
-            ->blockBoundingRect(parts.findBlock(table->cellAt(r, 1).firstPosition()))
+        return pieces.documentLayout()
+            ->blockBoundingRect(pieces.findBlock(table->cellAt(r, 1).firstPosition()))
             .top();
     };
     const qreal rowStep = top(tables.front(), 11) - top(tables.front(), 10);
     ASSERT_GT(rowStep, 0);
-    for (qsizetype part = 1; part < tables.size(); ++part) {
-        const QTextTable* before = tables.at(part - 1);
-        EXPECT_NEAR(top(tables.at(part), 0) - top(before, before->rows() - 1), rowStep, 0.5)
-            << part;
+    for (qsizetype piece = 1; piece < tables.size(); ++piece) {
+        const QTextTable* before = tables.at(piece - 1);
+        EXPECT_NEAR(top(tables.at(piece), 0) - top(before, before->rows() - 1), rowStep, 0.5)
+            << piece;
     }
 
-    // A cell edited in a later part is written in its row of the one table.
+    // A cell edited in a later piece is written in its row of the one table.
     const QTextTable* edited = tables.at(7);
     QTextCursor(edited->cellAt(edited->rows() - 3, 1).firstCursorPosition()).insertText("typed ");
-    const auto copy = readBytes(writeBytes(parts));
+    const auto copy = readBytes(writeBytes(pieces));
     const QTextTable* whole = firstTable(*copy);
     ASSERT_TRUE(whole);
     EXPECT_EQ(copy->rootFrame()->childFrames().size(), 1);

@@ -137,16 +137,16 @@ TEST_F(NoteSavingTest, TypingInALongTableSavesThatCellAndTheTableStaysOne)
         window->RichEdit1->setTextCursor(cursor);
         return cursor.block().text() == text;
     };
-    // The arrow keys go from the last row of a part to the first of the next
+    // The arrow keys go from the last row of a piece to the first of the next
     // and back, in the same column, never stopping between the two.
-    const auto* part = qobject_cast<QTextTable*>(note->rootFrame()->childFrames().at(0));
-    ASSERT_TRUE(part);
-    const int lastRow = part->rows() - 1;
+    const auto* piece = qobject_cast<QTextTable*>(note->rootFrame()->childFrames().at(0));
+    ASSERT_TRUE(piece);
+    const int lastRow = piece->rows() - 1;
     ASSERT_TRUE(caretBefore(QStringLiteral("r%1c1").arg(lastRow)));
     QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Down);
     EXPECT_EQ(window->RichEdit1->textCursor().block().text(),
               QStringLiteral("r%1c1").arg(lastRow + 1));
-    EXPECT_NE(window->RichEdit1->textCursor().currentTable(), part);
+    EXPECT_NE(window->RichEdit1->textCursor().currentTable(), piece);
     QTest::keyClick(window->RichEdit1->viewport(), Qt::Key_Up);
     EXPECT_EQ(window->RichEdit1->textCursor().block().text(), QStringLiteral("r%1c1").arg(lastRow));
 
