@@ -203,9 +203,10 @@ void BM_UndoRemoveOfLargeBoard(benchmark::State& state)
 }
 BENCHMARK(BM_UndoRemoveOfLargeBoard)->Unit(benchmark::kMillisecond);
 
-// What the save as you go runs on the user-interface thread after an edit:
-// the board's values taken; the files are written in the background.
-void BM_SaveAsYouGoOfLargeBoard(benchmark::State& state)
+// The save as you go after an edit: what it runs on the user-interface
+// thread (the board's values taken), or the whole of it, the files written in
+// the background until the outcome is taken in.
+void saveAsYouGoOfLargeBoard(benchmark::State& state, bool whole)
 {
     TForm1& form = largeBoard();
     ObjectShape* shape = form.boardModel().shapes()[LargeObjects / 4];
@@ -213,6 +214,10 @@ void BM_SaveAsYouGoOfLargeBoard(benchmark::State& state)
         state.PauseTiming();
         dragOne(form, large->fake, shape);
         state.ResumeTiming();
+        if (whole) {
+            form.BoardSaving->saveNow();
+            continue;
+        }
         if (form.SaveBoardAsYouGo())
             state.SkipWithError("saved on this thread");
         state.PauseTiming();
@@ -220,23 +225,18 @@ void BM_SaveAsYouGoOfLargeBoard(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-
-// The whole of that save, in the background, until its outcome is taken in.
+void BM_SaveAsYouGoOfLargeBoard(benchmark::State& state)
+{
+    saveAsYouGoOfLargeBoard(state, false);
+}
+BENCHMARK(BM_SaveAsYouGoOfLargeBoard)->Unit(benchmark::kMillisecond);
 void BM_SaveAsYouGoOfLargeBoardInBackground(benchmark::State& state)
 {
-    TForm1& form = largeBoard();
-    ObjectShape* shape = form.boardModel().shapes()[LargeObjects / 4];
-    for (auto _ : state) {
-        state.PauseTiming();
-        dragOne(form, large->fake, shape);
-        state.ResumeTiming();
-        form.BoardSaving->saveNow();
-    }
+    saveAsYouGoOfLargeBoard(state, true);
 }
 BENCHMARK(BM_SaveAsYouGoOfLargeBoardInBackground)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SaveAsYouGoOfLargeBoard)->Unit(benchmark::kMillisecond);
 
-// The part of that save which reads the board: both files' bytes made.
+// What of that save reads the board: both files' bytes made.
 void BM_EncodeLargeBoard(benchmark::State& state)
 {
     TForm1& form = largeBoard();

@@ -478,6 +478,19 @@ protected:
         return result;
     }
 
+    // The children's tally, reported: both closed, made every edit, and lost none.
+    Tally everyEditKept(const std::vector<Child>& children, quint32 seed, int edits)
+    {
+        const Tally result = tally(children);
+        report(result, seed);
+        EXPECT_TRUE(result.closed);
+        EXPECT_EQ(result.edits, edits);
+        EXPECT_EQ(result.lost.size(), 0);
+        EXPECT_TRUE(result.keptAsBothChanged.isEmpty())
+            << result.keptAsBothChanged.join('\n').toStdString();
+        return result;
+    }
+
     static void report(const Tally& tally, quint32 seed)
     {
         qint64 longest = 0;
@@ -591,13 +604,7 @@ TEST_F(TwoCopies, EveryEditOfBothIsInTheFilesOrInAnAnnouncedConflictCopy)
     for (Child& child : children)
         waitForEnd(child, ms + 90'000);
 
-    const Tally result = tally(children);
-    report(result, seed);
-    EXPECT_TRUE(result.closed);
-    EXPECT_EQ(result.edits, 200);
-    EXPECT_EQ(result.lost.size(), 0);
-    EXPECT_TRUE(result.keptAsBothChanged.isEmpty())
-        << result.keptAsBothChanged.join('\n').toStdString();
+    const Tally result = everyEditKept(children, seed, 200);
     EXPECT_FALSE(result.merges.isEmpty()) << "neither copy saw the other's board";
 }
 
@@ -644,13 +651,7 @@ TEST_F(TwoCopies, ASyncToolsRenamedCopiesComeInAndTheNextSaveKeepsThem)
     }
     waitForEnd(children[0], ms + 90'000);
 
-    const Tally result = tally(children);
-    report(result, seed);
-    EXPECT_TRUE(result.closed);
-    EXPECT_EQ(result.edits, 30);
-    EXPECT_EQ(result.lost.size(), 0);
-    EXPECT_TRUE(result.keptAsBothChanged.isEmpty())
-        << result.keptAsBothChanged.join('\n').toStdString();
+    const Tally result = everyEditKept(children, seed, 30);
     const BoardOnDisk board(folder);
     for (auto it = renamed.cbegin(); it != renamed.cend(); ++it) {
         EXPECT_NE(board.shape(it.key()), nullptr) << it.key().toStdString() << " was written over";
