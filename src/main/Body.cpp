@@ -365,34 +365,40 @@ bool TForm1::SaveLabels()
 
 bool TForm1::LoadShapes()
 {
-    m_boardModel->removeShapes();
-    m_shapesReadFromDamagedFile.reset();
-    QString error;
-    // The last element read is the current one, as each was in turn.
-    ObjectShape* last = nullptr;
-    const bool loaded = BoardRecords::loadShapes(
-        *m_boardModel, boardFilePath(BoardElement::Kind::Shape),
-        [&last](ObjectShape* shape) { last = shape; }, &error);
-    if (last)
-        CurrentShape = last;
-    if (!loaded)
-        boardFileDamaged(BoardElement::Kind::Shape, error);
-    return loaded;
+    return LoadBoardFile(*boardFileReader(BoardElement::Kind::Shape), BoardElement::Kind::Shape);
 }
 
 bool TForm1::LoadLabels()
 {
-    m_boardModel->removeLabels();
-    m_labelsReadFromDamagedFile.reset();
+    return LoadBoardFile(*boardFileReader(BoardElement::Kind::Caption),
+                         BoardElement::Kind::Caption);
+}
+
+std::unique_ptr<BoardRecords::FileReader> TForm1::boardFileReader(BoardElement::Kind kind) const
+{
+    return std::make_unique<BoardRecords::FileReader>(
+        kind, boardFilePath(kind), m_platform.desktop.dotsPerInch(), m_boardModel->defaultFont());
+}
+
+bool TForm1::LoadBoardFile(BoardRecords::FileReader& reader, BoardElement::Kind kind)
+{
+    const bool shapes = kind == BoardElement::Kind::Shape;
+    if (shapes)
+        m_boardModel->removeShapes();
+    else
+        m_boardModel->removeLabels();
+    readFromDamagedFile(kind).reset();
     QString error;
-    ObjectLabel* last = nullptr;
-    const bool loaded = BoardRecords::loadLabels(
-        *m_boardModel, boardFilePath(BoardElement::Kind::Caption), m_platform.desktop.dotsPerInch(),
-        [&last](ObjectLabel* label) { last = label; }, &error);
-    if (last)
-        CurrentLabel = last;
+    // The last element read is the current one, as each was in turn.
+    BoardElement* last = nullptr;
+    const bool loaded = reader.load(
+        *m_boardModel, [&last](BoardElement* element) { last = element; }, &error);
+    if (last && shapes)
+        CurrentShape = static_cast<ObjectShape*>(last);
+    else if (last)
+        CurrentLabel = static_cast<ObjectLabel*>(last);
     if (!loaded)
-        boardFileDamaged(BoardElement::Kind::Caption, error);
+        boardFileDamaged(kind, error);
     return loaded;
 }
 

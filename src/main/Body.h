@@ -17,9 +17,13 @@
 #include <QMainWindow>
 #include <QMargins>
 #include <QPointer>
+#include <memory>
 #include <optional>
 
 class Board;
+namespace BoardRecords {
+class FileReader;
+}
 class FindIndexer;
 class FindWindow;
 class HelpWindow;
@@ -132,6 +136,7 @@ public:
     int NextObjectNumber() const;
     bool SaveShapes();
     bool SaveLabels();
+    // Each reads its board file onto the board, in place of what it held.
     bool LoadShapes();
     bool LoadLabels();
     void BlinkAlarmObject();
@@ -281,6 +286,10 @@ private:
     // note and table windows are closed. False when the user stayed: nothing
     // is closed.
     bool SaveBeforeLeaving(bool projectFiles);
+    // Takes in one board file as its reader reads it.
+    bool LoadBoardFile(BoardRecords::FileReader& reader, BoardElement::Kind kind);
+    // Starts reading one board file; LoadProject starts both at once.
+    std::unique_ptr<BoardRecords::FileReader> boardFileReader(BoardElement::Kind kind) const;
     // After a board file failed to load: remembers what could be read of it,
     // keeps the file aside and says so.
     void boardFileDamaged(BoardElement::Kind kind, const QString& error);

@@ -4,6 +4,7 @@
 
 #include "board/Board.h"
 #include "project/BoardCommands.h"
+#include "project/BoardRecords.h"
 #include "project/BoardSize.h"
 #include "project/RecentProjects.h"
 #include "formats/Ini.h"
@@ -71,8 +72,11 @@ bool TForm1::LoadProject()
     if (settingsRead) {
         // Each board file loads on its own: a damaged one costs nothing of the
         // other, and the project goes on loading (its alarms) after the message.
-        LoadShapes();
-        LoadLabels();
+        // Both are read at once, each on a thread of its own.
+        const auto shapes = boardFileReader(BoardElement::Kind::Shape);
+        const auto labels = boardFileReader(BoardElement::Kind::Caption);
+        LoadBoardFile(*shapes, BoardElement::Kind::Shape);
+        LoadBoardFile(*labels, BoardElement::Kind::Caption);
         RememberBoardFiles();
         CheckForEmptyBoardFile();
     }

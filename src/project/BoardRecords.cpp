@@ -10,10 +10,13 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 #include <array>
+#include <optional>
 
 using stream::Property;
 using stream::Record;
@@ -164,19 +167,17 @@ private:
 
 // Position, size, tag, hint and visibility are common to both kinds; each
 // property read leaves *missing.
-template <typename Element>
-bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool* handled,
+bool applyCommon(const Property& p, ElementState& element, PropertyReader& read, bool* handled,
                  quint16* missing)
 {
     *handled = true;
     int number = 0;
     bool flag = false;
-    QString text;
     const QByteArray& name = p.name;
     if (name == "Tag") {
         if (!read.integer(p, &number))
             return false;
-        element.setTag(number);
+        element.tag = number;
         *missing &= ~TagProperty;
     } else if (name == "Left" || name == "Top" || name == "Width" || name == "Height") {
         if (!read.integer(p, &number))
@@ -188,7 +189,7 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
         // Positions and sizes are kept within a range every later sum can hold.
         constexpr int limit = (1 << 24) - 1;
         number = std::clamp(number, -limit, limit);
-        QRect geometry = element.geometry();
+        QRect& geometry = element.geometry;
         if (name == "Left")
             geometry.moveLeft(number);
         else if (name == "Top")
@@ -197,15 +198,15 @@ bool applyCommon(const Property& p, Element& element, PropertyReader& read, bool
             geometry.setWidth(std::max(0, number));
         else
             geometry.setHeight(std::max(0, number));
-        element.setGeometry(geometry);
     } else if (name == "Hint") {
-        if (!read.string(p, &text))
+        if (!read.string(p, &element.hint))
             return false;
-        element.setHint(text);
+        // Most hints are the element's name: one text serves both.
+        if (element.hint == element.name)
+            element.hint = element.name;
     } else if (name == "Visible") {
-        if (!read.boolean(p, &flag))
+        if (!read.boolean(p, &element.visible))
             return false;
-        element.setVisible(flag);
     } else if (name == "ShowHint" || name == "ParentShowHint") {
         // Hints are always shown per element; the stored flags carry nothing else.
         if (!read.boolean(p, &flag))
@@ -295,87 +296,135 @@ Record labelRecord(const ObjectLabel& label, int dotsPerInch)
     return labelRecord(ElementState::of(label), label.model().defaultFont(), dotsPerInch);
 }
 
-bool applyShapeRecord(const Record& record, ObjectShape& shape, QString* error)
+namespace {
+
+// A shape element's values from its record. false and *error when the record
+// holds a property a shape does not have or a value of the wrong type.
+bool shapeState(const Record& record, ElementState* shape, QString* error)
 {
     PropertyReader read(error);
-    shape.setObjectName(QString::fromLatin1(record.name));
+    shape->kind = BoardElement::Kind::Shape;
+    shape->name = QString::fromLatin1(record.name);
     quint16 missing = AlwaysInShapes;
     for (const Property& p : record.properties) {
         bool handled = false;
-        if (!applyCommon(p, shape, read, &handled, &missing))
+        if (!applyCommon(p, *shape, read, &handled, &missing))
             return false;
         if (handled)
             continue;
         int index = 0;
-        quint32 color = 0;
         if (p.name == "Brush.Color") {
-            if (!read.color(p, &color))
+            if (!read.color(p, &shape->brushColor))
                 return false;
-            shape.setBrushColor(color);
         } else if (p.name == "Brush.Style") {
             if (!read.identifier(p, brushStyleNames, &index))
                 return false;
-            shape.setBrushStyle(BrushStyle(index));
+            shape->brushStyle = BrushStyle(index);
         } else if (p.name == "Shape") {
             if (!read.identifier(p, shapeKindNames, &index))
                 return false;
-            shape.setShapeKind(ShapeKind(index));
+            shape->shapeKind = ShapeKind(index);
         } else {
             return read.unknown(p);
         }
     }
-    shape.setMissingFromFile(missing);
+    shape->missingFromFile = missing;
     return true;
 }
 
-bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch, QString* error)
+// The fonts of one file's captions and their measures: a board's captions
+// share a few fonts, each made and measured once.
+class CaptionFonts {
+public:
+    CaptionFonts(const QFont& boardFont, int dotsPerInch)
+        : m_boardFont(boardFont), m_dotsPerInch(dotsPerInch)
+    {
+    }
+
+    // What a record's font entries ask for; an entry left out is the board's.
+    struct Request {
+        std::optional<int> height;
+        std::optional<QString> family;
+        std::optional<quint8> style; // bold, italic, underline, strike-out bits
+        bool operator==(const Request&) const = default;
+    };
+    struct Font {
+        Request request;
+        QFont font;
+        QFontMetrics metrics;
+    };
+    const Font& font(const Request& request)
+    {
+        for (const Font& known : m_fonts)
+            if (known.request == request)
+                return known;
+        QFont font = m_boardFont;
+        if (request.height)
+            // A positive height is a cell height; its size is near enough the same.
+            font.setPointSize(std::clamp(
+                std::abs(stream::pointSizeFromFontHeight(*request.height, m_dotsPerInch)), 1,
+                1000));
+        if (request.family)
+            font.setFamily(*request.family);
+        if (request.style) {
+            font.setBold(*request.style & 1);
+            font.setItalic(*request.style & 2);
+            font.setUnderline(*request.style & 4);
+            font.setStrikeOut(*request.style & 8);
+        }
+        m_fonts.push_back({request, font, QFontMetrics(font)});
+        return m_fonts.back();
+    }
+
+private:
+    QFont m_boardFont;
+    int m_dotsPerInch;
+    std::deque<Font> m_fonts; // a font returned stays where it is
+};
+
+// A caption element's values from its record, sized to its text as the board
+// shows it. false and *error as for a shape.
+bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label, QString* error)
 {
     PropertyReader read(error);
-    label.setObjectName(QString::fromLatin1(record.name));
-    // The font and caption are gathered and set once: each change re-measures the text.
-    QFont font = label.font();
-    QString caption = label.caption();
-    int fontHeight = 0;
+    label->kind = BoardElement::Kind::Caption;
+    label->name = QString::fromLatin1(record.name);
+    label->fontColor = ObjectLabel::DefaultFontColor;
+    CaptionFonts::Request request;
     quint16 missing = AlwaysInLabels;
     for (const Property& p : record.properties) {
         bool handled = false;
-        if (!applyCommon(p, label, read, &handled, &missing))
+        if (!applyCommon(p, *label, read, &handled, &missing))
             return false;
         if (handled)
             continue;
         int number = 0;
         bool flag = false;
-        quint32 color = 0;
         if (p.name == "Caption") {
-            if (!read.string(p, &caption))
+            if (!read.string(p, &label->caption))
                 return false;
         } else if (p.name == "Font.Color") {
-            if (!read.color(p, &color))
+            if (!read.color(p, &label->fontColor))
                 return false;
-            label.setFontColor(color);
             missing &= ~FontColorProperty;
         } else if (p.name == "Font.Height") {
             if (!read.integer(p, &number))
                 return false;
-            fontHeight = number;
-            // A positive height is a cell height; its size is near enough the same.
-            font.setPointSize(std::clamp(
-                std::abs(stream::pointSizeFromFontHeight(number, dotsPerInch)), 1, 1000));
+            request.height = number;
             missing &= ~FontHeightProperty;
         } else if (p.name == "Font.Name") {
             QString family;
             if (!read.string(p, &family))
                 return false;
-            font.setFamily(family);
+            request.family = family;
             missing &= ~FontNameProperty;
         } else if (p.name == "Font.Style") {
             if (p.value.kind != Value::Kind::Set)
                 return read.unknown(p);
             const QList<QByteArray>& set = p.value.set;
-            font.setBold(set.contains("fsBold"));
-            font.setItalic(set.contains("fsItalic"));
-            font.setUnderline(set.contains("fsUnderline"));
-            font.setStrikeOut(set.contains("fsStrikeOut"));
+            request.style = quint8(
+                int(set.contains("fsBold")) | int(set.contains("fsItalic")) << 1 |
+                int(set.contains("fsUnderline")) << 2 | int(set.contains("fsStrikeOut")) << 3);
             missing &= ~FontStyleProperty;
         } else if (p.name == "Font.Charset") {
             // Captions always use the default character set.
@@ -390,20 +439,23 @@ bool applyLabelRecord(const Record& record, ObjectLabel& label, int dotsPerInch,
             return read.unknown(p);
         }
     }
-    if (font != label.font())
-        label.setFont(font);
-    label.keepStoredFontHeight(fontHeight);
-    label.setText(caption);
-    label.fitToText();
-    label.setMissingFromFile(missing);
+    const CaptionFonts::Font& font = fonts.font(request);
+    label->font = font.font;
+    label->storedFontHeight = request.height.value_or(0);
+    // A caption is as large as its text, whatever size the record gives.
+    label->geometry.setSize(
+        QSize(std::max(1, font.metrics.horizontalAdvance(label->caption)), font.metrics.height()));
+    label->missingFromFile = missing;
     return true;
 }
-
-namespace {
 
 // The signature, two empty names, the end of the properties and the byte of
 // the children: no record is shorter.
 constexpr qint64 SmallestRecordBytes = 8;
+
+// How many elements a reader hands over at once.
+constexpr std::size_t BatchElements = 2048;
+constexpr std::size_t BatchesAhead = 4;
 
 // 1,000,000 rather than 1000000.
 QString grouped(qint64 n)
@@ -411,95 +463,178 @@ QString grouped(qint64 n)
     return QLocale(QLocale::English).toString(n);
 }
 
-template <typename Element, typename Make, typename Apply, typename Loaded>
-bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make make, Apply apply,
-                 const Loaded& loaded, QString* error);
+} // namespace
 
-// Reads every record of a file; each one becomes a new element through make().
-// An element whose record cannot be applied is not kept.
-template <typename Element, typename Make, typename Apply, typename Loaded>
-bool loadFile(BoardModel& board, const QString& path, Make make, Apply apply, const Loaded& loaded,
-              QString* error)
+FileReader::FileReader(BoardElement::Kind kind, const QString& path, int dotsPerInch,
+                       const QFont& boardFont)
+    : m_kind(kind), m_path(path), m_fromFile(true), m_dotsPerInch(dotsPerInch),
+      m_boardFont(boardFont), m_thread([this] { read(); })
 {
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot open %1: %2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    const QString where = QDir::toNativeSeparators(path);
-    if (file.size() > MaximumFileSize) {
-        *error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
-                                "needs (%3 bytes at most, enough for %4 objects).")
-                     .arg(where, grouped(file.size()), grouped(MaximumFileSize),
-                          grouped(MaximumElements));
-        return false;
-    }
-    // Read from memory: a file device asks the system for its size at every check.
-    const QByteArray bytes = file.readAll();
-    file.close();
-    return loadRecords<Element>(board, bytes, path, make, apply, loaded, error);
 }
 
-// Reads every record of a board file's bytes; where names the file in errors.
-template <typename Element, typename Make, typename Apply, typename Loaded>
-bool loadRecords(BoardModel& board, QByteArray bytes, const QString& path, Make make, Apply apply,
-                 const Loaded& loaded, QString* error)
+FileReader::FileReader(BoardElement::Kind kind, const QByteArray& bytes, const QString& path,
+                       int dotsPerInch, const QFont& boardFont)
+    : m_kind(kind), m_path(path), m_fromFile(false), m_dotsPerInch(dotsPerInch),
+      m_boardFont(boardFont), m_bytes(bytes), m_thread([this] { read(); })
 {
-    const QString where = QDir::toNativeSeparators(path);
-    if (bytes.size() > MaximumFileSize) {
-        *error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
-                                "needs.")
-                     .arg(where, grouped(bytes.size()));
-        return false;
+}
+
+FileReader::~FileReader()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
     }
-    QBuffer buffer(&bytes);
+    m_taken.notify_one();
+    m_thread.join();
+}
+
+void FileReader::read()
+{
+    if (m_fromFile) {
+        const QString where = QDir::toNativeSeparators(m_path);
+        const QFileInfo info(m_path);
+        if (!info.exists()) {
+            hand({});
+            return;
+        }
+        if (info.size() > MaximumFileSize) {
+            m_error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any "
+                                     "board needs (%3 bytes at most, enough for %4 objects).")
+                          .arg(where, grouped(info.size()), grouped(MaximumFileSize),
+                               grouped(MaximumElements));
+            hand({});
+            return;
+        }
+        // Read whole: a file device asks the system for its size at every check.
+        m_stamp = FileStamp::of(m_path, &m_bytes);
+        if (!m_stamp.exists) {
+            QFile file(m_path);
+            file.open(QIODevice::ReadOnly);
+            m_error = QStringLiteral("Cannot open %1: %2").arg(where, file.errorString());
+            hand({});
+            return;
+        }
+    }
+    decode();
+    // Only the elements are kept.
+    m_bytes.clear();
+    hand({});
+}
+
+void FileReader::decode()
+{
+    const QString where = QDir::toNativeSeparators(m_path);
+    if (m_bytes.size() > MaximumFileSize) {
+        m_error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
+                                 "needs.")
+                      .arg(where, grouped(m_bytes.size()));
+        return;
+    }
+    QBuffer buffer(&m_bytes);
     buffer.open(QIODevice::ReadOnly);
     stream::RecordReader reader(&buffer);
     // A file that may hold too many records has them counted before any
     // element is made: it then costs no memory and adds nothing. A damaged
-    // record ends the count; the load below reports it. A smaller file, as
+    // record ends the count; the read below reports it. A smaller file, as
     // every real board's is, is read once.
-    if (bytes.size() / SmallestRecordBytes > MaximumElements) {
+    if (m_bytes.size() / SmallestRecordBytes > MaximumElements) {
         for (qint64 records = 0; !reader.atEnd() && reader.skip();) {
             if (++records > MaximumElements) {
-                *error = QStringLiteral("%1 is not a board file: it holds more than %2 elements, "
-                                        "more than any board has.")
-                             .arg(where, grouped(MaximumElements));
-                return false;
+                m_error = QStringLiteral("%1 is not a board file: it holds more than %2 "
+                                         "elements, more than any board has.")
+                              .arg(where, grouped(MaximumElements));
+                return;
             }
         }
         buffer.seek(0);
     }
-    BoardModel::BulkChange change(board);
-    const auto failure = [&](const QString& what) {
-        *error = QStringLiteral("%1 is damaged: %2").arg(QDir::toNativeSeparators(path), what);
-        return false;
-    };
-    while (!reader.atEnd()) {
+    CaptionFonts fonts(m_boardFont, m_dotsPerInch);
+    Batch batch;
+    while (!reader.atEnd() && !m_stop) {
         Record record;
-        if (!reader.read(record))
-            return failure(reader.errorString());
-        const QString name = QString::fromLatin1(record.name);
-        if (!name.isEmpty() && board.hasElementNamed(name))
-            return failure(QStringLiteral("a second element named \"%1\" at byte %2")
-                               .arg(name)
-                               .arg(record.offset));
-        Element* element = make();
-        element->show();
+        ElementState element;
         QString what;
-        if (!apply(record, *element, &what)) {
-            delete element;
-            return failure(QStringLiteral("element \"%1\", %2").arg(name, what));
+        if (!reader.read(record))
+            what = reader.errorString();
+        else if (!(m_kind == BoardElement::Kind::Shape
+                       ? shapeState(record, &element, &what)
+                       : labelState(record, fonts, &element, &what)))
+            what = QStringLiteral("element \"%1\", %2").arg(QString::fromLatin1(record.name), what);
+        if (!what.isEmpty()) {
+            m_error = QStringLiteral("%1 is damaged: %2").arg(where, what);
+            break;
         }
-        loaded(element);
+        batch.elements.push_back(std::move(element));
+        batch.offsets.push_back(record.offset);
+        if (batch.elements.size() == BatchElements)
+            hand(std::exchange(batch, {}));
     }
+    if (!batch.elements.empty())
+        hand(std::move(batch));
+}
+
+void FileReader::hand(Batch batch)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        if (batch.elements.empty()) {
+            m_done = true;
+        } else {
+            // A few batches ahead of the board are enough: more only hold memory.
+            m_taken.wait(lock, [this] { return m_batches.size() < BatchesAhead || m_stop; });
+            m_batches.push_back(std::move(batch));
+        }
+    }
+    m_ready.notify_one();
+}
+
+bool FileReader::next(Batch* batch)
+{
+    std::unique_lock lock(m_mutex);
+    m_ready.wait(lock, [this] { return m_done || !m_batches.empty(); });
+    if (m_batches.empty())
+        return false;
+    *batch = std::move(m_batches.front());
+    m_batches.pop_front();
+    lock.unlock();
+    m_taken.notify_one();
     return true;
 }
 
-} // namespace
+bool FileReader::load(BoardModel& board, const std::function<void(BoardElement*)>& loaded,
+                      QString* error)
+{
+    BoardModel::BulkChange change(board);
+    // Captions mostly share one font: the board's copy of it is looked up once.
+    QFont readFont;
+    QFont boardCopy;
+    Batch batch;
+    while (next(&batch)) {
+        for (std::size_t i = 0; i < batch.elements.size(); ++i) {
+            ElementState& element = batch.elements[i];
+            if (!element.name.isEmpty() && board.hasElementNamed(element.name)) {
+                *error = QStringLiteral("%1 is damaged: a second element named \"%2\" at byte %3")
+                             .arg(QDir::toNativeSeparators(m_path), element.name)
+                             .arg(batch.offsets[i]);
+                return false;
+            }
+            if (element.kind == BoardElement::Kind::Caption) {
+                if (!(element.font == readFont)) {
+                    readFont = element.font;
+                    boardCopy = board.sharedFont(element.font);
+                }
+                element.font = boardCopy;
+            }
+            loaded(element.apply(board));
+        }
+    }
+    if (!m_error.isEmpty()) {
+        *error = m_error;
+        return false;
+    }
+    return true;
+}
 
 FileValues fileValues(const BoardModel& board, BoardElement::Kind kind, int dotsPerInch)
 {
@@ -564,36 +699,34 @@ bool saveFile(const QString& path, const QByteArray& bytes, QString* error)
 
 bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loaded, QString* error)
 {
-    return loadFile<ObjectShape>(
-        board, path, [&board] { return new ObjectShape(board); }, applyShapeRecord, loaded, error);
-}
-
-bool loadShapeBytes(BoardModel& board, const QByteArray& bytes, const QString& path, QString* error)
-{
-    return loadRecords<ObjectShape>(
-        board, bytes, path, [&board] { return new ObjectShape(board); }, applyShapeRecord,
-        [](ObjectShape*) {}, error);
-}
-
-bool loadLabelBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
-                    int dotsPerInch, QString* error)
-{
-    const auto apply = [dotsPerInch](const Record& r, ObjectLabel& label, QString* what) {
-        return applyLabelRecord(r, label, dotsPerInch, what);
-    };
-    return loadRecords<ObjectLabel>(
-        board, bytes, path, [&board] { return new ObjectLabel(board); }, apply, [](ObjectLabel*) {},
-        error);
+    return FileReader(BoardElement::Kind::Shape, path, 0, board.defaultFont())
+        .load(
+            board, [&](BoardElement* element) { loaded(static_cast<ObjectShape*>(element)); },
+            error);
 }
 
 bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
                 QString* error)
 {
-    const auto apply = [dotsPerInch](const Record& r, ObjectLabel& label, QString* what) {
-        return applyLabelRecord(r, label, dotsPerInch, what);
-    };
-    return loadFile<ObjectLabel>(
-        board, path, [&board] { return new ObjectLabel(board); }, apply, loaded, error);
+    return FileReader(BoardElement::Kind::Caption, path, dotsPerInch, board.defaultFont())
+        .load(
+            board, [&](BoardElement* element) { loaded(static_cast<ObjectLabel*>(element)); },
+            error);
+}
+
+bool loadShapeBytes(BoardModel& board, const QByteArray& bytes, const QString& path, QString* error)
+{
+    return FileReader(BoardElement::Kind::Shape, bytes, path, 0, board.defaultFont())
+        .load(
+            board, [](BoardElement*) {}, error);
+}
+
+bool loadLabelBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
+                    int dotsPerInch, QString* error)
+{
+    return FileReader(BoardElement::Kind::Caption, bytes, path, dotsPerInch, board.defaultFont())
+        .load(
+            board, [](BoardElement*) {}, error);
 }
 
 } // namespace BoardRecords

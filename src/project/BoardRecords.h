@@ -1,10 +1,16 @@
 #pragma once
 
 #include "project/ElementState.h"
+#include "project/SharedFiles.h"
 #include "stream/ComponentStream.h"
 
 #include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 class BoardModel;
@@ -28,12 +34,6 @@ bool fileBytes(const FileValues& values, QByteArray* bytes, QString* error);
 
 stream::Record shapeRecord(const ObjectShape& shape);
 stream::Record labelRecord(const ObjectLabel& label, int dotsPerInch);
-// Sets the element's name and properties from a record. false and *error when
-// the record holds a property the element does not have or a value of the
-// wrong type; the element may then be partly set.
-bool applyShapeRecord(const stream::Record& record, ObjectShape& shape, QString* error);
-bool applyLabelRecord(const stream::Record& record, ObjectLabel& label, int dotsPerInch,
-                      QString* error);
 
 // The bytes of each board file: every element of one kind, in creation order.
 // false and *error when an element cannot be encoded.
@@ -52,19 +52,65 @@ constexpr qint64 MaximumElements = 1'000'000;
 constexpr qint64 MaximumRecordBytes = 512;
 constexpr qint64 MaximumFileSize = MaximumElements * MaximumRecordBytes;
 
-// Appends the file's elements to the board model, calling loaded() for each. A
-// missing file is an empty one. On a damaged record the elements read before
-// it stay, and *error says what is wrong, in which file and at which byte. A
-// file larger than MaximumFileSize or of more than MaximumElements records
-// adds nothing.
+// Reads one board file on a thread of its own while the board takes its
+// elements in, a batch at a time: reading the records, and measuring each
+// caption's text, costs the user-interface thread nothing. Both board files
+// are read at once, each by its reader.
+class FileReader {
+public:
+    // The file at path, read from its start; or bytes held in memory, where
+    // path only names the file in errors. A caption's size is measured at
+    // dotsPerInch; a caption record without a font entry reads as boardFont.
+    FileReader(BoardElement::Kind kind, const QString& path, int dotsPerInch,
+               const QFont& boardFont);
+    FileReader(BoardElement::Kind kind, const QByteArray& bytes, const QString& path,
+               int dotsPerInch, const QFont& boardFont);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Appends the file's elements to the board, calling loaded() for each.
+    // A missing file is an empty one. On a damaged record the elements read
+    // before it stay, and *error says what is wrong, in which file and at
+    // which byte. A file larger than MaximumFileSize or of more than
+    // MaximumElements records adds nothing.
+    bool load(BoardModel& board, const std::function<void(BoardElement*)>& loaded, QString* error);
+    // The file as it was read; set once load() returned.
+    const FileStamp& stamp() const { return m_stamp; }
+
+private:
+    struct Batch {
+        std::vector<ElementState> elements;
+        std::vector<qint64> offsets; // of each element's record in the file
+    };
+    void read();
+    void decode();
+    void hand(Batch batch);
+    bool next(Batch* batch);
+
+    const BoardElement::Kind m_kind;
+    const QString m_path;
+    const bool m_fromFile;
+    const int m_dotsPerInch;
+    const QFont m_boardFont;
+    QByteArray m_bytes;
+    FileStamp m_stamp;
+    QString m_error;
+    std::mutex m_mutex;
+    std::condition_variable m_ready; // a batch is there, or the end
+    std::condition_variable m_taken; // the board took a batch, or stops
+    std::deque<Batch> m_batches;
+    bool m_done = false;
+    std::atomic<bool> m_stop = false; // the board wants no more
+    std::thread m_thread;
+};
+
+// The same, read and loaded in one call.
 using ShapeLoaded = std::function<void(ObjectShape*)>;
 using LabelLoaded = std::function<void(ObjectLabel*)>;
 bool loadShapes(BoardModel& board, const QString& path, const ShapeLoaded& loaded, QString* error);
 bool loadLabels(BoardModel& board, const QString& path, int dotsPerInch, const LabelLoaded& loaded,
                 QString* error);
-
-// The same from a board file's bytes held in memory; path names the file in
-// *error.
 bool loadShapeBytes(BoardModel& board, const QByteArray& bytes, const QString& path,
                     QString* error);
 bool loadLabelBytes(BoardModel& board, const QByteArray& bytes, const QString& path,

@@ -29,11 +29,11 @@ ElementState ElementState::of(const BoardElement& element)
     return state;
 }
 
-void ElementState::apply(BoardModel& model) const
+BoardElement* ElementState::apply(BoardModel& model) const
 {
-    BoardElement* element = model.elementWithSequence(sequence);
+    BoardElement* element = sequence ? model.elementWithSequence(sequence) : nullptr;
     if (element && element->kind() != kind)
-        return;
+        return nullptr;
     if (!element) {
         if (kind == BoardElement::Kind::Shape)
             element = new ObjectShape(model, sequence);
@@ -59,6 +59,7 @@ void ElementState::apply(BoardModel& model) const
     element->setGeometry(geometry);
     element->setVisible(visible);
     element->setMissingFromFile(missingFromFile);
+    return element;
 }
 
 void ElementState::remove(BoardModel& model) const

@@ -32,8 +32,10 @@ struct ElementState {
     int storedFontHeight = 0;
 
     static ElementState of(const BoardElement& element);
-    // Gives the element with this sequence these values, making it when it is gone.
-    void apply(BoardModel& model) const;
+    // Gives the element with this sequence these values, making it when it
+    // is gone (or, of sequence 0, making it last); returns it, or none when an
+    // element of the other kind has the sequence.
+    BoardElement* apply(BoardModel& model) const;
     // Destroys the element with this sequence, if it is there.
     void remove(BoardModel& model) const;
     bool operator==(const ElementState&) const = default;
