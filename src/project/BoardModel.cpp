@@ -22,6 +22,20 @@ BoardModel::~BoardModel()
 
 // ---- The elements and their indexes ----
 
+size_t qHash(const BoardModel::NameKey& key, size_t seed)
+{
+    // Each letter hashes as its folded case, as the names compare.
+    size_t hash = seed ^ 0xcbf29ce484222325u;
+    const QString& name = key.name;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+        hash = (hash ^ QChar::toCaseFolded(c)) * 0x100000001b3u;
+    }
+    return hash;
+}
+
 void BoardModel::adopt(BoardElement* element, quint64 sequence)
 {
     if (m_removedSlots > 1024 && m_removedSlots > qsizetype(m_elements.size()) / 2)
@@ -60,7 +74,7 @@ void BoardModel::forget(BoardElement* element)
 {
     if (announcing())
         emit elementRemoved(element);
-    m_byName.remove(element->objectName().toLower(), element);
+    m_byName.remove({element->objectName()}, element);
     (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) -= 1;
     m_elements[element->m_slot] = nullptr;
     ++m_removedSlots;
@@ -68,8 +82,8 @@ void BoardModel::forget(BoardElement* element)
 
 void BoardModel::renamed(BoardElement* element, const QString& before)
 {
-    m_byName.remove(before.toLower(), element);
-    m_byName.insert(element->objectName().toLower(), element);
+    m_byName.remove({before}, element);
+    m_byName.insert({element->objectName()}, element);
 }
 
 void BoardModel::captionChanged(ObjectLabel* label, const QString& before)
@@ -130,7 +144,7 @@ template <typename Element> Element* BoardModel::firstNamed(const QString& name)
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
                                                            : BoardElement::Kind::Caption;
     BoardElement* first = nullptr;
-    const auto [begin, end] = m_byName.equal_range(name.toLower());
+    const auto [begin, end] = m_byName.equal_range({name});
     for (auto it = begin; it != end; ++it)
         if ((*it)->kind() == kind && (!first || (*it)->sequence() < first->sequence()))
             first = *it;
@@ -149,7 +163,7 @@ ObjectLabel* BoardModel::labelNamed(const QString& name) const
 
 bool BoardModel::hasElementNamed(const QString& name) const
 {
-    return m_byName.contains(name.toLower());
+    return m_byName.contains({name});
 }
 
 ObjectLabel* BoardModel::labelOf(const BoardElement* shape) const
@@ -214,8 +228,8 @@ int BoardModel::nextObjectNumber() const
 {
     QSet<qint64> taken;
     for (auto it = m_byName.keyBegin(); it != m_byName.keyEnd(); ++it) {
-        const QString& name = *it;
-        if (name.size() > 5 && name.startsWith(QLatin1String("label"))) {
+        const QString& name = it->name;
+        if (name.size() > 5 && name.startsWith(QLatin1String("label"), Qt::CaseInsensitive)) {
             bool ok = false;
             const qint64 n = QStringView(name).mid(5).toLongLong(&ok);
             // "label" + N must spell the name exactly: "Label07" is not number 7.

@@ -120,7 +120,17 @@ private:
     qsizetype m_labelCount = 0;
     quint64 m_lastSequence = 0;
     int m_bulkChanges = 0;
-    QMultiHash<QString, BoardElement*> m_byName;   // lower-case name
+    // An element's name as the name index compares it: ignoring letter case,
+    // without a lower-case copy of each name.
+    struct NameKey {
+        QString name;
+        bool operator==(const NameKey& other) const
+        {
+            return name.compare(other.name, Qt::CaseInsensitive) == 0;
+        }
+    };
+    friend size_t qHash(const NameKey& key, size_t seed);
+    QMultiHash<NameKey, BoardElement*> m_byName;
     QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
     QHash<QString, QFont> m_fonts;
     QFont m_defaultFont;
