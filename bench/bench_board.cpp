@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPainter>
 #include <QUndoStack>
 #include <QTimer>
 #include "BenchMain.h"
@@ -99,6 +100,19 @@ void BM_LoadProject(benchmark::State& state)
     state.counters["objects"] = double(form.boardModel().shapes().size());
 }
 BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
+
+// What the first paint of the window costs on the user-interface thread,
+// without the display: every element drawn into an image of a window's size.
+void BM_PaintBoard(benchmark::State& state)
+{
+    TForm1& form = loadedBoard();
+    QImage image(1822, 964, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        form.board().paintBoard(painter, image.rect());
+    }
+}
+BENCHMARK(BM_PaintBoard)->Unit(benchmark::kMillisecond);
 
 void BM_RemoveAllElements(benchmark::State& state)
 {

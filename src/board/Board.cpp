@@ -15,6 +15,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <thread>
 
 Board::Board(QWidget* parent) : Board(*new BoardModel, parent)
 {
@@ -209,53 +211,94 @@ Qt::BrushStyle qtBrushStyle(BrushStyle style)
     return Qt::SolidPattern;
 }
 
-void paintShape(QPainter& painter, const ObjectShape& shape, bool blinkHatched)
-{
-    if (shape.width() <= 0 || shape.height() <= 0)
-        return;
-    const ShapeKind kind = shape.shapeKind();
-    painter.setRenderHint(QPainter::Antialiasing,
-                          kind == ShapeKind::Ellipse || kind == ShapeKind::Circle);
-    painter.setPen(QPen(Qt::black, 1));
-    const BrushStyle style = blinkHatched ? BrushStyle::BDiagonal : shape.brushStyle();
-    painter.setBrush(QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(style)));
+// Paints elements one after another, giving the painter a pen, brush, font
+// or render hint only when it changes: on a board of thousands of elements
+// most share them, and each change costs the painter more than the drawing.
+class ElementPainter {
+public:
+    explicit ElementPainter(QPainter& painter) : m_painter(painter) {}
 
-    // The outline stays inside the element; square kinds take the shorter side, centred.
-    QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const bool square =
-        kind == ShapeKind::Square || kind == ShapeKind::RoundSquare || kind == ShapeKind::Circle;
-    if (square) {
-        const qreal side = std::min(area.width(), area.height());
-        area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
-    }
-    const qreal corner = std::min(area.width(), area.height()) / 4;
-    switch (kind) {
-    case ShapeKind::Rectangle:
-    case ShapeKind::Square:
-        painter.drawRect(area);
-        break;
-    case ShapeKind::RoundRect:
-    case ShapeKind::RoundSquare:
-        painter.drawRoundedRect(area, corner, corner);
-        break;
-    case ShapeKind::Ellipse:
-    case ShapeKind::Circle:
-        painter.drawEllipse(area);
-        break;
-    }
-}
+    void paintShape(const ObjectShape& shape, bool blinkHatched)
+    {
+        if (shape.width() <= 0 || shape.height() <= 0)
+            return;
+        const ShapeKind kind = shape.shapeKind();
+        const bool round = kind == ShapeKind::Ellipse || kind == ShapeKind::Circle;
+        if (round != m_antialiased) {
+            m_painter.setRenderHint(QPainter::Antialiasing, round);
+            m_antialiased = round;
+        }
+        if (m_penUse != PenUse::Outline) {
+            m_painter.setPen(m_outline);
+            m_penUse = PenUse::Outline;
+        }
+        const BrushStyle style = blinkHatched ? BrushStyle::BDiagonal : shape.brushStyle();
+        if (!m_brushSet || style != m_brushStyle || shape.brushColor() != m_brushColor) {
+            m_painter.setBrush(QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(style)));
+            m_brushSet = true;
+            m_brushStyle = style;
+            m_brushColor = shape.brushColor();
+        }
 
-void paintLabel(QPainter& painter, const ObjectLabel& label)
-{
-    if (label.text().isEmpty())
-        return;
-    const QFontMetrics metrics(label.font());
-    // One line, at the left, centred in the element's height.
-    const qreal baseline = label.y() + (label.height() - metrics.height()) / 2.0 + metrics.ascent();
-    painter.setFont(label.font());
-    painter.setPen(ColorRef::toQColor(label.fontColor()));
-    painter.drawText(QPointF(label.x(), baseline), label.text());
-}
+        // The outline stays inside the element; square kinds take the shorter side, centred.
+        QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
+        const bool square = kind == ShapeKind::Square || kind == ShapeKind::RoundSquare ||
+                            kind == ShapeKind::Circle;
+        if (square) {
+            const qreal side = std::min(area.width(), area.height());
+            area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
+        }
+        const qreal corner = std::min(area.width(), area.height()) / 4;
+        switch (kind) {
+        case ShapeKind::Rectangle:
+        case ShapeKind::Square:
+            m_painter.drawRect(area);
+            break;
+        case ShapeKind::RoundRect:
+        case ShapeKind::RoundSquare:
+            m_painter.drawRoundedRect(area, corner, corner);
+            break;
+        case ShapeKind::Ellipse:
+        case ShapeKind::Circle:
+            m_painter.drawEllipse(area);
+            break;
+        }
+    }
+
+    void paintLabel(const ObjectLabel& label)
+    {
+        if (label.text().isEmpty())
+            return;
+        if (!m_metrics || !(label.font() == m_font)) {
+            m_font = label.font();
+            m_metrics.emplace(m_font);
+            m_painter.setFont(m_font);
+        }
+        if (m_penUse != PenUse::Text || label.fontColor() != m_textColor) {
+            m_painter.setPen(ColorRef::toQColor(label.fontColor()));
+            m_penUse = PenUse::Text;
+            m_textColor = label.fontColor();
+        }
+        // One line, at the left, centred in the element's height.
+        const qreal baseline =
+            label.y() + (label.height() - m_metrics->height()) / 2.0 + m_metrics->ascent();
+        m_painter.drawText(QPointF(label.x(), baseline), label.text());
+    }
+
+private:
+    enum class PenUse { Unset, Outline, Text };
+
+    QPainter& m_painter;
+    const QPen m_outline{Qt::black, 1};
+    PenUse m_penUse = PenUse::Unset;
+    quint32 m_textColor = 0;
+    std::optional<bool> m_antialiased;
+    bool m_brushSet = false;
+    BrushStyle m_brushStyle = BrushStyle::Solid;
+    quint32 m_brushColor = 0;
+    QFont m_font;
+    std::optional<QFontMetrics> m_metrics;
+};
 
 } // namespace
 
@@ -263,15 +306,64 @@ void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
                        qreal smallestCaptionPoints)
 {
     paintBackground(painter, boardRect);
+    // Drawing the captions' text costs most of a large board's paint, and
+    // the elements share nothing a painter changes: the lower half of the
+    // area is drawn at the same time on a thread of its own, into an image
+    // laid over the background after.
+    constexpr qsizetype ElementsWorthASecondThread = 4000;
+    const QTransform world = painter.worldTransform();
+    const QRect device = world.mapRect(QRectF(boardRect)).toAlignedRect() &
+                         QRect(0, 0, painter.device()->width(), painter.device()->height());
+    if (m_model->shapeCount() + m_model->labelCount() < ElementsWorthASecondThread ||
+        device.height() < 64 || world.type() > QTransform::TxScale) {
+        paintElements(painter, boardRect, blink, smallestCaptionPoints);
+        return;
+    }
+    const int split = device.top() + device.height() / 2;
+    const QRect upper(device.left(), device.top(), device.width(), split - device.top());
+    const QRect lower(device.left(), split, device.width(), device.bottom() + 1 - split);
+    const QTransform toBoard = world.inverted();
+    const auto boardOf = [&](const QRect& band) {
+        return toBoard.mapRect(QRectF(band)).toAlignedRect().adjusted(-1, -1, 1, 1) & boardRect;
+    };
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    QImage lowerImage((QSizeF(lower.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    lowerImage.setDevicePixelRatio(ratio);
+    lowerImage.fill(Qt::transparent);
+    const QPainter::RenderHints hints = painter.renderHints();
+    std::thread second([&] {
+        QPainter band(&lowerImage);
+        band.setRenderHints(hints);
+        band.translate(-lower.topLeft());
+        band.setWorldTransform(world, true);
+        paintElements(band, boardOf(lower), blink, smallestCaptionPoints);
+    });
+    painter.save();
+    painter.resetTransform();
+    painter.setClipRect(upper, Qt::IntersectClip);
+    painter.setWorldTransform(world);
+    paintElements(painter, boardOf(upper), blink, smallestCaptionPoints);
+    painter.restore();
+    second.join();
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(lower.topLeft(), lowerImage);
+    painter.restore();
+}
+
+void Board::paintElements(QPainter& painter, const QRect& boardRect, Blink blink,
+                          qreal smallestCaptionPoints) const
+{
     const bool anyBlink = blink == Blink::Shown && !m_blinkHatched.isEmpty();
+    ElementPainter elements(painter);
     m_model->forEachElement([&](const BoardElement& element) {
         if (!element.isVisible() || !element.geometry().intersects(boardRect))
             return;
         if (element.kind() == BoardElement::Kind::Shape)
-            paintShape(painter, static_cast<const ObjectShape&>(element),
-                       anyBlink && m_blinkHatched.contains(element.sequence()));
+            elements.paintShape(static_cast<const ObjectShape&>(element),
+                                anyBlink && m_blinkHatched.contains(element.sequence()));
         else if (static_cast<const ObjectLabel&>(element).fontSize() >= smallestCaptionPoints)
-            paintLabel(painter, static_cast<const ObjectLabel&>(element));
+            elements.paintLabel(static_cast<const ObjectLabel&>(element));
     });
 }
 

@@ -181,6 +181,9 @@ private:
     qreal fittingZoom() const;
     qreal smallestCaptionPoints() const;
     void paintBackground(QPainter& painter, const QRect& exposedBoard);
+    // The visible elements within boardRect, in creation order.
+    void paintElements(QPainter& painter, const QRect& boardRect, Blink blink,
+                       qreal smallestCaptionPoints) const;
     QRect highlightFrame() const;
     // Draws the focus frame again where it was and where it is now.
     void refreshFocusFrame();

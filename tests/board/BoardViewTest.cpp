@@ -4,6 +4,7 @@
 #include "support/BoardInput.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -312,4 +313,49 @@ TEST_F(BoardView, TheScrollBarsReachEveryObjectAndAFittedBoardNeedsNone)
     // Without a size of its own the board is the client area again.
     board.setBoardSize(QSize());
     EXPECT_EQ(board.boardSize(), board.size());
+}
+
+TEST_F(BoardView, ALargeBoardLooksTheSameDrawnInBandsAtOnceAsDrawnStripByStrip)
+{
+    // Enough elements for the paint to share the work, every kind of shape
+    // and several fonts, many of them crossing the middle of the area.
+    const ShapeKind kinds[] = {ShapeKind::Rectangle,   ShapeKind::Square,  ShapeKind::RoundRect,
+                               ShapeKind::RoundSquare, ShapeKind::Ellipse, ShapeKind::Circle};
+    for (int n = 1; n <= 3000; ++n) {
+        ObjectShape* s = shape(n, QRect((n * 37) % 380, (n * 53) % 280, 12 + n % 20, 9 + n % 15),
+                               quint32(n * 2654435761u) & 0xFFFFFF);
+        s->setShapeKind(kinds[n % 6]);
+        ObjectLabel* l = label(n, QStringLiteral("Объект %1").arg(n), s->pos() - QPoint(0, 10));
+        l->setFontSize(6 + n % 5);
+        l->setBold(n % 3 == 0);
+        l->setFontColor(quint32(n * 40503u) & 0xFFFFFF);
+    }
+    const QRect area(0, 0, 400, 300);
+    const auto drawn = [&](int stripHeight) {
+        QImage image(area.size() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(2, 2);
+        for (int top = 0; top < area.height(); top += stripHeight) {
+            const QRect strip(0, top, area.width(), stripHeight);
+            painter.setClipRect(strip);
+            board.paintBoard(painter, strip);
+        }
+        return image;
+    };
+    const QImage atOnce = drawn(area.height());
+    const QImage byStrips = drawn(16); // each strip too low to be shared
+    int differing = 0;
+    for (int y = 0; y < atOnce.height(); ++y)
+        for (int x = 0; x < atOnce.width(); ++x) {
+            const QColor a = atOnce.pixelColor(x, y);
+            const QColor b = byStrips.pixelColor(x, y);
+            // Edges drawn over a transparent band and then laid over the
+            // background may round one step apart.
+            if (std::abs(a.red() - b.red()) > 2 || std::abs(a.green() - b.green()) > 2 ||
+                std::abs(a.blue() - b.blue()) > 2)
+                ++differing;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(atOnce.pixelColor(0, 0), atOnce.pixelColor(300, 300)); // something was drawn
 }
