@@ -104,7 +104,7 @@ TEST(ScreenScaleTest, ObjectsKeepTheirPlaceOnThePlanAndNoFileChangesAtAnyScale)
     const QMap<QString, QByteArray> files = filesUnder(folder);
 
     QMap<QString, Places> at;
-    for (const QString scale : {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")}) {
+    for (const QString& scale : {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")}) {
         at[scale] = openAndCloseAt(scale, folder, &failure);
         ASSERT_TRUE(failure.isEmpty()) << scale.toStdString() << ": " << failure.toStdString();
         EXPECT_EQ(at[scale].share.size(), 5) << scale.toStdString();
@@ -115,7 +115,7 @@ TEST(ScreenScaleTest, ObjectsKeepTheirPlaceOnThePlanAndNoFileChangesAtAnyScale)
             EXPECT_EQ(after.value(it.key()), it.value())
                 << it.key().toStdString() << " changed at scale " << scale.toStdString();
     }
-    for (const QString scale : {QStringLiteral("1.5"), QStringLiteral("2")}) {
+    for (const QString& scale : {QStringLiteral("1.5"), QStringLiteral("2")}) {
         for (auto it = at["1"].share.cbegin(); it != at["1"].share.cend(); ++it) {
             const QPointF there = at[scale].share.value(it.key());
             // Within the rounding of each to whole pixels of the plan as drawn.
