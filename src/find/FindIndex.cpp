@@ -63,7 +63,6 @@ ObjectText ObjectText::forName(const QString& name)
 {
     ObjectText text;
     text.name = name;
-    text.foldedName = FoldedText::of(name);
     return text;
 }
 
@@ -109,10 +108,24 @@ void FindIndex::reset(const QStringList& names)
 {
     m_objects.clear();
     m_slots.clear();
+    m_names = FoldedText();
     m_removed = 0;
     m_objects.reserve(names.size());
+    m_slots.reserve(names.size());
+    qsizetype length = 0;
+    for (const QString& name : names)
+        length += name.size() + 1;
+    m_names.folded.reserve(length);
     for (const QString& name : names)
         add(name);
+    m_names.folded.squeeze();
+}
+
+void FindIndex::appendName(const QString& name)
+{
+    m_objects.push_back({name, m_names.originalLength, nullptr});
+    m_names.append(name);
+    m_names.append(QStringView(&CellEnd, 1));
 }
 
 void FindIndex::add(const QString& name)
@@ -120,16 +133,16 @@ void FindIndex::add(const QString& name)
     if (name.isEmpty() || m_slots.contains(name))
         return;
     m_slots.insert(name, qsizetype(m_objects.size()));
-    m_objects.push_back(ObjectText::forName(name));
+    appendName(name);
 }
 
 QStringList FindIndex::names() const
 {
     QStringList names;
     names.reserve(m_slots.size());
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty())
-            names.append(text.name);
+    for (const Record& record : m_objects) {
+        if (!record.name.isEmpty())
+            names.append(record.name);
     }
     return names;
 }
@@ -139,7 +152,7 @@ bool FindIndex::update(ObjectText text)
     const auto slot = m_slots.constFind(text.name);
     if (slot == m_slots.cend())
         return false;
-    m_objects[*slot] = std::move(text);
+    m_objects[*slot].contents = std::move(text.contents);
     return true;
 }
 
@@ -148,14 +161,27 @@ void FindIndex::remove(const QString& name)
     const auto slot = m_slots.constFind(name);
     if (slot == m_slots.cend())
         return;
-    m_objects[*slot] = ObjectText();
+    // The record keeps its place among the names until the next compaction.
+    Record& removed = m_objects[*slot];
+    removed.name.clear();
+    removed.contents.reset();
     m_slots.erase(slot);
     // Removed records are dropped once they are half of all.
     if (++m_removed * 2 > qsizetype(m_objects.size())) {
-        std::erase_if(m_objects, [](const ObjectText& text) { return text.name.isEmpty(); });
+        std::vector<Record> kept;
+        kept.reserve(m_slots.size());
+        for (Record& record : m_objects) {
+            if (!record.name.isEmpty())
+                kept.push_back(std::move(record));
+        }
+        m_objects.clear();
+        m_names = FoldedText();
         m_slots.clear();
-        for (qsizetype i = 0; i < qsizetype(m_objects.size()); ++i)
-            m_slots.insert(m_objects[i].name, i);
+        for (Record& record : kept) {
+            m_slots.insert(record.name, qsizetype(m_objects.size()));
+            appendName(record.name);
+            m_objects.back().contents = std::move(record.contents);
+        }
         m_removed = 0;
     }
 }
@@ -197,25 +223,45 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
             hit.column = column;
             hit.row = row;
             hits.append(hit);
-            // A name is one hit, however often it holds the query.
-            if (where == FoundIn::Name || where == FoundIn::Alarm)
+            // An alarm's name is one hit, however often it holds the query.
+            if (where == FoundIn::Alarm)
                 break;
         }
         return true;
     };
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && !search(text.name, FoundIn::Name, text.name, text.foldedName))
+    // The names in one pass over all of them; the object a match is in is
+    // the last whose name starts at or before it.
+    const Record* named = nullptr; // a name is one hit, however often it holds the query
+    for (qsizetype at = m_names.folded.indexOf(needle); at >= 0;
+         at = m_names.folded.indexOf(needle, at + needle.size())) {
+        const FoldedText::Span span = m_names.originalSpan(at, needle.size());
+        const Record* record =
+            &*(std::upper_bound(m_objects.cbegin(), m_objects.cend(), span.start,
+                                [](qsizetype start, const Record& r) { return start < r.start; }) -
+               1);
+        if (record == named || record->name.isEmpty() ||
+            span.start + span.length > record->start + record->name.size())
+            continue;
+        named = record;
+        if (hits.size() == maxHits) {
+            if (more)
+                *more = true;
+            return hits;
+        }
+        FindHit hit = excerptHit(record->name, span.start - record->start, span.length, 0,
+                                 record->name.size());
+        hit.object = record->name;
+        hit.where = FoundIn::Name;
+        hits.append(hit);
+    }
+    for (const Record& record : m_objects) {
+        if (record.contents &&
+            !search(record.name, FoundIn::Note, record.contents->note, record.contents->foldedNote))
             return hits;
     }
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && text.contents &&
-            !search(text.name, FoundIn::Note, text.contents->note, text.contents->foldedNote))
-            return hits;
-    }
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && text.contents &&
-            !search(text.name, FoundIn::Table, text.contents->cells, text.contents->foldedCells,
-                    text.contents->rows))
+    for (const Record& record : m_objects) {
+        if (record.contents && !search(record.name, FoundIn::Table, record.contents->cells,
+                                       record.contents->foldedCells, record.contents->rows))
             return hits;
     }
     for (const QString& name : alarmNames) {

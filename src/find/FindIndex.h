@@ -15,11 +15,10 @@ enum class FoundIn { Name, Note, Table, Alarm };
 // The words the find window shows for a place: "name", "note", "table", "alarm".
 QString foundInText(FoundIn where);
 
-// What the index holds of one object: its name and the text of its note and
-// table, each folded for finding.
+// An object's name and the text of its note and table, each folded for
+// finding: what the worker reads of an object for the index.
 struct ObjectText {
     QString name;
-    FoldedText foldedName;
     // The note's and the table's text, held only where there is some: most
     // objects of a large board have neither, and the index holds every object.
     struct Contents {
@@ -80,7 +79,19 @@ public:
                         bool* more = nullptr) const;
 
 private:
-    std::vector<ObjectText> m_objects; // in the order objects came; removed ones have no name
+    // What is held of one object: most objects of a large board have a name only.
+    struct Record {
+        QString name;        // empty once removed
+        qsizetype start = 0; // where the name starts in m_names' original
+        std::shared_ptr<const ObjectText::Contents> contents;
+    };
+    void appendName(const QString& name);
+
+    std::vector<Record> m_objects; // in the order objects came
+    // Every name of m_objects folded, each followed by a separator that no
+    // query holds: one text for all names, searched in one pass, rather than
+    // a folded copy of each.
+    FoldedText m_names;
     QHash<QString, qsizetype> m_slots;
     qsizetype m_removed = 0;
 };
