@@ -4,7 +4,9 @@
 #include "project/Project.h"
 #include "tables/TableFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -157,6 +159,46 @@ TEST(FindIndexTest, ARemovedObjectIsGoneAndItsLateTextIsNotTakenBack)
     EXPECT_EQ(found, index.names());
 }
 
+TEST(FindIndexTest, NamesHeldTogetherAreFoundEachOnItsOwnBeforeAndAfterRemovals)
+{
+    // Letters that fold to two or to none move the places of every later name.
+    FindIndex index;
+    index.reset({QStringLiteral("Straße 1"), QStringLiteral("Zoe\u0308"), QStringLiteral("Maße"),
+                 QStringLiteral("Pump"), QStringLiteral("Tank")});
+    ObjectText note = ObjectText::forName(QStringLiteral("Maße"));
+    note.setNote(QStringLiteral("measured twice"));
+    ASSERT_TRUE(index.update(note));
+
+    const auto check = [&](const char* query, const QString& object, const QString& mark) {
+        const QList<FindHit> hits = findIn(index, QString::fromUtf8(query));
+        ASSERT_EQ(hits.size(), 1) << query;
+        EXPECT_EQ(hits[0].object, object) << query;
+        EXPECT_EQ(hits[0].where, FoundIn::Name) << query;
+        EXPECT_EQ(marked(hits[0]), mark) << query;
+        EXPECT_EQ(hits[0].excerpt, object) << query;
+    };
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    check("zoe", QStringLiteral("Zoe\u0308"), QStringLiteral("Zoe\u0308"));
+    check("SSE 1", QStringLiteral("Straße 1"), QStringLiteral("ße 1"));
+    check("mp", QStringLiteral("Pump"), QStringLiteral("mp"));
+    // No match runs from the end of one name into the next.
+    EXPECT_TRUE(findIn(index, QStringLiteral("1zoe")).isEmpty());
+    EXPECT_TRUE(findIn(index, QStringLiteral("pumptank")).isEmpty());
+
+    index.remove(QStringLiteral("Straße 1"));
+    EXPECT_TRUE(findIn(index, QStringLiteral("strasse")).isEmpty());
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    index.remove(QStringLiteral("Zoe\u0308"));
+    index.remove(QStringLiteral("Tank")); // compacts: more than half are removed
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    check("ump", QStringLiteral("Pump"), QStringLiteral("ump"));
+    EXPECT_EQ(findIn(index, QStringLiteral("twice")).size(), 1); // the note stays with its name
+    index.add(QStringLiteral("Groß"));
+    check("gross", QStringLiteral("Groß"), QStringLiteral("Groß"));
+    EXPECT_EQ(index.names(), QStringList({QStringLiteral("Maße"), QStringLiteral("Pump"),
+                                          QStringLiteral("Groß")}));
+}
+
 // The texts of an object as read from its files.
 class FindReadTest : public ::testing::Test {
 protected:
@@ -239,4 +281,44 @@ TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
     index.update(FindIndexer::read(folder(), QStringLiteral("Tank")));
     EXPECT_EQ(findIn(index, QStringLiteral("beta")).size(), 1);
     EXPECT_TRUE(findIn(index, QStringLiteral("uberdruck")).isEmpty());
+}
+
+// The whole of a project read in the background: the objects that have a
+// folder, each once; the others are done at once, and are read when a note or
+// table of theirs is saved later.
+TEST_F(FindReadTest, AProjectIsReadWhereObjectsHaveFoldersAndTheOthersOnceTheirFilesAreSaved)
+{
+    writeNote(QStringLiteral("Pump"), "the seal leaks");
+    ASSERT_TRUE(QDir(projectDir.path()).mkpath(QStringLiteral("Tank"))); // a folder, no files
+    FindIndexer indexer;
+    const auto waitForIndex = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (indexer.isReading() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_FALSE(indexer.isReading());
+    };
+    indexer.indexProject(folder(), {QStringLiteral("Pump"), QStringLiteral("Tank"),
+                                    QStringLiteral("Valve"), QStringLiteral("Pump")});
+    EXPECT_EQ(indexer.queued(), 3);
+    EXPECT_EQ(indexer.done(), 0);
+    waitForIndex();
+    EXPECT_EQ(indexer.done(), 3);
+    QList<FindHit> hits = findIn(indexer.index(), QStringLiteral("seal"));
+    ASSERT_EQ(hits.size(), 1); // the name given twice is one object
+    EXPECT_EQ(hits[0].object, QStringLiteral("Pump"));
+
+    writeNote(QStringLiteral("Valve"), "gasket replaced");
+    EXPECT_TRUE(findIn(indexer.index(), QStringLiteral("gasket")).isEmpty());
+    indexer.fileSaved(folder(), ProjectFiles::note(folder(), QStringLiteral("Valve")));
+    waitForIndex();
+    hits = findIn(indexer.index(), QStringLiteral("gasket"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].object, QStringLiteral("Valve"));
+    EXPECT_EQ(hits[0].where, FoundIn::Note);
+
+    // Without a project nothing is read, and names are found all the same.
+    indexer.indexProject(QString(), {QStringLiteral("Pump")});
+    EXPECT_FALSE(indexer.isReading());
+    EXPECT_EQ(findIn(indexer.index(), QStringLiteral("pump")).size(), 1);
 }
