@@ -107,11 +107,10 @@ void ObjectText::setTable(const QList<QStringList>& columns, int rowCount)
 void FindIndex::reset(const QStringList& names)
 {
     m_objects.clear();
-    m_slots.clear();
     m_names = FoldedText();
     m_removed = 0;
     m_objects.reserve(names.size());
-    m_slots.reserve(names.size());
+    makeSlots(names.size());
     qsizetype length = 0;
     for (const QString& name : names)
         length += name.size() + 1;
@@ -119,6 +118,29 @@ void FindIndex::reset(const QStringList& names)
     for (const QString& name : names)
         add(name);
     m_names.folded.squeeze();
+}
+
+qsizetype FindIndex::slotOf(QStringView name) const
+{
+    // Linear probing in a table at most half full.
+    const size_t mask = m_slots.size() - 1;
+    for (size_t at = qHash(name) & mask;; at = (at + 1) & mask) {
+        const qint32 record = m_slots[at];
+        if (record < 0 || m_objects[size_t(record)].name == name)
+            return qsizetype(at);
+    }
+}
+
+void FindIndex::makeSlots(qsizetype count)
+{
+    size_t size = 16;
+    while (size < size_t(count) * 2)
+        size *= 2;
+    m_slots.assign(size, -1);
+    for (size_t i = 0; i < m_objects.size(); ++i) {
+        if (!m_objects[i].name.isEmpty())
+            m_slots[size_t(slotOf(m_objects[i].name))] = qint32(i);
+    }
 }
 
 void FindIndex::appendName(const QString& name)
@@ -130,16 +152,22 @@ void FindIndex::appendName(const QString& name)
 
 void FindIndex::add(const QString& name)
 {
-    if (name.isEmpty() || m_slots.contains(name))
+    if (name.isEmpty())
         return;
-    m_slots.insert(name, qsizetype(m_objects.size()));
+    // Removed records fill the table too, until the next compaction.
+    if ((m_objects.size() + 1) * 2 > m_slots.size())
+        makeSlots(qsizetype(m_objects.size()) + 1);
+    const qsizetype slot = slotOf(name);
+    if (m_slots[size_t(slot)] >= 0)
+        return;
+    m_slots[size_t(slot)] = qint32(m_objects.size());
     appendName(name);
 }
 
 QStringList FindIndex::names() const
 {
     QStringList names;
-    names.reserve(m_slots.size());
+    names.reserve(size());
     for (const Record& record : m_objects) {
         if (!record.name.isEmpty())
             names.append(record.name);
@@ -149,40 +177,38 @@ QStringList FindIndex::names() const
 
 bool FindIndex::update(ObjectText text)
 {
-    const auto slot = m_slots.constFind(text.name);
-    if (slot == m_slots.cend())
+    const qint32 record = recordOf(text.name);
+    if (record < 0)
         return false;
-    m_objects[*slot].contents = std::move(text.contents);
+    m_objects[size_t(record)].contents = std::move(text.contents);
     return true;
 }
 
 void FindIndex::remove(const QString& name)
 {
-    const auto slot = m_slots.constFind(name);
-    if (slot == m_slots.cend())
+    const qint32 record = recordOf(name);
+    if (record < 0)
         return;
     // The record keeps its place among the names until the next compaction.
-    Record& removed = m_objects[*slot];
+    Record& removed = m_objects[size_t(record)];
     removed.name.clear();
     removed.contents.reset();
-    m_slots.erase(slot);
     // Removed records are dropped once they are half of all.
     if (++m_removed * 2 > qsizetype(m_objects.size())) {
         std::vector<Record> kept;
-        kept.reserve(m_slots.size());
+        kept.reserve(m_objects.size() - size_t(m_removed));
         for (Record& record : m_objects) {
             if (!record.name.isEmpty())
                 kept.push_back(std::move(record));
         }
         m_objects.clear();
         m_names = FoldedText();
-        m_slots.clear();
         for (Record& record : kept) {
-            m_slots.insert(record.name, qsizetype(m_objects.size()));
             appendName(record.name);
             m_objects.back().contents = std::move(record.contents);
         }
         m_removed = 0;
+        makeSlots(qsizetype(m_objects.size()));
     }
 }
 

@@ -199,6 +199,42 @@ TEST(FindIndexTest, NamesHeldTogetherAreFoundEachOnItsOwnBeforeAndAfterRemovals)
                                           QStringLiteral("Groß")}));
 }
 
+TEST(FindIndexTest, ObjectsAddedAndRemovedByTheThousandAreEachHeldOnceAndFoundByName)
+{
+    const auto name = [](int n) { return QStringLiteral("Object %1").arg(n); };
+    FindIndex index;
+    for (int n = 0; n < 1000; ++n) {
+        index.add(name(n));
+        index.add(name(n / 2)); // held already
+    }
+    EXPECT_EQ(index.size(), 1000);
+    for (int n = 0; n < 400; ++n)
+        index.remove(name(n)); // not yet half: the removed records stay
+    for (int n = 0; n < 10; ++n)
+        index.add(name(n)); // back, at the end
+    EXPECT_EQ(index.size(), 610);
+    EXPECT_FALSE(index.contains(QString()));
+    EXPECT_FALSE(index.contains(name(10)));
+    EXPECT_FALSE(index.update(ObjectText::forName(name(10))));
+    EXPECT_TRUE(index.contains(name(9)));
+    EXPECT_TRUE(index.contains(name(999)));
+    EXPECT_EQ(index.names().first(), name(400));
+    EXPECT_EQ(index.names().last(), name(9));
+
+    for (int n = 400; n < 700; ++n)
+        index.remove(name(n)); // compacts
+    EXPECT_EQ(index.size(), 310);
+    for (int n = 0; n < 1000; ++n)
+        EXPECT_EQ(index.contains(name(n)), n < 10 || n >= 700) << n;
+    ObjectText note = ObjectText::forName(name(5));
+    note.setNote(QStringLiteral("back again"));
+    EXPECT_TRUE(index.update(note));
+    const QList<FindHit> hits = findIn(index, QStringLiteral("object 5"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].object, name(5));
+    EXPECT_EQ(findIn(index, QStringLiteral("again")).at(0).object, name(5));
+}
+
 // The texts of an object as read from its files.
 class FindReadTest : public ::testing::Test {
 protected:
