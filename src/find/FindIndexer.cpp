@@ -45,7 +45,9 @@ QStringList withFolders(const QString& folder, const QStringList& names)
 
 FindIndexer::FindIndexer(QObject* parent) : QObject(parent)
 {
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    // A blocking map reads on the calling thread too.
+    m_pooled = QThread::idealThreadCount() > 2;
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 2));
     m_pool.setThreadPriority(QThread::LowPriority);
     m_thread = QThread::create([this] { work(); });
     m_thread->setObjectName(QStringLiteral("FindIndexer"));
@@ -172,12 +174,16 @@ void FindIndexer::readJob(const Job& job)
         // A project left meanwhile is read no further.
         if (isStale(job.generation))
             return;
-        // The files of a batch are read on the pool's cores.
         const QStringList batch = names.mid(from, BatchObjects);
-        send(job.generation,
-             QtConcurrent::blockingMapped(
-                 &m_pool, batch, [&job](const QString& name) { return read(job.folder, name); }),
-             batch.size());
+        const auto readOne = [&job](const QString& name) { return read(job.folder, name); };
+        QList<ObjectText> texts;
+        if (m_pooled) {
+            texts = QtConcurrent::blockingMapped(&m_pool, batch, readOne);
+        } else {
+            for (const QString& name : batch)
+                texts.append(readOne(name));
+        }
+        send(job.generation, std::move(texts), batch.size());
     }
 }
 

@@ -74,8 +74,10 @@ private:
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
-    // The threads that read the files: one core fewer than there are, at a
-    // low priority, so that the board's first paint has a core of its own.
+    // The files are read on one core fewer than there are, at a low
+    // priority, so that the board's first paint keeps a core: by the worker,
+    // and, with more than two cores, by the threads of this pool with it.
     QThreadPool m_pool;
+    bool m_pooled = false;
     QThread* m_thread;
 };
