@@ -8,8 +8,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
+#include <utility>
 
 namespace {
 
@@ -154,7 +156,7 @@ void FindIndexer::work()
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
         }
-        readJob(job);
+        readJob(std::move(job));
     }
 }
 
@@ -164,9 +166,11 @@ bool FindIndexer::isStale(quint64 generation)
     return m_stopping || generation != m_generation;
 }
 
-void FindIndexer::readJob(const Job& job)
+void FindIndexer::readJob(Job job)
 {
-    const QStringList names = job.wholeProject ? withFolders(job.folder, job.names) : job.names;
+    // A whole project's names are let go of once those with a folder are known.
+    const QStringList names =
+        job.wholeProject ? withFolders(job.folder, std::exchange(job.names, {})) : job.names;
     // The objects without a folder have nothing to read.
     if (job.objects > names.size())
         send(job.generation, {}, job.objects - names.size());

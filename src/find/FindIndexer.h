@@ -50,8 +50,8 @@ signals:
 
 private:
     // The objects to read in folder; objects is how many of done() they
-    // stand for. A whole project's names are read only where the folder has
-    // a folder of that name, and each name once.
+    // stand for. A whole project's names are read only where the project
+    // folder holds a folder of that name, and each name once.
     struct Job {
         quint64 generation = 0;
         QString folder;
@@ -60,7 +60,7 @@ private:
         bool wholeProject = false;
     };
     void work();
-    void readJob(const Job& job);
+    void readJob(Job job);
     bool isStale(quint64 generation);
     void send(quint64 generation, QList<ObjectText> texts, qsizetype objects);
     void receive(quint64 generation, QList<ObjectText> texts, qsizetype objects);
