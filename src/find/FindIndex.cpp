@@ -108,6 +108,7 @@ void FindIndex::reset(const QStringList& names)
 {
     m_objects.clear();
     m_names = FoldedText();
+    m_texts.clear();
     m_removed = 0;
     m_objects.reserve(names.size());
     makeSlots(names.size());
@@ -145,7 +146,7 @@ void FindIndex::makeSlots(qsizetype count)
 
 void FindIndex::appendName(const QString& name)
 {
-    m_objects.push_back({name, m_names.originalLength, nullptr});
+    m_objects.push_back({name, qint32(m_names.originalLength)});
     m_names.append(name);
     m_names.append(QStringView(&CellEnd, 1));
 }
@@ -180,7 +181,13 @@ bool FindIndex::update(ObjectText text)
     const qint32 record = recordOf(text.name);
     if (record < 0)
         return false;
-    m_objects[size_t(record)].contents = std::move(text.contents);
+    Record& updated = m_objects[size_t(record)];
+    if (updated.texts >= 0) {
+        m_texts[size_t(updated.texts)] = std::move(text.contents);
+    } else if (text.contents) {
+        updated.texts = qint32(m_texts.size());
+        m_texts.push_back(std::move(text.contents));
+    }
     return true;
 }
 
@@ -192,7 +199,8 @@ void FindIndex::remove(const QString& name)
     // The record keeps its place among the names until the next compaction.
     Record& removed = m_objects[size_t(record)];
     removed.name.clear();
-    removed.contents.reset();
+    if (removed.texts >= 0)
+        m_texts[size_t(removed.texts)].reset();
     // Removed records are dropped once they are half of all.
     if (++m_removed * 2 > qsizetype(m_objects.size())) {
         std::vector<Record> kept;
@@ -201,11 +209,16 @@ void FindIndex::remove(const QString& name)
             if (!record.name.isEmpty())
                 kept.push_back(std::move(record));
         }
+        std::vector<std::shared_ptr<const ObjectText::Contents>> texts;
+        m_texts.swap(texts);
         m_objects.clear();
         m_names = FoldedText();
-        for (Record& record : kept) {
+        for (const Record& record : kept) {
             appendName(record.name);
-            m_objects.back().contents = std::move(record.contents);
+            if (record.texts >= 0 && texts[size_t(record.texts)]) {
+                m_objects.back().texts = qint32(m_texts.size());
+                m_texts.push_back(std::move(texts[size_t(record.texts)]));
+            }
         }
         m_removed = 0;
         makeSlots(qsizetype(m_objects.size()));
@@ -280,14 +293,18 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
         hit.where = FoundIn::Name;
         hits.append(hit);
     }
+    const auto textsOf = [this](const Record& record) {
+        return record.texts >= 0 ? m_texts[size_t(record.texts)].get() : nullptr;
+    };
     for (const Record& record : m_objects) {
-        if (record.contents &&
-            !search(record.name, FoundIn::Note, record.contents->note, record.contents->foldedNote))
+        const ObjectText::Contents* texts = textsOf(record);
+        if (texts && !search(record.name, FoundIn::Note, texts->note, texts->foldedNote))
             return hits;
     }
     for (const Record& record : m_objects) {
-        if (record.contents && !search(record.name, FoundIn::Table, record.contents->cells,
-                                       record.contents->foldedCells, record.contents->rows))
+        const ObjectText::Contents* texts = textsOf(record);
+        if (texts &&
+            !search(record.name, FoundIn::Table, texts->cells, texts->foldedCells, texts->rows))
             return hits;
     }
     for (const QString& name : alarmNames) {

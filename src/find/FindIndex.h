@@ -80,9 +80,11 @@ public:
 private:
     // What is held of one object: most objects of a large board have a name only.
     struct Record {
-        QString name;        // empty once removed
-        qsizetype start = 0; // where the name starts in m_names' original
-        std::shared_ptr<const ObjectText::Contents> contents;
+        QString name; // empty once removed
+        // Where the name starts in m_names' original: a board's names take
+        // far fewer than 2^31 characters.
+        qint32 start = 0;
+        qint32 texts = -1; // where its note and table are in m_texts; -1 while none were read
     };
     void appendName(const QString& name);
     // Where in m_slots the record number of name is, or the free place it would go.
@@ -99,6 +101,9 @@ private:
     // query holds: one text for all names, searched in one pass, rather than
     // a folded copy of each.
     FoldedText m_names;
+    // The notes and tables read, of the few objects that have any; a removed
+    // object's stay empty until the next compaction.
+    std::vector<std::shared_ptr<const ObjectText::Contents>> m_texts;
     // The record number of each name, by its hash (-1 where free): a table
     // of numbers, a fifth of the memory of a hash of names. A removed
     // record's number stays until the next compaction, matching no name.
