@@ -1,7 +1,8 @@
 // Find over a project of 10,000 objects, each with a 1 KB note and a 5 x 8
 // table: reading every note and table in the background, and answering each
-// keystroke of a query. And one object with a 50 MB note, indexed in a process
-// of its own so that its peak memory is that of the indexing alone.
+// keystroke of a query. And one object with a 50 MB note, and a board of
+// 100,000 objects without folders, each indexed in a process of its own so
+// that its memory is that of the indexing alone.
 #include "find/FindIndexer.h"
 #include "find/FindWindow.h"
 #include "formats/RichText.h"
@@ -24,7 +25,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -261,6 +265,85 @@ BENCHMARK(BM_IndexBigNote)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
+long residentKib()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// The child: indexes count objects named as on a board, none with a folder in
+// the empty folder, waits until the worker is done, and prints "ms=T
+// rss_kib=R peak_kib=P": the time indexProject took of this thread, and the
+// resident and peak memory it added (the peak from the names on).
+int indexNames(int count, const QString& folder)
+{
+    QStringList names;
+    names.reserve(count);
+    for (int n = 1; n <= count; ++n)
+        names.append(QStringLiteral("Object %1").arg(n));
+    FindIndexer indexer;
+    const long before = residentKib();
+    const long peakBefore = peakResidentKib();
+    QEventLoop loop;
+    QObject::connect(&indexer, &FindIndexer::indexChanged, &loop, [&] {
+        if (!indexer.isReading())
+            loop.quit();
+    });
+    // The thread's own time: the machine's other work aside.
+    const auto threadMs = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
+    };
+    const double start = threadMs();
+    indexer.indexProject(folder, names);
+    const double ms = threadMs() - start;
+    if (indexer.isReading())
+        loop.exec();
+    std::printf("ms=%.2f rss_kib=%ld peak_kib=%ld\n", ms, residentKib() - before,
+                std::max(0L, peakResidentKib() - peakBefore));
+    return 0;
+}
+
+// The index of a board of 100,000 objects, none with a folder yet: the time of
+// indexProject on the calling thread (its processor time), and the memory the index adds
+// ("index_MiB", held after the worker is done, and "peak_MiB" meanwhile).
+void BM_IndexNamesOnly(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const int count = int(state.range(0));
+    double rssKib = 0;
+    double peakKib = 0;
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--index-names"), QString::number(count), folder.path()});
+        child.waitForFinished(600'000);
+        const QStringList fields =
+            QString::fromLatin1(child.readAllStandardOutput()).simplified().split(u' ');
+        if (child.exitCode() != 0 || fields.size() != 3) {
+            state.SkipWithError("the indexing process failed");
+            break;
+        }
+        state.SetIterationTime(fields[0].section(u'=', 1).toDouble() / 1000.0);
+        rssKib = fields[1].section(u'=', 1).toDouble();
+        peakKib = fields[2].section(u'=', 1).toDouble();
+    }
+    state.counters["index_MiB"] = rssKib / 1024.0;
+    state.counters["peak_MiB"] = peakKib / 1024.0;
+    state.counters["bytes_per_object"] = rssKib * 1024.0 / count;
+}
+BENCHMARK(BM_IndexNamesOnly)
+    ->Arg(100'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -269,6 +352,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         return indexBigNote(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--index-names") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return indexNames(std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     return runBenchmarks(argc, argv);
 }

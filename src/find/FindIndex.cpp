@@ -63,7 +63,6 @@ ObjectText ObjectText::forName(const QString& name)
 {
     ObjectText text;
     text.name = name;
-    text.foldedName = FoldedText::of(name);
     return text;
 }
 
@@ -108,55 +107,121 @@ void ObjectText::setTable(const QList<QStringList>& columns, int rowCount)
 void FindIndex::reset(const QStringList& names)
 {
     m_objects.clear();
-    m_slots.clear();
+    m_names = FoldedText();
+    m_texts.clear();
     m_removed = 0;
     m_objects.reserve(names.size());
+    makeSlots(names.size());
+    qsizetype length = 0;
+    for (const QString& name : names)
+        length += name.size() + 1;
+    m_names.folded.reserve(length);
     for (const QString& name : names)
         add(name);
+    m_names.folded.squeeze();
+}
+
+qsizetype FindIndex::slotOf(QStringView name) const
+{
+    // Linear probing in a table at most half full.
+    const size_t mask = m_slots.size() - 1;
+    for (size_t at = qHash(name) & mask;; at = (at + 1) & mask) {
+        const qint32 record = m_slots[at];
+        if (record < 0 || m_objects[size_t(record)].name == name)
+            return qsizetype(at);
+    }
+}
+
+void FindIndex::makeSlots(qsizetype count)
+{
+    size_t size = 16;
+    while (size < size_t(count) * 2)
+        size *= 2;
+    m_slots.assign(size, -1);
+    for (size_t i = 0; i < m_objects.size(); ++i) {
+        if (!m_objects[i].name.isEmpty())
+            m_slots[size_t(slotOf(m_objects[i].name))] = qint32(i);
+    }
+}
+
+void FindIndex::appendName(const QString& name)
+{
+    m_objects.push_back({name, qint32(m_names.originalLength)});
+    m_names.append(name);
+    m_names.append(QStringView(&CellEnd, 1));
 }
 
 void FindIndex::add(const QString& name)
 {
-    if (name.isEmpty() || m_slots.contains(name))
+    if (name.isEmpty())
         return;
-    m_slots.insert(name, qsizetype(m_objects.size()));
-    m_objects.push_back(ObjectText::forName(name));
+    // Removed records fill the table too, until the next compaction.
+    if ((m_objects.size() + 1) * 2 > m_slots.size())
+        makeSlots(qsizetype(m_objects.size()) + 1);
+    const qsizetype slot = slotOf(name);
+    if (m_slots[size_t(slot)] >= 0)
+        return;
+    m_slots[size_t(slot)] = qint32(m_objects.size());
+    appendName(name);
 }
 
 QStringList FindIndex::names() const
 {
     QStringList names;
-    names.reserve(m_slots.size());
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty())
-            names.append(text.name);
+    names.reserve(size());
+    for (const Record& record : m_objects) {
+        if (!record.name.isEmpty())
+            names.append(record.name);
     }
     return names;
 }
 
 bool FindIndex::update(ObjectText text)
 {
-    const auto slot = m_slots.constFind(text.name);
-    if (slot == m_slots.cend())
+    const qint32 record = recordOf(text.name);
+    if (record < 0)
         return false;
-    m_objects[*slot] = std::move(text);
+    Record& updated = m_objects[size_t(record)];
+    if (updated.texts >= 0) {
+        m_texts[size_t(updated.texts)] = std::move(text.contents);
+    } else if (text.contents) {
+        updated.texts = qint32(m_texts.size());
+        m_texts.push_back(std::move(text.contents));
+    }
     return true;
 }
 
 void FindIndex::remove(const QString& name)
 {
-    const auto slot = m_slots.constFind(name);
-    if (slot == m_slots.cend())
+    const qint32 record = recordOf(name);
+    if (record < 0)
         return;
-    m_objects[*slot] = ObjectText();
-    m_slots.erase(slot);
+    // The record keeps its place among the names until the next compaction.
+    Record& removed = m_objects[size_t(record)];
+    removed.name.clear();
+    if (removed.texts >= 0)
+        m_texts[size_t(removed.texts)].reset();
     // Removed records are dropped once they are half of all.
     if (++m_removed * 2 > qsizetype(m_objects.size())) {
-        std::erase_if(m_objects, [](const ObjectText& text) { return text.name.isEmpty(); });
-        m_slots.clear();
-        for (qsizetype i = 0; i < qsizetype(m_objects.size()); ++i)
-            m_slots.insert(m_objects[i].name, i);
+        std::vector<Record> kept;
+        kept.reserve(m_objects.size() - size_t(m_removed));
+        for (Record& record : m_objects) {
+            if (!record.name.isEmpty())
+                kept.push_back(std::move(record));
+        }
+        std::vector<std::shared_ptr<const ObjectText::Contents>> texts;
+        m_texts.swap(texts);
+        m_objects.clear();
+        m_names = FoldedText();
+        for (const Record& record : kept) {
+            appendName(record.name);
+            if (record.texts >= 0 && texts[size_t(record.texts)]) {
+                m_objects.back().texts = qint32(m_texts.size());
+                m_texts.push_back(std::move(texts[size_t(record.texts)]));
+            }
+        }
         m_removed = 0;
+        makeSlots(qsizetype(m_objects.size()));
     }
 }
 
@@ -197,25 +262,49 @@ QList<FindHit> FindIndex::find(const QString& query, const QStringList& alarmNam
             hit.column = column;
             hit.row = row;
             hits.append(hit);
-            // A name is one hit, however often it holds the query.
-            if (where == FoundIn::Name || where == FoundIn::Alarm)
+            // An alarm's name is one hit, however often it holds the query.
+            if (where == FoundIn::Alarm)
                 break;
         }
         return true;
     };
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && !search(text.name, FoundIn::Name, text.name, text.foldedName))
+    // The names in one pass over all of them; the object a match is in is
+    // the last whose name starts at or before it.
+    const Record* named = nullptr; // a name is one hit, however often it holds the query
+    for (qsizetype at = m_names.folded.indexOf(needle); at >= 0;
+         at = m_names.folded.indexOf(needle, at + needle.size())) {
+        const FoldedText::Span span = m_names.originalSpan(at, needle.size());
+        const Record* record =
+            &*(std::upper_bound(m_objects.cbegin(), m_objects.cend(), span.start,
+                                [](qsizetype start, const Record& r) { return start < r.start; }) -
+               1);
+        if (record == named || record->name.isEmpty() ||
+            span.start + span.length > record->start + record->name.size())
+            continue;
+        named = record;
+        if (hits.size() == maxHits) {
+            if (more)
+                *more = true;
+            return hits;
+        }
+        FindHit hit = excerptHit(record->name, span.start - record->start, span.length, 0,
+                                 record->name.size());
+        hit.object = record->name;
+        hit.where = FoundIn::Name;
+        hits.append(hit);
+    }
+    const auto textsOf = [this](const Record& record) {
+        return record.texts >= 0 ? m_texts[size_t(record.texts)].get() : nullptr;
+    };
+    for (const Record& record : m_objects) {
+        const ObjectText::Contents* texts = textsOf(record);
+        if (texts && !search(record.name, FoundIn::Note, texts->note, texts->foldedNote))
             return hits;
     }
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && text.contents &&
-            !search(text.name, FoundIn::Note, text.contents->note, text.contents->foldedNote))
-            return hits;
-    }
-    for (const ObjectText& text : m_objects) {
-        if (!text.name.isEmpty() && text.contents &&
-            !search(text.name, FoundIn::Table, text.contents->cells, text.contents->foldedCells,
-                    text.contents->rows))
+    for (const Record& record : m_objects) {
+        const ObjectText::Contents* texts = textsOf(record);
+        if (texts &&
+            !search(record.name, FoundIn::Table, texts->cells, texts->foldedCells, texts->rows))
             return hits;
     }
     for (const QString& name : alarmNames) {

@@ -2,7 +2,6 @@
 
 #include "find/FoldedText.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,11 +14,10 @@ enum class FoundIn { Name, Note, Table, Alarm };
 // The words the find window shows for a place: "name", "note", "table", "alarm".
 QString foundInText(FoundIn where);
 
-// What the index holds of one object: its name and the text of its note and
-// table, each folded for finding.
+// An object's name and the text of its note and table, each folded for
+// finding: what the worker reads of an object for the index.
 struct ObjectText {
     QString name;
-    FoldedText foldedName;
     // The note's and the table's text, held only where there is some: most
     // objects of a large board have neither, and the index holds every object.
     struct Contents {
@@ -69,8 +67,8 @@ public:
     bool update(ObjectText text);
     void add(const QString& name);
     void remove(const QString& name);
-    bool contains(const QString& name) const { return m_slots.contains(name); }
-    qsizetype size() const { return m_slots.size(); }
+    bool contains(const QString& name) const { return recordOf(name) >= 0; }
+    qsizetype size() const { return qsizetype(m_objects.size()) - m_removed; }
     // The names of the objects held, in the order they came.
     QStringList names() const;
 
@@ -80,7 +78,35 @@ public:
                         bool* more = nullptr) const;
 
 private:
-    std::vector<ObjectText> m_objects; // in the order objects came; removed ones have no name
-    QHash<QString, qsizetype> m_slots;
+    // What is held of one object: most objects of a large board have a name only.
+    struct Record {
+        QString name; // empty once removed
+        // Where the name starts in m_names' original: a board's names take
+        // far fewer than 2^31 characters.
+        qint32 start = 0;
+        qint32 texts = -1; // where its note and table are in m_texts; -1 while none were read
+    };
+    void appendName(const QString& name);
+    // Where in m_slots the record number of name is, or the free place it would go.
+    qsizetype slotOf(QStringView name) const;
+    // The number of the record of name; -1 when there is none.
+    qint32 recordOf(QStringView name) const
+    {
+        return name.isEmpty() ? -1 : m_slots[size_t(slotOf(name))];
+    }
+    void makeSlots(qsizetype count);
+
+    std::vector<Record> m_objects; // in the order objects came
+    // Every name of m_objects folded, each followed by a separator that no
+    // query holds: one text for all names, searched in one pass, rather than
+    // a folded copy of each.
+    FoldedText m_names;
+    // The notes and tables read, of the few objects that have any; a removed
+    // object's stay empty until the next compaction.
+    std::vector<std::shared_ptr<const ObjectText::Contents>> m_texts;
+    // The record number of each name, by its hash (-1 where free): a table
+    // of numbers, a fifth of the memory of a hash of names. A removed
+    // record's number stays until the next compaction, matching no name.
+    std::vector<qint32> m_slots = std::vector<qint32>(16, -1);
     qsizetype m_removed = 0;
 };

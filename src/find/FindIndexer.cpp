@@ -5,10 +5,13 @@
 #include "tables/TableFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
+#include <utility>
 
 namespace {
 
@@ -17,10 +20,37 @@ namespace {
 // among the cores.
 constexpr int BatchObjects = 64;
 
+// Of names, those that have a folder in folder, each once, from one listing
+// of it. Case aside, as a folder system that ignores it opens the files.
+QStringList withFolders(const QString& folder, const QStringList& names)
+{
+    QSet<QString> folders;
+    QDirIterator entries(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        folders.insert(entries.fileName().toCaseFolded());
+    }
+    QStringList found;
+    if (folders.isEmpty())
+        return found;
+    QSet<QString> taken;
+    for (const QString& name : names) {
+        if (folders.contains(name.toCaseFolded()) && !taken.contains(name)) {
+            taken.insert(name);
+            found.append(name);
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 FindIndexer::FindIndexer(QObject* parent) : QObject(parent)
 {
+    // A blocking map reads on the calling thread too.
+    m_pooled = QThread::idealThreadCount() > 2;
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 2));
+    m_pool.setThreadPriority(QThread::LowPriority);
     m_thread = QThread::create([this] { work(); });
     m_thread->setObjectName(QStringLiteral("FindIndexer"));
     m_thread->start(QThread::LowPriority);
@@ -73,9 +103,10 @@ void FindIndexer::indexProject(const QString& folder, const QStringList& names)
         std::lock_guard lock(m_mutex);
         ++m_generation;
         m_jobs.clear();
-        for (const QString& name : m_index.names())
-            m_jobs.push_back({m_generation, folder, name});
-        m_queued = qsizetype(m_jobs.size());
+        // The names as given: the worker leaves out what the index did.
+        if (!folder.isEmpty() && m_index.size() > 0)
+            m_jobs.push_back({m_generation, folder, names, m_index.size(), true});
+        m_queued = m_jobs.empty() ? 0 : m_index.size();
         m_done = 0;
     }
     m_wake.notify_all();
@@ -89,7 +120,7 @@ void FindIndexer::refresh(const QString& folder, const QString& name)
     m_index.add(name);
     {
         std::lock_guard lock(m_mutex);
-        m_jobs.push_back({m_generation, folder, name});
+        m_jobs.push_back({m_generation, folder, {name}, 1, false});
         ++m_queued;
     }
     m_wake.notify_all();
@@ -116,33 +147,61 @@ void FindIndexer::fileSaved(const QString& folder, const QString& path)
 void FindIndexer::work()
 {
     for (;;) {
-        QList<Job> jobs;
+        Job job;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
             if (m_stopping)
                 return;
-            // A batch holds objects of one project only.
-            const quint64 generation = m_jobs.front().generation;
-            while (!m_jobs.empty() && jobs.size() < BatchObjects &&
-                   m_jobs.front().generation == generation) {
-                jobs.append(std::move(m_jobs.front()));
-                m_jobs.pop_front();
-            }
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
         }
-        // The files of a batch are read on every core.
-        QList<ObjectText> batch = QtConcurrent::blockingMapped(
-            jobs, [](const Job& job) { return read(job.folder, job.name); });
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation = jobs.front().generation, batch = std::move(batch)] {
-                receive(generation, batch);
-            },
-            Qt::QueuedConnection);
+        readJob(std::move(job));
     }
 }
 
-void FindIndexer::receive(quint64 generation, QList<ObjectText> texts)
+bool FindIndexer::isStale(quint64 generation)
+{
+    std::lock_guard lock(m_mutex);
+    return m_stopping || generation != m_generation;
+}
+
+void FindIndexer::readJob(Job job)
+{
+    // A whole project's names are let go of once those with a folder are known.
+    const QStringList names =
+        job.wholeProject ? withFolders(job.folder, std::exchange(job.names, {})) : job.names;
+    // The objects without a folder have nothing to read.
+    if (job.objects > names.size())
+        send(job.generation, {}, job.objects - names.size());
+    for (qsizetype from = 0; from < names.size(); from += BatchObjects) {
+        // A project left meanwhile is read no further.
+        if (isStale(job.generation))
+            return;
+        const QStringList batch = names.mid(from, BatchObjects);
+        const auto readOne = [&job](const QString& name) { return read(job.folder, name); };
+        QList<ObjectText> texts;
+        if (m_pooled) {
+            texts = QtConcurrent::blockingMapped(&m_pool, batch, readOne);
+        } else {
+            for (const QString& name : batch)
+                texts.append(readOne(name));
+        }
+        send(job.generation, std::move(texts), batch.size());
+    }
+}
+
+void FindIndexer::send(quint64 generation, QList<ObjectText> texts, qsizetype objects)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, texts = std::move(texts), objects] {
+            receive(generation, texts, objects);
+        },
+        Qt::QueuedConnection);
+}
+
+void FindIndexer::receive(quint64 generation, QList<ObjectText> texts, qsizetype objects)
 {
     // Results of a project left meanwhile are dropped, and so are those of
     // objects removed meanwhile.
@@ -150,6 +209,6 @@ void FindIndexer::receive(quint64 generation, QList<ObjectText> texts)
         return;
     for (ObjectText& text : texts)
         m_index.update(std::move(text));
-    m_done = std::min(m_queued, m_done + texts.size());
+    m_done = std::min(m_queued, m_done + objects);
     emit indexChanged();
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QThreadPool>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,7 +14,9 @@ class QThread;
 // Reads the note and table files of a project's objects in a worker thread
 // and hands each object's texts to the index in the thread that owns this
 // object, in batches. The owner never waits for the worker: results that are
-// ready are in the index at once, and progress() says how far the reading is.
+// ready are in the index at once, and done() says how far the reading is.
+// Of a whole project, only the objects that have a folder are read: the
+// worker lists the project folder once, and the others are done at once.
 class FindIndexer : public QObject {
     Q_OBJECT
 public:
@@ -46,13 +49,21 @@ signals:
     void indexChanged();
 
 private:
+    // The objects to read in folder; objects is how many of done() they
+    // stand for. A whole project's names are read only where the project
+    // folder holds a folder of that name, and each name once.
     struct Job {
         quint64 generation = 0;
         QString folder;
-        QString name;
+        QStringList names;
+        qsizetype objects = 0;
+        bool wholeProject = false;
     };
     void work();
-    void receive(quint64 generation, QList<ObjectText> texts);
+    void readJob(Job job);
+    bool isStale(quint64 generation);
+    void send(quint64 generation, QList<ObjectText> texts, qsizetype objects);
+    void receive(quint64 generation, QList<ObjectText> texts, qsizetype objects);
 
     FindIndex m_index;
     quint64 m_generation = 0;
@@ -63,5 +74,10 @@ private:
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
+    // The files are read on one core fewer than there are, at a low
+    // priority, so that the board's first paint keeps a core: by the worker,
+    // and, with more than two cores, by the threads of this pool with it.
+    QThreadPool m_pool;
+    bool m_pooled = false;
     QThread* m_thread;
 };

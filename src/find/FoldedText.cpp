@@ -80,12 +80,11 @@ template <typename Text, typename Append> void foldText(const Text& text, Append
     }
 }
 
-template <typename Text> FoldedText foldWhole(const Text& original)
+template <typename Text> void foldOnto(FoldedText& text, const Text& original)
 {
-    FoldedText text;
-    text.folded.reserve(original.size());
-    text.originalLength = original.size();
+    const qsizetype base = text.originalLength;
     foldText(original, [&](QChar c, qsizetype origin) {
+        origin += base;
         const qsizetype at = text.folded.size();
         const qsizetype expected =
             text.shifts.isEmpty() ? at
@@ -94,6 +93,14 @@ template <typename Text> FoldedText foldWhole(const Text& original)
             text.shifts.append({at, origin});
         text.folded.append(c);
     });
+    text.originalLength += original.size();
+}
+
+template <typename Text> FoldedText foldWhole(const Text& original)
+{
+    FoldedText text;
+    text.folded.reserve(original.size());
+    foldOnto(text, original);
     text.folded.squeeze();
     return text;
 }
@@ -151,6 +158,11 @@ FoldedText FoldedText::of(const CompactText& original)
     folded.squeeze();
     text.folded = CompactText::fromLatin1(std::move(folded));
     return text;
+}
+
+void FoldedText::append(QStringView original)
+{
+    foldOnto(*this, original);
 }
 
 qsizetype FoldedText::origin(qsizetype foldedIndex) const

@@ -28,6 +28,8 @@ struct FoldedText {
     // The folded text of original.
     static FoldedText of(const QString& original);
     static FoldedText of(const CompactText& original);
+    // Folds more original text onto the end, as if it had been there from the start.
+    void append(QStringView original);
     // Only the folded letters, for a query.
     static QString fold(const QString& text);
 

@@ -43,8 +43,10 @@ void TForm1::buildFind()
 
 void TForm1::IndexProjectObjects()
 {
+    const QList<ObjectLabel*> labels = m_boardModel->labels();
     QStringList names;
-    for (const ObjectLabel* label : m_boardModel->labels()) {
+    names.reserve(labels.size());
+    for (const ObjectLabel* label : labels) {
         // A caption still "?" belongs to an object being named.
         if (!label->caption().isEmpty() && label->caption() != QLatin1String("?"))
             names.append(label->caption());

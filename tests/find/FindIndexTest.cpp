@@ -4,7 +4,9 @@
 #include "project/Project.h"
 #include "tables/TableFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -157,6 +159,82 @@ TEST(FindIndexTest, ARemovedObjectIsGoneAndItsLateTextIsNotTakenBack)
     EXPECT_EQ(found, index.names());
 }
 
+TEST(FindIndexTest, NamesHeldTogetherAreFoundEachOnItsOwnBeforeAndAfterRemovals)
+{
+    // Letters that fold to two or to none move the places of every later name.
+    FindIndex index;
+    index.reset({QStringLiteral("Straße 1"), QStringLiteral("Zoe\u0308"), QStringLiteral("Maße"),
+                 QStringLiteral("Pump"), QStringLiteral("Tank")});
+    ObjectText note = ObjectText::forName(QStringLiteral("Maße"));
+    note.setNote(QStringLiteral("measured twice"));
+    ASSERT_TRUE(index.update(note));
+
+    const auto check = [&](const char* query, const QString& object, const QString& mark) {
+        const QList<FindHit> hits = findIn(index, QString::fromUtf8(query));
+        ASSERT_EQ(hits.size(), 1) << query;
+        EXPECT_EQ(hits[0].object, object) << query;
+        EXPECT_EQ(hits[0].where, FoundIn::Name) << query;
+        EXPECT_EQ(marked(hits[0]), mark) << query;
+        EXPECT_EQ(hits[0].excerpt, object) << query;
+    };
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    check("zoe", QStringLiteral("Zoe\u0308"), QStringLiteral("Zoe\u0308"));
+    check("SSE 1", QStringLiteral("Straße 1"), QStringLiteral("ße 1"));
+    check("mp", QStringLiteral("Pump"), QStringLiteral("mp"));
+    // No match runs from the end of one name into the next.
+    EXPECT_TRUE(findIn(index, QStringLiteral("1zoe")).isEmpty());
+    EXPECT_TRUE(findIn(index, QStringLiteral("pumptank")).isEmpty());
+
+    index.remove(QStringLiteral("Straße 1"));
+    EXPECT_TRUE(findIn(index, QStringLiteral("strasse")).isEmpty());
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    index.remove(QStringLiteral("Zoe\u0308"));
+    index.remove(QStringLiteral("Tank")); // compacts: more than half are removed
+    check("masse", QStringLiteral("Maße"), QStringLiteral("Maße"));
+    check("ump", QStringLiteral("Pump"), QStringLiteral("ump"));
+    EXPECT_EQ(findIn(index, QStringLiteral("twice")).size(), 1); // the note stays with its name
+    index.add(QStringLiteral("Groß"));
+    check("gross", QStringLiteral("Groß"), QStringLiteral("Groß"));
+    EXPECT_EQ(index.names(), QStringList({QStringLiteral("Maße"), QStringLiteral("Pump"),
+                                          QStringLiteral("Groß")}));
+}
+
+TEST(FindIndexTest, ObjectsAddedAndRemovedByTheThousandAreEachHeldOnceAndFoundByName)
+{
+    const auto name = [](int n) { return QStringLiteral("Object %1").arg(n); };
+    FindIndex index;
+    for (int n = 0; n < 1000; ++n) {
+        index.add(name(n));
+        index.add(name(n / 2)); // held already
+    }
+    EXPECT_EQ(index.size(), 1000);
+    for (int n = 0; n < 400; ++n)
+        index.remove(name(n)); // not yet half: the removed records stay
+    for (int n = 0; n < 10; ++n)
+        index.add(name(n)); // back, at the end
+    EXPECT_EQ(index.size(), 610);
+    EXPECT_FALSE(index.contains(QString()));
+    EXPECT_FALSE(index.contains(name(10)));
+    EXPECT_FALSE(index.update(ObjectText::forName(name(10))));
+    EXPECT_TRUE(index.contains(name(9)));
+    EXPECT_TRUE(index.contains(name(999)));
+    EXPECT_EQ(index.names().first(), name(400));
+    EXPECT_EQ(index.names().last(), name(9));
+
+    for (int n = 400; n < 700; ++n)
+        index.remove(name(n)); // compacts
+    EXPECT_EQ(index.size(), 310);
+    for (int n = 0; n < 1000; ++n)
+        EXPECT_EQ(index.contains(name(n)), n < 10 || n >= 700) << n;
+    ObjectText note = ObjectText::forName(name(5));
+    note.setNote(QStringLiteral("back again"));
+    EXPECT_TRUE(index.update(note));
+    const QList<FindHit> hits = findIn(index, QStringLiteral("object 5"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].object, name(5));
+    EXPECT_EQ(findIn(index, QStringLiteral("again")).at(0).object, name(5));
+}
+
 // The texts of an object as read from its files.
 class FindReadTest : public ::testing::Test {
 protected:
@@ -239,4 +317,44 @@ TEST_F(FindReadTest, TablesAreReadAndDamagedOrMissingFilesGiveWhatTheyHold)
     index.update(FindIndexer::read(folder(), QStringLiteral("Tank")));
     EXPECT_EQ(findIn(index, QStringLiteral("beta")).size(), 1);
     EXPECT_TRUE(findIn(index, QStringLiteral("uberdruck")).isEmpty());
+}
+
+// The whole of a project read in the background: the objects that have a
+// folder, each once; the others are done at once, and are read when a note or
+// table of theirs is saved later.
+TEST_F(FindReadTest, AProjectIsReadWhereObjectsHaveFoldersAndTheOthersOnceTheirFilesAreSaved)
+{
+    writeNote(QStringLiteral("Pump"), "the seal leaks");
+    ASSERT_TRUE(QDir(projectDir.path()).mkpath(QStringLiteral("Tank"))); // a folder, no files
+    FindIndexer indexer;
+    const auto waitForIndex = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (indexer.isReading() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_FALSE(indexer.isReading());
+    };
+    indexer.indexProject(folder(), {QStringLiteral("Pump"), QStringLiteral("Tank"),
+                                    QStringLiteral("Valve"), QStringLiteral("Pump")});
+    EXPECT_EQ(indexer.queued(), 3);
+    EXPECT_EQ(indexer.done(), 0);
+    waitForIndex();
+    EXPECT_EQ(indexer.done(), 3);
+    QList<FindHit> hits = findIn(indexer.index(), QStringLiteral("seal"));
+    ASSERT_EQ(hits.size(), 1); // the name given twice is one object
+    EXPECT_EQ(hits[0].object, QStringLiteral("Pump"));
+
+    writeNote(QStringLiteral("Valve"), "gasket replaced");
+    EXPECT_TRUE(findIn(indexer.index(), QStringLiteral("gasket")).isEmpty());
+    indexer.fileSaved(folder(), ProjectFiles::note(folder(), QStringLiteral("Valve")));
+    waitForIndex();
+    hits = findIn(indexer.index(), QStringLiteral("gasket"));
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].object, QStringLiteral("Valve"));
+    EXPECT_EQ(hits[0].where, FoundIn::Note);
+
+    // Without a project nothing is read, and names are found all the same.
+    indexer.indexProject(QString(), {QStringLiteral("Pump")});
+    EXPECT_FALSE(indexer.isReading());
+    EXPECT_EQ(findIn(indexer.index(), QStringLiteral("pump")).size(), 1);
 }
