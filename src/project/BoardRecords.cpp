@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <array>
+#include <deque>
 #include <optional>
 
 using stream::Property;
@@ -382,15 +383,17 @@ private:
     std::deque<Font> m_fonts; // a font returned stays where it is
 };
 
-// A caption element's values from its record, sized to its text as the board
-// shows it. false and *error as for a shape.
-bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label, QString* error)
+// A caption element's values from its record, and in *request what its font
+// entries ask for; measureCaptions() then sizes it. false and *error as for a
+// shape.
+bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label,
+                CaptionFonts::Request* requested, QString* error)
 {
     PropertyReader read(error);
     label->kind = BoardElement::Kind::Caption;
     label->name = QString::fromLatin1(record.name);
     label->fontColor = ObjectLabel::DefaultFontColor;
-    CaptionFonts::Request request;
+    CaptionFonts::Request& request = *requested;
     quint16 missing = AlwaysInLabels;
     for (const Property& p : record.properties) {
         bool handled = false;
@@ -439,14 +442,23 @@ bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label, 
             return read.unknown(p);
         }
     }
-    const CaptionFonts::Font& font = fonts.font(request);
-    label->font = font.font;
+    label->font = fonts.font(request).font;
     label->storedFontHeight = request.height.value_or(0);
-    // A caption is as large as its text, whatever size the record gives.
-    label->geometry.setSize(
-        QSize(std::max(1, font.metrics.horizontalAdvance(label->caption)), font.metrics.height()));
     label->missingFromFile = missing;
     return true;
+}
+
+// A caption is as large as its text in its font, whatever size its record
+// gives. Each thread measures with fonts of its own: a font keeps the engine
+// of the thread that last used it.
+void measureCaptions(std::vector<ElementState>& captions,
+                     const std::vector<CaptionFonts::Request>& requests, CaptionFonts& fonts)
+{
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        const QFontMetrics& metrics = fonts.font(requests[i]).metrics;
+        captions[i].geometry.setSize(
+            QSize(std::max(1, metrics.horizontalAdvance(captions[i].caption)), metrics.height()));
+    }
 }
 
 // The signature, two empty names, the end of the properties and the byte of
@@ -465,11 +477,23 @@ QString grouped(qint64 n)
 
 } // namespace
 
+struct FileReader::Batch {
+    std::vector<ElementState> elements;
+    std::vector<qint64> offsets; // of each element's record in the file
+    // A caption file's: what each caption's font entries ask for, and
+    // whether the captions are sized yet.
+    std::vector<CaptionFonts::Request> fonts;
+    bool measured = true;
+    bool measuring = false;
+};
+
 FileReader::FileReader(BoardElement::Kind kind, const QString& path, int dotsPerInch,
                        const QFont& boardFont)
     : m_kind(kind), m_path(path), m_fromFile(true), m_dotsPerInch(dotsPerInch),
       m_boardFont(boardFont), m_thread([this] { read(); })
 {
+    if (kind == BoardElement::Kind::Caption)
+        m_measurer = std::thread([this] { measureBatches(); });
 }
 
 FileReader::FileReader(BoardElement::Kind kind, const QByteArray& bytes, const QString& path,
@@ -477,6 +501,8 @@ FileReader::FileReader(BoardElement::Kind kind, const QByteArray& bytes, const Q
     : m_kind(kind), m_path(path), m_fromFile(false), m_dotsPerInch(dotsPerInch),
       m_boardFont(boardFont), m_bytes(bytes), m_thread([this] { read(); })
 {
+    if (kind == BoardElement::Kind::Caption)
+        m_measurer = std::thread([this] { measureBatches(); });
 }
 
 FileReader::~FileReader()
@@ -486,7 +512,10 @@ FileReader::~FileReader()
         m_stop = true;
     }
     m_taken.notify_one();
+    m_toMeasure.notify_one();
     m_thread.join();
+    if (m_measurer.joinable())
+        m_measurer.join();
 }
 
 void FileReader::read()
@@ -495,7 +524,7 @@ void FileReader::read()
         const QString where = QDir::toNativeSeparators(m_path);
         const QFileInfo info(m_path);
         if (!info.exists()) {
-            hand({});
+            hand(Batch());
             return;
         }
         if (info.size() > MaximumFileSize) {
@@ -503,7 +532,7 @@ void FileReader::read()
                                      "board needs (%3 bytes at most, enough for %4 objects).")
                           .arg(where, grouped(info.size()), grouped(MaximumFileSize),
                                grouped(MaximumElements));
-            hand({});
+            hand(Batch());
             return;
         }
         // Read whole: a file device asks the system for its size at every check.
@@ -512,14 +541,14 @@ void FileReader::read()
             QFile file(m_path);
             file.open(QIODevice::ReadOnly);
             m_error = QStringLiteral("Cannot open %1: %2").arg(where, file.errorString());
-            hand({});
+            hand(Batch());
             return;
         }
     }
     decode();
     // Only the elements are kept.
     m_bytes.clear();
-    hand({});
+    hand(Batch());
 }
 
 void FileReader::decode()
@@ -549,32 +578,75 @@ void FileReader::decode()
         }
         buffer.seek(0);
     }
+    const bool captions = m_kind == BoardElement::Kind::Caption;
     CaptionFonts fonts(m_boardFont, m_dotsPerInch);
+    std::size_t batches = 0;
     Batch batch;
+    const auto handBatch = [&] {
+        // Measuring a caption's text costs more than reading its record:
+        // every other batch is measured on the second thread.
+        if (captions && batches++ % 2 == 1)
+            batch.measured = false;
+        else if (captions)
+            measureCaptions(batch.elements, batch.fonts, fonts);
+        hand(std::exchange(batch, {}));
+    };
     while (!reader.atEnd() && !m_stop) {
         Record record;
         ElementState element;
+        CaptionFonts::Request font;
         QString what;
         if (!reader.read(record))
             what = reader.errorString();
-        else if (!(m_kind == BoardElement::Kind::Shape
-                       ? shapeState(record, &element, &what)
-                       : labelState(record, fonts, &element, &what)))
+        else if (!(captions ? labelState(record, fonts, &element, &font, &what)
+                            : shapeState(record, &element, &what)))
             what = QStringLiteral("element \"%1\", %2").arg(QString::fromLatin1(record.name), what);
         if (!what.isEmpty()) {
             m_error = QStringLiteral("%1 is damaged: %2").arg(where, what);
             break;
         }
+        if (batch.elements.empty()) {
+            batch.elements.reserve(BatchElements);
+            batch.offsets.reserve(BatchElements);
+        }
         batch.elements.push_back(std::move(element));
         batch.offsets.push_back(record.offset);
+        if (captions)
+            batch.fonts.push_back(std::move(font));
         if (batch.elements.size() == BatchElements)
-            hand(std::exchange(batch, {}));
+            handBatch();
     }
     if (!batch.elements.empty())
-        hand(std::move(batch));
+        handBatch();
 }
 
-void FileReader::hand(Batch batch)
+void FileReader::measureBatches()
+{
+    CaptionFonts fonts(m_boardFont, m_dotsPerInch);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        Batch* waiting = nullptr;
+        m_toMeasure.wait(lock, [&] {
+            for (Batch& batch : m_batches)
+                if (!batch.measured && !batch.measuring) {
+                    waiting = &batch;
+                    return true;
+                }
+            return m_done || m_stop.load();
+        });
+        if (!waiting)
+            return;
+        // The batch stays where it is: the board takes none before it is measured.
+        waiting->measuring = true;
+        lock.unlock();
+        measureCaptions(waiting->elements, waiting->fonts, fonts);
+        lock.lock();
+        waiting->measured = true;
+        m_ready.notify_one();
+    }
+}
+
+void FileReader::hand(Batch&& batch)
 {
     {
         std::unique_lock lock(m_mutex);
@@ -587,12 +659,13 @@ void FileReader::hand(Batch batch)
         }
     }
     m_ready.notify_one();
+    m_toMeasure.notify_one();
 }
 
 bool FileReader::next(Batch* batch)
 {
     std::unique_lock lock(m_mutex);
-    m_ready.wait(lock, [this] { return m_done || !m_batches.empty(); });
+    m_ready.wait(lock, [this] { return m_batches.empty() ? m_done : m_batches.front().measured; });
     if (m_batches.empty())
         return false;
     *batch = std::move(m_batches.front());

@@ -7,8 +7,8 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -79,13 +79,13 @@ public:
     const FileStamp& stamp() const { return m_stamp; }
 
 private:
-    struct Batch {
-        std::vector<ElementState> elements;
-        std::vector<qint64> offsets; // of each element's record in the file
-    };
+    struct Batch; // elements read, in the order of the file
     void read();
     void decode();
-    void hand(Batch batch);
+    // A caption file's second thread: measures every other batch of
+    // captions while the first reads on.
+    void measureBatches();
+    void hand(Batch&& batch);
     bool next(Batch* batch);
 
     const BoardElement::Kind m_kind;
@@ -97,12 +97,14 @@ private:
     FileStamp m_stamp;
     QString m_error;
     std::mutex m_mutex;
-    std::condition_variable m_ready; // a batch is there, or the end
-    std::condition_variable m_taken; // the board took a batch, or stops
-    std::deque<Batch> m_batches;
+    std::condition_variable m_ready;     // a batch is ready, or the end
+    std::condition_variable m_taken;     // the board took a batch, or stops
+    std::condition_variable m_toMeasure; // a batch waits to be measured, or the end
+    std::list<Batch> m_batches;
     bool m_done = false;
     std::atomic<bool> m_stop = false; // the board wants no more
     std::thread m_thread;
+    std::thread m_measurer;
 };
 
 // The same, read and loaded in one call.
