@@ -123,7 +123,9 @@ void BM_MergeChangesOfAnotherCopy(benchmark::State& state)
     const QString folder = form.project().folder();
     const QString shapes = form.project().file(ProjectFiles::Shapes);
     const QString labels = form.project().file(ProjectFiles::Captions);
-    int round = 0;
+    // Kept across the runs the library makes: a round repeated would write the
+    // files unchanged, and there would be nothing to merge.
+    static int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         BoardModel theirs;
