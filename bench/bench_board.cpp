@@ -3,6 +3,7 @@
 // may hold.
 #include "board/Board.h"
 #include "platform/SaveSoon.h"
+#include "project/BoardDigest.h"
 #include "project/BoardRecords.h"
 #include "stream/ComponentStream.h"
 #include "main/Body.h"
@@ -273,6 +274,24 @@ void resetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
+
+// The merge base made from the board, as at a load, and from the values both
+// files are written from, as the save's worker makes it.
+void BM_DigestOfLargeBoard(benchmark::State& state)
+{
+    TForm1& form = largeBoard();
+    const bool fromValues = state.range(0) == 1;
+    const BoardRecords::FileValues shapes =
+        BoardRecords::fileValues(form.boardModel(), BoardElement::Kind::Shape, 96);
+    const BoardRecords::FileValues labels =
+        BoardRecords::fileValues(form.boardModel(), BoardElement::Kind::Caption, 96);
+    for (auto _ : state) {
+        const BoardDigest digest =
+            fromValues ? BoardDigest::of(shapes, labels) : BoardDigest::of(form.boardModel());
+        state.counters["objects"] = double(digest.size());
+    }
+}
+BENCHMARK(BM_DigestOfLargeBoard)->ArgName("values")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 using stream::Property;
 using stream::Value;
