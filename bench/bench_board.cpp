@@ -3,6 +3,7 @@
 // may hold.
 #include "board/Board.h"
 #include "platform/SaveSoon.h"
+#include "project/BoardDigest.h"
 #include "project/BoardRecords.h"
 #include "stream/ComponentStream.h"
 #include "main/Body.h"
@@ -137,7 +138,9 @@ void BM_MergeChangesOfAnotherCopy(benchmark::State& state)
     const QString folder = form.project().folder();
     const QString shapes = form.project().file(ProjectFiles::Shapes);
     const QString labels = form.project().file(ProjectFiles::Captions);
-    int round = 0;
+    // Kept across the runs the library makes: a round repeated would write the
+    // files unchanged, and there would be nothing to merge.
+    static int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         BoardModel theirs;
@@ -285,6 +288,24 @@ void resetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
+
+// The merge base made from the board, as at a load, and from the values both
+// files are written from, as the save's worker makes it.
+void BM_DigestOfLargeBoard(benchmark::State& state)
+{
+    TForm1& form = largeBoard();
+    const bool fromValues = state.range(0) == 1;
+    const BoardRecords::FileValues shapes =
+        BoardRecords::fileValues(form.boardModel(), BoardElement::Kind::Shape, 96);
+    const BoardRecords::FileValues labels =
+        BoardRecords::fileValues(form.boardModel(), BoardElement::Kind::Caption, 96);
+    for (auto _ : state) {
+        const BoardDigest digest =
+            fromValues ? BoardDigest::of(shapes, labels) : BoardDigest::of(form.boardModel());
+        state.counters["objects"] = double(digest.size());
+    }
+}
+BENCHMARK(BM_DigestOfLargeBoard)->ArgName("values")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 using stream::Property;
 using stream::Value;

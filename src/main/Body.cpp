@@ -133,13 +133,14 @@ void TForm1::EndBoardWrite()
     for (std::size_t i = 0; i < save.files.size(); ++i) {
         const BoardFileWritten& file = save.files[i];
         if (file.outcome == BoardFileWritten::Outcome::Written) {
-            boardBase(kinds[i]) = file.bytes;
             m_project.sharedFiles().remember(boardFilePath(kinds[i]), file.stamp);
             readFromDamagedFile(kinds[i]).reset();
         } else if (file.outcome == BoardFileWritten::Outcome::Failed) {
             failed.append(file.error);
         }
     }
+    if (save.digest)
+        m_boardBase = *save.digest;
     // A new background is a board edit too: the settings that name it follow.
     if (!save.changedByOthers && m_project.background() != m_storedBackground) {
         const SaveAtLeave settings = formSettingsSave();
@@ -336,8 +337,12 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
         if (!BoardRecords::saveFile(file, bytes, error))
             return false;
         if (file == boardFilePath(kind)) {
-            boardBase(kind) = bytes;
             m_project.sharedFiles().remember(file);
+            // The base moves on once both files hold the board: the other one
+            // may still hold objects as they were.
+            if (boardFileHolds(BoardElement::Kind::Shape) &&
+                boardFileHolds(BoardElement::Kind::Caption))
+                m_boardBase = BoardDigest::of(*m_boardModel);
         }
         return true;
     };

@@ -319,7 +319,9 @@ private:
     void LeaveProject();
     // What the board files held when last read or written here.
     void RememberBoardFiles();
-    QByteArray& boardBase(BoardElement::Kind kind);
+    // The board file holds what the board would write to it, as far as this
+    // copy last read or wrote it.
+    bool boardFileHolds(BoardElement::Kind kind);
     // Puts the open project first in the recent projects.
     void RememberOpenedProject();
     // Where New and Open start choosing: the folder holding the open
@@ -357,8 +359,7 @@ private:
     // The window manager's frame the window was last fitted to.
     QMargins m_fittedFrame;
     // The board files as last read or written here: the base of a merge.
-    QByteArray m_shapesBase;
-    QByteArray m_labelsBase;
+    BoardDigest m_boardBase;
     // The board files being written in the background, not yet taken in.
     QFutureWatcher<BoardSave>* m_boardWrite;
     bool m_boardWriteRunning = false;

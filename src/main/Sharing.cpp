@@ -98,16 +98,18 @@ void TForm1::RememberBoardFiles()
     SharedFiles& shared = m_project.sharedFiles();
     for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
         const QString path = boardFilePath(kind);
-        QByteArray bytes;
-        const FileStamp stamp = FileStamp::of(path, &bytes);
-        boardBase(kind) = bytes;
-        shared.remember(path, stamp);
+        shared.remember(path, FileStamp::of(path));
     }
+    // The board was just read from them: it is what they hold.
+    m_boardBase = BoardDigest::of(*m_boardModel);
 }
 
-QByteArray& TForm1::boardBase(BoardElement::Kind kind)
+bool TForm1::boardFileHolds(BoardElement::Kind kind)
 {
-    return kind == BoardElement::Kind::Shape ? m_shapesBase : m_labelsBase;
+    const std::optional<FileStamp> known = m_project.sharedFiles().known(boardFilePath(kind));
+    QByteArray bytes;
+    QString error;
+    return known && encodeBoardFile(kind, &bytes, &error) && known->holds(bytes);
 }
 
 bool TForm1::MergeBoardChangesOfOthers()
@@ -142,11 +144,8 @@ bool TForm1::MergeBoardChangesOfOthers()
     if (!shapeStamp.exists || !labelStamp.exists)
         return false;
     const int dpi = m_platform.desktop.dotsPerInch();
-    BoardModel base;
     BoardModel theirs;
     QString error;
-    BoardRecords::loadShapeBytes(base, m_shapesBase, shapes, &error);
-    BoardRecords::loadLabelBytes(base, m_labelsBase, labels, dpi, &error);
     QStringList damaged;
     if (!BoardRecords::loadShapeBytes(theirs, theirShapes, shapes, &error))
         damaged.append(shapes);
@@ -159,9 +158,8 @@ bool TForm1::MergeBoardChangesOfOthers()
         ShowNotice(error + QLatin1Char(' ') + keptAsideNote(copy, copyError));
     }
 
-    const BoardMerge::Outcome outcome = BoardMerge::merge(base, *m_boardModel, theirs);
-    m_shapesBase = theirShapes;
-    m_labelsBase = theirLabels;
+    BoardMerge::Outcome outcome = BoardMerge::merge(m_boardBase, *m_boardModel, theirs);
+    m_boardBase = std::move(outcome.theirs);
     shared.remember(shapes, shapeStamp);
     shared.remember(labels, labelStamp);
     if (!outcome.keptOurs.isEmpty())
@@ -174,10 +172,8 @@ bool TForm1::MergeBoardChangesOfOthers()
     if (outcome.takenFromTheirs > 0)
         IndexProjectObjects();
     // What the board holds beyond the other copy's files is written soon.
-    QByteArray mine;
-    if (!m_project.isReadOnly() &&
-        (!encodeBoardFile(BoardElement::Kind::Shape, &mine, &error) || mine != m_shapesBase ||
-         !encodeBoardFile(BoardElement::Kind::Caption, &mine, &error) || mine != m_labelsBase))
+    if (!m_project.isReadOnly() && (!boardFileHolds(BoardElement::Kind::Shape) ||
+                                    !boardFileHolds(BoardElement::Kind::Caption)))
         BoardSaving->changed();
     qCInfo(sharingLog, "board merge: %lld ms, %d objects", qint64(took.elapsed()),
            int(m_boardModel->labelCount()));

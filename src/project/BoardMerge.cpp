@@ -1,6 +1,7 @@
 #include "project/BoardMerge.h"
 
 #include "project/BoardCommands.h"
+#include "project/BoardDigest.h"
 #include "project/BoardModel.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-const QString Unnamed = QStringLiteral("?");
 const QString ShapePrefix = QStringLiteral("Shape");
 const QString LabelPrefix = QStringLiteral("Label");
 
@@ -19,6 +19,8 @@ struct ObjectValue {
     std::optional<ElementState> shape;
     std::optional<ElementState> label;
     QString name;
+    // BoardDigest's hash of it.
+    quint64 hash = 0;
 };
 
 // The state under object number n: names, tag and a hint that named the old number.
@@ -32,32 +34,6 @@ ElementState numbered(ElementState state, int number)
     return state;
 }
 
-bool sameState(const std::optional<ElementState>& a, const std::optional<ElementState>& b)
-{
-    if (a.has_value() != b.has_value())
-        return false;
-    if (!a)
-        return true;
-    // Where an element stands in the creation order differs from copy to
-    // copy, and so does its number once a merge renumbered it here: an object
-    // renumbered is no change of ours, or the other copy's next edit of it
-    // would be dropped as made on both sides.
-    ElementState left = numbered(*a, 0);
-    ElementState right = numbered(*b, 0);
-    left.sequence = right.sequence = 0;
-    // The font height a file held is how the size was written, not a change.
-    left.storedFontHeight = right.storedFontHeight = 0;
-    return left == right;
-}
-
-// Both absent, or both present and alike.
-bool same(const ObjectValue* a, const ObjectValue* b)
-{
-    if (!a || !b)
-        return a == b;
-    return sameState(a->shape, b->shape) && sameState(a->label, b->label);
-}
-
 struct Objects {
     QHash<QString, ObjectValue> byKey;
     QStringList order;
@@ -66,38 +42,30 @@ struct Objects {
         const auto found = byKey.constFind(key);
         return found == byKey.cend() ? nullptr : &*found;
     }
-    void add(const QString& key, ObjectValue value)
-    {
-        byKey.insert(key, std::move(value));
-        order.append(key);
-    }
 };
 
-// Objects by name; an unnamed object, a second one of a name and a shape
-// without its caption go by their element's name, which no object name can be.
+// The board's objects by their keys (see BoardDigest), each with its hash.
 Objects objectsOf(const BoardModel& model)
 {
     Objects objects;
-    for (const ObjectLabel* label : model.labels()) {
-        QString key = label->caption();
-        if (key.isEmpty() || key == Unnamed || objects.byKey.contains(key))
-            key = QChar(1) + label->objectName().toLower();
-        ObjectValue value;
-        value.name = label->caption();
-        value.label = ElementState::of(*label);
-        if (const ObjectShape* shape = model.shapeOf(label))
-            value.shape = ElementState::of(*shape);
-        objects.add(key, std::move(value));
-    }
-    for (const ObjectShape* shape : model.shapes()) {
-        if (model.labelOf(shape))
-            continue;
-        ObjectValue value;
-        value.name = shape->objectName();
-        value.shape = ElementState::of(*shape);
-        objects.add(QChar(1) + shape->objectName().toLower(), std::move(value));
-    }
+    objects.byKey.reserve(model.labelCount());
+    const auto taken = [&objects](const QString& key) { return objects.byKey.contains(key); };
+    BoardDigest::forEachObject(
+        model, taken,
+        [&objects](const QString& key, const QString& name, std::optional<ElementState> shape,
+                   std::optional<ElementState> label) {
+            const quint64 hash =
+                BoardDigest::objectHash(shape ? &*shape : nullptr, label ? &*label : nullptr);
+            objects.byKey.insert(key, {std::move(shape), std::move(label), name, hash});
+            objects.order.append(key);
+        });
     return objects;
+}
+
+// The hash of an object; none when it is absent. Alike objects hash the same.
+std::optional<quint64> hashOf(const ObjectValue* value)
+{
+    return value ? std::optional(value->hash) : std::nullopt;
 }
 
 int numberOf(const ObjectValue& value)
@@ -164,9 +132,8 @@ void takeOver(BoardModel& model, const BoardModel& theirs, const ObjectValue* mi
 
 namespace BoardMerge {
 
-Outcome merge(const BoardModel& base, BoardModel& ours, const BoardModel& theirs)
+Outcome merge(const BoardDigest& base, BoardModel& ours, const BoardModel& theirs)
 {
-    const Objects before = objectsOf(base);
     const Objects mine = objectsOf(ours);
     const Objects other = objectsOf(theirs);
     QStringList keys = mine.order;
@@ -176,13 +143,13 @@ Outcome merge(const BoardModel& base, BoardModel& ours, const BoardModel& theirs
 
     Outcome outcome;
     for (const QString& key : std::as_const(keys)) {
-        const ObjectValue* b = before.find(key);
+        const std::optional<quint64> b = base.find(key);
         const ObjectValue* o = mine.find(key);
         const ObjectValue* t = other.find(key);
         const ObjectValue* merged = nullptr;
-        if (same(o, b))
+        if (hashOf(o) == b)
             merged = t; // only theirs changed, if anything
-        else if (same(t, b) || same(o, t))
+        else if (hashOf(t) == b || hashOf(o) == hashOf(t))
             merged = o; // only ours changed, or both alike
         else if (!o || !t)
             merged = o ? o : t; // removed on one side, edited on the other
@@ -190,10 +157,16 @@ Outcome merge(const BoardModel& base, BoardModel& ours, const BoardModel& theirs
             merged = o;
             outcome.keptOurs.append(o->name);
         }
-        if (same(merged, o))
+        if (hashOf(merged) == hashOf(o))
             continue;
         ++outcome.takenFromTheirs;
         takeOver(ours, theirs, o, merged);
+    }
+    // Keys this board shares with theirs keep its copy of the text: held once.
+    outcome.theirs.reserve(other.byKey.size());
+    for (auto it = other.byKey.cbegin(); it != other.byKey.cend(); ++it) {
+        const auto own = mine.byKey.constFind(it.key());
+        outcome.theirs.insert(own == mine.byKey.cend() ? it.key() : own.key(), it->hash);
     }
     return outcome;
 }

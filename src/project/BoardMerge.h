@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/BoardDigest.h"
+
 #include <QStringList>
 
 class BoardModel;
@@ -18,10 +20,12 @@ struct Outcome {
     QStringList keptOurs;
     // Objects the other copy's changes were taken for: added, changed or removed.
     int takenFromTheirs = 0;
+    // The other copy's board as a digest: the base of the next merge.
+    BoardDigest theirs;
 };
 
 // base: the board as the files held it when last read or written here;
 // theirs: as they hold it now. ours is changed to the merge.
-Outcome merge(const BoardModel& base, BoardModel& ours, const BoardModel& theirs);
+Outcome merge(const BoardDigest& base, BoardModel& ours, const BoardModel& theirs);
 
 } // namespace BoardMerge

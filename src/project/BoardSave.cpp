@@ -22,18 +22,31 @@ BoardSave saveBoardFiles(const QString& folder, const std::vector<BoardFileWrite
     }
     for (const BoardFileWrite& write : writes) {
         BoardFileWritten& written = save.files.emplace_back();
-        if (!BoardRecords::fileBytes(write.values, &written.bytes, &written.error)) {
+        QByteArray bytes;
+        if (!BoardRecords::fileBytes(write.values, &bytes, &written.error)) {
             written.outcome = BoardFileWritten::Outcome::Failed;
             continue;
         }
-        if (write.readFromDamagedFile && written.bytes == *write.readFromDamagedFile)
+        if (write.readFromDamagedFile && bytes == *write.readFromDamagedFile)
             continue;
-        if (!BoardRecords::saveFile(write.path, written.bytes, &written.error)) {
+        if (!BoardRecords::saveFile(write.path, bytes, &written.error)) {
             written.outcome = BoardFileWritten::Outcome::Failed;
             continue;
         }
         written.outcome = BoardFileWritten::Outcome::Written;
-        written.stamp = FileStamp::ofWritten(write.path, written.bytes);
+        written.stamp = FileStamp::ofWritten(write.path, bytes);
     }
+    // A file not written because it held these values already (read from it
+    // when it was damaged) holds them as well as one written.
+    const BoardRecords::FileValues* shapes = nullptr;
+    const BoardRecords::FileValues* labels = nullptr;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (save.files[i].outcome == BoardFileWritten::Outcome::Failed)
+            return save;
+        const BoardRecords::FileValues& values = writes[i].values;
+        (values.kind == BoardElement::Kind::Shape ? shapes : labels) = &values;
+    }
+    if (shapes && labels)
+        save.digest = BoardDigest::of(*shapes, *labels);
     return save;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/BoardDigest.h"
 #include "project/BoardRecords.h"
 #include "project/SharedFiles.h"
 
@@ -23,7 +24,6 @@ struct BoardFileWritten {
     enum class Outcome { Written, NotNeeded, Failed };
     Outcome outcome = Outcome::NotNeeded;
     // What the file holds now, when written.
-    QByteArray bytes;
     FileStamp stamp;
     QString error;
 };
@@ -34,6 +34,10 @@ struct BoardSave {
     bool changedByOthers = false;
     // One per write, in their order.
     std::vector<BoardFileWritten> files;
+    // The board as the shape and caption files hold it now, made here off the
+    // board's thread; none unless both were among the writes and both hold
+    // what they were to be written with.
+    std::optional<BoardDigest> digest;
 };
 
 // Writes the board files of a project folder, under the folder's lock, from

@@ -44,6 +44,14 @@ FileStamp FileStamp::ofWritten(const QString& path, const QByteArray& bytes)
     return stamp;
 }
 
+bool FileStamp::holds(const QByteArray& bytes) const
+{
+    if (!exists)
+        return bytes.isEmpty();
+    return size == bytes.size() &&
+           hash == QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+}
+
 namespace {
 
 FileStamp sizeAndTime(const QString& path)

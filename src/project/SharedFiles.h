@@ -33,6 +33,8 @@ struct FileStamp {
     {
         return exists == other.exists && (!exists || (size == other.size && hash == other.hash));
     }
+    // The file held these bytes; a missing one holds none.
+    bool holds(const QByteArray& bytes) const;
 };
 
 // The files of a project folder that other copies of the program may change

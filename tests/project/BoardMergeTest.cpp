@@ -59,7 +59,7 @@ protected:
         theirs = copyOf(base);
     }
 
-    BoardMerge::Outcome merge() { return BoardMerge::merge(base, *ours, *theirs); }
+    BoardMerge::Outcome merge() { return BoardMerge::merge(BoardDigest::of(base), *ours, *theirs); }
 
     BoardModel base;
     std::unique_ptr<BoardModel> ours;
@@ -83,7 +83,7 @@ TEST_F(BoardMergeTest, EachSideKeepsWhatOnlyItChangedAndTakesTheOthersChanges)
 
     // Merged again with nothing new, nothing changes.
     const std::unique_ptr<BoardModel> merged = copyOf(*ours);
-    EXPECT_EQ(BoardMerge::merge(*merged, *ours, *merged).takenFromTheirs, 0);
+    EXPECT_EQ(BoardMerge::merge(BoardDigest::of(*merged), *ours, *merged).takenFromTheirs, 0);
 }
 
 TEST_F(BoardMergeTest, AnObjectBothChangedKeepsOursAndIsNamed)
@@ -152,7 +152,7 @@ TEST_F(BoardMergeTest, ObjectsAddedOnBothSidesUnderOneNumberAreAllKeptInPairs)
     // the renumbering here being no change of this copy's.
     const std::unique_ptr<BoardModel> read = copyOf(*theirs);
     shapeOf(*theirs, "Filter")->move(300, 200);
-    const BoardMerge::Outcome next = BoardMerge::merge(*read, *ours, *theirs);
+    const BoardMerge::Outcome next = BoardMerge::merge(BoardDigest::of(*read), *ours, *theirs);
     EXPECT_TRUE(next.keptOurs.isEmpty()) << next.keptOurs.join(", ").toStdString();
     EXPECT_EQ(next.takenFromTheirs, 1);
     EXPECT_EQ(shapeOf(*ours, "Filter")->pos(), QPoint(300, 200));

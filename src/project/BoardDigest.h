@@ -1,0 +1,49 @@
+#pragma once
+
+#include "project/BoardRecords.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class BoardModel;
+
+// A board as its files hold it, one 64-bit hash per object instead of the
+// files' bytes: what a merge tells the changes of either side by. An object
+// is its caption element with the shape of its number, or a shape without a
+// caption; it goes by its name, and an unnamed object, a second one of a name
+// and a shape without its caption go by their element's name, which no object
+// name can be. The hash leaves out what differs from copy to copy without
+// being a change: the object's number and the names that hold it, the place
+// in the creation order and the font height the file held.
+class BoardDigest {
+public:
+    // The board's objects as its files would hold them.
+    static BoardDigest of(const BoardModel& board);
+    // The same from the values both files are written from, on any thread.
+    static BoardDigest of(const BoardRecords::FileValues& shapes,
+                          const BoardRecords::FileValues& labels);
+
+    // The hash of the object of this key; none when the board has no such object.
+    std::optional<quint64> find(const QString& key) const;
+    void insert(const QString& key, quint64 hash) { m_objects.insert(key, hash); }
+    void reserve(qsizetype objects) { m_objects.reserve(objects); }
+    qsizetype size() const { return m_objects.size(); }
+    bool operator==(const BoardDigest&) const = default;
+
+    // The hash of an object of this shape and caption, either one absent.
+    static quint64 objectHash(const ElementState* shape, const ElementState* label);
+
+    // Calls visit(key, name, shape, label) for each object of the board:
+    // captions first, then shapes without a caption, each in creation order;
+    // taken(key) tells whether an object already went by that key.
+    using Taken = std::function<bool(const QString& key)>;
+    using Visit =
+        std::function<void(const QString& key, const QString& name,
+                           std::optional<ElementState> shape, std::optional<ElementState> label)>;
+    static void forEachObject(const BoardModel& board, const Taken& taken, const Visit& visit);
+
+private:
+    QHash<QString, quint64> m_objects;
+};
