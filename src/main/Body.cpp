@@ -140,7 +140,7 @@ void TForm1::EndBoardWrite()
         }
     }
     if (save.digest)
-        m_boardBase = *save.digest;
+        setBoardBase(*save.digest);
     // A new background is a board edit too: the settings that name it follow.
     if (!save.changedByOthers && m_project.background() != m_storedBackground) {
         const SaveAtLeave settings = formSettingsSave();
@@ -342,7 +342,7 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
             // may still hold objects as they were.
             if (boardFileHolds(BoardElement::Kind::Shape) &&
                 boardFileHolds(BoardElement::Kind::Caption))
-                m_boardBase = BoardDigest::of(*m_boardModel);
+                setBoardBase(BoardDigest::of(*m_boardModel));
         }
         return true;
     };

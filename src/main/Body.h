@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMargins>
 #include <QPointer>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -318,7 +319,7 @@ private:
     void EnterProject();
     void LeaveProject();
     // What the board files held when last read or written here.
-    void RememberBoardFiles();
+    void RememberBoardFiles(const FileStamp& shapes, const FileStamp& labels);
     // The board file holds what the board would write to it, as far as this
     // copy last read or wrote it.
     bool boardFileHolds(BoardElement::Kind kind);
@@ -359,7 +360,11 @@ private:
     // The window manager's frame the window was last fitted to.
     QMargins m_fittedFrame;
     // The board files as last read or written here: the base of a merge.
+    // After a load it is made on a worker; boardBase() waits for it.
+    BoardDigest& boardBase();
+    void setBoardBase(BoardDigest base);
     BoardDigest m_boardBase;
+    std::future<BoardDigest> m_boardBaseMade;
     // The board files being written in the background, not yet taken in.
     QFutureWatcher<BoardSave>* m_boardWrite;
     bool m_boardWriteRunning = false;

@@ -93,15 +93,37 @@ void TForm1::LeaveProject()
     m_project.sharedFiles().clear();
 }
 
-void TForm1::RememberBoardFiles()
+void TForm1::RememberBoardFiles(const FileStamp& shapes, const FileStamp& labels)
 {
     SharedFiles& shared = m_project.sharedFiles();
-    for (const BoardElement::Kind kind : {BoardElement::Kind::Shape, BoardElement::Kind::Caption}) {
-        const QString path = boardFilePath(kind);
-        shared.remember(path, FileStamp::of(path));
-    }
-    // The board was just read from them: it is what they hold.
-    m_boardBase = BoardDigest::of(*m_boardModel);
+    shared.remember(boardFilePath(BoardElement::Kind::Shape), shapes);
+    shared.remember(boardFilePath(BoardElement::Kind::Caption), labels);
+    // The board was just read from them: it is what they hold. Its values
+    // are taken here and hashed on a worker, off the first paint's way.
+    const int dpi = m_platform.desktop.dotsPerInch();
+    setBoardBase({});
+    m_boardBaseMade = std::async(
+        std::launch::async,
+        [shapes = BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Shape, dpi),
+         labels = BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Caption, dpi)] {
+            return BoardDigest::of(shapes, labels);
+        });
+}
+
+BoardDigest& TForm1::boardBase()
+{
+    if (m_boardBaseMade.valid())
+        m_boardBase = m_boardBaseMade.get();
+    return m_boardBase;
+}
+
+void TForm1::setBoardBase(BoardDigest base)
+{
+    // One made on a worker is older than this one.
+    if (m_boardBaseMade.valid())
+        m_boardBaseMade.wait();
+    m_boardBaseMade = {};
+    m_boardBase = std::move(base);
 }
 
 bool TForm1::boardFileHolds(BoardElement::Kind kind)
@@ -158,8 +180,8 @@ bool TForm1::MergeBoardChangesOfOthers()
         ShowNotice(error + QLatin1Char(' ') + keptAsideNote(copy, copyError));
     }
 
-    BoardMerge::Outcome outcome = BoardMerge::merge(m_boardBase, *m_boardModel, theirs);
-    m_boardBase = std::move(outcome.theirs);
+    BoardMerge::Outcome outcome = BoardMerge::merge(boardBase(), *m_boardModel, theirs);
+    setBoardBase(std::move(outcome.theirs));
     shared.remember(shapes, shapeStamp);
     shared.remember(labels, labelStamp);
     if (!outcome.keptOurs.isEmpty())
