@@ -8,6 +8,7 @@
 
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
@@ -314,7 +315,10 @@ void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
     const QTransform world = painter.worldTransform();
     const QRect device = world.mapRect(QRectF(boardRect)).toAlignedRect() &
                          QRect(0, 0, painter.device()->width(), painter.device()->height());
-    if (m_model->shapeCount() + m_model->labelCount() < ElementsWorthASecondThread ||
+    // Only on pixels: a PDF, an SVG or a print keeps every element as drawn.
+    const bool pixels =
+        painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (!pixels || m_model->shapeCount() + m_model->labelCount() < ElementsWorthASecondThread ||
         device.height() < 64 || world.type() > QTransform::TxScale) {
         paintElements(painter, boardRect, blink, smallestCaptionPoints);
         return;

@@ -252,6 +252,21 @@ TEST_F(ExportTest, SvgHoldsEveryVisibleCaptionAsTextAndNoHiddenOne)
     EXPECT_FALSE(svg.contains("url(#")) << "a shape is filled with a pattern";
 }
 
+TEST_F(ExportTest, ALargeBoardExportedAsSvgHoldsEveryCaptionAsText)
+{
+    // As many elements as make the screen's paint share its work.
+    constexpr int Objects = 2100;
+    for (int n = 1; n <= Objects; ++n)
+        addObject(n, QStringLiteral("Object %1").arg(n), {(n * 37) % 500, 20 + (n * 53) % 300});
+    const QString path = outFile(QStringLiteral("large.svg"));
+    fake.dialogs.saveFileAnswers << path;
+    form().ExportBoard1->trigger();
+    ASSERT_TRUE(fake.dialogs.errors.isEmpty()) << fake.dialogs.errors.join(u'\n').toStdString();
+    const QByteArray svg = readAll(path);
+    EXPECT_EQ(svgTexts(svg).size(), Objects);
+    EXPECT_FALSE(svg.contains("<image")) << "elements drawn as a picture";
+}
+
 TEST_F(ExportTest, PdfAndPrintHoldEveryVisibleCaptionAsTextAndNoHiddenOne)
 {
     placeSampleBoard();
