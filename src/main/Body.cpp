@@ -334,14 +334,21 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
             *error = encodeError;
             return false;
         }
+        const bool boardFile = file == boardFilePath(kind);
+        // A file written with what it held already leaves the base as it is.
+        const std::optional<FileStamp> before =
+            boardFile ? m_project.sharedFiles().known(file) : std::nullopt;
+        const bool changed = !before || !before->holds(bytes);
         if (!BoardRecords::saveFile(file, bytes, error))
             return false;
-        if (file == boardFilePath(kind)) {
+        if (boardFile) {
             m_project.sharedFiles().remember(file);
             // The base moves on once both files hold the board: the other one
             // may still hold objects as they were.
-            if (boardFileHolds(BoardElement::Kind::Shape) &&
-                boardFileHolds(BoardElement::Kind::Caption))
+            const BoardElement::Kind other = kind == BoardElement::Kind::Shape
+                                                 ? BoardElement::Kind::Caption
+                                                 : BoardElement::Kind::Shape;
+            if (changed && boardFileHolds(other))
                 setBoardBase(BoardDigest::of(*m_boardModel));
         }
         return true;
