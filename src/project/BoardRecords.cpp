@@ -627,12 +627,14 @@ void FileReader::measureBatches()
     for (;;) {
         Batch* waiting = nullptr;
         m_toMeasure.wait(lock, [&] {
+            if (m_stop)
+                return true;
             for (Batch& batch : m_batches)
                 if (!batch.measured && !batch.measuring) {
                     waiting = &batch;
                     return true;
                 }
-            return m_done || m_stop.load();
+            return m_done;
         });
         if (!waiting)
             return;

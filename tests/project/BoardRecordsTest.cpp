@@ -8,6 +8,7 @@
 #include "support/Files.h"
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -483,4 +484,40 @@ TEST_F(BoardFile, AFontHeightOfAnotherScreenIsWrittenBackAsReadUntilItsSizeChang
             written = int(p.value.integer);
     }
     EXPECT_EQ(written, stream::fontHeightFromPointSize(label->fontSize(), DotsPerInch));
+}
+
+TEST_F(BoardFile, ManyCaptionsLoadInTheirOrderEachSizedToItsTextInItsFont)
+{
+    // Enough captions for the reader to hand them over in many batches,
+    // measured on both of its threads, in several fonts and scripts.
+    constexpr int Objects = 9000;
+    const QString texts[] = {QStringLiteral("Pump %1"), QStringLiteral("Насос %1"),
+                             QStringLiteral("ポンプ %1"), QStringLiteral("مضخة %1")};
+    for (int n = 1; n <= Objects; ++n) {
+        addObject(board, n, texts[n % 4].arg(n));
+        ObjectLabel* label = board.labels().last();
+        label->setFontSize(6 + n % 7);
+        label->setBold(n % 3 == 0);
+    }
+    ASSERT_NO_FATAL_FAILURE(save(board));
+
+    BoardModel loaded;
+    QList<ObjectLabel*> order;
+    QString error;
+    ASSERT_TRUE(BoardRecords::loadLabels(
+        loaded, labelFile(), DotsPerInch, [&](ObjectLabel* label) { order << label; }, &error))
+        << error.toStdString();
+    ASSERT_EQ(order.size(), Objects);
+    int wrongSize = 0;
+    for (int i = 0; i < Objects; ++i) {
+        const ObjectLabel& written = *board.labels().at(i);
+        const ObjectLabel& read = *order.at(i);
+        ASSERT_EQ(read.caption(), written.caption()) << "at " << i;
+        EXPECT_EQ(read.font(), written.font()) << "at " << i;
+        const QFontMetrics metrics(read.font());
+        if (read.size() !=
+            QSize(std::max(1, metrics.horizontalAdvance(read.caption())), metrics.height()))
+            ++wrongSize;
+    }
+    EXPECT_EQ(wrongSize, 0);
 }
