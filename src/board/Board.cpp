@@ -16,7 +16,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <thread>
 
 Board::Board(QWidget* parent) : Board(*new BoardModel, parent)
@@ -212,105 +211,63 @@ Qt::BrushStyle qtBrushStyle(BrushStyle style)
     return Qt::SolidPattern;
 }
 
-// Paints elements one after another, giving the painter a pen, brush, font
-// or render hint only when it changes: on a board of thousands of elements
-// most share them, and each change costs the painter more than the drawing.
-class ElementPainter {
-public:
-    explicit ElementPainter(QPainter& painter) : m_painter(painter) {}
+void paintShape(QPainter& painter, const ObjectShape& shape, bool blinkHatched)
+{
+    if (shape.width() <= 0 || shape.height() <= 0)
+        return;
+    const ShapeKind kind = shape.shapeKind();
+    painter.setRenderHint(QPainter::Antialiasing,
+                          kind == ShapeKind::Ellipse || kind == ShapeKind::Circle);
+    painter.setPen(QPen(Qt::black, 1));
+    const BrushStyle style = blinkHatched ? BrushStyle::BDiagonal : shape.brushStyle();
+    painter.setBrush(QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(style)));
 
-    void paintShape(const ObjectShape& shape, bool blinkHatched)
-    {
-        if (shape.width() <= 0 || shape.height() <= 0)
-            return;
-        const ShapeKind kind = shape.shapeKind();
-        const bool round = kind == ShapeKind::Ellipse || kind == ShapeKind::Circle;
-        if (round != m_antialiased) {
-            m_painter.setRenderHint(QPainter::Antialiasing, round);
-            m_antialiased = round;
-        }
-        if (m_penUse != PenUse::Outline) {
-            m_painter.setPen(m_outline);
-            m_penUse = PenUse::Outline;
-        }
-        const BrushStyle style = blinkHatched ? BrushStyle::BDiagonal : shape.brushStyle();
-        if (!m_brushSet || style != m_brushStyle || shape.brushColor() != m_brushColor) {
-            m_painter.setBrush(QBrush(ColorRef::toQColor(shape.brushColor()), qtBrushStyle(style)));
-            m_brushSet = true;
-            m_brushStyle = style;
-            m_brushColor = shape.brushColor();
-        }
-
-        // The outline stays inside the element; square kinds take the shorter side, centred.
-        QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
-        const bool square = kind == ShapeKind::Square || kind == ShapeKind::RoundSquare ||
-                            kind == ShapeKind::Circle;
-        if (square) {
-            const qreal side = std::min(area.width(), area.height());
-            area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
-        }
-        const qreal corner = std::min(area.width(), area.height()) / 4;
-        switch (kind) {
-        case ShapeKind::Rectangle:
-        case ShapeKind::Square:
-            m_painter.drawRect(area);
-            break;
-        case ShapeKind::RoundRect:
-        case ShapeKind::RoundSquare:
-            m_painter.drawRoundedRect(area, corner, corner);
-            break;
-        case ShapeKind::Ellipse:
-        case ShapeKind::Circle:
-            m_painter.drawEllipse(area);
-            break;
-        }
+    // The outline stays inside the element; square kinds take the shorter side, centred.
+    QRectF area = QRectF(shape.geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const bool square =
+        kind == ShapeKind::Square || kind == ShapeKind::RoundSquare || kind == ShapeKind::Circle;
+    if (square) {
+        const qreal side = std::min(area.width(), area.height());
+        area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
     }
-
-    void paintLabel(const ObjectLabel& label)
-    {
-        if (label.text().isEmpty())
-            return;
-        if (!m_metrics || !(label.font() == m_font)) {
-            m_font = label.font();
-            m_metrics.emplace(m_font);
-            m_painter.setFont(m_font);
-        }
-        if (m_penUse != PenUse::Text || label.fontColor() != m_textColor) {
-            m_painter.setPen(ColorRef::toQColor(label.fontColor()));
-            m_penUse = PenUse::Text;
-            m_textColor = label.fontColor();
-        }
-        // One line, at the left, centred in the element's height.
-        const qreal baseline =
-            label.y() + (label.height() - m_metrics->height()) / 2.0 + m_metrics->ascent();
-        m_painter.drawText(QPointF(label.x(), baseline), label.text());
+    const qreal corner = std::min(area.width(), area.height()) / 4;
+    switch (kind) {
+    case ShapeKind::Rectangle:
+    case ShapeKind::Square:
+        painter.drawRect(area);
+        break;
+    case ShapeKind::RoundRect:
+    case ShapeKind::RoundSquare:
+        painter.drawRoundedRect(area, corner, corner);
+        break;
+    case ShapeKind::Ellipse:
+    case ShapeKind::Circle:
+        painter.drawEllipse(area);
+        break;
     }
+}
 
-private:
-    enum class PenUse { Unset, Outline, Text };
-
-    QPainter& m_painter;
-    const QPen m_outline{Qt::black, 1};
-    PenUse m_penUse = PenUse::Unset;
-    quint32 m_textColor = 0;
-    std::optional<bool> m_antialiased;
-    bool m_brushSet = false;
-    BrushStyle m_brushStyle = BrushStyle::Solid;
-    quint32 m_brushColor = 0;
-    QFont m_font;
-    std::optional<QFontMetrics> m_metrics;
-};
+void paintLabel(QPainter& painter, const ObjectLabel& label)
+{
+    if (label.text().isEmpty())
+        return;
+    const QFontMetrics metrics(label.font());
+    // One line, at the left, centred in the element's height.
+    const qreal baseline = label.y() + (label.height() - metrics.height()) / 2.0 + metrics.ascent();
+    painter.setFont(label.font());
+    painter.setPen(ColorRef::toQColor(label.fontColor()));
+    painter.drawText(QPointF(label.x(), baseline), label.text());
+}
 
 } // namespace
 
 void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
                        qreal smallestCaptionPoints)
 {
-    paintBackground(painter, boardRect);
     // Drawing the captions' text costs most of a large board's paint, and
     // the elements share nothing a painter changes: the lower half of the
     // area is drawn at the same time on a thread of its own, into an image
-    // laid over the background after.
+    // laid over the upper half after.
     constexpr qsizetype ElementsWorthASecondThread = 4000;
     const QTransform world = painter.worldTransform();
     const QRect device = world.mapRect(QRectF(boardRect)).toAlignedRect() &
@@ -320,6 +277,7 @@ void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
         painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     if (!pixels || m_model->shapeCount() + m_model->labelCount() < ElementsWorthASecondThread ||
         device.height() < 64 || world.type() > QTransform::TxScale) {
+        paintBackground(painter, boardRect);
         paintElements(painter, boardRect, blink, smallestCaptionPoints);
         return;
     }
@@ -335,17 +293,28 @@ void Board::paintBoard(QPainter& painter, const QRect& boardRect, Blink blink,
     lowerImage.setDevicePixelRatio(ratio);
     lowerImage.fill(Qt::transparent);
     const QPainter::RenderHints hints = painter.renderHints();
-    std::thread second([&] {
-        QPainter band(&lowerImage);
+    const auto lowerPainter = [&](QPainter& band) {
         band.setRenderHints(hints);
         band.translate(-lower.topLeft());
         band.setWorldTransform(world, true);
+    };
+    {
+        // The picture is a pixmap, for this thread alone; under it the
+        // captions are drawn as on the screen's own pixels.
+        QPainter band(&lowerImage);
+        lowerPainter(band);
+        paintBackground(band, boardOf(lower));
+    }
+    std::thread second([&] {
+        QPainter band(&lowerImage);
+        lowerPainter(band);
         paintElements(band, boardOf(lower), blink, smallestCaptionPoints);
     });
     painter.save();
     painter.resetTransform();
     painter.setClipRect(upper, Qt::IntersectClip);
     painter.setWorldTransform(world);
+    paintBackground(painter, boardOf(upper));
     paintElements(painter, boardOf(upper), blink, smallestCaptionPoints);
     painter.restore();
     second.join();
@@ -359,15 +328,14 @@ void Board::paintElements(QPainter& painter, const QRect& boardRect, Blink blink
                           qreal smallestCaptionPoints) const
 {
     const bool anyBlink = blink == Blink::Shown && !m_blinkHatched.isEmpty();
-    ElementPainter elements(painter);
     m_model->forEachElement([&](const BoardElement& element) {
         if (!element.isVisible() || !element.geometry().intersects(boardRect))
             return;
         if (element.kind() == BoardElement::Kind::Shape)
-            elements.paintShape(static_cast<const ObjectShape&>(element),
-                                anyBlink && m_blinkHatched.contains(element.sequence()));
+            paintShape(painter, static_cast<const ObjectShape&>(element),
+                       anyBlink && m_blinkHatched.contains(element.sequence()));
         else if (static_cast<const ObjectLabel&>(element).fontSize() >= smallestCaptionPoints)
-            elements.paintLabel(static_cast<const ObjectLabel&>(element));
+            paintLabel(painter, static_cast<const ObjectLabel&>(element));
     });
 }
 
