@@ -16,8 +16,9 @@
 #include <QSaveFile>
 #include <QSet>
 #include <array>
-#include <deque>
+#include <climits>
 #include <optional>
+#include <unordered_map>
 
 using stream::Property;
 using stream::Record;
@@ -349,16 +350,24 @@ public:
         std::optional<quint8> style; // bold, italic, underline, strike-out bits
         bool operator==(const Request&) const = default;
     };
+    struct RequestHash {
+        size_t operator()(const Request& r) const
+        {
+            return qHashMulti(0, r.height.value_or(INT_MIN), r.height.has_value(),
+                              r.family.value_or(QString()), r.family.has_value(),
+                              r.style.value_or(0xFF));
+        }
+    };
     struct Font {
-        Request request;
         QFont font;
         QFontMetrics metrics;
     };
+    // Found by hash: a hostile file may ask for a font of its own in every record.
     const Font& font(const Request& request)
     {
-        for (const Font& known : m_fonts)
-            if (known.request == request)
-                return known;
+        const auto known = m_fonts.find(request);
+        if (known != m_fonts.end())
+            return known->second;
         QFont font = m_boardFont;
         if (request.height)
             // A positive height is a cell height; its size is near enough the same.
@@ -373,14 +382,13 @@ public:
             font.setUnderline(*request.style & 4);
             font.setStrikeOut(*request.style & 8);
         }
-        m_fonts.push_back({request, font, QFontMetrics(font)});
-        return m_fonts.back();
+        return m_fonts.emplace(request, Font{font, QFontMetrics(font)}).first->second;
     }
 
 private:
     QFont m_boardFont;
     int m_dotsPerInch;
-    std::deque<Font> m_fonts; // a font returned stays where it is
+    std::unordered_map<Request, Font, RequestHash> m_fonts; // a font returned stays where it is
 };
 
 // A caption element's values from its record, and in *request what its font
