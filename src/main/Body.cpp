@@ -349,7 +349,7 @@ std::optional<SaveAtLeave> TForm1::boardFileSave(BoardElement::Kind kind)
                                                  ? BoardElement::Kind::Caption
                                                  : BoardElement::Kind::Shape;
             if (changed && boardFileHolds(other))
-                setBoardBase(BoardDigest::of(*m_boardModel));
+                takeBoardAsBase();
         }
         return true;
     };

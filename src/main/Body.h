@@ -363,6 +363,8 @@ private:
     // After a load it is made on a worker; boardBase() waits for it.
     BoardDigest& boardBase();
     void setBoardBase(BoardDigest base);
+    // The board as it is now becomes the base, once both files hold it.
+    void takeBoardAsBase();
     BoardDigest m_boardBase;
     std::future<BoardDigest> m_boardBaseMade;
     // The board files being written in the background, not yet taken in.

@@ -98,8 +98,14 @@ void TForm1::RememberBoardFiles(const FileStamp& shapes, const FileStamp& labels
     SharedFiles& shared = m_project.sharedFiles();
     shared.remember(boardFilePath(BoardElement::Kind::Shape), shapes);
     shared.remember(boardFilePath(BoardElement::Kind::Caption), labels);
-    // The board was just read from them: it is what they hold. Its values
-    // are taken here and hashed on a worker, off the first paint's way.
+    // The board was just read from them: it is what they hold.
+    takeBoardAsBase();
+}
+
+void TForm1::takeBoardAsBase()
+{
+    // The board's values are taken here and hashed on a worker, off the way
+    // of the first paint or the close.
     const int dpi = m_platform.desktop.dotsPerInch();
     setBoardBase({});
     m_boardBaseMade = std::async(
