@@ -13,7 +13,7 @@ project=$2
 here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "skipped: $*"; exit 77; }
 
-for tool in xvfb-run dbus-run-session; do
+for tool in Xvfb dbus-run-session; do
     command -v "$tool" >/dev/null || skip "$tool is missing (apt-get install xvfb dbus)"
 done
 launcher=
@@ -40,8 +40,20 @@ cp -r "$project" "$work/Plant"
 printf '[Form1]\r\nPathforini=%s\r\n' "$work/Plant" >"$work/program/pathforini.ini"
 
 export LAUNCHER=$launcher PYTHON=$python WORK=$work HERE=$here
-exec xvfb-run -a -s "-screen 0 1600x1000x24" dbus-run-session -- bash -c '
+# Xvfb picks a free display itself (-displayfd): a display number chosen from
+# the lock files in /tmp can still be taken by a server of another /tmp.
+exec dbus-run-session -- bash -c '
     set -euo pipefail
+    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp \
+        3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 200); do
+        [ -s "$WORK/display" ] && break
+        kill -0 "$xvfb" 2>/dev/null || { cat "$WORK/xvfb.log"; exit 1; }
+        sleep 0.05
+    done
+    [ -s "$WORK/display" ] || { echo "Xvfb did not start"; cat "$WORK/xvfb.log"; exit 1; }
+    export DISPLAY=:$(head -n1 "$WORK/display")
     "$LAUNCHER" --launch-immediately &
     launcher=$!
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$WORK/program/Vexorin" \
@@ -51,6 +63,8 @@ exec xvfb-run -a -s "-screen 0 1600x1000x24" dbus-run-session -- bash -c '
     "$PYTHON" "$HERE/list_board.py" || status=$?
     kill "$vexorin" "$launcher" 2>/dev/null || true
     wait "$vexorin" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
     [ "$status" -eq 0 ] || { echo "--- program output:"; cat "$WORK/program.log"; }
     exit "$status"
 '
