@@ -225,8 +225,10 @@ private:
 // on sequential devices too. Every failure sets the error with a byte offset.
 class Decoder {
 public:
-    Decoder(QIODevice* device, QString* error)
-        : m_device(device), m_error(error), m_pos(device->isSequential() ? 0 : device->pos())
+    // firstByte: the offset in the file of the device's first byte.
+    Decoder(QIODevice* device, QString* error, qint64 firstByte)
+        : m_device(device), m_error(error), m_firstByte(firstByte),
+          m_pos(firstByte + (device->isSequential() ? 0 : device->pos()))
     {
         // A whole file in memory is read in place: going through the device for
         // every byte costs more than the decoding itself.
@@ -238,7 +240,7 @@ public:
     ~Decoder()
     {
         if (!m_memory.isNull())
-            m_device->seek(m_pos);
+            m_device->seek(m_pos - m_firstByte);
     }
 
     qint64 pos() const { return m_pos; }
@@ -255,7 +257,7 @@ public:
     bool take(qint64 n, QByteArrayView* bytes)
     {
         if (!m_memory.isNull()) {
-            *bytes = m_memory.sliced(m_pos, std::min(n, bytesLeft()));
+            *bytes = m_memory.sliced(m_pos - m_firstByte, std::min(n, bytesLeft()));
         } else {
             m_read = m_device->read(n);
             *bytes = m_read;
@@ -296,7 +298,7 @@ public:
         qint64 got = 0;
         if (!m_memory.isNull()) {
             got = std::min(n, bytesLeft());
-            std::memcpy(out, m_memory.data() + m_pos, size_t(got));
+            std::memcpy(out, m_memory.data() + (m_pos - m_firstByte), size_t(got));
         } else {
             got = std::max<qint64>(0, m_device->read(out, n));
         }
@@ -462,7 +464,8 @@ private:
 
     qint64 bytesLeft() const
     {
-        return m_memory.isNull() ? m_device->bytesAvailable() : m_memory.size() - m_pos;
+        return m_memory.isNull() ? m_device->bytesAvailable()
+                                 : m_memory.size() - (m_pos - m_firstByte);
     }
 
     QIODevice* m_device;
@@ -470,7 +473,8 @@ private:
     // What take() read from a device that is no buffer.
     QByteArray m_read;
     QString* m_error;
-    qint64 m_pos;
+    qint64 m_firstByte;
+    qint64 m_pos; // in the file
 };
 
 } // namespace
@@ -559,7 +563,10 @@ QString RecordWriter::errorString() const
     return m_error;
 }
 
-RecordReader::RecordReader(QIODevice* device) : m_device(device) {}
+RecordReader::RecordReader(QIODevice* device, qint64 firstByte)
+    : m_device(device), m_firstByte(firstByte)
+{
+}
 
 bool RecordReader::atEnd() const
 {
@@ -584,7 +591,7 @@ bool RecordReader::readRecord(Record* out)
         m_error = QStringLiteral("the device is not open for reading");
         return false;
     }
-    Decoder in(m_device, &m_error);
+    Decoder in(m_device, &m_error, m_firstByte);
     Record r;
     r.offset = in.pos();
     // A name is copied at once, while the decoder's view of it holds.

@@ -70,11 +70,13 @@ private:
     QString m_error;
 };
 
-// Reads records from a device that holds the whole file (a file or a buffer):
-// lengths are checked against the bytes left before anything is allocated.
+// Reads records from a device that holds the whole file (a file or a buffer),
+// or a part of it starting at the file's byte firstByte, which every offset
+// read and every error then counts from: lengths are checked against the
+// bytes left before anything is allocated.
 class RecordReader {
 public:
-    explicit RecordReader(QIODevice* device);
+    explicit RecordReader(QIODevice* device, qint64 firstByte = 0);
     bool atEnd() const; // device position >= device size
     // Reads one record, properties in file order. On failure the device
     // position is somewhere inside the broken record.
@@ -88,6 +90,7 @@ private:
     bool readRecord(Record* record);
 
     QIODevice* m_device;
+    qint64 m_firstByte;
     QString m_error;
 };
 
