@@ -319,7 +319,7 @@ private:
     void EnterProject();
     void LeaveProject();
     // What the board files held when last read or written here.
-    void RememberBoardFiles(const FileStamp& shapes, const FileStamp& labels);
+    void RememberBoardFiles(BoardRecords::FileReader& shapes, BoardRecords::FileReader& labels);
     // The board file holds what the board would write to it, as far as this
     // copy last read or wrote it.
     bool boardFileHolds(BoardElement::Kind kind);

@@ -77,7 +77,7 @@ bool TForm1::LoadProject()
         const auto labels = boardFileReader(BoardElement::Kind::Caption);
         LoadBoardFile(*shapes, BoardElement::Kind::Shape);
         LoadBoardFile(*labels, BoardElement::Kind::Caption);
-        RememberBoardFiles(shapes->stamp(), labels->stamp());
+        RememberBoardFiles(*shapes, *labels);
         CheckForEmptyBoardFile();
     }
     IndexProjectObjects();

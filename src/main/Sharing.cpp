@@ -93,26 +93,34 @@ void TForm1::LeaveProject()
     m_project.sharedFiles().clear();
 }
 
-void TForm1::RememberBoardFiles(const FileStamp& shapes, const FileStamp& labels)
+void TForm1::RememberBoardFiles(BoardRecords::FileReader& shapes, BoardRecords::FileReader& labels)
 {
     SharedFiles& shared = m_project.sharedFiles();
-    shared.remember(boardFilePath(BoardElement::Kind::Shape), shapes);
-    shared.remember(boardFilePath(BoardElement::Kind::Caption), labels);
-    // The board was just read from them: it is what they hold.
-    takeBoardAsBase();
+    shared.remember(boardFilePath(BoardElement::Kind::Shape), shapes.stamp());
+    shared.remember(boardFilePath(BoardElement::Kind::Caption), labels.stamp());
+    // The board was just read from them: it is what they hold. Its elements
+    // were digested as they were read; pairing them into objects is left to
+    // a worker, off the way of the first paint.
+    setBoardBase({});
+    m_boardBaseMade = std::async(std::launch::async, [shapes = shapes.takeDigests(),
+                                                      labels = labels.takeDigests()]() mutable {
+        return BoardDigest::of(std::exchange(shapes, {}), std::exchange(labels, {}));
+    });
 }
 
 void TForm1::takeBoardAsBase()
 {
     // The board's values are taken here and hashed on a worker, off the way
-    // of the first paint or the close.
+    // of the close. The values go once hashed: the task itself lives on
+    // until its result is taken.
     const int dpi = m_platform.desktop.dotsPerInch();
     setBoardBase({});
     m_boardBaseMade = std::async(
         std::launch::async,
         [shapes = BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Shape, dpi),
-         labels = BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Caption, dpi)] {
-            return BoardDigest::of(shapes, labels);
+         labels =
+             BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Caption, dpi)]() mutable {
+            return BoardDigest::of(std::exchange(shapes, {}), std::exchange(labels, {}));
         });
 }
 

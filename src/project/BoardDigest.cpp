@@ -1,6 +1,7 @@
 #include "project/BoardDigest.h"
 
 #include "project/BoardModel.h"
+#include "project/BoardRecords.h"
 #include "project/ObjectLabel.h"
 #include "project/ObjectShape.h"
 
@@ -124,32 +125,38 @@ QString elementKey(const QString& name)
     return QChar(1) + name.toLower();
 }
 
-QString labelKey(const ElementState& label, const BoardDigest::Taken& taken)
+QString labelKey(const QString& caption, const QString& name, const BoardDigest::Taken& taken)
 {
-    const QString& caption = label.caption;
     if (caption.isEmpty() || caption == Unnamed || taken(caption))
-        return elementKey(label.name);
+        return elementKey(name);
     return caption;
+}
+
+// The hash of an object from the hashes of its shape and caption states.
+quint64 pairHash(std::optional<quint64> shape, std::optional<quint64> label)
+{
+    Hasher h;
+    h.add(quint64(shape.has_value()) | quint64(label.has_value()) << 1);
+    if (shape)
+        h.add(*shape);
+    if (label)
+        h.add(*label);
+    return h.value();
 }
 
 } // namespace
 
 quint64 BoardDigest::objectHash(const ElementState* shape, const ElementState* label)
 {
-    Hasher h;
-    h.add(quint64(shape != nullptr) | quint64(label != nullptr) << 1);
-    if (shape)
-        h.add(stateHash(*shape));
-    if (label)
-        h.add(stateHash(*label));
-    return h.value();
+    return pairHash(shape ? std::optional(stateHash(*shape)) : std::nullopt,
+                    label ? std::optional(stateHash(*label)) : std::nullopt);
 }
 
 void BoardDigest::forEachObject(const BoardModel& board, const Taken& taken, const Visit& visit)
 {
     for (const ObjectLabel* label : board.labels()) {
         ElementState state = ElementState::of(*label);
-        const QString key = labelKey(state, taken);
+        const QString key = labelKey(state.caption, state.name, taken);
         std::optional<ElementState> shape;
         if (const ObjectShape* own = board.shapeOf(label))
             shape = ElementState::of(*own);
@@ -176,33 +183,54 @@ BoardDigest BoardDigest::of(const BoardModel& board)
     return digest;
 }
 
+ElementDigest ElementDigest::of(const ElementState& state)
+{
+    return {state.name, state.caption, state.tag, stateHash(state)};
+}
+
 BoardDigest BoardDigest::of(const BoardRecords::FileValues& shapes,
                             const BoardRecords::FileValues& labels)
 {
+    const auto digested = [](const BoardRecords::FileValues& values) {
+        std::vector<ElementDigest> elements;
+        elements.reserve(values.elements.size());
+        for (const ElementState& element : values.elements)
+            elements.push_back(ElementDigest::of(element));
+        return elements;
+    };
+    return of(digested(shapes), digested(labels));
+}
+
+BoardDigest BoardDigest::of(const std::vector<ElementDigest>& shapes,
+                            const std::vector<ElementDigest>& labels)
+{
     // Pairs as the board makes them: a caption of number n with the first
     // shape named "Shape<n>", a shape with any caption named "Label<tag>".
-    QHash<int, const ElementState*> shapeNumbered;
-    shapeNumbered.reserve(shapes.elements.size());
-    for (const ElementState& shape : shapes.elements) {
+    QHash<int, quint64> shapeNumbered; // the state hash of each
+    shapeNumbered.reserve(shapes.size());
+    for (const ElementDigest& shape : shapes) {
         const std::optional<int> number = numberNamed(shape.name, ShapePrefix);
         if (number && !shapeNumbered.contains(*number))
-            shapeNumbered.insert(*number, &shape);
+            shapeNumbered.insert(*number, shape.hash);
     }
     QSet<int> labelNumbers;
-    labelNumbers.reserve(labels.elements.size());
-    for (const ElementState& label : labels.elements)
+    labelNumbers.reserve(labels.size());
+    for (const ElementDigest& label : labels)
         if (const std::optional<int> number = numberNamed(label.name, LabelPrefix))
             labelNumbers.insert(*number);
 
     BoardDigest digest;
-    digest.reserve(labels.elements.size());
+    digest.reserve(labels.size());
     const auto taken = [&digest](const QString& key) { return digest.m_objects.contains(key); };
-    for (const ElementState& label : labels.elements)
-        digest.insert(labelKey(label, taken),
-                      objectHash(shapeNumbered.value(label.tag, nullptr), &label));
-    for (const ElementState& shape : shapes.elements)
+    for (const ElementDigest& label : labels) {
+        const auto shape = shapeNumbered.constFind(label.tag);
+        digest.insert(labelKey(label.caption, label.name, taken),
+                      pairHash(shape == shapeNumbered.cend() ? std::nullopt : std::optional(*shape),
+                               label.hash));
+    }
+    for (const ElementDigest& shape : shapes)
         if (!labelNumbers.contains(shape.tag))
-            digest.insert(elementKey(shape.name), objectHash(&shape, nullptr));
+            digest.insert(elementKey(shape.name), pairHash(shape.hash, std::nullopt));
     return digest;
 }
 

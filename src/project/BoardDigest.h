@@ -1,13 +1,29 @@
 #pragma once
 
-#include "project/BoardRecords.h"
+#include "project/ElementState.h"
 
 #include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class BoardModel;
+namespace BoardRecords {
+struct FileValues;
+}
+
+// One element of a board file as a digest takes it: what pairs it with an
+// element of the other file and names its object, and the hash of the rest.
+// Made where the element is read, so the board need not be copied for it.
+struct ElementDigest {
+    QString name;
+    QString caption; // a caption element's
+    int tag = 0;
+    quint64 hash = 0;
+
+    static ElementDigest of(const ElementState& state);
+};
 
 // A board as its files hold it, one 64-bit hash per object instead of the
 // files' bytes: what a merge tells the changes of either side by. An object
@@ -24,6 +40,9 @@ public:
     // The same from the values both files are written from, on any thread.
     static BoardDigest of(const BoardRecords::FileValues& shapes,
                           const BoardRecords::FileValues& labels);
+    // The same from each file's elements, digested as they were read.
+    static BoardDigest of(const std::vector<ElementDigest>& shapes,
+                          const std::vector<ElementDigest>& labels);
 
     // The hash of the object of this key; none when the board has no such object.
     std::optional<quint64> find(const QString& key) const;

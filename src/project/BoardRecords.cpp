@@ -8,6 +8,7 @@
 #include "formats/SaveFile.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -483,11 +484,109 @@ QString grouped(qint64 n)
     return QLocale(QLocale::English).toString(n);
 }
 
+// The records of a board file, read a window of bytes at a time and each
+// decoded in place, as from bytes in memory, without the whole file held. A
+// record that may go on past the window's end is read again from a larger
+// window; only where the window holds the rest of the file is it damaged.
+// Every byte read goes through the hash, when there is one.
+class RecordWindow {
+public:
+    RecordWindow(QIODevice& device, QCryptographicHash* hash) : m_device(device), m_hash(hash)
+    {
+        m_buffer.open(QIODevice::ReadOnly);
+    }
+
+    bool atEnd()
+    {
+        fill(1);
+        return m_at == m_window.size();
+    }
+
+    // The next record into *record, or stepped over without one.
+    bool next(Record* record)
+    {
+        for (qint64 want = LeastAhead;;) {
+            fill(want);
+            m_buffer.seek(m_at);
+            stream::RecordReader reader(&m_buffer, m_windowStart);
+            if (record ? reader.read(*record) : reader.skip()) {
+                m_at = m_buffer.pos();
+                return true;
+            }
+            if (m_deviceDone) {
+                m_error = reader.errorString();
+                return false;
+            }
+            want = 2 * (m_window.size() - m_at);
+        }
+    }
+
+    QString errorString() const { return m_error; }
+    qint64 bytesRead() const { return m_windowStart + m_window.size(); }
+
+    // Reads what is left through the hash; the size of the whole file.
+    qint64 readToEnd()
+    {
+        while (!m_deviceDone) {
+            m_windowStart += m_window.size();
+            m_window.resize(0);
+            m_at = 0;
+            fill(WindowBytes);
+        }
+        return bytesRead();
+    }
+
+private:
+    // The window is filled up to WindowBytes whenever fewer than LeastAhead
+    // bytes are left in it: more than any record of a real board needs.
+    static constexpr qint64 WindowBytes = 1 << 20;
+    static constexpr qint64 LeastAhead = 64 << 10;
+
+    // At least want bytes from m_at on, or all the device has left.
+    void fill(qint64 want)
+    {
+        if (m_deviceDone || m_window.size() - m_at >= want)
+            return;
+        m_window.remove(0, m_at);
+        m_windowStart += m_at;
+        m_at = 0;
+        const qint64 wanted = std::max(want, WindowBytes) - m_window.size();
+        const qint64 old = m_window.size();
+        m_window.resize(old + wanted);
+        const qint64 got = std::max<qint64>(0, m_device.read(m_window.data() + old, wanted));
+        m_window.resize(old + got);
+        if (m_hash)
+            m_hash->addData(QByteArrayView(m_window).sliced(old));
+        m_deviceDone = got < wanted;
+    }
+
+    QIODevice& m_device;
+    QCryptographicHash* m_hash;
+    QByteArray m_window;
+    QBuffer m_buffer{&m_window};
+    qint64 m_windowStart = 0; // the file offset of the window's first byte
+    qint64 m_at = 0;          // the next record's place in the window
+    bool m_deviceDone = false;
+    QString m_error;
+};
+
+// What a merge keeps of each element: digested where it is read, the board
+// is not copied for it.
+std::vector<ElementDigest> digests(const std::vector<ElementState>& elements)
+{
+    std::vector<ElementDigest> digested;
+    digested.reserve(elements.size());
+    for (const ElementState& element : elements)
+        digested.push_back(ElementDigest::of(element));
+    return digested;
+}
+
 } // namespace
 
 struct FileReader::Batch {
     std::vector<ElementState> elements;
-    std::vector<qint64> offsets; // of each element's record in the file
+    std::vector<qint64> offsets;        // of each element's record in the file
+    std::vector<ElementDigest> digests; // of each element, once measured
     // A caption file's: what each caption's font entries ask for, and
     // whether the captions are sized yet.
     std::vector<CaptionFonts::Request> fonts;
@@ -515,19 +614,29 @@ FileReader::FileReader(BoardElement::Kind kind, const QByteArray& bytes, const Q
 
 FileReader::~FileReader()
 {
+    stop();
+}
+
+void FileReader::stop()
+{
     {
         const std::lock_guard lock(m_mutex);
         m_stop = true;
     }
     m_taken.notify_one();
     m_toMeasure.notify_one();
-    m_thread.join();
+    // The reader still reads the rest of the file, for its stamp.
+    if (m_thread.joinable())
+        m_thread.join();
     if (m_measurer.joinable())
         m_measurer.join();
 }
 
 void FileReader::read()
 {
+    QFile file(m_path);
+    QBuffer memory(&m_bytes);
+    QIODevice* device = &memory;
     if (m_fromFile) {
         const QString where = QDir::toNativeSeparators(m_path);
         const QFileInfo info(m_path);
@@ -543,49 +652,57 @@ void FileReader::read()
             hand(Batch());
             return;
         }
-        // Read whole: a file device asks the system for its size at every check.
-        m_stamp = FileStamp::of(m_path, &m_bytes);
-        if (!m_stamp.exists) {
-            QFile file(m_path);
-            file.open(QIODevice::ReadOnly);
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
             m_error = QStringLiteral("Cannot open %1: %2").arg(where, file.errorString());
             hand(Batch());
             return;
         }
+        m_stamp.exists = true;
+        m_stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+        device = &file;
+    } else {
+        memory.open(QIODevice::ReadOnly);
     }
-    decode();
-    // Only the elements are kept.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const qint64 size = decode(*device, hash);
+    if (m_fromFile) {
+        m_stamp.size = size;
+        m_stamp.hash = hash.result();
+    }
     m_bytes.clear();
     hand(Batch());
 }
 
-void FileReader::decode()
+qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
 {
     const QString where = QDir::toNativeSeparators(m_path);
-    if (m_bytes.size() > MaximumFileSize) {
+    const auto tooLarge = [&](qint64 bytes) {
         m_error = QStringLiteral("%1 is not a board file: it holds %2 bytes, more than any board "
                                  "needs.")
-                      .arg(where, grouped(m_bytes.size()));
-        return;
+                      .arg(where, grouped(bytes));
+    };
+    if (device.size() > MaximumFileSize) {
+        tooLarge(device.size());
+        return device.size();
     }
-    QBuffer buffer(&m_bytes);
-    buffer.open(QIODevice::ReadOnly);
-    stream::RecordReader reader(&buffer);
     // A file that may hold too many records has them counted before any
     // element is made: it then costs no memory and adds nothing. A damaged
     // record ends the count; the read below reports it. A smaller file, as
     // every real board's is, is read once.
-    if (m_bytes.size() / SmallestRecordBytes > MaximumElements) {
-        for (qint64 records = 0; !reader.atEnd() && reader.skip();) {
+    if (device.size() / SmallestRecordBytes > MaximumElements) {
+        RecordWindow counted(device, nullptr);
+        for (qint64 records = 0; !counted.atEnd() && counted.next(nullptr);) {
             if (++records > MaximumElements) {
                 m_error = QStringLiteral("%1 is not a board file: it holds more than %2 "
                                          "elements, more than any board has.")
                               .arg(where, grouped(MaximumElements));
-                return;
+                device.seek(0);
+                return RecordWindow(device, &hash).readToEnd();
             }
         }
-        buffer.seek(0);
+        device.seek(0);
     }
+    RecordWindow records(device, &hash);
     const bool captions = m_kind == BoardElement::Kind::Caption;
     CaptionFonts fonts(m_boardFont, m_dotsPerInch);
     std::size_t batches = 0;
@@ -593,19 +710,26 @@ void FileReader::decode()
     const auto handBatch = [&] {
         // Measuring a caption's text costs more than reading its record:
         // every other batch is measured on the second thread.
-        if (captions && batches++ % 2 == 1)
+        if (captions && batches++ % 2 == 1) {
             batch.measured = false;
-        else if (captions)
-            measureCaptions(batch.elements, batch.fonts, fonts);
+        } else {
+            if (captions)
+                measureCaptions(batch.elements, batch.fonts, fonts);
+            batch.digests = digests(batch.elements);
+        }
         hand(std::exchange(batch, {}));
     };
-    while (!reader.atEnd() && !m_stop) {
+    while (!records.atEnd() && !m_stop) {
+        if (records.bytesRead() > MaximumFileSize) {
+            tooLarge(records.bytesRead());
+            break;
+        }
         Record record;
         ElementState element;
         CaptionFonts::Request font;
         QString what;
-        if (!reader.read(record))
-            what = reader.errorString();
+        if (!records.next(&record))
+            what = records.errorString();
         else if (!(captions ? labelState(record, fonts, &element, &font, &what)
                             : shapeState(record, &element, &what)))
             what = QStringLiteral("element \"%1\", %2").arg(QString::fromLatin1(record.name), what);
@@ -626,6 +750,8 @@ void FileReader::decode()
     }
     if (!batch.elements.empty())
         handBatch();
+    // The file's stamp is of all of it, however much of it was decoded.
+    return records.readToEnd();
 }
 
 void FileReader::measureBatches()
@@ -650,6 +776,7 @@ void FileReader::measureBatches()
         waiting->measuring = true;
         lock.unlock();
         measureCaptions(waiting->elements, waiting->fonts, fonts);
+        waiting->digests = digests(waiting->elements);
         lock.lock();
         waiting->measured = true;
         m_ready.notify_one();
@@ -700,6 +827,7 @@ bool FileReader::load(BoardModel& board, const std::function<void(BoardElement*)
                 *error = QStringLiteral("%1 is damaged: a second element named \"%2\" at byte %3")
                              .arg(QDir::toNativeSeparators(m_path), element.name)
                              .arg(batch.offsets[i]);
+                stop();
                 return false;
             }
             if (element.kind == BoardElement::Kind::Caption) {
@@ -710,6 +838,7 @@ bool FileReader::load(BoardModel& board, const std::function<void(BoardElement*)
                 element.font = boardCopy;
             }
             loaded(element.apply(board));
+            m_digests.push_back(std::move(batch.digests[i]));
         }
     }
     if (!m_error.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/BoardDigest.h"
 #include "project/ElementState.h"
 #include "project/SharedFiles.h"
 #include "stream/ComponentStream.h"
@@ -11,10 +12,13 @@
 #include <list>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class BoardModel;
 class ObjectLabel;
+class QCryptographicHash;
+class QIODevice;
 
 // The two board files: "fStreamShape.txt" holds one record per shape element,
 // "fStreamLabel.txt" one per caption element, in the board's child order.
@@ -77,11 +81,16 @@ public:
     bool load(BoardModel& board, const std::function<void(BoardElement*)>& loaded, QString* error);
     // The file as it was read; set once load() returned.
     const FileStamp& stamp() const { return m_stamp; }
+    // The elements load() added, each digested as its record read, in order.
+    std::vector<ElementDigest> takeDigests() { return std::exchange(m_digests, {}); }
 
 private:
     struct Batch; // elements read, in the order of the file
+    // Ends the reading once the file is read through.
+    void stop();
     void read();
-    void decode();
+    // Hands the device's elements over; the number of bytes it holds.
+    qint64 decode(QIODevice& device, QCryptographicHash& hash);
     // A caption file's second thread: measures every other batch of
     // captions while the first reads on.
     void measureBatches();
@@ -101,6 +110,7 @@ private:
     std::condition_variable m_taken;     // the board took a batch, or stops
     std::condition_variable m_toMeasure; // a batch waits to be measured, or the end
     std::list<Batch> m_batches;
+    std::vector<ElementDigest> m_digests;
     bool m_done = false;
     std::atomic<bool> m_stop = false; // the board wants no more
     std::thread m_thread;

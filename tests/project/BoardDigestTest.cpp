@@ -6,6 +6,7 @@
 #include "project/ObjectShape.h"
 #include "support/BoardFiles.h"
 
+#include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -174,3 +175,67 @@ TEST(BoardDigestTest, TheValuesWrittenDigestAsTheFilesReadBackDo)
 }
 
 } // namespace
+
+// The base a merge starts from is digested as the files are read, not from
+// the board they load: the two must agree on every object.
+BoardDigest digestAsRead(const QByteArray& shapeBytes, const QByteArray& labelBytes,
+                         BoardModel& board)
+{
+    QString error;
+    BoardRecords::FileReader shapes(BoardElement::Kind::Shape, shapeBytes, "shapes", Dpi,
+                                    board.defaultFont());
+    BoardRecords::FileReader labels(BoardElement::Kind::Caption, labelBytes, "labels", Dpi,
+                                    board.defaultFont());
+    EXPECT_TRUE(shapes.load(
+        board, [](BoardElement*) {}, &error))
+        << error.toStdString();
+    EXPECT_TRUE(labels.load(
+        board, [](BoardElement*) {}, &error))
+        << error.toStdString();
+    return BoardDigest::of(shapes.takeDigests(), labels.takeDigests());
+}
+
+TEST(BoardDigestTest, TheFilesDigestedAsReadAreTheBoardTheyLoad)
+{
+    QByteArray shapeBytes;
+    QByteArray labelBytes;
+    QString error;
+    {
+        BoardModel board;
+        addMixedObjects(board);
+        // Enough objects for the captions to be measured on both threads,
+        // some of one name and some in fonts of their own.
+        for (int i = 10; i < 5000; ++i) {
+            ObjectShape* shape =
+                addObject(board, i, i % 7 == 0 ? QStringLiteral("Pump") : QString::number(i));
+            if (i % 3 == 0) {
+                ObjectLabel* label = board.labelOf(shape);
+                QFont font = label->font();
+                font.setPointSize(6 + i % 9);
+                font.setItalic(i % 2 == 0);
+                label->setFont(font);
+                label->fitToText();
+            } else if (i % 5 == 0) {
+                // Sized otherwise than its text, as an older file may hold
+                // it: it reads back sized to the text.
+                board.labelOf(shape)->resize(200, 30);
+            }
+        }
+        ASSERT_TRUE(BoardRecords::shapeFileBytes(board, &shapeBytes, &error));
+        ASSERT_TRUE(BoardRecords::labelFileBytes(board, Dpi, &labelBytes, &error));
+    }
+    BoardModel read;
+    const BoardDigest asRead = digestAsRead(shapeBytes, labelBytes, read);
+    EXPECT_EQ(asRead.size(), 4995);
+    EXPECT_EQ(asRead, BoardDigest::of(read));
+
+    // And the sample project's files, as the Windows version wrote them.
+    QFile shapeFile(QStringLiteral(VEXORIN_EXAMPLES "/Plant/fStreamShape.txt"));
+    QFile labelFile(QStringLiteral(VEXORIN_EXAMPLES "/Plant/fStreamLabel.txt"));
+    ASSERT_TRUE(shapeFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(labelFile.open(QIODevice::ReadOnly));
+    BoardModel sample;
+    const BoardDigest sampleRead = digestAsRead(shapeFile.readAll(), labelFile.readAll(), sample);
+    EXPECT_EQ(sampleRead.size(), 5);
+    EXPECT_EQ(sampleRead, BoardDigest::of(sample));
+}

@@ -247,6 +247,53 @@ TEST_F(BoardFile, DamagedBoardFileStopsWithItsPlaceAndKeepsWhatWasRead)
     }
 }
 
+TEST_F(BoardFile, ALargeFileDamagedLateOrEarlyNamesTheByteInTheFileAndIsStampedWhole)
+{
+    // Some megabytes: the file is read a part at a time, and the damage lies
+    // far beyond the first part.
+    constexpr int Objects = 25000;
+    for (int n = 1; n <= Objects; ++n)
+        addObject(board, n, QStringLiteral("Object %1").arg(n));
+    ASSERT_NO_FATAL_FAILURE(save(board));
+    const QByteArray whole = readAll(shapeFile());
+    const QList<stream::Record> written = records(shapeFile());
+    ASSERT_EQ(written.size(), Objects);
+    ASSERT_GT(whole.size(), 3000000);
+
+    const auto read = [&](const QByteArray& bytes, QString* error) {
+        writeAll(shapeFile(), bytes);
+        BoardModel loaded;
+        BoardRecords::FileReader reader(BoardElement::Kind::Shape, shapeFile(), DotsPerInch,
+                                        loaded.defaultFont());
+        EXPECT_FALSE(reader.load(
+            loaded, [](BoardElement*) {}, error));
+        EXPECT_TRUE(reader.stamp().holds(bytes)) << "the stamp is of the whole file";
+        return loaded.shapeCount();
+    };
+    // A wrong signature in the last record but one.
+    const qint64 late = written.at(Objects - 2).offset;
+    QByteArray damaged = whole;
+    damaged[late] = 'X';
+    QString error;
+    EXPECT_EQ(read(damaged, &error), Objects - 2);
+    EXPECT_TRUE(error.contains(QStringLiteral("at byte %1").arg(late))) << error.toStdString();
+
+    // Cut inside the last record.
+    EXPECT_EQ(read(whole.left(whole.size() - 5), &error), Objects - 1);
+    EXPECT_TRUE(error.contains("bytes left")) << error.toStdString();
+
+    // The second record named as the first: the load stops there, and the
+    // rest of the file is still read for its stamp.
+    QByteArray twice = whole;
+    const stream::Record& second = written.at(1);
+    ASSERT_EQ(written.at(0).name.size(), second.name.size());
+    // After the signature and the class name, each with its length byte.
+    const qint64 nameAt = second.offset + 4 + 1 + second.className.size() + 1;
+    twice.replace(nameAt, second.name.size(), written.at(0).name);
+    EXPECT_EQ(read(twice, &error), 1);
+    EXPECT_TRUE(error.contains("a second element named")) << error.toStdString();
+}
+
 TEST_F(BoardFile, RandomAndTruncatedBoardFilesNeverCrash)
 {
     addObject(board, 1, QStringLiteral("Plans"));
