@@ -144,10 +144,9 @@ template <typename Element> Element* BoardModel::firstNamed(const QString& name)
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
                                                            : BoardElement::Kind::Caption;
     BoardElement* first = nullptr;
-    const auto [begin, end] = m_byName.equal_range({name});
-    for (auto it = begin; it != end; ++it)
-        if ((*it)->kind() == kind && (!first || (*it)->sequence() < first->sequence()))
-            first = *it;
+    for (BoardElement* named : m_byName.values({name}))
+        if (named->kind() == kind && (!first || named->sequence() < first->sequence()))
+            first = named;
     return static_cast<Element*>(first);
 }
 
@@ -227,8 +226,8 @@ BoardElement* BoardModel::elementAt(const QPoint& boardPoint) const
 int BoardModel::nextObjectNumber() const
 {
     QSet<qint64> taken;
-    for (auto it = m_byName.keyBegin(); it != m_byName.keyEnd(); ++it) {
-        const QString& name = it->name;
+    m_byName.forEachKey([&taken](const NameKey& key) {
+        const QString& name = key.name;
         if (name.size() > 5 && name.startsWith(QLatin1String("label"), Qt::CaseInsensitive)) {
             bool ok = false;
             const qint64 n = QStringView(name).mid(5).toLongLong(&ok);
@@ -236,7 +235,7 @@ int BoardModel::nextObjectNumber() const
             if (ok && QString::number(n) == QStringView(name).mid(5))
                 taken.insert(n);
         }
-    }
+    });
     const qsizetype candidates = m_shapeCount + m_labelCount;
     int n = 1;
     for (; n <= candidates; ++n)

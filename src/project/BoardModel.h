@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/BoardElement.h"
+#include "project/ElementIndex.h"
 
 #include <QFont>
 #include <QHash>
@@ -130,8 +131,8 @@ private:
         }
     };
     friend size_t qHash(const NameKey& key, size_t seed);
-    QMultiHash<NameKey, BoardElement*> m_byName;
-    QMultiHash<QString, ObjectLabel*> m_byCaption; // exact text
+    ElementIndex<NameKey, BoardElement> m_byName;
+    ElementIndex<QString, ObjectLabel> m_byCaption; // exact text
     QHash<QString, QFont> m_fonts;
     QFont m_defaultFont;
 };

@@ -1,0 +1,51 @@
+#include "project/BoardModel.h"
+
+#include "project/ObjectLabel.h"
+#include "project/ObjectShape.h"
+#include "support/BoardFiles.h"
+
+#include <gtest/gtest.h>
+
+// Most names and captions are held by one element; the indexes must still
+// find every element of a name or text shared by several, in creation order,
+// whichever of them goes first.
+TEST(BoardModelTest, ElementsSharingANameOrCaptionAreAllFoundWhicheverGoesFirst)
+{
+    BoardModel board;
+    for (int n = 1; n <= 5; ++n)
+        addObject(board, n, n % 2 ? QStringLiteral("Pump") : QStringLiteral("Tank %1").arg(n));
+    QList<ObjectLabel*> pumps = board.labelsWithCaption(QStringLiteral("Pump"));
+    ASSERT_EQ(pumps.size(), 3);
+    EXPECT_EQ(pumps.at(0)->tag(), 1);
+    EXPECT_EQ(pumps.at(2)->tag(), 5);
+
+    // The first made goes: the others are still found, the next one first.
+    delete board.shapeOf(pumps.at(0));
+    delete pumps.at(0);
+    pumps = board.labelsWithCaption(QStringLiteral("Pump"));
+    ASSERT_EQ(pumps.size(), 2);
+    EXPECT_EQ(board.labelWithCaption(QStringLiteral("Pump")), pumps.at(0));
+    EXPECT_EQ(pumps.at(0)->tag(), 3);
+    // One renamed away, then the last.
+    pumps.at(0)->setCaption(QStringLiteral("Pump 3"));
+    EXPECT_EQ(board.labelsWithCaption(QStringLiteral("Pump")), QList<ObjectLabel*>{pumps.at(1)});
+    pumps.at(1)->setCaption(QStringLiteral("Pump 5"));
+    EXPECT_EQ(board.labelWithCaption(QStringLiteral("Pump")), nullptr);
+    EXPECT_EQ(board.labelWithCaption(QStringLiteral("Pump 3")), pumps.at(0));
+
+    // Element names ignore letter case: a second element of one name, as a
+    // damaged file may hold, is found once the first is gone.
+    ObjectShape* shape2 = board.shapeNamed(QStringLiteral("SHAPE2"));
+    ASSERT_NE(shape2, nullptr);
+    auto* twin = new ObjectShape(board);
+    twin->setObjectName(QStringLiteral("shape2"));
+    EXPECT_EQ(board.shapeNamed(QStringLiteral("Shape2")), shape2);
+    delete shape2;
+    EXPECT_EQ(board.shapeNamed(QStringLiteral("Shape2")), twin);
+    delete twin;
+    EXPECT_FALSE(board.hasElementNamed(QStringLiteral("Shape2")));
+    EXPECT_TRUE(board.hasElementNamed(QStringLiteral("label4")));
+
+    // Numbers go by the caption elements' names that are left: 1 is free again.
+    EXPECT_EQ(board.nextObjectNumber(), 1);
+}
