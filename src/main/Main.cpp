@@ -7,9 +7,19 @@
 #include "tables/ObjectTableU.h"
 
 #include <QApplication>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 int main(int argc, char** argv)
 {
+#if defined(__GLIBC__)
+    // Blocks of 128 KiB and more (the batches a board file is read in, a
+    // painted band) are given back to the system when freed. Left to itself,
+    // glibc raises that size at the first such free, and the freed blocks
+    // that follow stay in the heap as holes: 12 MB at 100,000 objects.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setApplicationVersion(QStringLiteral(VEXORIN_VERSION));
