@@ -572,13 +572,11 @@ private:
 
 // What a merge keeps of each element: digested where it is read, the board
 // is not copied for it.
-std::vector<ElementDigest> digests(const std::vector<ElementState>& elements)
+void digest(const std::vector<ElementState>& elements, std::vector<ElementDigest>* digests)
 {
-    std::vector<ElementDigest> digested;
-    digested.reserve(elements.size());
+    digests->clear();
     for (const ElementState& element : elements)
-        digested.push_back(ElementDigest::of(element));
-    return digested;
+        digests->push_back(ElementDigest::of(element));
 }
 
 } // namespace
@@ -706,7 +704,7 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
     const bool captions = m_kind == BoardElement::Kind::Caption;
     CaptionFonts fonts(m_boardFont, m_dotsPerInch);
     std::size_t batches = 0;
-    Batch batch;
+    Batch batch = spare();
     const auto handBatch = [&] {
         // Measuring a caption's text costs more than reading its record:
         // every other batch is measured on the second thread.
@@ -715,9 +713,9 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
         } else {
             if (captions)
                 measureCaptions(batch.elements, batch.fonts, fonts);
-            batch.digests = digests(batch.elements);
+            digest(batch.elements, &batch.digests);
         }
-        hand(std::exchange(batch, {}));
+        hand(std::exchange(batch, spare()));
     };
     while (!records.atEnd() && !m_stop) {
         if (records.bytesRead() > MaximumFileSize) {
@@ -736,10 +734,6 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
         if (!what.isEmpty()) {
             m_error = QStringLiteral("%1 is damaged: %2").arg(where, what);
             break;
-        }
-        if (batch.elements.empty()) {
-            batch.elements.reserve(BatchElements);
-            batch.offsets.reserve(BatchElements);
         }
         batch.elements.push_back(std::move(element));
         batch.offsets.push_back(record.offset);
@@ -776,7 +770,7 @@ void FileReader::measureBatches()
         waiting->measuring = true;
         lock.unlock();
         measureCaptions(waiting->elements, waiting->fonts, fonts);
-        waiting->digests = digests(waiting->elements);
+        digest(waiting->elements, &waiting->digests);
         lock.lock();
         waiting->measured = true;
         m_ready.notify_one();
@@ -797,6 +791,37 @@ void FileReader::hand(Batch&& batch)
     }
     m_ready.notify_one();
     m_toMeasure.notify_one();
+}
+
+FileReader::Batch FileReader::spare()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_spares.empty()) {
+            Batch batch = std::move(m_spares.back());
+            m_spares.pop_back();
+            return batch;
+        }
+    }
+    Batch batch;
+    batch.elements.reserve(BatchElements);
+    batch.offsets.reserve(BatchElements);
+    batch.digests.reserve(BatchElements);
+    if (m_kind == BoardElement::Kind::Caption)
+        batch.fonts.reserve(BatchElements);
+    return batch;
+}
+
+void FileReader::recycle(Batch&& batch)
+{
+    batch.elements.clear();
+    batch.offsets.clear();
+    batch.digests.clear();
+    batch.fonts.clear();
+    batch.measured = true;
+    batch.measuring = false;
+    const std::lock_guard lock(m_mutex);
+    m_spares.push_back(std::move(batch));
 }
 
 bool FileReader::next(Batch* batch)
@@ -840,6 +865,7 @@ bool FileReader::load(BoardModel& board, const std::function<void(BoardElement*)
             loaded(element.apply(board));
             m_digests.push_back(std::move(batch.digests[i]));
         }
+        recycle(std::move(batch));
     }
     if (!m_error.isEmpty()) {
         *error = m_error;

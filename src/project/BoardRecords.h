@@ -94,6 +94,10 @@ private:
     // A caption file's second thread: measures every other batch of
     // captions while the first reads on.
     void measureBatches();
+    // The batches the board took are filled again: no memory is asked of
+    // the system for each.
+    Batch spare();
+    void recycle(Batch&& batch);
     void hand(Batch&& batch);
     bool next(Batch* batch);
 
@@ -110,6 +114,7 @@ private:
     std::condition_variable m_taken;     // the board took a batch, or stops
     std::condition_variable m_toMeasure; // a batch waits to be measured, or the end
     std::list<Batch> m_batches;
+    std::vector<Batch> m_spares;
     std::vector<ElementDigest> m_digests;
     bool m_done = false;
     std::atomic<bool> m_stop = false; // the board wants no more
