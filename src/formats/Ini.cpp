@@ -153,7 +153,15 @@ Document Document::load(const QString& filePath, bool* ok, QString* error)
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    // In parts: one read of the largest size allowed asks for that much
+    // memory first, whatever the file holds.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxFileSize) {
+        const QByteArray part = file.read(64 * 1024);
+        if (part.isEmpty())
+            break;
+        bytes += part;
+    }
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     if (bytes.size() > kMaxFileSize)
