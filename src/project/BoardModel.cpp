@@ -74,7 +74,8 @@ void BoardModel::forget(BoardElement* element)
 {
     if (announcing())
         emit elementRemoved(element);
-    m_byName.remove({element->objectName()}, element);
+    if (!element->objectName().isEmpty())
+        m_byName.remove({element->objectName()}, element);
     (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) -= 1;
     m_elements[element->m_slot] = nullptr;
     ++m_removedSlots;
@@ -82,8 +83,12 @@ void BoardModel::forget(BoardElement* element)
 
 void BoardModel::renamed(BoardElement* element, const QString& before)
 {
-    m_byName.remove({before}, element);
-    m_byName.insert({element->objectName()}, element);
+    // An element without a name is found by none: a new one has nothing to
+    // take out of the index.
+    if (!before.isEmpty())
+        m_byName.remove({before}, element);
+    if (!element->objectName().isEmpty())
+        m_byName.insert({element->objectName()}, element);
 }
 
 void BoardModel::captionChanged(ObjectLabel* label, const QString& before)

@@ -39,7 +39,7 @@ public:
 
     ObjectShape* shapeNamed(const QString& name) const;
     ObjectLabel* labelNamed(const QString& name) const;
-    // Whether any element bears the name, ignoring letter case.
+    // Whether any element bears the name, ignoring letter case; none bears "".
     bool hasElementNamed(const QString& name) const;
     // The caption element "label" + the shape's number, and the reverse (of
     // any element by its number: also of one being made or destroyed, which

@@ -46,6 +46,16 @@ TEST(BoardModelTest, ElementsSharingANameOrCaptionAreAllFoundWhicheverGoesFirst)
     EXPECT_FALSE(board.hasElementNamed(QStringLiteral("Shape2")));
     EXPECT_TRUE(board.hasElementNamed(QStringLiteral("label4")));
 
+    // An element without a name is found by none, before and after it has one.
+    auto* unnamed = new ObjectShape(board);
+    EXPECT_FALSE(board.hasElementNamed(QString()));
+    unnamed->setObjectName(QStringLiteral("Shape9"));
+    EXPECT_EQ(board.shapeNamed(QStringLiteral("shape9")), unnamed);
+    unnamed->setObjectName(QString());
+    EXPECT_FALSE(board.hasElementNamed(QStringLiteral("Shape9")));
+    EXPECT_FALSE(board.hasElementNamed(QString()));
+    delete unnamed;
+
     // Numbers go by the caption elements' names that are left: 1 is free again.
     EXPECT_EQ(board.nextObjectNumber(), 1);
 }
