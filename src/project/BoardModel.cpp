@@ -93,15 +93,19 @@ void BoardModel::renamed(BoardElement* element, const QString& before)
 
 void BoardModel::captionChanged(ObjectLabel* label, const QString& before)
 {
-    m_byCaption.remove(before, label);
-    m_byCaption.insert(label->caption(), label);
+    // As a new caption's "", an emptied one's is in no index.
+    if (!before.isEmpty())
+        m_byCaption.remove(before, label);
+    if (!label->caption().isEmpty())
+        m_byCaption.insert(label->caption(), label);
     if (announcing())
         emit captionTextChanged(before, label->caption());
 }
 
 void BoardModel::forgetCaption(ObjectLabel* label)
 {
-    m_byCaption.remove(label->caption(), label);
+    if (!label->caption().isEmpty())
+        m_byCaption.remove(label->caption(), label);
     if (announcing() && !label->caption().isEmpty())
         emit captionTextChanged(label->caption(), QString());
 }

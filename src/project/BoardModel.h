@@ -46,7 +46,8 @@ public:
     // is then only a BoardElement).
     ObjectLabel* labelOf(const BoardElement* shape) const;
     ObjectShape* shapeOf(const BoardElement* label) const;
-    // The first caption element whose text is the object name (compared exactly).
+    // The first caption element whose text is the object name (compared exactly);
+    // none for "".
     ObjectLabel* labelWithCaption(const QString& name) const;
     // Every caption element with that text, in creation order.
     QList<ObjectLabel*> labelsWithCaption(const QString& name) const;

@@ -32,6 +32,11 @@ TEST(BoardModelTest, ElementsSharingANameOrCaptionAreAllFoundWhicheverGoesFirst)
     pumps.at(1)->setCaption(QStringLiteral("Pump 5"));
     EXPECT_EQ(board.labelWithCaption(QStringLiteral("Pump")), nullptr);
     EXPECT_EQ(board.labelWithCaption(QStringLiteral("Pump 3")), pumps.at(0));
+    // An emptied caption is found by no text, as a new one is not.
+    pumps.at(1)->setCaption(QString());
+    new ObjectLabel(board);
+    EXPECT_TRUE(board.labelsWithCaption(QString()).isEmpty());
+    EXPECT_TRUE(board.labelsWithCaption(QStringLiteral("Pump 5")).isEmpty());
 
     // Element names ignore letter case: a second element of one name, as a
     // damaged file may hold, is found once the first is gone.
