@@ -176,7 +176,8 @@ bool applyCommon(const Property& p, ElementState& element, PropertyReader& read,
     *handled = true;
     int number = 0;
     bool flag = false;
-    const QByteArray& name = p.name;
+    // As a view: compared with each name by its length first.
+    const QByteArrayView name = p.name;
     if (name == "Tag") {
         if (!read.integer(p, &number))
             return false;
@@ -310,20 +311,21 @@ bool shapeState(const Record& record, ElementState* shape, QString* error)
     shape->name = QString::fromLatin1(record.name);
     quint16 missing = AlwaysInShapes;
     for (const Property& p : record.properties) {
+        const QByteArrayView name = p.name;
         bool handled = false;
         if (!applyCommon(p, *shape, read, &handled, &missing))
             return false;
         if (handled)
             continue;
         int index = 0;
-        if (p.name == "Brush.Color") {
+        if (name == "Brush.Color") {
             if (!read.color(p, &shape->brushColor))
                 return false;
-        } else if (p.name == "Brush.Style") {
+        } else if (name == "Brush.Style") {
             if (!read.identifier(p, brushStyleNames, &index))
                 return false;
             shape->brushStyle = BrushStyle(index);
-        } else if (p.name == "Shape") {
+        } else if (name == "Shape") {
             if (!read.identifier(p, shapeKindNames, &index))
                 return false;
             shape->shapeKind = ShapeKind(index);
@@ -405,6 +407,7 @@ bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label,
     CaptionFonts::Request& request = *requested;
     quint16 missing = AlwaysInLabels;
     for (const Property& p : record.properties) {
+        const QByteArrayView name = p.name;
         bool handled = false;
         if (!applyCommon(p, *label, read, &handled, &missing))
             return false;
@@ -412,41 +415,44 @@ bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label,
             continue;
         int number = 0;
         bool flag = false;
-        if (p.name == "Caption") {
+        if (name == "Caption") {
             if (!read.string(p, &label->caption))
                 return false;
-        } else if (p.name == "Font.Color") {
+        } else if (name == "Font.Color") {
             if (!read.color(p, &label->fontColor))
                 return false;
             missing &= ~FontColorProperty;
-        } else if (p.name == "Font.Height") {
+        } else if (name == "Font.Height") {
             if (!read.integer(p, &number))
                 return false;
             request.height = number;
             missing &= ~FontHeightProperty;
-        } else if (p.name == "Font.Name") {
+        } else if (name == "Font.Name") {
             QString family;
             if (!read.string(p, &family))
                 return false;
             request.family = family;
             missing &= ~FontNameProperty;
-        } else if (p.name == "Font.Style") {
+        } else if (name == "Font.Style") {
             if (p.value.kind != Value::Kind::Set)
                 return read.unknown(p);
             const QList<QByteArray>& set = p.value.set;
-            request.style = quint8(
-                int(set.contains("fsBold")) | int(set.contains("fsItalic")) << 1 |
-                int(set.contains("fsUnderline")) << 2 | int(set.contains("fsStrikeOut")) << 3);
+            const auto has = [&set](QByteArrayView style) {
+                return std::any_of(set.begin(), set.end(),
+                                   [style](const QByteArray& item) { return item == style; });
+            };
+            request.style = quint8(int(has("fsBold")) | int(has("fsItalic")) << 1 |
+                                   int(has("fsUnderline")) << 2 | int(has("fsStrikeOut")) << 3);
             missing &= ~FontStyleProperty;
-        } else if (p.name == "Font.Charset") {
+        } else if (name == "Font.Charset") {
             // Captions always use the default character set.
             if (p.value.kind != Value::Kind::Identifier && p.value.kind != Value::Kind::Integer)
                 return read.unknown(p);
             missing &= ~FontCharsetProperty;
-        } else if (p.name == "ParentFont" || p.name == "Transparent") {
+        } else if (name == "ParentFont" || name == "Transparent") {
             if (!read.boolean(p, &flag))
                 return false;
-            missing &= ~(p.name == "ParentFont" ? ParentFontProperty : TransparentProperty);
+            missing &= ~(name == "ParentFont" ? ParentFontProperty : TransparentProperty);
         } else {
             return read.unknown(p);
         }
@@ -703,18 +709,15 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
     RecordWindow records(device, &hash);
     const bool captions = m_kind == BoardElement::Kind::Caption;
     CaptionFonts fonts(m_boardFont, m_dotsPerInch);
-    std::size_t batches = 0;
     Batch batch = spare();
     const auto handBatch = [&] {
-        // Measuring a caption's text costs more than reading its record:
-        // every other batch is measured on the second thread.
-        if (captions && batches++ % 2 == 1) {
+        // Reading the records is what the load waits for: a caption file's
+        // captions are measured and digested on the second thread, which
+        // keeps up with that.
+        if (captions)
             batch.measured = false;
-        } else {
-            if (captions)
-                measureCaptions(batch.elements, batch.fonts, fonts);
+        else
             digest(batch.elements, &batch.digests);
-        }
         hand(std::exchange(batch, spare()));
     };
     while (!records.atEnd() && !m_stop) {

@@ -91,7 +91,7 @@ private:
     void read();
     // Hands the device's elements over; the number of bytes it holds.
     qint64 decode(QIODevice& device, QCryptographicHash& hash);
-    // A caption file's second thread: measures every other batch of
+    // A caption file's second thread: measures and digests each batch of
     // captions while the first reads on.
     void measureBatches();
     // The batches the board took are filled again: no memory is asked of
