@@ -153,9 +153,10 @@ template <typename Element> Element* BoardModel::firstNamed(const QString& name)
     const auto kind = std::is_same_v<Element, ObjectShape> ? BoardElement::Kind::Shape
                                                            : BoardElement::Kind::Caption;
     BoardElement* first = nullptr;
-    for (BoardElement* named : m_byName.values({name}))
+    m_byName.forEach({name}, [&](BoardElement* named) {
         if (named->kind() == kind && (!first || named->sequence() < first->sequence()))
             first = named;
+    });
     return static_cast<Element*>(first);
 }
 

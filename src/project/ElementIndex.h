@@ -42,13 +42,22 @@ public:
     QList<Element*> values(const Key& key) const
     {
         QList<Element*> found;
+        forEach(key, [&found](Element* element) { found.append(element); });
+        return found;
+    }
+
+    // Calls visit(element) for every element of the key, in no order.
+    template <typename Visit> void forEach(const Key& key, Visit visit) const
+    {
         const auto first = m_first.constFind(key);
         if (first == m_first.cend())
-            return found;
-        found.append(*first);
-        if (!m_others.isEmpty())
-            found.append(m_others.values(key));
-        return found;
+            return;
+        visit(*first);
+        if (m_others.isEmpty())
+            return;
+        const auto [begin, end] = m_others.equal_range(key);
+        for (auto it = begin; it != end; ++it)
+            visit(*it);
     }
 
     // Calls visit(key) once for each key.
