@@ -153,14 +153,14 @@ Document Document::load(const QString& filePath, bool* ok, QString* error)
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    // In parts: one read of the largest size allowed asks for that much
-    // memory first, whatever the file holds.
+    // A chunk at a time: one read of the largest size allowed asks for that
+    // much memory first, whatever the file holds.
     QByteArray bytes;
     while (bytes.size() <= kMaxFileSize) {
-        const QByteArray part = file.read(64 * 1024);
-        if (part.isEmpty())
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty())
             break;
-        bytes += part;
+        bytes += chunk;
     }
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());

@@ -71,7 +71,7 @@ private:
 };
 
 // Reads records from a device that holds the whole file (a file or a buffer),
-// or a part of it starting at the file's byte firstByte, which every offset
+// or a stretch of it starting at the file's byte firstByte, which every offset
 // read and every error then counts from: lengths are checked against the
 // bytes left before anything is allocated.
 class RecordReader {

@@ -249,8 +249,8 @@ TEST_F(BoardFile, DamagedBoardFileStopsWithItsPlaceAndKeepsWhatWasRead)
 
 TEST_F(BoardFile, ALargeFileDamagedLateOrEarlyNamesTheByteInTheFileAndIsStampedWhole)
 {
-    // Some megabytes: the file is read a part at a time, and the damage lies
-    // far beyond the first part.
+    // Some megabytes: the file is read a window at a time, and the damage
+    // lies far beyond the first window.
     constexpr int Objects = 25000;
     for (int n = 1; n <= Objects; ++n)
         addObject(board, n, QStringLiteral("Object %1").arg(n));
