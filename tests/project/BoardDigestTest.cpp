@@ -15,28 +15,31 @@ namespace {
 
 constexpr int Dpi = 96;
 
+// An element of object 4, named and hinted as the program names it.
+ElementState elementOfObject4(BoardElement::Kind kind, quint64 sequence, const QRect& geometry)
+{
+    const QString name =
+        kind == BoardElement::Kind::Shape ? QStringLiteral("Shape4") : QStringLiteral("Label4");
+    ElementState element;
+    element.kind = kind;
+    element.sequence = sequence;
+    element.name = name;
+    element.tag = 4;
+    element.hint = name;
+    element.geometry = geometry;
+    return element;
+}
+
 ElementState shapeState()
 {
-    ElementState shape;
-    shape.kind = BoardElement::Kind::Shape;
-    shape.sequence = 7;
-    shape.name = QStringLiteral("Shape4");
-    shape.tag = 4;
-    shape.hint = QStringLiteral("Shape4");
-    shape.geometry = QRect(40, 80, 30, 40);
+    ElementState shape = elementOfObject4(BoardElement::Kind::Shape, 7, QRect(40, 80, 30, 40));
     shape.brushColor = 0x008000;
     return shape;
 }
 
 ElementState labelState()
 {
-    ElementState label;
-    label.kind = BoardElement::Kind::Caption;
-    label.sequence = 8;
-    label.name = QStringLiteral("Label4");
-    label.tag = 4;
-    label.hint = QStringLiteral("Label4");
-    label.geometry = QRect(40, 67, 36, 13);
+    ElementState label = elementOfObject4(BoardElement::Kind::Caption, 8, QRect(40, 67, 36, 13));
     label.caption = QStringLiteral("Boiler");
     label.font = QFont(QStringLiteral("Tahoma"), 8);
     return label;
