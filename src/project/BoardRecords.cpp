@@ -709,7 +709,7 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
     RecordWindow records(device, &hash);
     const bool captions = m_kind == BoardElement::Kind::Caption;
     CaptionFonts fonts(m_boardFont, m_dotsPerInch);
-    Batch batch = spare();
+    Batch batch;
     const auto handBatch = [&] {
         // Reading the records is what the load waits for: a caption file's
         // captions are measured and digested on the second thread, which
@@ -718,7 +718,7 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
             batch.measured = false;
         else
             digest(batch.elements, &batch.digests);
-        hand(std::exchange(batch, spare()));
+        hand(std::exchange(batch, {}));
     };
     while (!records.atEnd() && !m_stop) {
         if (records.bytesRead() > MaximumFileSize) {
@@ -738,6 +738,9 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
             m_error = QStringLiteral("%1 is damaged: %2").arg(where, what);
             break;
         }
+        // A batch of the board's taken before, or a new one.
+        if (batch.elements.capacity() == 0)
+            batch = spare();
         batch.elements.push_back(std::move(element));
         batch.offsets.push_back(record.offset);
         if (captions)
