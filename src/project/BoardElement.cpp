@@ -5,7 +5,7 @@
 #include <algorithm>
 
 BoardElement::BoardElement(BoardModel& model, Kind kind, quint64 sequence)
-    : m_model(&model), m_kind(kind), m_sequence(sequence ? sequence : model.nextSequence())
+    : m_model(&model), m_sequence(sequence ? sequence : model.nextSequence()), m_kind(kind)
 {
     model.adopt(this, m_sequence);
 }

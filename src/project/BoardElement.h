@@ -13,7 +13,7 @@ class BoardModel;
 // windows have always used. Each change is announced by the model.
 class BoardElement {
 public:
-    enum class Kind { Shape, Caption };
+    enum class Kind : quint8 { Shape, Caption };
 
     // The element stands on the board, above every element made before it;
     // or, given the sequence it once had, where it then stood.
@@ -71,15 +71,18 @@ protected:
 
 private:
     friend class BoardModel;
-    // Where the model keeps the element in its creation-order list.
-    std::size_t m_slot = 0;
     BoardModel* m_model;
-    Kind m_kind;
-    bool m_visible = true;
-    quint16 m_missingFromFile = 0;
-    int m_tag = 0;
     quint64 m_sequence;
     QRect m_geometry{0, 0, 0, 0};
     QString m_name;
     QString m_hint;
+    // The small fields last: the shape and caption elements put fields of
+    // their own in the bytes left after them, so that each element takes one
+    // allocation size less.
+    // Where the model keeps the element in its creation-order list.
+    quint32 m_slot = 0;
+    int m_tag = 0;
+    Kind m_kind;
+    bool m_visible = true;
+    quint16 m_missingFromFile = 0;
 };

@@ -43,7 +43,7 @@ void BoardModel::adopt(BoardElement* element, quint64 sequence)
     (element->kind() == BoardElement::Kind::Shape ? m_shapeCount : m_labelCount) += 1;
     if (sequence > m_lastSequence) {
         m_lastSequence = sequence;
-        element->m_slot = m_elements.size();
+        element->m_slot = quint32(m_elements.size());
         m_elements.push_back(element);
     } else {
         // An element brought back takes its old place in the creation order.
@@ -54,7 +54,7 @@ void BoardModel::adopt(BoardElement* element, quint64 sequence)
         const std::size_t slot = std::size_t(at - m_elements.begin());
         m_elements.insert(at, element);
         for (std::size_t i = slot; i < m_elements.size(); ++i)
-            m_elements[i]->m_slot = i;
+            m_elements[i]->m_slot = quint32(i);
     }
     if (announcing())
         emit elementAdded(element);
@@ -66,7 +66,7 @@ void BoardModel::compactElements()
         return;
     m_elements.erase(std::remove(m_elements.begin(), m_elements.end(), nullptr), m_elements.end());
     for (std::size_t slot = 0; slot < m_elements.size(); ++slot)
-        m_elements[slot]->m_slot = slot;
+        m_elements[slot]->m_slot = quint32(slot);
     m_removedSlots = 0;
 }
 

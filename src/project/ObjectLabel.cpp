@@ -5,6 +5,9 @@
 #include <QFontMetrics>
 #include <algorithm>
 
+// A board holds one per object: 152 bytes are one allocation size less than 168.
+static_assert(sizeof(void*) != 8 || sizeof(ObjectLabel) <= 152);
+
 ObjectLabel::ObjectLabel(BoardModel& model, quint64 sequence)
     : BoardElement(model, Kind::Caption, sequence), m_font(model.defaultFont())
 {

@@ -45,9 +45,10 @@ public:
     }
 
 private:
+    // First, in the bytes the element's own fields leave.
+    quint32 m_fontColor = DefaultFontColor;
     QString m_text;
     QFont m_font;
-    quint32 m_fontColor = DefaultFontColor;
     struct {
         int height = 0;
         int pointSize = 0;

@@ -1,5 +1,8 @@
 #include "project/ObjectShape.h"
 
+// A board holds one per object: 112 bytes are one allocation size less than 128.
+static_assert(sizeof(void*) != 8 || sizeof(ObjectShape) <= 112);
+
 ObjectShape::ObjectShape(BoardModel& model, quint64 sequence)
     : BoardElement(model, Kind::Shape, sequence)
 {

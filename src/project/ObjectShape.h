@@ -2,8 +2,8 @@
 
 #include "project/BoardElement.h"
 
-enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };
-enum class BrushStyle {
+enum class ShapeKind : quint8 { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };
+enum class BrushStyle : quint8 {
     Solid,
     Clear,
     Horizontal,
