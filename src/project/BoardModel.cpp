@@ -26,7 +26,7 @@ size_t qHash(const BoardModel::NameKey& key, size_t seed)
 {
     // Each letter hashes as its folded case, as the names compare.
     size_t hash = seed ^ 0xcbf29ce484222325u;
-    const QString& name = key.name;
+    const QStringView name = key.name;
     for (qsizetype i = 0; i < name.size(); ++i) {
         char32_t c = name[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
@@ -34,6 +34,11 @@ size_t qHash(const BoardModel::NameKey& key, size_t seed)
         hash = (hash ^ QChar::toCaseFolded(c)) * 0x100000001b3u;
     }
     return hash;
+}
+
+QStringView BoardModel::captionKeyOf(const ObjectLabel& label)
+{
+    return label.caption();
 }
 
 void BoardModel::adopt(BoardElement* element, quint64 sequence)
@@ -237,12 +242,12 @@ int BoardModel::nextObjectNumber() const
 {
     QSet<qint64> taken;
     m_byName.forEachKey([&taken](const NameKey& key) {
-        const QString& name = key.name;
+        const QStringView name = key.name;
         if (name.size() > 5 && name.startsWith(QLatin1String("label"), Qt::CaseInsensitive)) {
             bool ok = false;
-            const qint64 n = QStringView(name).mid(5).toLongLong(&ok);
+            const qint64 n = name.mid(5).toLongLong(&ok);
             // "label" + N must spell the name exactly: "Label07" is not number 7.
-            if (ok && QString::number(n) == QStringView(name).mid(5))
+            if (ok && QString::number(n) == name.mid(5))
                 taken.insert(n);
         }
     });

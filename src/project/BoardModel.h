@@ -125,15 +125,17 @@ private:
     // An element's name as the name index compares it: ignoring letter case,
     // without a lower-case copy of each name.
     struct NameKey {
-        QString name;
+        QStringView name;
         bool operator==(const NameKey& other) const
         {
             return name.compare(other.name, Qt::CaseInsensitive) == 0;
         }
     };
     friend size_t qHash(const NameKey& key, size_t seed);
-    ElementIndex<NameKey, BoardElement> m_byName;
-    ElementIndex<QString, ObjectLabel> m_byCaption; // exact text
+    static NameKey nameKeyOf(const BoardElement& element) { return {element.objectName()}; }
+    static QStringView captionKeyOf(const ObjectLabel& label);
+    ElementIndex<NameKey, BoardElement, &BoardModel::nameKeyOf> m_byName;
+    ElementIndex<QStringView, ObjectLabel, &BoardModel::captionKeyOf> m_byCaption; // exact text
     QHash<QString, QFont> m_fonts;
     QFont m_defaultFont;
 };

@@ -481,7 +481,7 @@ void measureCaptions(std::vector<ElementState>& captions,
 constexpr qint64 SmallestRecordBytes = 8;
 
 // How many elements a reader hands over at once.
-constexpr std::size_t BatchElements = 2048;
+constexpr std::size_t BatchElements = 256;
 constexpr std::size_t BatchesAhead = 4;
 
 // 1,000,000 rather than 1000000.

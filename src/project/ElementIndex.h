@@ -1,45 +1,48 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
+#include <cstddef>
+#include <utility>
+#include <vector>
 
-// Elements by a key that most of them hold alone (a name, a caption): one
-// element of each key in a plain hash, which needs no allocation of its own
-// per element, and the others of a key, the rare case, beside it.
-template <typename Key, typename Element> class ElementIndex {
+// Elements by a key each of them holds (a name, a caption), several of them
+// possibly under one key. The index is one flat table of element pointers,
+// found by the hash of the key and the next free place after it: it costs no
+// allocation per element and no copy of a key, as each key is read from its
+// element (keyOf). A key is a view of the element's own text; an element is
+// taken out under the key it went in by, even when it holds another one by
+// then, and every other element must still hold the key it went in by.
+template <typename Key, typename Element, Key (*keyOf)(const Element&)> class ElementIndex {
 public:
-    void insert(const Key& key, Element* element)
+    void insert(Key key, Element* element)
     {
-        Element*& first = m_first[key];
-        if (!first)
-            first = element;
-        else
-            m_others.insert(key, element);
+        // At most three quarters full, so that a search soon meets a free place.
+        if ((m_count + 1) * 4 > m_slots.size() * 3)
+            grow();
+        place(key, element);
+        ++m_count;
     }
 
-    void remove(const Key& key, Element* element)
+    void remove(Key key, Element* element)
     {
-        const auto first = m_first.find(key);
-        if (first == m_first.end())
+        if (m_slots.empty())
             return;
-        if (*first != element) {
-            m_others.remove(key, element);
-            return;
-        }
-        // Another of the key, if any, takes the element's place.
-        const auto other = m_others.find(key);
-        if (other == m_others.end()) {
-            m_first.erase(first);
-        } else {
-            *first = *other;
-            m_others.erase(other);
-        }
+        for (std::size_t i = home(key); m_slots[i]; i = next(i))
+            if (m_slots[i] == element) {
+                erase(i);
+                return;
+            }
     }
 
-    bool contains(const Key& key) const { return m_first.contains(key); }
+    bool contains(Key key) const
+    {
+        bool found = false;
+        forEachUntil(key, [&found](Element*) { return found = true; });
+        return found;
+    }
 
     // Every element of the key, in no order.
-    QList<Element*> values(const Key& key) const
+    QList<Element*> values(Key key) const
     {
         QList<Element*> found;
         forEach(key, [&found](Element* element) { found.append(element); });
@@ -47,33 +50,88 @@ public:
     }
 
     // Calls visit(element) for every element of the key, in no order.
-    template <typename Visit> void forEach(const Key& key, Visit visit) const
+    template <typename Visit> void forEach(Key key, Visit visit) const
     {
-        const auto first = m_first.constFind(key);
-        if (first == m_first.cend())
-            return;
-        visit(*first);
-        if (m_others.isEmpty())
-            return;
-        const auto [begin, end] = m_others.equal_range(key);
-        for (auto it = begin; it != end; ++it)
-            visit(*it);
+        forEachUntil(key, [&visit](Element* element) {
+            visit(element);
+            return false;
+        });
     }
 
-    // Calls visit(key) once for each key.
+    // Calls visit(key) for every element's key: a key that several elements
+    // share comes once for each.
     template <typename Visit> void forEachKey(Visit visit) const
     {
-        for (auto it = m_first.keyBegin(); it != m_first.keyEnd(); ++it)
-            visit(*it);
+        for (const Element* element : m_slots)
+            if (element)
+                visit(keyOf(*element));
     }
 
     void clear()
     {
-        m_first.clear();
-        m_others.clear();
+        m_slots = {};
+        m_count = 0;
     }
 
 private:
-    QHash<Key, Element*> m_first;
-    QMultiHash<Key, Element*> m_others;
+    // Calls visit(element) for the elements of the key until it returns true.
+    template <typename Visit> void forEachUntil(Key key, Visit visit) const
+    {
+        if (m_slots.empty())
+            return;
+        for (std::size_t i = home(key); m_slots[i]; i = next(i))
+            if (keyOf(*m_slots[i]) == key && visit(m_slots[i]))
+                return;
+    }
+
+    std::size_t home(Key key) const
+    {
+        // The low bits choose the place: every bit of the hash is mixed into
+        // them first (the finaliser of MurmurHash3).
+        quint64 h = qHash(key, 0);
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdULL;
+        h ^= h >> 33;
+        return std::size_t(h) & (m_slots.size() - 1);
+    }
+    std::size_t next(std::size_t i) const { return (i + 1) & (m_slots.size() - 1); }
+
+    void place(Key key, Element* element)
+    {
+        std::size_t i = home(key);
+        while (m_slots[i])
+            i = next(i);
+        m_slots[i] = element;
+    }
+
+    void grow()
+    {
+        std::vector<Element*> old = std::exchange(
+            m_slots, std::vector<Element*>(m_slots.empty() ? 16 : 2 * m_slots.size()));
+        for (Element* element : old)
+            if (element)
+                place(keyOf(*element), element);
+    }
+
+    // Empties the place and moves up each later element of the same run that
+    // would no longer be found past the gap.
+    void erase(std::size_t gap)
+    {
+        m_slots[gap] = nullptr;
+        --m_count;
+        for (std::size_t i = next(gap); m_slots[i]; i = next(i)) {
+            const std::size_t wanted = home(keyOf(*m_slots[i]));
+            // Stays where it is when its home lies after the gap, up to i (cyclically).
+            const bool reachable =
+                gap <= i ? (gap < wanted && wanted <= i) : (gap < wanted || wanted <= i);
+            if (reachable)
+                continue;
+            m_slots[gap] = m_slots[i];
+            m_slots[i] = nullptr;
+            gap = i;
+        }
+    }
+
+    std::vector<Element*> m_slots; // a power of two of them, or none
+    std::size_t m_count = 0;
 };
