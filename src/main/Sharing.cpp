@@ -93,42 +93,32 @@ void TForm1::LeaveProject()
     m_project.sharedFiles().clear();
 }
 
-namespace {
-
-// The base of the two files' elements, made on a worker. The elements go once
-// it is made: the task itself lives on until its result is taken.
-template <typename Elements>
-std::future<BoardDigest> digestOnWorker(Elements shapes, Elements labels)
-{
-    return std::async(
-        std::launch::async, [shapes = std::move(shapes), labels = std::move(labels)]() mutable {
-            return BoardDigest::of(std::exchange(shapes, {}), std::exchange(labels, {}));
-        });
-}
-
-} // namespace
-
 void TForm1::RememberBoardFiles(BoardRecords::FileReader& shapes, BoardRecords::FileReader& labels)
 {
     SharedFiles& shared = m_project.sharedFiles();
     shared.remember(boardFilePath(BoardElement::Kind::Shape), shapes.stamp());
     shared.remember(boardFilePath(BoardElement::Kind::Caption), labels.stamp());
     // The board was just read from them: it is what they hold. Its elements
-    // were digested as they were read; pairing them into objects is left to
-    // a worker, off the way of the first paint.
-    setBoardBase({});
-    m_boardBaseMade = digestOnWorker(shapes.takeDigests(), labels.takeDigests());
+    // were digested as they were read; pairing them into objects takes a few
+    // milliseconds even at 100,000 objects, and done here, the memory of the
+    // digests is free again before the board is first painted.
+    setBoardBase(BoardDigest::of(shapes.takeDigests(), labels.takeDigests()));
 }
 
 void TForm1::takeBoardAsBase()
 {
     // The board's values are taken here and hashed on a worker, off the way
-    // of the close.
+    // of the close. The values go once hashed: the task itself lives on
+    // until its result is taken.
     const int dpi = m_platform.desktop.dotsPerInch();
     setBoardBase({});
-    m_boardBaseMade =
-        digestOnWorker(BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Shape, dpi),
-                       BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Caption, dpi));
+    m_boardBaseMade = std::async(
+        std::launch::async,
+        [shapes = BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Shape, dpi),
+         labels =
+             BoardRecords::fileValues(*m_boardModel, BoardElement::Kind::Caption, dpi)]() mutable {
+            return BoardDigest::of(std::exchange(shapes, {}), std::exchange(labels, {}));
+        });
 }
 
 BoardDigest& TForm1::boardBase()

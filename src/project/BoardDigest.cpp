@@ -125,6 +125,14 @@ QString elementKey(const QString& name)
     return QChar(1) + name.toLower();
 }
 
+// What the digest finds an object's key by.
+quint64 keyHash(QStringView key)
+{
+    Hasher h;
+    h.add(key);
+    return h.value();
+}
+
 QString labelKey(const QString& caption, const QString& name, const BoardDigest::Taken& taken)
 {
     if (caption.isEmpty() || caption == Unnamed || taken(caption))
@@ -173,7 +181,9 @@ BoardDigest BoardDigest::of(const BoardModel& board)
 {
     BoardDigest digest;
     digest.reserve(board.labelCount());
-    const auto taken = [&digest](const QString& key) { return digest.m_objects.contains(key); };
+    const auto taken = [&digest](const QString& key) {
+        return digest.m_objects.contains(keyHash(key));
+    };
     forEachObject(board, taken,
                   [&digest](const QString& key, const QString&, std::optional<ElementState> shape,
                             std::optional<ElementState> label) {
@@ -185,7 +195,11 @@ BoardDigest BoardDigest::of(const BoardModel& board)
 
 ElementDigest ElementDigest::of(const ElementState& state)
 {
-    return {state.name, state.caption, state.tag, stateHash(state)};
+    const std::optional<int> number = numberNamed(state.name, prefixOf(state));
+    const quint64 own = keyHash(elementKey(state.name));
+    const bool captionIsKey = !state.caption.isEmpty() && state.caption != Unnamed;
+    return {stateHash(state), own, captionIsKey ? keyHash(state.caption) : own,
+            number ? *number : NoNumber, state.tag};
 }
 
 BoardDigest BoardDigest::of(const BoardRecords::FileValues& shapes,
@@ -206,37 +220,42 @@ BoardDigest BoardDigest::of(const std::vector<ElementDigest>& shapes,
 {
     // Pairs as the board makes them: a caption of number n with the first
     // shape named "Shape<n>", a shape with any caption named "Label<tag>".
-    QHash<int, quint64> shapeNumbered; // the state hash of each
-    shapeNumbered.reserve(shapes.size());
-    for (const ElementDigest& shape : shapes) {
-        const std::optional<int> number = numberNamed(shape.name, ShapePrefix);
-        if (number && !shapeNumbered.contains(*number))
-            shapeNumbered.insert(*number, shape.hash);
-    }
-    QSet<int> labelNumbers;
-    labelNumbers.reserve(labels.size());
+    QHash<qint64, quint64> shapeNumbered; // the state hash of each
+    shapeNumbered.reserve(qsizetype(shapes.size()));
+    for (const ElementDigest& shape : shapes)
+        if (shape.number != ElementDigest::NoNumber && !shapeNumbered.contains(shape.number))
+            shapeNumbered.insert(shape.number, shape.hash);
+    QSet<qint64> labelNumbers;
+    labelNumbers.reserve(qsizetype(labels.size()));
     for (const ElementDigest& label : labels)
-        if (const std::optional<int> number = numberNamed(label.name, LabelPrefix))
-            labelNumbers.insert(*number);
+        if (label.number != ElementDigest::NoNumber)
+            labelNumbers.insert(label.number);
 
+    // As labelKey: a caption goes by its text unless an object went by it before.
     BoardDigest digest;
-    digest.reserve(labels.size());
-    const auto taken = [&digest](const QString& key) { return digest.m_objects.contains(key); };
+    digest.reserve(qsizetype(labels.size()));
     for (const ElementDigest& label : labels) {
         const auto shape = shapeNumbered.constFind(label.tag);
-        digest.insert(labelKey(label.caption, label.name, taken),
-                      pairHash(shape == shapeNumbered.cend() ? std::nullopt : std::optional(*shape),
-                               label.hash));
+        const quint64 key =
+            digest.m_objects.contains(label.captionKey) ? label.ownKey : label.captionKey;
+        digest.m_objects.insert(
+            key, pairHash(shape == shapeNumbered.cend() ? std::nullopt : std::optional(*shape),
+                          label.hash));
     }
     for (const ElementDigest& shape : shapes)
         if (!labelNumbers.contains(shape.tag))
-            digest.insert(elementKey(shape.name), pairHash(shape.hash, std::nullopt));
+            digest.m_objects.insert(shape.ownKey, pairHash(shape.hash, std::nullopt));
     return digest;
+}
+
+void BoardDigest::insert(const QString& key, quint64 hash)
+{
+    m_objects.insert(keyHash(key), hash);
 }
 
 std::optional<quint64> BoardDigest::find(const QString& key) const
 {
-    const auto found = m_objects.constFind(key);
+    const auto found = m_objects.constFind(keyHash(key));
     if (found == m_objects.cend())
         return std::nullopt;
     return *found;

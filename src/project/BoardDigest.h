@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -13,20 +14,25 @@ namespace BoardRecords {
 struct FileValues;
 }
 
-// One element of a board file as a digest takes it: what pairs it with an
-// element of the other file and names its object, and the hash of the rest.
-// Made where the element is read, so the board need not be copied for it.
+// One element of a board file as a digest takes it: the hash of its state,
+// and what pairs it with an element of the other file and names its object,
+// as numbers. Made where the element is read, so the board need not be
+// copied for it, and small, as one is held for each element of both files
+// until they are paired.
 struct ElementDigest {
-    QString name;
-    QString caption; // a caption element's
-    int tag = 0;
+    static constexpr qint64 NoNumber = std::numeric_limits<qint64>::min();
     quint64 hash = 0;
+    quint64 ownKey = 0;       // the key of the element's name
+    quint64 captionKey = 0;   // of a caption's text; ownKey when no object can go by that text
+    qint64 number = NoNumber; // n of the name "Shape<n>" or "Label<n>", in any case
+    int tag = 0;
 
     static ElementDigest of(const ElementState& state);
 };
 
 // A board as its files hold it, one 64-bit hash per object instead of the
-// files' bytes: what a merge tells the changes of either side by. An object
+// files' bytes, found by a 64-bit hash of its key instead of the key's text:
+// what a merge tells the changes of either side by. An object
 // is its caption element with the shape of its number, or a shape without a
 // caption; it goes by its name, and an unnamed object, a second one of a name
 // and a shape without its caption go by their element's name, which no object
@@ -46,7 +52,7 @@ public:
 
     // The hash of the object of this key; none when the board has no such object.
     std::optional<quint64> find(const QString& key) const;
-    void insert(const QString& key, quint64 hash) { m_objects.insert(key, hash); }
+    void insert(const QString& key, quint64 hash);
     void reserve(qsizetype objects) { m_objects.reserve(objects); }
     qsizetype size() const { return m_objects.size(); }
     bool operator==(const BoardDigest&) const = default;
@@ -64,5 +70,5 @@ public:
     static void forEachObject(const BoardModel& board, const Taken& taken, const Visit& visit);
 
 private:
-    QHash<QString, quint64> m_objects;
+    QHash<quint64, quint64> m_objects; // by the hash of the key
 };

@@ -162,12 +162,9 @@ Outcome merge(const BoardDigest& base, BoardModel& ours, const BoardModel& their
         ++outcome.takenFromTheirs;
         takeOver(ours, theirs, o, merged);
     }
-    // Keys this board shares with theirs keep its copy of the text: held once.
     outcome.theirs.reserve(other.byKey.size());
-    for (auto it = other.byKey.cbegin(); it != other.byKey.cend(); ++it) {
-        const auto own = mine.byKey.constFind(it.key());
-        outcome.theirs.insert(own == mine.byKey.cend() ? it.key() : own.key(), it->hash);
-    }
+    for (auto it = other.byKey.cbegin(); it != other.byKey.cend(); ++it)
+        outcome.theirs.insert(it.key(), it->hash);
     return outcome;
 }
 
