@@ -19,9 +19,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QImageReader>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QUndoStack>
+#include <algorithm>
 
 namespace {
 
@@ -183,7 +183,8 @@ QString TForm1::backgroundFile() const
         return background;
     // A moved or copied project, or a picture named without its folder: the
     // file of that name in the project folder.
-    const QString name = background.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+    const QString name =
+        background.mid(std::max(background.lastIndexOf(u'/'), background.lastIndexOf(u'\\')) + 1);
     const QString inProject = m_project.file(name);
     return !name.isEmpty() && QFileInfo(inProject).isFile() ? inProject : QString();
 }

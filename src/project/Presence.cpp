@@ -88,8 +88,12 @@ QList<Presence::Holder> Presence::others(const QString& folder)
 {
     QList<Holder> holders;
     const QDir dir(folder);
-    const QStringList files =
-        dir.entryList({Prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden, QDir::Name);
+    // Picked by hand: a name filter would load the regular expression library
+    // into every start for this one list.
+    QStringList files;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (name.startsWith(Prefix, Qt::CaseInsensitive))
+            files.append(name);
     const QString host = localHost();
     const qint64 self = QCoreApplication::applicationPid();
     for (const QString& name : files) {
