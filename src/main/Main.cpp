@@ -14,7 +14,7 @@
 int main(int argc, char** argv)
 {
 #if defined(__GLIBC__)
-    // Blocks of 128 KiB and more (the batches a board file is read in, a
+    // Blocks of 128 KiB and more (the digests of a board file's elements, a
     // painted band) are given back to the system when freed. Left to itself,
     // glibc raises that size at the first such free, and the freed blocks
     // that follow stay in the heap as holes: 12 MB at 100,000 objects.

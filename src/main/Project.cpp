@@ -22,6 +22,9 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -81,6 +84,12 @@ bool TForm1::LoadProject()
         CheckForEmptyBoardFile();
     }
     IndexProjectObjects();
+#if defined(__GLIBC__)
+    // What the load held for a moment (records, batches, digests) is freed in
+    // small blocks among the board's own: the whole pages of it go back to
+    // the system before the board is first painted.
+    malloc_trim(0);
+#endif
     // What was just read needs no writing back.
     BoardSaving->settle();
     if (m_project.isOpen())
