@@ -9,17 +9,19 @@
 // possibly under one key. The index is one flat table of element pointers,
 // found by the hash of the key and the next free place after it: it costs no
 // allocation per element and no copy of a key, as each key is read from its
-// element (keyOf). A key is a view of the element's own text; an element is
-// taken out under the key it went in by, even when it holds another one by
-// then, and every other element must still hold the key it went in by.
+// element (keyOf). Beside each pointer lies its key's hash, so that a search
+// passes over the other keys without reading their elements. A key is a view
+// of the element's own text; an element is taken out under the key it went
+// in by, even when it holds another one by then.
 template <typename Key, typename Element, Key (*keyOf)(const Element&)> class ElementIndex {
 public:
     void insert(Key key, Element* element)
     {
-        // At most three quarters full, so that a search soon meets a free place.
-        if ((m_count + 1) * 4 > m_slots.size() * 3)
+        // At most four fifths full: a search mostly reads only the hashes,
+        // which lie side by side.
+        if ((m_count + 1) * 5 > m_slots.size() * 4)
             grow();
-        place(key, element);
+        place(hashOf(key), element);
         ++m_count;
     }
 
@@ -27,8 +29,9 @@ public:
     {
         if (m_slots.empty())
             return;
-        for (std::size_t i = home(key); m_slots[i]; i = next(i))
-            if (m_slots[i] == element) {
+        const quint32 hash = hashOf(key);
+        for (std::size_t i = hash & mask(); m_hashes[i]; i = next(i))
+            if (m_hashes[i] == hash && m_slots[i] == element) {
                 erase(i);
                 return;
             }
@@ -70,6 +73,7 @@ public:
     void clear()
     {
         m_slots = {};
+        m_hashes = {};
         m_count = 0;
     }
 
@@ -79,38 +83,43 @@ private:
     {
         if (m_slots.empty())
             return;
-        for (std::size_t i = home(key); m_slots[i]; i = next(i))
-            if (keyOf(*m_slots[i]) == key && visit(m_slots[i]))
+        const quint32 hash = hashOf(key);
+        for (std::size_t i = hash & mask(); m_hashes[i]; i = next(i))
+            if (m_hashes[i] == hash && keyOf(*m_slots[i]) == key && visit(m_slots[i]))
                 return;
     }
 
-    std::size_t home(Key key) const
+    // Never 0, which marks a free place. The low bits choose the place:
+    // every bit of the key's hash is mixed into them first (the finaliser of
+    // MurmurHash3).
+    static quint32 hashOf(Key key)
     {
-        // The low bits choose the place: every bit of the hash is mixed into
-        // them first (the finaliser of MurmurHash3).
         quint64 h = qHash(key, 0);
         h ^= h >> 33;
         h *= 0xff51afd7ed558ccdULL;
         h ^= h >> 33;
-        return std::size_t(h) & (m_slots.size() - 1);
+        return quint32(h) | 0x80000000u;
     }
-    std::size_t next(std::size_t i) const { return (i + 1) & (m_slots.size() - 1); }
+    std::size_t mask() const { return m_slots.size() - 1; }
+    std::size_t next(std::size_t i) const { return (i + 1) & mask(); }
 
-    void place(Key key, Element* element)
+    void place(quint32 hash, Element* element)
     {
-        std::size_t i = home(key);
-        while (m_slots[i])
+        std::size_t i = hash & mask();
+        while (m_hashes[i])
             i = next(i);
         m_slots[i] = element;
+        m_hashes[i] = hash;
     }
 
     void grow()
     {
-        std::vector<Element*> old = std::exchange(
-            m_slots, std::vector<Element*>(m_slots.empty() ? 16 : 2 * m_slots.size()));
-        for (Element* element : old)
-            if (element)
-                place(keyOf(*element), element);
+        const std::size_t size = m_slots.empty() ? 16 : 2 * m_slots.size();
+        const std::vector<Element*> elements = std::exchange(m_slots, std::vector<Element*>(size));
+        const std::vector<quint32> hashes = std::exchange(m_hashes, std::vector<quint32>(size));
+        for (std::size_t i = 0; i < elements.size(); ++i)
+            if (hashes[i])
+                place(hashes[i], elements[i]);
     }
 
     // Empties the place and moves up each later element of the same run that
@@ -118,20 +127,23 @@ private:
     void erase(std::size_t gap)
     {
         m_slots[gap] = nullptr;
+        m_hashes[gap] = 0;
         --m_count;
-        for (std::size_t i = next(gap); m_slots[i]; i = next(i)) {
-            const std::size_t wanted = home(keyOf(*m_slots[i]));
+        for (std::size_t i = next(gap); m_hashes[i]; i = next(i)) {
+            const std::size_t wanted = m_hashes[i] & mask();
             // Stays where it is when its home lies after the gap, up to i (cyclically).
             const bool reachable =
                 gap <= i ? (gap < wanted && wanted <= i) : (gap < wanted || wanted <= i);
             if (reachable)
                 continue;
-            m_slots[gap] = m_slots[i];
-            m_slots[i] = nullptr;
+            std::swap(m_slots[gap], m_slots[i]);
+            std::swap(m_hashes[gap], m_hashes[i]);
             gap = i;
         }
     }
 
-    std::vector<Element*> m_slots; // a power of two of them, or none
+    // A power of two of places, or none; a hash of 0 marks a free one.
+    std::vector<Element*> m_slots;
+    std::vector<quint32> m_hashes;
     std::size_t m_count = 0;
 };
