@@ -395,10 +395,10 @@ private:
 };
 
 // A caption element's values from its record, and in *request what its font
-// entries ask for; measureCaptions() then sizes it. false and *error as for a
-// shape.
-bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label,
-                CaptionFonts::Request* requested, QString* error)
+// entries ask for; measureCaptions() then gives it that font and its size.
+// false and *error as for a shape.
+bool labelState(const Record& record, ElementState* label, CaptionFonts::Request* requested,
+                QString* error)
 {
     PropertyReader read(error);
     label->kind = BoardElement::Kind::Caption;
@@ -457,22 +457,23 @@ bool labelState(const Record& record, CaptionFonts& fonts, ElementState* label,
             return read.unknown(p);
         }
     }
-    label->font = fonts.font(request).font;
     label->storedFontHeight = request.height.value_or(0);
     label->missingFromFile = missing;
     return true;
 }
 
-// A caption is as large as its text in its font, whatever size its record
-// gives. Each thread measures with fonts of its own: a font keeps the engine
-// of the thread that last used it.
+// Each caption gets the font its record asks for, and is as large as its text
+// in that font, whatever size its record gives. The measuring thread keeps
+// fonts of its own: a font keeps the engine of the thread that last used it.
 void measureCaptions(std::vector<ElementState>& captions,
                      const std::vector<CaptionFonts::Request>& requests, CaptionFonts& fonts)
 {
     for (std::size_t i = 0; i < captions.size(); ++i) {
-        const QFontMetrics& metrics = fonts.font(requests[i]).metrics;
+        const CaptionFonts::Font& font = fonts.font(requests[i]);
+        captions[i].font = font.font;
         captions[i].geometry.setSize(
-            QSize(std::max(1, metrics.horizontalAdvance(captions[i].caption)), metrics.height()));
+            QSize(std::max(1, font.metrics.horizontalAdvance(captions[i].caption)),
+                  font.metrics.height()));
     }
 }
 
@@ -708,7 +709,6 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
     }
     RecordWindow records(device, &hash);
     const bool captions = m_kind == BoardElement::Kind::Caption;
-    CaptionFonts fonts(m_boardFont, m_dotsPerInch);
     Batch batch;
     const auto handBatch = [&] {
         // Reading the records is what the load waits for: a caption file's
@@ -731,7 +731,7 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
         QString what;
         if (!records.next(&record))
             what = records.errorString();
-        else if (!(captions ? labelState(record, fonts, &element, &font, &what)
+        else if (!(captions ? labelState(record, &element, &font, &what)
                             : shapeState(record, &element, &what)))
             what = QStringLiteral("element \"%1\", %2").arg(QString::fromLatin1(record.name), what);
         if (!what.isEmpty()) {
