@@ -202,17 +202,19 @@ ElementDigest ElementDigest::of(const ElementState& state)
             number ? *number : NoNumber, state.tag};
 }
 
+std::vector<ElementDigest> ElementDigest::ofEach(const std::vector<ElementState>& elements)
+{
+    std::vector<ElementDigest> digests;
+    digests.reserve(elements.size());
+    for (const ElementState& element : elements)
+        digests.push_back(of(element));
+    return digests;
+}
+
 BoardDigest BoardDigest::of(const BoardRecords::FileValues& shapes,
                             const BoardRecords::FileValues& labels)
 {
-    const auto digested = [](const BoardRecords::FileValues& values) {
-        std::vector<ElementDigest> elements;
-        elements.reserve(values.elements.size());
-        for (const ElementState& element : values.elements)
-            elements.push_back(ElementDigest::of(element));
-        return elements;
-    };
-    return of(digested(shapes), digested(labels));
+    return of(ElementDigest::ofEach(shapes.elements), ElementDigest::ofEach(labels.elements));
 }
 
 BoardDigest BoardDigest::of(const std::vector<ElementDigest>& shapes,

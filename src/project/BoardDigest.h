@@ -28,6 +28,8 @@ struct ElementDigest {
     int tag = 0;
 
     static ElementDigest of(const ElementState& state);
+    // Each of the elements, in their order.
+    static std::vector<ElementDigest> ofEach(const std::vector<ElementState>& elements);
 };
 
 // A board as its files hold it, one 64-bit hash per object instead of the

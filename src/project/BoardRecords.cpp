@@ -577,21 +577,14 @@ private:
     QString m_error;
 };
 
-// What a merge keeps of each element: digested where it is read, the board
-// is not copied for it.
-void digest(const std::vector<ElementState>& elements, std::vector<ElementDigest>* digests)
-{
-    digests->clear();
-    for (const ElementState& element : elements)
-        digests->push_back(ElementDigest::of(element));
-}
-
 } // namespace
 
 struct FileReader::Batch {
     std::vector<ElementState> elements;
-    std::vector<qint64> offsets;        // of each element's record in the file
-    std::vector<ElementDigest> digests; // of each element, once measured
+    std::vector<qint64> offsets; // of each element's record in the file
+    // Of each element once measured: what a merge keeps of it, made here so
+    // that the board is not copied for it.
+    std::vector<ElementDigest> digests;
     // A caption file's: what each caption's font entries ask for, and
     // whether the captions are sized yet.
     std::vector<CaptionFonts::Request> fonts;
@@ -717,7 +710,7 @@ qint64 FileReader::decode(QIODevice& device, QCryptographicHash& hash)
         if (captions)
             batch.measured = false;
         else
-            digest(batch.elements, &batch.digests);
+            batch.digests = ElementDigest::ofEach(batch.elements);
         hand(std::exchange(batch, {}));
     };
     while (!records.atEnd() && !m_stop) {
@@ -776,7 +769,7 @@ void FileReader::measureBatches()
         waiting->measuring = true;
         lock.unlock();
         measureCaptions(waiting->elements, waiting->fonts, fonts);
-        digest(waiting->elements, &waiting->digests);
+        waiting->digests = ElementDigest::ofEach(waiting->elements);
         lock.lock();
         waiting->measured = true;
         m_ready.notify_one();
@@ -812,7 +805,6 @@ FileReader::Batch FileReader::spare()
     Batch batch;
     batch.elements.reserve(BatchElements);
     batch.offsets.reserve(BatchElements);
-    batch.digests.reserve(BatchElements);
     if (m_kind == BoardElement::Kind::Caption)
         batch.fonts.reserve(BatchElements);
     return batch;
