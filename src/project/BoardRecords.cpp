@@ -661,7 +661,7 @@ void FileReader::read()
     } else {
         memory.open(QIODevice::ReadOnly);
     }
-    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QCryptographicHash hash(FileStamp::HashAlgorithm);
     const qint64 size = decode(*device, hash);
     if (m_fromFile) {
         m_stamp.size = size;

@@ -20,7 +20,7 @@ FileStamp FileStamp::of(const QString& path, QByteArray* bytes)
         return stamp;
     stamp.exists = true;
     stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
-    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QCryptographicHash hash(HashAlgorithm);
     if (bytes) {
         *bytes = file.readAll();
         hash.addData(*bytes);
@@ -40,7 +40,7 @@ FileStamp FileStamp::ofWritten(const QString& path, const QByteArray& bytes)
     stamp.exists = info.isFile();
     stamp.size = bytes.size();
     stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
-    stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    stamp.hash = QCryptographicHash::hash(bytes, HashAlgorithm);
     return stamp;
 }
 
@@ -48,8 +48,7 @@ bool FileStamp::holds(const QByteArray& bytes) const
 {
     if (!exists)
         return bytes.isEmpty();
-    return size == bytes.size() &&
-           hash == QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    return size == bytes.size() && hash == QCryptographicHash::hash(bytes, HashAlgorithm);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
@@ -14,6 +15,9 @@ class QTimer;
 // What a file held when this copy last read or wrote it: enough to tell that
 // another copy of the program (or a sync tool) changed it since.
 struct FileStamp {
+    // What hash holds; a reader that reads a file a piece at a time feeds
+    // one of its own.
+    static constexpr QCryptographicHash::Algorithm HashAlgorithm = QCryptographicHash::Sha1;
     bool exists = false;
     qint64 size = -1;
     qint64 modifiedMs = -1;
