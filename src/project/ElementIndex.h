@@ -70,13 +70,6 @@ public:
                 visit(keyOf(*element));
     }
 
-    void clear()
-    {
-        m_slots = {};
-        m_hashes = {};
-        m_count = 0;
-    }
-
 private:
     // Calls visit(element) for the elements of the key until it returns true.
     template <typename Visit> void forEachUntil(Key key, Visit visit) const
